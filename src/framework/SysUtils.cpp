@@ -1,0 +1,45 @@
+#include "SysUtils.h"
+
+Exception::Exception(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
+
+Exception::~Exception() = default;
+
+const char *Exception::what() const noexcept
+{
+    return m_utf8.constData();
+}
+
+EAbort::EAbort() : Exception(QStringLiteral("Operation aborted")) {}
+
+EAbort::EAbort(QString message) : Exception(std::move(message)) {}
+
+void Abort()
+{
+    throw EAbort();
+}
+
+int StrToInt(const QString &text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text.at(i) == u' ')
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text.at(i) == u'-' || text.at(i) == u'+')) {
+        negative = text.at(i) == u'-';
+        ++i;
+    }
+    const qsizetype digitsStart = i;
+    qint64 value = 0;
+    for (; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c < u'0' || c > u'9')
+            break;
+        value = value * 10 + (c.unicode() - u'0');
+        if (value > qint64(2147483648LL))
+            break;
+    }
+    const qint64 limit = negative ? 2147483648LL : 2147483647LL;
+    if (i != text.size() || i == digitsStart || value > limit)
+        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    return int(negative ? -value : value);
+}

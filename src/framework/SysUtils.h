@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <exception>
+
+// The framework's exception family. Every exception that crosses from the module to the host
+// derives from Exception; the classes are exported from the framework library so that a throw in
+// the module is caught by type in the host.
+class Exception : public std::exception
+{
+public:
+    explicit Exception(QString message);
+    ~Exception() override;
+
+    const QString &Message() const { return m_message; }
+    const char *what() const noexcept override;
+
+private:
+    QString m_message;
+    QByteArray m_utf8;
+};
+
+// The silent abort: it unwinds like any exception, and the top-level handler ignores it.
+class EAbort : public Exception
+{
+public:
+    EAbort();
+    explicit EAbort(QString message);
+};
+
+// A text that does not convert to the asked type.
+class EConvertError : public Exception
+{
+public:
+    using Exception::Exception;
+};
+
+// Errors raised by datasets and fields.
+class EDatabaseError : public Exception
+{
+public:
+    using Exception::Exception;
+};
+
+// Raises EAbort("Operation aborted").
+[[noreturn]] void Abort();
+
+// Decimal integer conversion: optional leading blanks, an optional sign, then decimal digits that fit
+// in 32 bits. Anything else raises EConvertError "'<text>' is not a valid integer value".
+int StrToInt(const QString &text);

@@ -1,0 +1,74 @@
+#include "TApplication.h"
+
+#include "SysUtils.h"
+
+#include <QDebug>
+
+TApplication::TApplication(QObject *parent) : QObject(parent)
+{
+    setObjectName(QStringLiteral("Application"));
+}
+
+TApplication::~TApplication()
+{
+    DestroyComponents();
+}
+
+void TApplication::InsertComponent(QObject *component)
+{
+    if (component && !m_components.contains(component))
+        m_components.append(component);
+}
+
+void TApplication::RemoveComponent(QObject *component)
+{
+    m_components.removeAll(component);
+}
+
+QList<QObject *> TApplication::Components() const
+{
+    QList<QObject *> alive;
+    for (const auto &c : m_components)
+        if (c)
+            alive.append(c.data());
+    return alive;
+}
+
+int TApplication::ComponentCount() const
+{
+    return int(Components().size());
+}
+
+void TApplication::DestroyComponents()
+{
+    while (!m_components.isEmpty()) {
+        QPointer<QObject> last = m_components.takeLast();
+        delete last.data();
+    }
+}
+
+void TApplication::HandleException(std::exception_ptr error)
+{
+    QString message;
+    try {
+        std::rethrow_exception(error);
+    } catch (const EAbort &) {
+        return;
+    } catch (const Exception &e) {
+        message = e.Message();
+    } catch (const std::exception &e) {
+        message = QString::fromUtf8(e.what());
+    } catch (...) {
+        message = QStringLiteral("Error desconocido");
+    }
+    if (ShowException)
+        ShowException(message);
+    else
+        qWarning().noquote() << message;
+}
+
+TApplication *Application()
+{
+    static TApplication *app = new TApplication;
+    return app;
+}

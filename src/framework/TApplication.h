@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <functional>
+
+// The host's application object. It owns components the way a classic component owner does: the
+// owned objects are listed in creation order and destroyed, last first, with the owner. An object
+// destroyed earlier by someone else simply leaves the list. Widgets may be owned too, whatever their
+// parent widget is.
+class TApplication : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TApplication(QObject *parent = nullptr);
+    ~TApplication() override;
+
+    // The selected company's code.
+    int Tag = 0;
+    QString Title;
+
+    void InsertComponent(QObject *component);
+    void RemoveComponent(QObject *component);
+    QList<QObject *> Components() const;
+    int ComponentCount() const;
+    void DestroyComponents();
+
+    // The top-level exception handling: EAbort is ignored, anything else is shown through
+    // ShowException (a message box installed by the host; by default written to stderr).
+    void HandleException(std::exception_ptr error);
+    std::function<void(const QString &message)> ShowException;
+
+private:
+    QList<QPointer<QObject>> m_components;
+};
+
+// The one application object of the process, created on first use.
+TApplication *Application();

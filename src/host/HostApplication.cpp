@@ -1,0 +1,22 @@
+#include "HostApplication.h"
+
+#include "TApplication.h"
+
+#include <QMessageBox>
+
+HostApplication::HostApplication(int &argc, char **argv) : QApplication(argc, argv)
+{
+    Application()->ShowException = [](const QString &message) {
+        QMessageBox::critical(nullptr, QCoreApplication::applicationName(), message);
+    };
+}
+
+bool HostApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        Application()->HandleException(std::current_exception());
+        return false;
+    }
+}
