@@ -28,8 +28,8 @@ void SDCOMConnection::SetConnected(bool connected)
     }
     if (m_server)
         return;
-    const QString protocol = (Protocol.isEmpty() ? gStProtocolo : Protocol).trimmed().toLower();
-    const auto factory = transports().value(protocol.isEmpty() ? QStringLiteral("local") : protocol);
+    const QString protocol = EffectiveProtocol();
+    const auto factory = transports().value(protocol);
     if (!factory)
         throw Exception(QStringLiteral("No se reconoce el protocolo de conexión \"%1\".").arg(protocol));
     m_server = factory(*this);
@@ -56,4 +56,15 @@ QVariant SDCOMConnection::Call(const QString &method, QVariantList &args)
 void SDCOMConnection::RegisterTransport(const QString &protocol, TransportFactory factory)
 {
     transports().insert(protocol.toLower(), std::move(factory));
+}
+
+QString SDCOMConnection::EffectiveProtocol() const
+{
+    const QString protocol = (Protocol.isEmpty() ? gStProtocolo : Protocol).trimmed().toLower();
+    return protocol.isEmpty() ? QStringLiteral("local") : protocol;
+}
+
+bool SDCOMConnection::TransportAvailable() const
+{
+    return bool(m_server) || transports().contains(EffectiveProtocol());
 }

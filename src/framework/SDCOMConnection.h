@@ -36,6 +36,10 @@ public:
     QVariant Call(const QString &method, QVariantList &args);
 
     static void RegisterTransport(const QString &protocol, TransportFactory factory);
+    // Whether a transport is registered for the protocol this connection would use.
+    bool TransportAvailable() const;
+    // The protocol in force: Protocol, else gStProtocolo, else "local"; lower case.
+    QString EffectiveProtocol() const;
 
 private:
     std::shared_ptr<IAppServer> m_server;

@@ -1,0 +1,91 @@
+#include "controls/TDBEdit.h"
+
+#include "TApplication.h"
+#include "controls/ControlStyle.h"
+#include "controls/TFieldDataLink.h"
+#include "dataset/TField.h"
+
+#include <QKeyEvent>
+
+TDBEdit::TDBEdit(QWidget *parent, const QString &name) : QLineEdit(parent), m_link(new TFieldDataLink(this))
+{
+    setObjectName(name);
+    m_link->Load = [this] {
+        TField *f = m_link->Field();
+        setText(!f ? QString() : (m_link->Editing() ? f->Text() : f->DisplayText()));
+        setCursorPosition(0);
+    };
+    m_link->Store = [this] { m_link->Field()->SetText(text()); };
+    m_link->StateChanged = [this] { UpdateLook(); };
+    connect(this, &QLineEdit::textEdited, this, [this] {
+        try {
+            if (!m_link->Edit())
+                m_link->Reset();
+        } catch (...) {
+            m_link->Reset();
+            Application()->HandleException(std::current_exception());
+        }
+    });
+    UpdateLook();
+}
+
+TDataSource *TDBEdit::DataSource() const
+{
+    return m_link->DataSource();
+}
+
+void TDBEdit::SetDataSource(TDataSource *source)
+{
+    m_link->SetDataSource(source);
+}
+
+QString TDBEdit::DataField() const
+{
+    return m_link->FieldName();
+}
+
+void TDBEdit::SetDataField(const QString &field)
+{
+    m_link->SetFieldName(field);
+}
+
+TField *TDBEdit::Field() const
+{
+    return m_link->Field();
+}
+
+void TDBEdit::focusOutEvent(QFocusEvent *event)
+{
+    QLineEdit::focusOutEvent(event);
+    try {
+        m_link->UpdateRecord();
+    } catch (...) {
+        Application()->HandleException(std::current_exception());
+    }
+}
+
+void TDBEdit::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && m_link->Modified()) {
+        m_link->Reset();
+        return;
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        m_link->UpdateRecord();
+        selectAll();
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void TDBEdit::SetReadOnlyControl(bool readOnly)
+{
+    m_readOnlyControl = readOnly;
+    UpdateLook();
+}
+
+void TDBEdit::UpdateLook()
+{
+    const bool readOnly = m_readOnlyControl || m_link->ReadOnly();
+    setReadOnly(readOnly);
+    ControlStyle::ApplyReadOnly(this, readOnly);
+}

@@ -1,0 +1,147 @@
+#include "controls/TTolvaneDBgrid.h"
+
+#include "TApplication.h"
+#include "controls/TDBGridDelegate.h"
+#include "controls/TDBGridModel.h"
+#include "dataset/TDataSet.h"
+#include "dataset/TDataSource.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+TTolvaneDBgrid::TTolvaneDBgrid(QWidget *parent, const QString &name)
+    : QTableView(parent), m_model(new TDBGridModel(this))
+{
+    setObjectName(name);
+    setModel(m_model);
+    setItemDelegate(new TDBGridDelegate(this));
+    setAlternatingRowColors(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setFixedWidth(14);
+    horizontalHeader()->setHighlightSections(false);
+    setStyleSheet(QStringLiteral("QTableView { alternate-background-color: #EEF3FA; }"));
+    connect(m_model, &TDBGridModel::currentRowChanged, this, &TTolvaneDBgrid::FollowDataSet);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &TTolvaneDBgrid::ApplyWidths);
+}
+
+TDataSource *TTolvaneDBgrid::DataSource() const
+{
+    return m_model->DataSource();
+}
+
+void TTolvaneDBgrid::SetDataSource(TDataSource *source)
+{
+    m_model->SetDataSource(source);
+}
+
+QList<TColumn> TTolvaneDBgrid::Columns() const
+{
+    return m_model->Columns();
+}
+
+void TTolvaneDBgrid::SetColumns(const QList<TColumn> &columns)
+{
+    m_model->SetColumns(columns);
+    ApplyWidths();
+}
+
+int TTolvaneDBgrid::SelectedIndex() const
+{
+    return currentIndex().isValid() ? currentIndex().column() : 0;
+}
+
+TField *TTolvaneDBgrid::SelectedField() const
+{
+    return m_model->FieldAt(SelectedIndex());
+}
+
+bool TTolvaneDBgrid::HasEllipsis(int column) const
+{
+    const QList<TColumn> columns = m_model->Columns();
+    return column >= 0 && column < columns.size() && columns.at(column).ButtonStyle == cbsEllipsis;
+}
+
+void TTolvaneDBgrid::ApplyWidths()
+{
+    const QList<TColumn> columns = m_model->Columns();
+    for (int i = 0; i < columns.size(); ++i)
+        setColumnWidth(i, columns.at(i).Width > 0 ? columns.at(i).Width : 100);
+}
+
+void TTolvaneDBgrid::FollowDataSet(int row)
+{
+    if (row < 0)
+        return;
+    m_following = true;
+    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    setCurrentIndex(m_model->index(row, column));
+    m_following = false;
+    viewport()->update();
+}
+
+void TTolvaneDBgrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QTableView::currentChanged(current, previous);
+    if (m_following || !current.isValid() || current.row() == previous.row())
+        return;
+    TDataSet *ds = m_model->DataSource() ? m_model->DataSource()->DataSet() : nullptr;
+    if (!ds || !ds->Active() || ds->RecNo() == current.row() + 1)
+        return;
+    try {
+        ds->SetRecNo(current.row() + 1);
+    } catch (...) {
+        Application()->HandleException(std::current_exception());
+        FollowDataSet(m_model->CurrentRow());
+    }
+    viewport()->update();
+}
+
+void TTolvaneDBgrid::FireEditButton()
+{
+    if (!OnEditButtonClick)
+        return;
+    try {
+        OnEditButtonClick(this);
+    } catch (...) {
+        Application()->HandleException(std::current_exception());
+    }
+}
+
+void TTolvaneDBgrid::mousePressEvent(QMouseEvent *event)
+{
+    const QModelIndex index = indexAt(event->position().toPoint());
+    QTableView::mousePressEvent(event);
+    if (index.isValid() && HasEllipsis(index.column()) && index.row() == m_model->CurrentRow()) {
+        const QRect cell = visualRect(index);
+        if (event->position().x() >= cell.right() - kButtonWidth)
+            FireEditButton();
+    }
+}
+
+void TTolvaneDBgrid::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (OnDblClick) {
+        try {
+            OnDblClick(this);
+        } catch (...) {
+            Application()->HandleException(std::current_exception());
+        }
+        return;
+    }
+    QTableView::mouseDoubleClickEvent(event);
+}
+
+void TTolvaneDBgrid::keyPressEvent(QKeyEvent *event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        (event->modifiers() & Qt::ControlModifier) && HasEllipsis(SelectedIndex())) {
+        FireEditButton();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}

@@ -1,0 +1,76 @@
+#include "dataset/TIntegerField.h"
+
+#include "SysUtils.h"
+#include "dataset/TFieldFormat.h"
+
+#include <limits>
+
+TIntegerField::TIntegerField(TDataSet *dataSet, const QString &fieldName, TFieldKind kind)
+    : TIntegerField(dataSet, fieldName, TFieldType::ftInteger, kind, std::numeric_limits<int>::min(),
+                    std::numeric_limits<int>::max())
+{}
+
+TIntegerField::TIntegerField(TDataSet *dataSet, const QString &fieldName, TFieldType type, TFieldKind kind,
+                             qint64 minValue, qint64 maxValue)
+    : TField(dataSet, fieldName, type, 0, kind), m_min(minValue), m_max(maxValue)
+{}
+
+QString TIntegerField::AsString() const
+{
+    const QVariant &data = Data();
+    return data.isValid() ? QString::number(data.toInt()) : QString();
+}
+
+void TIntegerField::SetAsString(const QString &value)
+{
+    if (value.isEmpty()) {
+        Clear();
+        return;
+    }
+    int number = 0;
+    try {
+        number = StrToInt(value);
+    } catch (const EConvertError &) {
+        RaiseConvertError(value, "integer");
+    }
+    StoreChecked(number);
+}
+
+int TIntegerField::AsInteger() const
+{
+    return Data().toInt();
+}
+
+void TIntegerField::SetAsInteger(int value)
+{
+    StoreChecked(value);
+}
+
+double TIntegerField::AsFloat() const
+{
+    return Data().toInt();
+}
+
+void TIntegerField::SetAsFloat(double value)
+{
+    StoreChecked(TFieldFormat::Round(value));
+}
+
+QString TIntegerField::GetText(bool displayText) const
+{
+    if (IsNull())
+        return QString();
+    const QString &format = displayText || EditFormat.isEmpty() ? DisplayFormat : EditFormat;
+    return format.isEmpty() ? AsString() : TFieldFormat::FormatFloat(format, AsInteger());
+}
+
+void TIntegerField::StoreChecked(qint64 value)
+{
+    if (value < m_min || value > m_max)
+        throw EDatabaseError(QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
+                                 .arg(value)
+                                 .arg(DisplayName())
+                                 .arg(m_min)
+                                 .arg(m_max));
+    SetData(int(value));
+}

@@ -1,0 +1,148 @@
+#pragma once
+
+#include "IAppServer.h"
+
+#include <QHash>
+#include <QStringList>
+#include <functional>
+
+// An application server held in memory for tests. Each provider is one table: its field list (the key
+// marked InKey) and its rows. GetRecords returns every row, optionally filtered; ApplyUpdates applies
+// a delta the way a provider with "where all" updates does: a modified or deleted row must still
+// hold its old values, an inserted key must be new. Refusals can be forced per key value.
+class FakeAppServer : public IAppServer
+{
+public:
+    struct Table
+    {
+        QList<SFieldDef> Fields;
+        QList<QVariantList> Rows;
+        // Optional row filter by parameters.
+        std::function<bool(const QVariantList &row, const QList<SParam> &params)> Filter;
+    };
+
+    QHash<QString, Table> Tables;
+    // Refuse any change whose key (first key column's value, as text) is listed, with this message.
+    QHash<QString, QString> RefuseKeys;
+    QHash<QString, std::function<QVariant(QVariantList &args)>> Methods;
+
+    // What the client sent, for assertions.
+    int GetRecordsCalls = 0;
+    int ApplyCalls = 0;
+    QList<SParam> LastParams;
+    QString LastCommandText;
+    SDelta LastDelta;
+    int LastMaxErrors = 0;
+
+    SDataPacket GetRecords(const QString &providerName, const QList<SParam> &params,
+                           const QString &commandText) override
+    {
+        ++GetRecordsCalls;
+        LastParams = params;
+        LastCommandText = commandText;
+        const Table &table = Tables[providerName];
+        SDataPacket packet;
+        packet.Fields = table.Fields;
+        for (const QVariantList &row : table.Rows)
+            if (!table.Filter || table.Filter(row, params))
+                packet.Rows << row;
+        return packet;
+    }
+
+    SApplyResult ApplyUpdates(const QString &providerName, const SDelta &delta, int maxErrors) override
+    {
+        ++ApplyCalls;
+        LastDelta = delta;
+        LastMaxErrors = maxErrors;
+        Table &table = Tables[providerName];
+        const QList<QVariantList> before = table.Rows;
+        SApplyResult result;
+        for (int i = 0; i < delta.Rows.size(); ++i) {
+            const SDeltaRow &row = delta.Rows.at(i);
+            const QVariantList &keyRow = row.Kind == TUpdateKind::ukInsert ? row.NewValues : row.OldValues;
+            const int found = FindByKey(table, keyRow);
+            QString message = RefuseKeys.value(KeyText(table, keyRow));
+            if (message.isEmpty()) {
+                switch (row.Kind) {
+                case TUpdateKind::ukInsert:
+                    if (found >= 0)
+                        message = QStringLiteral("Key violation.");
+                    else
+                        table.Rows << row.NewValues;
+                    break;
+                case TUpdateKind::ukModify:
+                    if (found < 0 || !Same(table.Rows.at(found), row.OldValues)) {
+                        message = QStringLiteral("Record not found or changed by another user");
+                    } else {
+                        for (int c = 0; c < row.NewValues.size(); ++c)
+                            if (row.Changed.value(c))
+                                table.Rows[found][c] = row.NewValues.at(c);
+                    }
+                    break;
+                case TUpdateKind::ukDelete:
+                    if (found < 0 || !Same(table.Rows.at(found), row.OldValues))
+                        message = QStringLiteral("Record not found or changed by another user");
+                    else
+                        table.Rows.removeAt(found);
+                    break;
+                }
+            }
+            if (message.isEmpty())
+                continue;
+            SRowError error;
+            error.RowIndex = i;
+            error.Message = message;
+            if (found >= 0 && found < table.Rows.size())
+                error.CurValues = table.Rows.at(found);
+            result.Errors << error;
+            ++result.ErrorCount;
+            if (maxErrors != -1 && result.ErrorCount > maxErrors)
+                break;
+        }
+        if (maxErrors != -1 && result.ErrorCount > maxErrors) {
+            table.Rows = before;
+            result.Committed = false;
+        }
+        return result;
+    }
+
+    QVariant Call(const QString &method, QVariantList &args) override
+    {
+        const auto handler = Methods.value(method);
+        return handler ? handler(args) : QVariant();
+    }
+
+private:
+    static QList<int> KeyColumns(const Table &table)
+    {
+        QList<int> keys;
+        for (int c = 0; c < table.Fields.size(); ++c)
+            if (table.Fields.at(c).InKey)
+                keys << c;
+        return keys;
+    }
+    static QString KeyText(const Table &table, const QVariantList &row)
+    {
+        const QList<int> keys = KeyColumns(table);
+        return keys.isEmpty() ? QString() : row.value(keys.first()).toString();
+    }
+    static int FindByKey(const Table &table, const QVariantList &row)
+    {
+        const QList<int> keys = KeyColumns(table);
+        for (int r = 0; r < table.Rows.size(); ++r) {
+            bool match = true;
+            for (const int c : keys)
+                match = match && table.Rows.at(r).value(c) == row.value(c);
+            if (match)
+                return r;
+        }
+        return -1;
+    }
+    static bool Same(const QVariantList &a, const QVariantList &b)
+    {
+        for (int c = 0; c < a.size() && c < b.size(); ++c)
+            if (a.at(c).isValid() != b.at(c).isValid() || (a.at(c).isValid() && a.at(c) != b.at(c)))
+                return false;
+        return true;
+    }
+};

@@ -1,0 +1,393 @@
+// Data-aware controls as a user sees them: what they show, what they store, when they let edit.
+
+#include "FakeAppServer.h"
+#include "SDCOMConnection.h"
+#include "controls/TDBCmbCodigoBox.h"
+#include "controls/TDBEdit.h"
+#include "controls/TDBGridModel.h"
+#include "controls/TTolvaneDBgrid.h"
+#include "controls/TDBMemo.h"
+#include "controls/TDBRadioGroup.h"
+#include "controls/TQNavegador.h"
+#include "controls/TQSDBQbe.h"
+#include "controls/TQsFecha.h"
+#include "dataset/SClientDataSet.h"
+#include "dataset/TDataSource.h"
+#include "dataset/TField.h"
+#include "dataset/TStringField.h"
+
+#include <QAbstractItemModelTester>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolButton>
+
+class tst_DataControls : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<SClientDataSet> ds;
+    std::unique_ptr<TDataSource> src;
+
+private:
+    void init_with_calc(int &calcRuns)
+    {
+        ds = std::make_unique<SClientDataSet>(nullptr, QStringLiteral("Cds"));
+        ds->AddFieldDef(QStringLiteral("COD"), TFieldType::ftInteger);
+        ds->AddFieldDef(QStringLiteral("NOMBRE"), TFieldType::ftString, 40);
+        auto *calc = new TStringField(ds.get(), QStringLiteral("DtfEtiqueta"), 30, fkCalculated);
+        calc->SetDisplayLabel(QStringLiteral("Etiqueta"));
+        ds->OnCalcFields = [&calcRuns](TDataSet &d) {
+            ++calcRuns;
+            d.FieldByName(QStringLiteral("DtfEtiqueta"))
+                ->SetAsString(QStringLiteral("#%1 %2").arg(d.FieldByName(QStringLiteral("COD"))->AsString(),
+                                                           d.FieldByName(QStringLiteral("NOMBRE"))->AsString()));
+        };
+        ds->CreateDataSet();
+        for (int i = 1; i <= 3; ++i) {
+            ds->Append();
+            ds->FieldByName(QStringLiteral("COD"))->SetAsInteger(i);
+            ds->FieldByName(QStringLiteral("NOMBRE"))->SetAsString(QStringLiteral("Fila %1").arg(i));
+            ds->Post();
+        }
+        ds->MergeChangeLog();
+        ds->First();
+        src->SetDataSet(ds.get());
+    }
+
+private slots:
+    void init()
+    {
+        ds = std::make_unique<SClientDataSet>(nullptr, QStringLiteral("Cds"));
+        ds->AddFieldDef(QStringLiteral("COD"), TFieldType::ftInteger);
+        ds->AddFieldDef(QStringLiteral("NOMBRE"), TFieldType::ftString, 40);
+        ds->AddFieldDef(QStringLiteral("IND_CUMP"), TFieldType::ftFixedChar, 1);
+        ds->AddFieldDef(QStringLiteral("FECHA"), TFieldType::ftDateTime);
+        ds->AddFieldDef(QStringLiteral("NOTAS"), TFieldType::ftMemo);
+        ds->CreateDataSet();
+        for (int i = 1; i <= 3; ++i) {
+            ds->Append();
+            ds->FieldByName(QStringLiteral("COD"))->SetAsInteger(i);
+            ds->FieldByName(QStringLiteral("NOMBRE"))->SetAsString(QStringLiteral("Fila %1").arg(i));
+            ds->FieldByName(QStringLiteral("IND_CUMP"))->SetAsString(i == 2 ? QStringLiteral("N") : QStringLiteral("C"));
+            ds->Post();
+        }
+        ds->MergeChangeLog();
+        ds->First();
+        src = std::make_unique<TDataSource>(nullptr, QStringLiteral("Dts"));
+        src->SetDataSet(ds.get());
+    }
+    void cleanup()
+    {
+        src.reset();
+        ds.reset();
+    }
+
+    void editShowsAndStores()
+    {
+        TDBEdit edit;
+        edit.SetDataSource(src.get());
+        edit.SetDataField(QStringLiteral("NOMBRE"));
+        QCOMPARE(edit.text(), QStringLiteral("Fila 1"));
+        ds->Next();
+        QCOMPARE(edit.text(), QStringLiteral("Fila 2"));
+
+        edit.show();
+        edit.setFocus();
+        QTest::keyClick(&edit, Qt::Key_End);
+        QTest::keyClicks(&edit, QStringLiteral(" editada"));
+        QCOMPARE(ds->State(), dsEdit);
+        // Not stored until the edit hands its text over (posting asks the controls for it).
+        ds->Post();
+        QCOMPARE(ds->State(), dsBrowse);
+        QCOMPARE(ds->FieldByName(QStringLiteral("NOMBRE"))->AsString(), QStringLiteral("Fila 2 editada"));
+        QCOMPARE(edit.text(), QStringLiteral("Fila 2 editada"));
+    }
+
+    void escapeRestoresTheFieldText()
+    {
+        TDBEdit edit;
+        edit.SetDataSource(src.get());
+        edit.SetDataField(QStringLiteral("NOMBRE"));
+        edit.show();
+        QTest::keyClicks(&edit, QStringLiteral("x"));
+        QTest::keyClick(&edit, Qt::Key_Escape);
+        QCOMPARE(edit.text(), QStringLiteral("Fila 1"));
+        ds->Post();
+        QCOMPARE(ds->FieldByName(QStringLiteral("NOMBRE"))->AsString(), QStringLiteral("Fila 1"));
+    }
+
+    void readOnlyFieldIsGreyAndSkippedByTab()
+    {
+        ds->FieldByName(QStringLiteral("COD"))->ReadOnly = true;
+        TDBEdit edit;
+        edit.SetDataSource(src.get());
+        edit.SetDataField(QStringLiteral("COD"));
+        QVERIFY(edit.isReadOnly());
+        QCOMPARE(edit.palette().color(QPalette::Base), QColor(0xE9, 0xE9, 0xE9));
+        QCOMPARE(edit.focusPolicy(), Qt::ClickFocus);
+        QTest::keyClicks(&edit, QStringLiteral("9"));
+        QCOMPARE(ds->State(), dsBrowse);
+
+        TDBEdit name;
+        name.SetDataSource(src.get());
+        name.SetDataField(QStringLiteral("NOMBRE"));
+        QVERIFY(!name.isReadOnly());
+        QCOMPARE(name.focusPolicy(), Qt::StrongFocus);
+    }
+
+    void controlsFollowClose()
+    {
+        TDBEdit edit;
+        edit.SetDataSource(src.get());
+        edit.SetDataField(QStringLiteral("NOMBRE"));
+        ds->Close();
+        QCOMPARE(edit.text(), QString());
+        QVERIFY(edit.isReadOnly());
+    }
+
+    void memoStoresItsText()
+    {
+        TDBMemo memo;
+        memo.SetDataSource(src.get());
+        memo.SetDataField(QStringLiteral("NOTAS"));
+        memo.setPlainText(QStringLiteral("línea 1\nlínea 2"));
+        QCOMPARE(ds->State(), dsEdit);
+        ds->Post();
+        QCOMPARE(ds->FieldByName(QStringLiteral("NOTAS"))->AsString(), QStringLiteral("línea 1\nlínea 2"));
+    }
+
+    void codedComboShowsAndStoresCodes()
+    {
+        TDBCmbCodigoBox combo;
+        combo.SetItems({QStringLiteral("Cumple Totalmente"), QStringLiteral("No Cumple"), QStringLiteral("No Aplica")},
+                       {QStringLiteral("C"), QStringLiteral("N"), QStringLiteral("X")});
+        combo.SetDataSource(src.get());
+        combo.SetDataField(QStringLiteral("IND_CUMP"));
+        QCOMPARE(combo.currentText(), QStringLiteral("Cumple Totalmente"));
+        ds->Next();
+        QCOMPARE(combo.currentText(), QStringLiteral("No Cumple"));
+        QString changedTo;
+        combo.OnChange = [&](QObject *) { changedTo = combo.Codigo(); };
+        combo.setCurrentIndex(2);
+        emit combo.activated(2);
+        QCOMPARE(ds->State(), dsEdit);
+        QCOMPARE(ds->FieldByName(QStringLiteral("IND_CUMP"))->AsString(), QStringLiteral("X"));
+        QCOMPARE(changedTo, QStringLiteral("X"));
+    }
+
+    void radioGroupStoresTheValueOfTheChosenItem()
+    {
+        TDBRadioGroup group;
+        group.SetItems({QStringLiteral("Si"), QStringLiteral("No")}, {QStringLiteral("C"), QStringLiteral("N")}, 2);
+        group.SetDataSource(src.get());
+        group.SetDataField(QStringLiteral("IND_CUMP"));
+        QCOMPARE(group.ItemIndex(), 0);
+        ds->Next();
+        QCOMPARE(group.ItemIndex(), 1);
+        auto buttons = group.findChildren<QRadioButton *>();
+        QCOMPARE(buttons.size(), 2);
+        buttons[0]->click();
+        QCOMPARE(ds->FieldByName(QStringLiteral("IND_CUMP"))->AsString(), QStringLiteral("C"));
+        ds->FieldByName(QStringLiteral("IND_CUMP"))->Clear();
+        QCOMPARE(group.ItemIndex(), -1);
+    }
+
+    void navigatorButtonsFollowTheState()
+    {
+        TQNavegador nav;
+        nav.SetVisibleButtons(nbFirst | nbPrior | nbNext | nbLast | nbDelete | nbEdit | nbPost | nbCancel);
+        nav.SetDataSource(src.get());
+        QVERIFY(!nav.Button(nbInsert)->isVisibleTo(&nav));
+        QVERIFY(!nav.Button(nbFirst)->isEnabled());
+        QVERIFY(nav.Button(nbNext)->isEnabled());
+        QVERIFY(!nav.Button(nbPost)->isEnabled());
+        nav.BtnClick(nbLast);
+        QCOMPARE(ds->RecNo(), 3);
+        QVERIFY(!nav.Button(nbNext)->isEnabled());
+        nav.BtnClick(nbEdit);
+        QVERIFY(nav.Button(nbPost)->isEnabled());
+        QVERIFY(!nav.Button(nbNext)->isEnabled());
+        nav.BtnClick(nbCancel);
+
+        QStringList asked;
+        nav.Confirm = [&](const QString &q) {
+            asked << q;
+            return false;
+        };
+        nav.BtnClick(nbDelete);
+        QCOMPARE(asked, QStringList{QStringLiteral("¿Eliminar el registro?")});
+        QCOMPARE(ds->RecordCount(), 3);
+        nav.ConfirmDelete = false;
+        nav.BtnClick(nbDelete);
+        QCOMPARE(ds->RecordCount(), 2);
+        QCOMPARE(asked.size(), 1);
+    }
+
+    void dateButtonPicksIntoItsField()
+    {
+        TQsFecha button;
+        button.DataSource = src.get();
+        button.DatField = QStringLiteral("FECHA");
+        button.PickDate = [](const QDate &) { return QDate(); };
+        button.Click();
+        QCOMPARE(ds->State(), dsBrowse); // cancelled: nothing changes
+        button.PickDate = [](const QDate &initial) {
+            return initial == QDate::currentDate() ? QDate(2026, 3, 15) : QDate();
+        };
+        button.Click();
+        QCOMPARE(ds->State(), dsEdit);
+        QCOMPARE(ds->FieldByName(QStringLiteral("FECHA"))->AsDateTime(), QDateTime(QDate(2026, 3, 15), QTime(0, 0)));
+    }
+
+
+    void gridModelShowsRowsWithoutMovingTheCursor()
+    {
+        int calcRuns = 0;
+        src->SetDataSet(nullptr);
+        init_with_calc(calcRuns);
+        TTolvaneDBgrid grid;
+        grid.SetDataSource(src.get());
+        grid.SetColumns({TColumn{QStringLiteral("COD")}, TColumn{QStringLiteral("NOMBRE"), 200},
+                         TColumn{QStringLiteral("DtfEtiqueta"), 0, QString(), cbsEllipsis}});
+        TDBGridModel *model = grid.GridModel();
+        QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(model->rowCount(), 3);
+        QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("NOMBRE"));
+        QCOMPARE(model->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Etiqueta"));
+        QCOMPARE(grid.columnWidth(1), 200);
+
+        int scrolls = 0;
+        ds->AfterScroll = [&](TDataSet &) { ++scrolls; };
+        QCOMPARE(model->index(2, 1).data().toString(), QStringLiteral("Fila 3"));
+        QCOMPARE(model->index(1, 2).data().toString(), QStringLiteral("#2 Fila 2"));
+        QCOMPARE(ds->RecNo(), 1);
+        QCOMPARE(scrolls, 0);
+        QCOMPARE(ds->FieldByName(QStringLiteral("DtfEtiqueta"))->AsString(), QStringLiteral("#1 Fila 1"));
+
+        // Choosing a row moves the dataset; moving the dataset moves the grid.
+        grid.setCurrentIndex(model->index(2, 0));
+        QCOMPARE(ds->RecNo(), 3);
+        QCOMPARE(scrolls, 1);
+        ds->First();
+        QCOMPARE(grid.currentIndex().row(), 0);
+
+        // Editing a cell edits the record; calculated cells cannot be edited.
+        QVERIFY(!(model->flags(model->index(0, 2)) & Qt::ItemIsEditable));
+        QVERIFY(model->setData(model->index(1, 1), QStringLiteral("Cambiada")));
+        QCOMPARE(ds->State(), dsEdit);
+        QCOMPARE(ds->RecNo(), 2);
+        ds->Post();
+        QCOMPARE(model->index(1, 1).data().toString(), QStringLiteral("Cambiada"));
+
+        int clicks = 0;
+        grid.OnEditButtonClick = [&](QObject *) { ++clicks; };
+        QVERIFY(grid.HasEllipsis(2));
+        QVERIFY(!grid.HasEllipsis(1));
+        grid.setCurrentIndex(model->index(1, 2));
+        QTest::keyClick(&grid, Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(clicks, 1);
+        QCOMPARE(grid.SelectedField()->FieldName(), QStringLiteral("DtfEtiqueta"));
+
+        ds->Close();
+        QCOMPARE(model->rowCount(), 0);
+    }
+
+    void qbeConditions_data()
+    {
+        QTest::addColumn<int>("tag");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("text equal") << 1 << QStringLiteral("NOMBRE") << QStringLiteral("=") << QStringLiteral("O'Neil") << QStringLiteral(" AND UPPER(T.NOMBRE) = 'O''NEIL'");
+        QTest::newRow("text contains, upper case")
+            << 1 << QStringLiteral("NOMBRE") << QStringLiteral("contiene") << QStringLiteral("fila") << QStringLiteral(" AND UPPER(T.NOMBRE) LIKE '%FILA%'");
+        QTest::newRow("number") << 0 << QStringLiteral("COD") << QStringLiteral(">=") << QStringLiteral("2") << QStringLiteral(" WHERE T.COD >= 2");
+        QTest::newRow("decimal comma") << 0 << QStringLiteral("COD") << QStringLiteral("=") << QStringLiteral("2,5") << QStringLiteral(" WHERE T.COD = 2.5");
+        QTest::newRow("date equal is the whole day")
+            << 1 << QStringLiteral("FECHA") << QStringLiteral("=") << QStringLiteral("15/03/2026") << QStringLiteral(" AND (T.FECHA >= '2026-03-15' AND T.FECHA < '2026-03-16')");
+        QTest::newRow("empty value is null") << 1 << QStringLiteral("NOMBRE") << QStringLiteral("=") << QStringLiteral("") << QStringLiteral(" AND T.NOMBRE IS NULL");
+    }
+    void qbeConditions()
+    {
+        QFETCH(int, tag);
+        QFETCH(QString, field);
+        QFETCH(QString, op);
+        QFETCH(QString, value);
+        QFETCH(QString, expected);
+        ds->SetSQL({QStringLiteral("SELECT T.COD, T.NOMBRE, T.IND_CUMP, T.FECHA, T.NOTAS"),
+                    QStringLiteral("FROM TABLA T")});
+        TQSDBQbe probe;
+        probe.SQLUpperCase = true;
+        probe.Tag = tag;
+        probe.SetDataset(ds.get());
+        probe.Inicializar(false);
+        QCOMPARE(probe.ConditionText({{field, op, value}}), expected);
+    }
+
+    void qbeRefusesAValueThatDoesNotFit_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("letters in a number") << QStringLiteral("COD") << QStringLiteral("dos") << QStringLiteral("'dos' no es un valor válido para el campo 'COD'.");
+        QTest::newRow("not a date") << QStringLiteral("FECHA") << QStringLiteral("31/02/2026")
+                                    << QStringLiteral("'31/02/2026' no es una fecha válida para el campo 'FECHA' (formato dd/MM/yyyy).");
+    }
+    void qbeRefusesAValueThatDoesNotFit()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, value);
+        QFETCH(QString, message);
+        ds->SetSQL({QStringLiteral("SELECT T.COD, T.FECHA FROM TABLA T")});
+        TQSDBQbe qbe;
+        qbe.SetDataset(ds.get());
+        qbe.Inicializar(false);
+        try {
+            qbe.ApplyCriteria({{field, QStringLiteral("="), value}});
+            QFAIL("refused value taken");
+        } catch (const Exception &e) {
+            QCOMPARE(e.Message(), message);
+        }
+        QVERIFY(ds->Active()); // refused before the dataset was closed
+        QVERIFY(qbe.Criteria().isEmpty());
+    }
+
+    void qbeReopensThroughTheProvider()
+    {
+        auto server = std::make_shared<FakeAppServer>();
+        FakeAppServer::Table table;
+        table.Fields = {SFieldDef{QStringLiteral("COD_EMPR"), TFieldType::ftSmallint},
+                        SFieldDef{QStringLiteral("NOMBRE"), TFieldType::ftString, 40}};
+        table.Rows = {{1, QStringLiteral("A")}};
+        server->Tables.insert(QStringLiteral("DtsPPrueba"), table);
+        SDCOMConnection conn;
+        conn.SetAppServer(server);
+        SClientDataSet q(nullptr, QStringLiteral("Qry"));
+        q.ProviderName = QStringLiteral("DtsPPrueba");
+        q.RemoteServer = &conn;
+        q.SetSQL({QStringLiteral("SELECT MA.COD_EMPR, MA.NOMBRE"), QStringLiteral("FROM T MA"),
+                  QStringLiteral("WHERE MA.COD_EMPR = MA.COD_EMPR"), QString()});
+        TQSDBQbe qbe;
+        qbe.Tag = 1;
+        qbe.SetDataset(&q);
+        qbe.Inicializar(false);
+        qbe.SetCondition(QStringLiteral("empresa"), QStringLiteral("MA.COD_EMPR = 1"));
+        qbe.Reopen();
+        QVERIFY(q.Active());
+        QCOMPARE(server->LastCommandText,
+                 QStringLiteral("SELECT MA.COD_EMPR, MA.NOMBRE\r\nFROM T MA\r\nWHERE MA.COD_EMPR = MA.COD_EMPR AND MA.COD_EMPR = 1\r\n"));
+        qbe.AskCriteria = [](QList<TQbeCriterion> &c) {
+            c = {{QStringLiteral("NOMBRE"), QStringLiteral("empieza por"), QStringLiteral("A")}};
+            return true;
+        };
+        qbe.Click();
+        QVERIFY(server->LastCommandText.endsWith(QStringLiteral(" AND MA.COD_EMPR = 1 AND MA.NOMBRE LIKE 'A%'\r\n")));
+        qbe.Inicializar(false);
+        QVERIFY(qbe.Criteria().isEmpty());
+    }
+
+};
+
+QTEST_MAIN(tst_DataControls)
+#include "tst_DataControls.moc"
