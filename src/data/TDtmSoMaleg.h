@@ -1,9 +1,43 @@
 #pragma once
 
+#include "DataPacket.h"
 #include "TDataModule.h"
+#include "dataset/DataSetTypes.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QVariant>
+
+class EReconcileError;
+class SClientDataSet;
+class SDCOMConnection;
+class TDataSet;
+class TDataSource;
+class TDateTimeField;
+class TField;
+class TFixedCharField;
+class TFloatField;
+class TIntegerField;
+class TMemoField;
+class TSmallintField;
+class TStringField;
 
 // The evaluation data module: every dataset of the evaluation, the rules that run on them, and the
 // rule state. Created by the module's load before the main form.
+//
+// Ownership: the data module owns its datasets and data sources (QObject children, created in the
+// order listed below); each dataset owns its fields. The member pointers stay valid for the data
+// module's life.
+//
+// Remote datasets read from, and write back through, a named provider of the application server
+// behind the main form's connection. The connection lives on the form, which is created after this
+// module, so the remote datasets start without one: the form hands its connection to
+// SetRemoteServer while it is being created, before any dataset is opened.
+//
+// Fields are persistent: declared here in the order the datasets present them, with their types,
+// sizes, labels and flags, and matched with the provider's columns by name at Open. Every field of
+// the datasets the rules work on has a member named after the dataset and the column; the fields of
+// the company parameters and of the four per-cycle plan datasets are reached by name.
 class TDtmSoMaleg : public TDataModule
 {
     Q_OBJECT
@@ -11,7 +45,229 @@ public:
     explicit TDtmSoMaleg(QObject *owner);
     ~TDtmSoMaleg() override;
 
+    // Gives every remote dataset its connection to the application server (the main form's
+    // DCOMCnction). Called by the main form during its creation; in-memory datasets are untouched.
+    void SetRemoteServer(SDCOMConnection *connection);
+
+    // The value of a digit flag (a one-character company setting) for the selected company: read
+    // for the company's country and its flag company (GN_EMPRE.COD_DIFL, else the company itself);
+    // "N" when the flag is not set up. A failure reading the flag is reported as
+    // "Error leyendo DIGIFLAG '<code>': <reason>".
+    QString VerDigiFlags(const QString &VariableCode);
+
+    // ---- the evaluation records ---------------------------------------------------------------------
+    // Provider "DtsPSoMaleg", main table SO_MALEG; the client's SQL joins the cycle, both standard rows,
+    // the item and the area. The main form's dataset.
+    SClientDataSet *QrySoMaleg = nullptr;
+    TStringField *QrySoMalegACT_USUA = nullptr;
+    TDateTimeField *QrySoMalegACT_HORA = nullptr;
+    TFixedCharField *QrySoMalegACT_ESTA = nullptr;
+    TSmallintField *QrySoMalegCOD_EMPR = nullptr;
+    TDateTimeField *QrySoMalegFEC_PROC = nullptr;
+    TIntegerField *QrySoMalegCAS_CONT = nullptr;
+    TIntegerField *QrySoMalegRMT_PAMA = nullptr;
+    TIntegerField *QrySoMalegCOD_CICL = nullptr;
+    TDateTimeField *QrySoMalegFEC_INIC = nullptr;
+    TDateTimeField *QrySoMalegFEC_FINA = nullptr;
+    TIntegerField *QrySoMalegRMT_DEPA = nullptr;
+    TStringField *QrySoMalegDES_ESTA = nullptr;
+    TFloatField *QrySoMalegPOR_ESTA = nullptr;
+    TIntegerField *QrySoMalegRMT_ESTA = nullptr;
+    TStringField *QrySoMalegDES_ESTA_1 = nullptr;
+    TFloatField *QrySoMalegPOR_ESTA_1 = nullptr;
+    TIntegerField *QrySoMalegRMT_ITES = nullptr;
+    TStringField *QrySoMalegNUM_ERAL = nullptr;
+    TStringField *QrySoMalegDES_ITEM = nullptr;
+    TFloatField *QrySoMalegVAL_ITEM = nullptr;
+    TStringField *QrySoMalegMAR_LEGA = nullptr;
+    TMemoField *QrySoMalegTEX_CRIT = nullptr;
+    TMemoField *QrySoMalegTEX_MVER = nullptr;
+    TFixedCharField *QrySoMalegIND_CUMP = nullptr;
+    TMemoField *QrySoMalegTEX_JUST = nullptr;
+    TMemoField *QrySoMalegTEX_EVID = nullptr;
+    TMemoField *QrySoMalegPLA_ACCI = nullptr;
+    TSmallintField *QrySoMalegEMP_ORIG = nullptr;
+    TFloatField *QrySoMalegCOD_RESP = nullptr;
+    TDateTimeField *QrySoMalegFEC_MALE = nullptr;
+    TFloatField *QrySoMalegCOD_ITGE = nullptr;
+    TFixedCharField *QrySoMalegTIP_ACTI = nullptr;
+    TFixedCharField *QrySoMalegEST_CONT = nullptr;
+    TFloatField *QrySoMalegVAL_PRES = nullptr;
+    TDateTimeField *QrySoMalegFEC_FINC = nullptr;
+    TSmallintField *QrySoMalegTIP_ITEM = nullptr;
+    TIntegerField *QrySoMalegCOD_AREA = nullptr;
+    TStringField *QrySoMalegNOM_AREA = nullptr;
+    TStringField *QrySoMalegOBJ_ASGS = nullptr;
+    TStringField *QrySoMalegMET_ASGS = nullptr;
+    TMemoField *QrySoMalegDES_HALL = nullptr;
+    TStringField *QrySoMalegADJ_GUID = nullptr;
+    // Calculated.
+    TStringField *QrySoMalegDtfNmbCicl = nullptr;
+    TStringField *QrySoMalegDtfNmbCump = nullptr;
+    TStringField *QrySoMalegDtfNmbResp = nullptr;
+    TStringField *QrySoMalegDtfApeResp = nullptr;
+    TFloatField *QrySoMalegDtfCalificacion = nullptr;
+    TStringField *QrySoMalegDtfNmbItge = nullptr;
+
+    // ---- lookups and parameters -------------------------------------------------------------------
+    SClientDataSet *QryBiEmple = nullptr; // "DtsPBiEmple": P_COD_EMPR, P_COD_EMPL
+    TStringField *QryBiEmpleNOM_EMPL = nullptr;
+    TStringField *QryBiEmpleAPE_EMPL = nullptr;
+    SClientDataSet *QryValResp = nullptr; // "DtsPValResp": P_COD_EMPR, P_COD_EMPL
+    TFloatField *QryValRespCOD_TERC = nullptr;
+    SClientDataSet *QryGnDitem = nullptr; // "DtsPGnDitem": P_COD_EMPR, P_TIP_ITEM, P_COD_ITEM
+    TFloatField *QryGnDitemCOD_ITEM = nullptr;
+    TStringField *QryGnDitemDES_ITEM = nullptr;
+    TMemoField *QryGnDitemOBS_ERVA = nullptr;
+    SClientDataSet *QryGnTerce = nullptr; // "DtsPGnTerce": PFLCOD_TERC
+    TFixedCharField *QryGnTerceNOM_TERC = nullptr;
+    TFixedCharField *QryGnTerceAPE_TERC = nullptr;
+    TFixedCharField *QryGnTerceDCE_MAIL = nullptr;
+    SClientDataSet *QryTemporal = nullptr; // "DtsPTemporal": SQL, parameters and fields set at run time
+    SClientDataSet *QryGnDigif = nullptr;  // "DtsPGnDigif": PCODVARI, PCODPAIS, PCODEMPR
+    TStringField *QryGnDigifVAL_VARI = nullptr;
+    TFixedCharField *QryGnDigifTIP_DATO = nullptr;
+    SClientDataSet *QrySoParam = nullptr; // "DtsPSoParam": P_COD_EMPR; the company's parameters row
+    TFixedCharField *QrySoParamMAN_AREA = nullptr;
+
+    // ---- dependent datasets of the current evaluation record ----------------------------------------
+    // Parameters PCODEMPR, PFECPROC, PRMTPAMA, PRMTDEPA, PRMTESTA, PRMTITES (follow-up rows also
+    // PCODAREA), filled from the current record whenever it changes.
+    SClientDataSet *QrySoSemon = nullptr; // follow-up rows, "DtsPSoSemon", main table SO_SEMON
+    TStringField *QrySoSemonACT_USUA = nullptr;
+    TDateTimeField *QrySoSemonACT_HORA = nullptr;
+    TFixedCharField *QrySoSemonACT_ESTA = nullptr;
+    TSmallintField *QrySoSemonCOD_EMPR = nullptr;
+    TIntegerField *QrySoSemonRMT_SEMO = nullptr;
+    TDateTimeField *QrySoSemonFEC_PROC = nullptr;
+    TIntegerField *QrySoSemonRMT_PAMA = nullptr;
+    TIntegerField *QrySoSemonRMT_DEPA = nullptr;
+    TIntegerField *QrySoSemonRMT_ESTA = nullptr;
+    TIntegerField *QrySoSemonRMT_ITES = nullptr;
+    TStringField *QrySoSemonSEG_MIEN = nullptr;
+    TDateTimeField *QrySoSemonFEC_SEGU = nullptr;
+    TFloatField *QrySoSemonCOD_RESP = nullptr;
+    TMemoField *QrySoSemonTEX_SEGU = nullptr;
+    TDateTimeField *QrySoSemonFEC_CUMP = nullptr;
+    TIntegerField *QrySoSemonCOD_AREA = nullptr;
+    TStringField *QrySoSemonDtfNomResponsable = nullptr; // calculated
+    TStringField *QrySoSemonDtfApeResponsable = nullptr; // calculated
+    TStringField *QrySoSemonNUM_ERAL = nullptr;
+    TMemoField *QrySoSemonPLA_ACCI = nullptr;
+    TFixedCharField *QrySoSemonTIP_ACTI = nullptr;
+    TDateTimeField *QrySoSemonFEC_INIC = nullptr;
+    TDateTimeField *QrySoSemonFEC_FINA = nullptr;
+    TFixedCharField *QrySoSemonEST_ADOS = nullptr;
+
+    SClientDataSet *QrySoPlass = nullptr; // annual plan activities, "DtsPSoPlass"
+    TStringField *QrySoPlassACT_USUA = nullptr;
+    TDateTimeField *QrySoPlassACT_HORA = nullptr;
+    TFixedCharField *QrySoPlassACT_ESTA = nullptr;
+    TSmallintField *QrySoPlassCOD_EMPR = nullptr;
+    TDateTimeField *QrySoPlassFEC_PROC = nullptr;
+    TIntegerField *QrySoPlassRMT_PAMA = nullptr;
+    TIntegerField *QrySoPlassRMT_DEPA = nullptr;
+    TIntegerField *QrySoPlassRMT_ESTA = nullptr;
+    TIntegerField *QrySoPlassRMT_ITES = nullptr;
+    TFixedCharField *QrySoPlassOPC_CICL = nullptr;
+    TStringField *QrySoPlassACT_ASGS = nullptr;
+    TFixedCharField *QrySoPlassENE_PLAN = nullptr;
+    TFixedCharField *QrySoPlassENE_EJEC = nullptr;
+    TFixedCharField *QrySoPlassFEB_PLAN = nullptr;
+    TFixedCharField *QrySoPlassFEB_EJEC = nullptr;
+    TFixedCharField *QrySoPlassMAR_PLAN = nullptr;
+    TFixedCharField *QrySoPlassMAR_EJEC = nullptr;
+    TFixedCharField *QrySoPlassABR_PLAN = nullptr;
+    TFixedCharField *QrySoPlassABR_EJEC = nullptr;
+    TFixedCharField *QrySoPlassMAY_PLAN = nullptr;
+    TFixedCharField *QrySoPlassMAY_EJEC = nullptr;
+    TFixedCharField *QrySoPlassJUN_PLAN = nullptr;
+    TFixedCharField *QrySoPlassJUN_EJEC = nullptr;
+    TFixedCharField *QrySoPlassJUL_PLAN = nullptr;
+    TFixedCharField *QrySoPlassJUL_EJEC = nullptr;
+    TFixedCharField *QrySoPlassAGO_PLAN = nullptr;
+    TFixedCharField *QrySoPlassAGO_EJEC = nullptr;
+    TFixedCharField *QrySoPlassSEP_PLAN = nullptr;
+    TFixedCharField *QrySoPlassSEP_EJEC = nullptr;
+    TFixedCharField *QrySoPlassOCT_PLAN = nullptr;
+    TFixedCharField *QrySoPlassOCT_EJEC = nullptr;
+    TFixedCharField *QrySoPlassNOV_PLAN = nullptr;
+    TFixedCharField *QrySoPlassNOV_EJEC = nullptr;
+    TFixedCharField *QrySoPlassDIC_PLAN = nullptr;
+    TFixedCharField *QrySoPlassDIC_EJEC = nullptr;
+    TStringField *QrySoPlassRES_PONS = nullptr;
+    TFixedCharField *QrySoPlassREC_URSO = nullptr;
+    TStringField *QrySoPlassOBS_VACI = nullptr;
+    TIntegerField *QrySoPlassCUM_META = nullptr;
+    TStringField *QrySoPlassADJ_GUID = nullptr;
+    TIntegerField *QrySoPlassCOD_AREA = nullptr;
+    TIntegerField *QrySoPlassRMT_PLAS = nullptr;
+
+    // The current item's activities of one cycle option ("P", "H", "A", "V"), for the annual plan
+    // report; read-only use, no key.
+    SClientDataSet *QrySoPlanear = nullptr;   // "DtsPSoPlanear"
+    SClientDataSet *QrySoHacer = nullptr;     // "DtsPSoHacer"
+    SClientDataSet *QrySoActuar = nullptr;    // "DtsPSoActuar"
+    SClientDataSet *QrySoVerificar = nullptr; // "DtsPSoVerificar"
+
+    // ---- data sources of the main form's follow-up and plan controls -------------------------------
+    TDataSource *DtsSoSemon = nullptr;
+    TDataSource *DtsSoPlass = nullptr;
+
+    // ---- in-memory goal datasets of the annual plan reports (open and empty from creation) ----------
+    SClientDataSet *CdsCumplEjecu = nullptr; // one row for the year
+    TStringField *CdsCumplEjecuCUM_PLIM = nullptr;
+    TFloatField *CdsCumplEjecuCUM_META = nullptr;
+    TFloatField *CdsCumplEjecuPOR_CUMP = nullptr;
+    SClientDataSet *CdsSeguiCumpli = nullptr; // one row per month
+    TStringField *CdsSeguiCumpliCUM_PLIM = nullptr;
+    TFloatField *CdsSeguiCumpliCUM_META = nullptr;
+    TFloatField *CdsSeguiCumpliPOR_CUMP = nullptr;
+
+    // ---- rule state ---------------------------------------------------------------------------------
+    // Taken when an evaluation record enters edit; compared after a save. 0 / empty until then.
+    double RespAntesEdicion = 0; // COD_RESP as a float, 0 when null
+    QString CumpAntesEdicion;    // IND_CUMP as text, empty when null
+    // Set when the module opens a follow-up row by itself after a save; lets that row post without a
+    // completion date. Cleared only at creation.
+    bool SeguimientoAutomatico = false;
+    // The date filter of the evaluation query, as last opened: start and end of the activity range.
+    // The zero date-time (1899-12-30 00:00) until a filter sets them.
+    QDateTime FechaIniActividad;
+    QDateTime FechaFinActividad;
+
+    // ---- handlers -----------------------------------------------------------------------------------
+    // Creation handler: clears the automatic follow-up flag and binds QrySoMaleg's after-scroll event to
+    // QrySoMalegAfterScroll. Opens nothing.
     void DataModuleCreate(QObject *sender);
+
+    // QrySoMaleg's events (all but after scroll are bound when the dataset is declared).
+    void QrySoMalegAfterOpen(TDataSet &DataSet);
+    void QrySoMalegAfterScroll(TDataSet &DataSet);
+    void QrySoMalegBeforeEdit(TDataSet &DataSet);
+    void QrySoMalegAfterEdit(TDataSet &DataSet);
+    void QrySoMalegBeforePost(TDataSet &DataSet);
+    void QrySoMalegCalcFields(TDataSet &DataSet);
+    void QrySoMalegNewRecord(TDataSet &DataSet);
+    void QrySoMalegReconcileError(SClientDataSet &DataSet, EReconcileError &E, TUpdateKind UpdateKind,
+                                  TReconcileAction &Action);
+    void QrySoMalegAfterApplyUpdates(SClientDataSet &Sender, QVariant &OwnerData);
+    // Field events of QrySoMaleg.
+    void QrySoMalegIND_CUMPValidate(TField &Sender);
+    void QrySoMalegCOD_RESPValidate(TField &Sender);
+    void QrySoMalegEST_CONTChange(TField &Sender);
+
+private:
+    // A remote dataset owned by this module, bound to its provider; Company 0, no automatic audit fields.
+    SClientDataSet *NewRemoteDataSet(const QString &name, const QString &providerName);
+    void DefineQrySoMaleg();
+    void DefineLookups();
+    void DefineQrySoParam();
+    void DefineQrySoSemon();
+    void DefineQrySoPlass();
+    SClientDataSet *DefineCyclePlan(const QString &name, const QString &providerName);
+    void DefineDataSources();
+    void DefineGoalDataSets();
 };
 
 extern TDtmSoMaleg *DtmSoMaleg;

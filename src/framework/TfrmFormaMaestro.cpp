@@ -1,25 +1,355 @@
 #include "TfrmFormaMaestro.h"
 
+#include "Globals.h"
+#include "ReconcileDialog.h"
 #include "SDCOMConnection.h"
+#include "SysUtils.h"
+#include "TApplication.h"
+#include "controls/TDBEdit.h"
+#include "controls/TQNavegador.h"
+#include "controls/TQSDBQbe.h"
+#include "controls/TQsCmbCodigo.h"
+#include "controls/TTolvaneDBgrid.h"
+#include "dataset/SClientDataSet.h"
+#include "dataset/TDataSource.h"
+#include "dataset/TField.h"
 
+#include <QAction>
+#include <QCloseEvent>
+#include <QDateEdit>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QToolButton>
 #include <QVBoxLayout>
+
+namespace {
+const QString kDateFilter = QStringLiteral("filtro-fecha");
+const QString kCompany = QStringLiteral("empresa");
+
+QToolButton *menuButton(QWidget *parent, const QString &name, const QString &text, const QString &hint)
+{
+    auto *b = new QToolButton(parent);
+    b->setObjectName(name);
+    b->setText(text);
+    b->setToolTip(hint);
+    b->setAutoRaise(true);
+    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    return b;
+}
+
+QWidget *panel(QWidget *parent, const QString &name)
+{
+    auto *w = new QWidget(parent);
+    w->setObjectName(name);
+    return w;
+}
+} // namespace
 
 TfrmFormaMaestro::TfrmFormaMaestro(QObject *owner, const QString &name, QWidget *parent)
     : TForm(owner, name, parent)
 {
+    InstallReconcileDialog();
     DCOMCnction = new SDCOMConnection(this, QStringLiteral("DCOMCnction"));
+    dtsFrm = new TDataSource(this, QStringLiteral("dtsFrm"));
+    CdsGnEmpre = new SClientDataSet(this, QStringLiteral("CdsGnEmpre"));
+    CdsGnEmpre->ProviderName = QStringLiteral("DtsPGnEmpre");
+    CdsGnEmpre->RemoteServer = DCOMCnction;
+    CdsGnEmpre->ReadOnly = true;
+    DtsGnEmpre = new TDataSource(this, QStringLiteral("DtsGnEmpre"));
+    DtsGnEmpre->SetDataSet(CdsGnEmpre);
+    BuildFrame();
+}
+
+TfrmFormaMaestro::~TfrmFormaMaestro()
+{
+    // Controls go before the datasets they show.
+    delete PnlFrmPrncpal;
+    PnlFrmPrncpal = nullptr;
+}
+
+void TfrmFormaMaestro::BuildFrame()
+{
     m_frameLayout = new QVBoxLayout(this);
     m_frameLayout->setContentsMargins(0, 0, 0, 0);
     m_frameLayout->setSpacing(0);
+
+    MMnFrm = new QMenuBar(this);
+    MMnFrm->setObjectName(QStringLiteral("MMnFrm"));
+    Archivo1 = MMnFrm->addMenu(QStringLiteral("&Archivo"));
+    Archivo1->setObjectName(QStringLiteral("Archivo1"));
+    Imprimir1 = Archivo1->addAction(QStringLiteral("&Imprimir..."));
+    Imprimir1->setObjectName(QStringLiteral("Imprimir1"));
+    Imprimir3 = Archivo1->addAction(QStringLiteral("&Vista preliminar..."));
+    Imprimir3->setObjectName(QStringLiteral("Imprimir3"));
+    m_frameLayout->setMenuBar(MMnFrm);
+
+    GridPanel1 = panel(this, QStringLiteral("GridPanel1"));
+    GridPanel1->setStyleSheet(QStringLiteral("#GridPanel1 { background: #1f4e79; } #GridPanel1 QLabel { color: white; }"
+                                             " #PnlMenu { background: #f3f3f3; border-radius: 3px; }"));
+    auto *top = new QHBoxLayout(GridPanel1);
+    top->setContentsMargins(6, 4, 6, 4);
+    PnlTolvane = new QLabel(GridPanel1);
+    PnlTolvane->setObjectName(QStringLiteral("PnlTolvane"));
+    ImgTolvane = new QLabel(QStringLiteral("◆ Tolvane"), PnlTolvane);
+    ImgTolvane->setObjectName(QStringLiteral("ImgTolvane"));
+    ImgTolvane->setStyleSheet(QStringLiteral("font-weight: bold; font-size: 15px;"));
+    auto *logo = new QHBoxLayout(PnlTolvane);
+    logo->setContentsMargins(0, 0, 12, 0);
+    logo->addWidget(ImgTolvane);
+    top->addWidget(PnlTolvane);
+    auto *companyLabel = new QLabel(QStringLiteral("Empresa:"), GridPanel1);
+    top->addWidget(companyLabel);
+    cmbEmpresa = new TQsCmbCodigo(GridPanel1, QStringLiteral("cmbEmpresa"));
+    cmbEmpresa->setMinimumWidth(260);
+    top->addWidget(cmbEmpresa);
+
+    PnlMenu = panel(GridPanel1, QStringLiteral("PnlMenu"));
+    auto *menu = new QHBoxLayout(PnlMenu);
+    menu->setContentsMargins(4, 2, 4, 2);
+    menu->setSpacing(2);
+    spbReporte = menuButton(PnlMenu, QStringLiteral("spbReporte"), QStringLiteral("Imprimir"), QStringLiteral("Imprimir"));
+    spbPreview = menuButton(PnlMenu, QStringLiteral("spbPreview"), QStringLiteral("Vista previa"),
+                            QStringLiteral("Vista preliminar"));
+    DBQbe1 = new TQSDBQbe(PnlMenu, QStringLiteral("DBQbe1"));
+    DBQbe1->setAutoRaise(true);
+    SpFiltroFecha = menuButton(PnlMenu, QStringLiteral("SpFiltroFecha"), QStringLiteral("Fechas"),
+                               QStringLiteral("Filtrar por fecha de operación"));
+    NotasTolvane = menuButton(PnlMenu, QStringLiteral("NotasTolvane"), QStringLiteral("Notas"), QStringLiteral("Notas"));
+    NotasTolvane->setEnabled(false);
+    spbGrabar = menuButton(PnlMenu, QStringLiteral("spbGrabar"), QStringLiteral("Guardar"),
+                           QStringLiteral("Guardar los cambios (Ctrl+S)"));
+    spbGrabar->setShortcut(QKeySequence::Save);
+    QNvgdrFrm = new TQNavegador(PnlMenu, QStringLiteral("QNvgdrFrm"));
+    QNvgdrFrm->SetDataSource(dtsFrm);
+    for (QWidget *w : {static_cast<QWidget *>(spbReporte), static_cast<QWidget *>(spbPreview),
+                       static_cast<QWidget *>(DBQbe1), static_cast<QWidget *>(SpFiltroFecha),
+                       static_cast<QWidget *>(NotasTolvane), static_cast<QWidget *>(QNvgdrFrm),
+                       static_cast<QWidget *>(spbGrabar)})
+        menu->addWidget(w);
+    top->addWidget(PnlMenu, 1);
+    m_frameLayout->addWidget(GridPanel1);
+
+    PnlFrmPrncpal = panel(this, QStringLiteral("PnlFrmPrncpal"));
+    auto *main = new QVBoxLayout(PnlFrmPrncpal);
+    main->setContentsMargins(0, 0, 0, 0);
+    Panel2 = panel(PnlFrmPrncpal, QStringLiteral("Panel2"));
+    auto *inner = new QVBoxLayout(Panel2);
+    inner->setContentsMargins(0, 0, 0, 0);
+    inner->setSpacing(0);
+    PnlGrdFrm = new QSplitter(Qt::Vertical, Panel2);
+    PnlGrdFrm->setObjectName(QStringLiteral("PnlGrdFrm"));
+    DBGFrm = new TTolvaneDBgrid(PnlGrdFrm, QStringLiteral("DBGFrm"));
+    DBGFrm->SetDataSource(dtsFrm);
+    ScBFrm = new QScrollArea(PnlGrdFrm);
+    ScBFrm->setObjectName(QStringLiteral("ScBFrm"));
+    ScBFrm->setWidgetResizable(true);
+    ScBFrm->setFrameShape(QFrame::NoFrame);
+    PnlGrdFrm->addWidget(DBGFrm);
+    PnlGrdFrm->addWidget(ScBFrm);
+    PnlGrdFrm->setStretchFactor(0, 1);
+    PnlGrdFrm->setStretchFactor(1, 3);
+    PnlGrdFrm->setSizes({170, 480});
+    inner->addWidget(PnlGrdFrm, 1);
+
+    pnlAuditor = panel(Panel2, QStringLiteral("pnlAuditor"));
+    auto *audit = new QHBoxLayout(pnlAuditor);
+    audit->setContentsMargins(6, 2, 6, 2);
+    Label14 = new QLabel(QStringLiteral("Usuario:"), pnlAuditor);
+    Label14->setObjectName(QStringLiteral("Label14"));
+    DBEUsuario = new TDBEdit(pnlAuditor, QStringLiteral("DBEUsuario"));
+    DBEUsuario->SetReadOnlyControl(true);
+    DBEUsuario->SetDataSource(dtsFrm);
+    DBEUsuario->SetDataField(QStringLiteral("ACT_USUA"));
+    DBEUsuario->setMaximumWidth(110);
+    Label16 = new QLabel(QStringLiteral("Fecha:"), pnlAuditor);
+    Label16->setObjectName(QStringLiteral("Label16"));
+    DBEFecha = new TDBEdit(pnlAuditor, QStringLiteral("DBEFecha"));
+    DBEFecha->SetReadOnlyControl(true);
+    DBEFecha->SetDataSource(dtsFrm);
+    DBEFecha->SetDataField(QStringLiteral("ACT_HORA"));
+    DBEFecha->setMaximumWidth(170);
+    audit->addWidget(Label14);
+    audit->addWidget(DBEUsuario);
+    audit->addSpacing(12);
+    audit->addWidget(Label16);
+    audit->addWidget(DBEFecha);
+    audit->addStretch();
+    inner->addWidget(pnlAuditor);
+    main->addWidget(Panel2, 1);
+    PnlStatus = new QLabel(PnlFrmPrncpal);
+    PnlStatus->setObjectName(QStringLiteral("PnlStatus"));
+    PnlStatus->setContentsMargins(6, 2, 6, 2);
+    PnlStatus->setStyleSheet(QStringLiteral("background: #e4e4e4; color: #333;"));
+    main->addWidget(PnlStatus);
+    m_frameLayout->addWidget(PnlFrmPrncpal, 1);
+
+    connect(cmbEmpresa, qOverload<int>(&QComboBox::activated), this, [this](int) {
+        try {
+            cmbEmpresaChange(cmbEmpresa);
+        } catch (...) {
+            Application()->HandleException(std::current_exception());
+        }
+    });
+    connect(SpFiltroFecha, &QToolButton::clicked, this, [this] {
+        try {
+            SpFiltroFechaClick(SpFiltroFecha);
+        } catch (...) {
+            Application()->HandleException(std::current_exception());
+        }
+    });
+    connect(spbGrabar, &QToolButton::clicked, this, [this] {
+        try {
+            Grabar();
+        } catch (...) {
+            Application()->HandleException(std::current_exception());
+        }
+    });
+    QNvgdrFrm->AfterAction = [this](TNavigateBtn button) {
+        if (button == nbPost || button == nbDelete)
+            Grabar();
+    };
+    connect(dtsFrm, &TDataSource::stateChanged, this, &TfrmFormaMaestro::UpdateStatus);
+    connect(dtsFrm, &TDataSource::dataSetChanged, this, &TfrmFormaMaestro::UpdateStatus);
+    UpdateStatus();
 }
 
-TfrmFormaMaestro::~TfrmFormaMaestro() = default;
+void TfrmFormaMaestro::FormCreate(QObject *)
+{
+    DBQbe1->SetDataset(dtsFrm->DataSet());
+    if (!DCOMCnction->TransportAvailable())
+        return; // no application server to reach (a host without transports): the form stays empty
+    CdsGnEmpre->Close();
+    CdsGnEmpre->Open();
+    cmbEmpresa->Clear();
+    for (CdsGnEmpre->First(); !CdsGnEmpre->Eof(); CdsGnEmpre->Next())
+        cmbEmpresa->Add(QStringLiteral("%1 - %2").arg(CdsGnEmpre->FieldByName(QStringLiteral("COD_EMPR"))->AsString(),
+                                                     CdsGnEmpre->FieldByName(QStringLiteral("NOM_EMPR"))->AsString()),
+                        CdsGnEmpre->FieldByName(QStringLiteral("COD_EMPR"))->AsString());
+    if (cmbEmpresa->count() == 0)
+        throw Exception(QStringLiteral("El usuario %1 no tiene empresas asignadas.").arg(gStParUsu));
+    if (!cmbEmpresa->SetCodigo(gStParEmp.trimmed()))
+        cmbEmpresa->setCurrentIndex(0);
+    cmbEmpresaChange(cmbEmpresa);
+}
 
-void TfrmFormaMaestro::FormCreate(QObject *) {}
+int TfrmFormaMaestro::EmpresaSeleccionada() const
+{
+    bool ok = false;
+    const int code = cmbEmpresa->Codigo().toInt(&ok);
+    return ok ? code : -1;
+}
 
-void TfrmFormaMaestro::cmbEmpresaChange(QObject *) {}
+QString TfrmFormaMaestro::MainAlias() const
+{
+    auto *ds = DBQbe1->Dataset();
+    if (!ds || ds->SMainTable.isEmpty())
+        return QString();
+    const QRegularExpression re(QStringLiteral("\\b%1\\s+(\\w+)").arg(QRegularExpression::escape(ds->SMainTable)),
+                                QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = re.match(DBQbe1->BaseSQL());
+    if (!m.hasMatch() || m.captured(1).compare(QStringLiteral("WHERE"), Qt::CaseInsensitive) == 0)
+        return QString();
+    return m.captured(1) + QLatin1Char('.');
+}
 
-void TfrmFormaMaestro::SpFiltroFechaClick(QObject *) {}
+void TfrmFormaMaestro::cmbEmpresaChange(QObject *)
+{
+    const int code = EmpresaSeleccionada();
+    if (code < 0)
+        return;
+    Application()->Tag = code;
+    if (CdsGnEmpre->Active())
+        CdsGnEmpre->Locate(QStringLiteral("COD_EMPR"), code);
+    if (!DBQbe1->Dataset())
+        return;
+    if (DBQbe1->BaseSQL().isEmpty())
+        DBQbe1->Inicializar(gBoUsuaAudi);
+    DBQbe1->SetCondition(kCompany, QStringLiteral("%1COD_EMPR = %2").arg(MainAlias()).arg(code));
+    DBQbe1->Reopen();
+}
+
+void TfrmFormaMaestro::SpFiltroFechaClick(QObject *)
+{
+    auto *ds = DBQbe1->Dataset();
+    if (!ds || DBQbe1->BaseSQL().isEmpty())
+        return;
+    QDate from = QDate::currentDate().addMonths(-1), to = QDate::currentDate();
+    const bool accepted = PedirRangoFechas ? PedirRangoFechas(from, to) : AskDateRange(from, to);
+    if (!accepted)
+        return;
+    if (!from.isValid()) {
+        DBQbe1->SetCondition(kDateFilter, QString());
+        DBQbe1->ParamValues.remove(QStringLiteral("PDT_ACT_HORA_INIC"));
+        DBQbe1->ParamValues.remove(QStringLiteral("PDT_ACT_HORA_FINA"));
+    } else {
+        if (to < from)
+            throw Exception(QStringLiteral("La fecha final (%1) es anterior a la inicial (%2).")
+                                .arg(to.toString(QStringLiteral("dd/MM/yyyy")), from.toString(QStringLiteral("dd/MM/yyyy"))));
+        DBQbe1->SetCondition(kDateFilter, QStringLiteral("%1ACT_HORA BETWEEN :PDT_ACT_HORA_INIC AND :PDT_ACT_HORA_FINA")
+                                              .arg(MainAlias()));
+        DBQbe1->ParamValues.insert(QStringLiteral("PDT_ACT_HORA_INIC"), QDateTime(from, QTime(0, 0)));
+        DBQbe1->ParamValues.insert(QStringLiteral("PDT_ACT_HORA_FINA"), QDateTime(to, QTime(23, 59, 59, 999)));
+    }
+    DBQbe1->Reopen();
+}
+
+bool TfrmFormaMaestro::AskDateRange(QDate &from, QDate &to)
+{
+    QDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("Filtro por fecha de operación"));
+    auto *fromEdit = new QDateEdit(from, &dialog);
+    auto *toEdit = new QDateEdit(to, &dialog);
+    for (QDateEdit *e : {fromEdit, toEdit}) {
+        e->setCalendarPopup(true);
+        e->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+    }
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("Desde:"), fromEdit);
+    form->addRow(QStringLiteral("Hasta:"), toEdit);
+    auto *buttons = new QDialogButtonBox(&dialog);
+    buttons->addButton(QStringLiteral("Aceptar"), QDialogButtonBox::AcceptRole);
+    QPushButton *clear = buttons->addButton(QStringLiteral("Quitar filtro"), QDialogButtonBox::ResetRole);
+    buttons->addButton(QStringLiteral("Cancelar"), QDialogButtonBox::RejectRole);
+    bool cleared = false;
+    connect(clear, &QPushButton::clicked, &dialog, [&] {
+        cleared = true;
+        dialog.accept();
+    });
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto *layout = new QVBoxLayout(&dialog);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    from = cleared ? QDate() : fromEdit->date();
+    to = toEdit->date();
+    return true;
+}
+
+int TfrmFormaMaestro::Grabar()
+{
+    auto *ds = qobject_cast<SClientDataSet *>(dtsFrm->DataSet());
+    if (!ds || !ds->Active())
+        return 0;
+    if (ds->State() == dsEdit || ds->State() == dsInsert)
+        ds->Post();
+    if (ds->ChangeCount() == 0)
+        return 0;
+    // All or nothing: a refused row keeps every change in the log for the user to decide on.
+    const int errors = ds->ApplyUpdates(0);
+    UpdateStatus();
+    return errors;
+}
 
 void TfrmFormaMaestro::CambiarTamano(int width, int height)
 {
@@ -34,4 +364,44 @@ void TfrmFormaMaestro::CambiarAltura(int height)
 void TfrmFormaMaestro::QvAsignarRptPreview(QObject *&report, int)
 {
     m_rptPreview = report;
+}
+
+void TfrmFormaMaestro::UpdateStatus()
+{
+    if (!PnlStatus)
+        return;
+    TDataSet *ds = dtsFrm->DataSet();
+    const TDataSetState state = dtsFrm->State();
+    QString text;
+    if (!ds || state == dsInactive) {
+        text = QStringLiteral("Sin datos");
+    } else {
+        const QString mode = state == dsEdit     ? QStringLiteral("Modificando")
+                             : state == dsInsert ? QStringLiteral("Insertando")
+                                                 : QStringLiteral("Consultando");
+        text = ds->IsEmpty() ? QStringLiteral("%1 · sin registros").arg(mode)
+                             : QStringLiteral("%1 · registro %2 de %3").arg(mode).arg(ds->RecNo()).arg(ds->RecordCount());
+        if (const auto *cds = qobject_cast<SClientDataSet *>(ds); cds && cds->ChangeCount() > 0)
+            text += QStringLiteral(" · %1 cambio(s) sin guardar").arg(cds->ChangeCount());
+    }
+    PnlStatus->setText(text);
+}
+
+void TfrmFormaMaestro::closeEvent(QCloseEvent *event)
+{
+    auto *ds = qobject_cast<SClientDataSet *>(dtsFrm->DataSet());
+    const bool pending = ds && ds->Active() &&
+                         (ds->State() == dsEdit || ds->State() == dsInsert || ds->ChangeCount() > 0);
+    if (pending && isVisible() && PreguntarGuardar) {
+        const int answer = PreguntarGuardar();
+        if (answer == QMessageBox::Cancel) {
+            event->ignore();
+            return;
+        }
+        if (answer == QMessageBox::Yes && Grabar() > 0) {
+            event->ignore();
+            return;
+        }
+    }
+    TForm::closeEvent(event);
 }

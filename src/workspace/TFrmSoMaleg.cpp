@@ -1,51 +1,358 @@
 #include "TFrmSoMaleg.h"
 
 #include "Globals.h"
+#include "SDCOMConnection.h"
+#include "SysUtils.h"
+#include "TApplication.h"
+#include "TCaptura.h"
+#include "TDtmReportes.h"
+#include "TDtmSoMaleg.h"
+#include "TFrmMemo.h"
+#include "controls/TDBCmbCodigoBox.h"
+#include "controls/TDBEdit.h"
+#include "controls/TDBMemo.h"
+#include "controls/TQNavegador.h"
+#include "controls/TQPField.h"
+#include "controls/TQSDBQbe.h"
+#include "controls/TQsCmbCodigo.h"
+#include "controls/TQsFecha.h"
+#include "controls/TTolvaneDBgrid.h"
+#include "dataset/SClientDataSet.h"
+#include "dataset/TDataSource.h"
+#include "dataset/TField.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFont>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QTabBar>
 #include <QTabWidget>
-#include <QVBoxLayout>
+#include <QToolButton>
 
 TFrmSoMaleg *FrmSoMaleg = nullptr;
+
+namespace {
+// Lines of a text as a string list takes them: the line break after the last line ends it.
+QStringList linesOf(const QString &text)
+{
+    QStringList lines = text.split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.constLast().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+QString textOf(const QStringList &lines)
+{
+    QString text;
+    for (const QString &line : lines)
+        text += line + QStringLiteral("\r\n");
+    return text;
+}
+
+// Half a width in whole pixels, an exact half going to the even neighbour.
+int halfOf(int width)
+{
+    const int half = width / 2;
+    return width % 2 == 0 || half % 2 == 0 ? half : half + 1;
+}
+} // namespace
 
 TFrmSoMaleg::TFrmSoMaleg(QObject *owner) : TfrmFormaMaestro(owner, QStringLiteral("FrmSoMaleg"))
 {
     SetCaption(QStringLiteral("FrmSoMaleg"));
-    setFont(QFont(QStringLiteral("Tahoma")));
+    QFont tahoma(QStringLiteral("Tahoma"));
+    tahoma.setStyleHint(QFont::SansSerif);
+    tahoma.setPointSize(8);
+    setFont(tahoma);
     resize(1011, 752);
+    DCOMCnction->ServerGUID = QStringLiteral("{3E4965E3-EAF7-44DE-9E0C-427084A6F796}");
+    DCOMCnction->ServerName = QStringLiteral("ZErOdadi.ZErOdadiDmr");
+    DtmSoMaleg->SetRemoteServer(DCOMCnction);
+    QNvgdrFrm->SetVisibleButtons(nbFirst | nbPrior | nbNext | nbLast | nbDelete | nbEdit | nbPost | nbCancel);
+    DBQbe1->Tag = 1;
 
-    auto *title = new QLabel(QStringLiteral("Autoevaluación Estándares Mínimos SG-SST"), this);
-    title->setObjectName(QStringLiteral("PnlTolvane"));
-    title->setStyleSheet(QStringLiteral("QLabel { background: #1f4e79; color: white; font-weight: bold; padding: 8px; }"));
-    FrameLayout()->addWidget(title);
+    DBGFrm->SetColumns({
+        TColumn{QStringLiteral("FEC_PROC")},   TColumn{QStringLiteral("RMT_PAMA")},
+        TColumn{QStringLiteral("COD_CICL")},   TColumn{QStringLiteral("DtfNmbCicl")},
+        TColumn{QStringLiteral("FEC_INIC")},   TColumn{QStringLiteral("FEC_FINA")},
+        TColumn{QStringLiteral("RMT_DEPA")},   TColumn{QStringLiteral("DES_ESTA"), 220},
+        TColumn{QStringLiteral("POR_ESTA")},   TColumn{QStringLiteral("RMT_ESTA")},
+        TColumn{QStringLiteral("DES_ESTA_1"), 220}, TColumn{QStringLiteral("POR_ESTA_1")},
+        TColumn{QStringLiteral("RMT_ITES")},   TColumn{QStringLiteral("NUM_ERAL")},
+        TColumn{QStringLiteral("DES_ITEM"), 300}, TColumn{QStringLiteral("VAL_ITEM")},
+        TColumn{QStringLiteral("MAR_LEGA"), 200}, TColumn{QStringLiteral("TEX_CRIT"), 200},
+        TColumn{QStringLiteral("TEX_MVER"), 200}, TColumn{QStringLiteral("IND_CUMP")},
+        TColumn{QStringLiteral("DtfNmbCump"), 140}, TColumn{QStringLiteral("TEX_JUST"), 200},
+        TColumn{QStringLiteral("TEX_EVID"), 200}, TColumn{QStringLiteral("PLA_ACCI"), 200},
+        TColumn{QStringLiteral("EMP_ORIG")},   TColumn{QStringLiteral("COD_RESP")},
+        TColumn{QStringLiteral("DtfNmbResp"), 160}, TColumn{QStringLiteral("DtfApeResp"), 160},
+        TColumn{QStringLiteral("FEC_MALE")},   TColumn{QStringLiteral("DtfCalificacion")},
+    });
+    // The query-by-example fields offered at design time; areas are added per company.
+    DBQbe1->Campos = {QStringLiteral("FEC_PROC"), QStringLiteral("COD_CICL"), QStringLiteral("DES_ESTA"),
+                      QStringLiteral("DES_ESTA_1"), QStringLiteral("NUM_ERAL"), QStringLiteral("DES_ITEM"),
+                      QStringLiteral("IND_CUMP"), QStringLiteral("COD_RESP"), QStringLiteral("FEC_MALE"),
+                      QStringLiteral("ACT_USUA")};
 
-    pgcPlanAnual = new QTabWidget(this);
+    pgcPlanAnual = new QTabWidget(ScBFrm);
     pgcPlanAnual->setObjectName(QStringLiteral("pgcPlanAnual"));
-    const struct { const char16_t *name; const char16_t *caption; } pages[] = {
-        {u"TabEstMin", u"Estándares Mínimos"},
-        {u"TabCronograma", u"Cronograma"},
-        {u"TabSheet1", u"Plan Anual SGSST"},
-    };
-    for (const auto &p : pages) {
-        auto *page = new QWidget(pgcPlanAnual);
-        page->setObjectName(QString::fromUtf16(p.name));
-        pgcPlanAnual->addTab(page, QString::fromUtf16(p.caption));
-    }
-    FrameLayout()->addWidget(pgcPlanAnual, 1);
+    QFont bold = pgcPlanAnual->tabBar()->font();
+    bold.setBold(true);
+    pgcPlanAnual->tabBar()->setFont(bold);
+    TabEstMin = new QWidget(pgcPlanAnual);
+    TabEstMin->setObjectName(QStringLiteral("TabEstMin"));
+    TabCronograma = new QWidget(pgcPlanAnual);
+    TabCronograma->setObjectName(QStringLiteral("TabCronograma"));
+    TabSheet1 = new QWidget(pgcPlanAnual);
+    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
+    pgcPlanAnual->addTab(TabEstMin, QStringLiteral("Estándares Mínimos"));
+    pgcPlanAnual->addTab(TabCronograma, QStringLiteral("Cronograma"));
+    pgcPlanAnual->addTab(TabSheet1, QStringLiteral("Plan Anual SGSST"));
+    BuildEstMin();
+    BuildCronograma();
+    BuildPlanAnual();
+    ScBFrm->setWidget(pgcPlanAnual);
+    BindEvents();
 
     FormCreate(this);
 }
 
 TFrmSoMaleg::~TFrmSoMaleg() = default;
 
-void TFrmSoMaleg::FormCreate(QObject *sender)
+void TFrmSoMaleg::BindEvents()
 {
-    gStNombProg = QStringLiteral("ZErOdadi");
-    TfrmFormaMaestro::FormCreate(sender);
+    connect(dtsFrm, &TDataSource::stateChanged, this, [this] { dtsFrmStateChange(dtsFrm); });
+    DBCmbIND_CUMP->OnChange = [this](QObject *sender) { DBCmbIND_CUMPChange(sender); };
+    QPFldCOD_RESP->DataSet = DtmSoMaleg->QrySoMaleg;
+    QPFldCOD_RESP->OnClick = [this](QObject *sender) { QPFldCOD_RESPClick(sender); };
+    QPFldCOD_RESP->AssignSQL = [this](QObject *sender) { QPFldCOD_RESPAssignSQL(sender); };
+    QPFldCOD_ITGE->DataSet = DtmSoMaleg->QrySoMaleg;
+    QPFldCOD_ITGE->OnClick = [this](QObject *sender) { QPFldCOD_ITGEClick(sender); };
+    QPFldCOD_ITGE->AssignSQL = [this](QObject *sender) { QPFldCOD_ITGEAssignSQL(sender); };
+    QPFCodResp->DataSet = DtmSoMaleg->QrySoSemon;
+    QPFCodResp->OnClick = [this](QObject *sender) { QPFCodRespClick(sender); };
+    QPFCodResp->AssignSQL = [this](QObject *sender) { QPFCodRespAssignSQL(sender); };
+    DBGSoSemon->OnEditButtonClick = [this](QObject *sender) { DBGSoSemonEditButtonClick(sender); };
+    auto guarded = [this](auto handler, QObject *sender) {
+        return [this, handler, sender] {
+            try {
+                (this->*handler)(sender);
+            } catch (...) {
+                Application()->HandleException(std::current_exception());
+            }
+        };
+    };
+    connect(btnSoPlass, &QToolButton::clicked, this, guarded(&TFrmSoMaleg::btnSoPlassClick, btnSoPlass));
+    connect(spbReporte, &QToolButton::clicked, this, guarded(&TFrmSoMaleg::GenerarRpt, spbReporte));
+    connect(spbPreview, &QToolButton::clicked, this, guarded(&TFrmSoMaleg::GenerarRpt, spbPreview));
+    connect(Imprimir1, &QAction::triggered, this, guarded(&TFrmSoMaleg::GenerarRpt, Imprimir1));
+    connect(Imprimir3, &QAction::triggered, this, guarded(&TFrmSoMaleg::GenerarRpt, Imprimir3));
 }
 
 QString TFrmSoMaleg::CodiUsua() const
 {
     return gStCodiUsua;
+}
+
+void TFrmSoMaleg::FormCreate(QObject *sender)
+{
+    SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
+    dtsFrm->SetDataSet(q);
+    DBQbe1->SetDataset(q);
+    gStNombProg = QStringLiteral("ZErOdadi");
+    m_sqlBaseMaleg = textOf(q->SQL());
+    m_camposBaseQbe = textOf(DBQbe1->Campos);
+    dbgrdSoPlass->setVisible(false);
+    pnl2->setVisible(true);
+    TfrmFormaMaestro::FormCreate(sender);
+    QObject *report = DtmReportes;
+    QvAsignarRptPreview(report, 0);
+    pgcPlanAnual->setCurrentIndex(0);
+}
+
+void TFrmSoMaleg::cmbEmpresaChange(QObject *sender)
+{
+    TDtmSoMaleg *dm = DtmSoMaleg;
+    dm->QrySoParam->Close();
+    dm->QrySoParam->ParamByName(QStringLiteral("P_COD_EMPR")).SetAsSmallInt(StrToInt(cmbEmpresa->Codigo()));
+    dm->QrySoParam->Open();
+    m_manejaAreas = dm->QrySoParam->FieldByName(QStringLiteral("MAN_AREA"))->Text() == QStringLiteral("S");
+    for (QWidget *w : {static_cast<QWidget *>(LblCOD_AREA), static_cast<QWidget *>(DBEdtCOD_AREA),
+                       static_cast<QWidget *>(DBEdtNOM_AREA)})
+        w->setVisible(m_manejaAreas);
+    DBEdtCOD_AREA->move(DBEdtFEC_PROC->x() + DBEdtFEC_PROC->width() + 6, DBEdtCOD_AREA->y());
+
+    dm->QrySoMaleg->Close();
+    dm->QrySoMaleg->SetSQL(linesOf(m_sqlBaseMaleg));
+    DBQbe1->Campos = linesOf(m_camposBaseQbe);
+    if (!m_manejaAreas)
+        DBQbe1->Campos << QStringLiteral("COD_AREA") << QStringLiteral("NOM_AREA");
+    DBQbe1->Inicializar(gBoUsuaAudi);
+    TfrmFormaMaestro::cmbEmpresaChange(sender);
+
+    pgcPlanAnual->setTabVisible(pgcPlanAnual->indexOf(TabCronograma),
+                                dm->VerDigiFlags(QStringLiteral("Q0000133")) == QStringLiteral("S"));
+    m_cumpleParcial = dm->VerDigiFlags(QStringLiteral("Q0000008")) == QStringLiteral("S");
+    LblDeshall->setVisible(m_cumpleParcial);
+    DBMmDesHall->setVisible(m_cumpleParcial);
+
+    DBCmbIND_CUMP->Clear();
+    DBCmbIND_CUMP->Add(QStringLiteral("Cumple Totalmente"), QStringLiteral("C"));
+    if (m_cumpleParcial)
+        DBCmbIND_CUMP->Add(QStringLiteral("Cumple Parcialmente"), QStringLiteral("P"));
+    DBCmbIND_CUMP->Add(QStringLiteral("No Cumple"), QStringLiteral("N"));
+    DBCmbIND_CUMP->Add(QStringLiteral("No Aplica"), QStringLiteral("X"));
+    DBCmbIND_CUMP->Reload();
+}
+
+void TFrmSoMaleg::SpFiltroFechaClick(QObject *sender)
+{
+    TfrmFormaMaestro::SpFiltroFechaClick(sender);
+}
+
+void TFrmSoMaleg::dtsFrmStateChange(QObject *)
+{
+    SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
+    const bool j = q->State() == dsEdit && q->FieldByName(QStringLiteral("IND_CUMP"))->Text() == QStringLiteral("J");
+    LblTEX_JUST->setEnabled(j);
+    DBMemTEX_JUST->setEnabled(j);
+    TDataSet *ds = dtsFrm->DataSet();
+    if (ds && ds->State() == dsBrowse && ds->IsEmpty()) {
+        PnlCiclo->setText(QStringLiteral("Nombre Ciclo"));
+        PnlTitEstandar->setText(QStringLiteral("Titulo Estandar"));
+        PnlDesEstandar->setText(QStringLiteral("Descripcion Estandar"));
+    }
+}
+
+void TFrmSoMaleg::DBCmbIND_CUMPChange(QObject *)
+{
+    const bool j = DBCmbIND_CUMP->Codigo() == QStringLiteral("J");
+    LblTEX_JUST->setEnabled(j);
+    DBMemTEX_JUST->setEnabled(j);
+}
+
+void TFrmSoMaleg::LookupClick(TQPField *button, void (TFrmSoMaleg::*assignSql)(QObject *))
+{
+    TDataSet *ds = button->DataSet;
+    if (!ds || (ds->State() != dsEdit && ds->State() != dsInsert))
+        return;
+    (this->*assignSql)(button);
+    Captura->CapturarBoton(button);
+}
+
+void TFrmSoMaleg::QPFldCOD_RESPClick(QObject *)
+{
+    LookupClick(QPFldCOD_RESP, &TFrmSoMaleg::QPFldCOD_RESPAssignSQL);
+}
+
+void TFrmSoMaleg::QPFldCOD_ITGEClick(QObject *)
+{
+    LookupClick(QPFldCOD_ITGE, &TFrmSoMaleg::QPFldCOD_ITGEAssignSQL);
+}
+
+void TFrmSoMaleg::QPFCodRespClick(QObject *)
+{
+    LookupClick(QPFCodResp, &TFrmSoMaleg::QPFCodRespAssignSQL);
+}
+
+void TFrmSoMaleg::QPFCodRespAssignSQL(QObject *sender)
+{
+    static_cast<TQPField *>(sender)->SQL = {
+        QStringLiteral(" SELECT COD_TERC, NOM_TERC, APE_TERC  FROM GN_TERCE  WHERE COD_EMPR = %1").arg(Application()->Tag)};
+}
+
+void TFrmSoMaleg::QPFldCOD_ITGEAssignSQL(QObject *sender)
+{
+    static_cast<TQPField *>(sender)->SQL = {
+        QStringLiteral(" SELECT COD_ITEM, DES_ITEM  FROM GN_DITEM  WHERE COD_EMPR = %1   AND TIP_ITEM = %2")
+            .arg(Application()->Tag)
+            .arg(5)};
+}
+
+void TFrmSoMaleg::QPFldCOD_RESPAssignSQL(QObject *sender)
+{
+    QStringList sql{QStringLiteral("SELECT COD_EMPR, COD_TERC, NOM_TERC, APE_TERC FROM GN_TERCE")};
+    TField *group = CdsGnEmpre->Active() ? CdsGnEmpre->FindField(QStringLiteral("GRU_EMPR")) : nullptr;
+    if (group && group->Text() == QStringLiteral("N"))
+        sql << QStringLiteral(" WHERE COD_EMPR = %1").arg(Application()->Tag);
+    static_cast<TQPField *>(sender)->SQL = sql;
+}
+
+void TFrmSoMaleg::DBGSoSemonEditButtonClick(QObject *)
+{
+    TField *field = DBGSoSemon->SelectedField();
+    if (!field)
+        return;
+    SClientDataSet *semon = DtmSoMaleg->QrySoSemon;
+    const QString name = field->FieldName().toUpper();
+    auto editThen = [semon](auto *button) {
+        semon->Edit();
+        button->Click();
+    };
+    if (name == QStringLiteral("COD_RESP"))
+        editThen(QPFCodResp);
+    else if (name == QStringLiteral("FEC_SEGU"))
+        editThen(QsFecSegu);
+    else if (name == QStringLiteral("FEC_CUMP"))
+        editThen(QsFecCump);
+    else if (name == QStringLiteral("FEC_INIC"))
+        editThen(QsFecInic);
+    else if (name == QStringLiteral("FEC_FINA"))
+        editThen(QsFecFina);
+    else if (name == QStringLiteral("TEX_SEGU") || name == QStringLiteral("PLA_ACCI"))
+        EditarMemo(field);
+}
+
+void TFrmSoMaleg::EditarMemo(TField *field)
+{
+    FrmMemo->SetCaption(QStringLiteral("Plan de Acción, Seguimiento y Monitoreo"));
+    FrmMemo->Memo->setPlainText(field->AsString());
+    if (FrmMemo->ShowModal() != TFrmMemo::mrOk)
+        return;
+    const QString text = FrmMemo->Memo->toPlainText();
+    if (text == field->AsString())
+        return;
+    TDataSet *ds = field->DataSet();
+    if (ds->State() != dsEdit && ds->State() != dsInsert)
+        ds->Edit();
+    field->SetAsString(text);
+}
+
+void TFrmSoMaleg::btnSoPlassClick(QObject *)
+{
+    dbgrdSoPlass->setHidden(!dbgrdSoPlass->isHidden());
+    pnl2->setHidden(!pnl2->isHidden());
+}
+
+void TFrmSoMaleg::pnl3Resize(QObject *)
+{
+    const int width = pnl3->width();
+    spl1->setSizes({halfOf(width), width - halfOf(width)});
+}
+
+void TFrmSoMaleg::pnl14Resize(QObject *)
+{
+    const int width = pnl14->width();
+    spl2->setSizes({halfOf(width), width - halfOf(width)});
+}
+
+bool TFrmSoMaleg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Resize) {
+        if (watched == pnl3)
+            pnl3Resize(pnl3);
+        else if (watched == pnl14)
+            pnl14Resize(pnl14);
+    }
+    return TfrmFormaMaestro::eventFilter(watched, event);
+}
+
+void TFrmSoMaleg::GenerarRpt(QObject *)
+{
+    QMessageBox::information(this, QCoreApplication::applicationName(),
+                             QStringLiteral("Los informes de la autoevaluación aún no están disponibles en esta versión."));
 }

@@ -98,12 +98,15 @@ void TQNavegador::BtnClick(TNavigateBtn button)
             agreed = Confirm ? Confirm(question)
                              : QMessageBox::question(this, QCoreApplication::applicationName(), question) ==
                                    QMessageBox::Yes;
-        if (agreed)
-            ds->Delete();
+        if (!agreed)
+            return;
+        ds->Delete();
         break;
     }
     }
     UpdateButtons();
+    if (AfterAction)
+        AfterAction(button);
 }
 
 void TQNavegador::UpdateButtons()

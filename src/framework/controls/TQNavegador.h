@@ -27,6 +27,8 @@ public:
     void SetVisibleButtons(TNavButtonSet buttons);
     // Ask "¿Eliminar el registro?" before a delete.
     bool ConfirmDelete = true;
+    // Runs after a button's action completed (the master form applies its changes after a post).
+    std::function<void(TNavigateBtn button)> AfterAction;
     // Replaces the question box (tests); returns whether the user agreed.
     std::function<bool(const QString &question)> Confirm;
 

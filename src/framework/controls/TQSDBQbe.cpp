@@ -113,6 +113,13 @@ void TQSDBQbe::Qquery(const QString &extra)
         base.chop(1);
     m_dataSet->Close();
     m_dataSet->SetSQL(QStringList{base + extra});
+    for (auto it = ParamValues.cbegin(); it != ParamValues.cend(); ++it)
+        if (TParam *p = m_dataSet->Params().FindParam(it.key())) {
+            if (it.value().typeId() == QMetaType::QDateTime)
+                p->SetAsDateTime(it.value().toDateTime());
+            else
+                p->SetValue(it.value());
+        }
     m_dataSet->Open();
 }
 

@@ -41,6 +41,8 @@ public:
     // Standing conditions, kept across criteria changes (an empty text removes one).
     void SetCondition(const QString &key, const QString &condition);
     QString Condition(const QString &key) const { return m_conditions.value(key); }
+    // Values of parameters the standing conditions use, set after the SQL is replaced.
+    QHash<QString, QVariant> ParamValues;
     // Criteria as the user entered them; ApplyCriteria reopens the dataset with them.
     QList<TQbeCriterion> Criteria() const { return m_criteria; }
     void ApplyCriteria(const QList<TQbeCriterion> &criteria);

@@ -1,0 +1,355 @@
+// The capture dialog as a whole: its form, showing, acceptance, cancel, listing and the modal loop.
+#include "TCapturaFixture.h"
+
+class tst_Captura : public QObject, protected TCapturaFixture
+{
+    Q_OBJECT
+
+private slots:
+    void init() { Init(); }
+    void cleanup() { Cleanup(); }
+
+    void form()
+    {
+        QCOMPARE(dialog->objectName(), QStringLiteral("Captura"));
+        QCOMPARE(dialog->size(), QSize(721, 409));
+        QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+        const QList<QPair<QString, QString>> captions{{QStringLiteral("BitBtnAceptar"), QStringLiteral("Aceptar")},
+                                                      {QStringLiteral("BitBtn2"), QStringLiteral("Cancelar")},
+                                                      {QStringLiteral("BitBtn3"), QStringLiteral("Ayuda")}};
+        for (const auto &[name, text] : captions) {
+            auto *b = dialog->findChild<QPushButton *>(name);
+            QVERIFY2(b, qPrintable(name));
+            QCOMPARE(b->text(), text);
+        }
+        QCOMPARE(dialog->QSDBQbe1->text(), QStringLiteral("Query     "));
+        QCOMPARE(dialog->QSDBQbe1->toolTip(), QStringLiteral("Query By Example"));
+        QVERIFY(!dialog->QSDBQbe1->PermiteFiltro);
+        QVERIFY(dialog->QSDBQbe1->Refrescar);
+        QVERIFY(dialog->QSDBQbe1->SQLUpperCase);
+        QCOMPARE(dialog->ImgTolvane->toolTip(), QStringLiteral("Acerca de Tolvane"));
+        QCOMPARE(dialog->CmbCampos->maxVisibleItems(), 15);
+        QCOMPARE(dialog->CdsTmp->ProviderName, QStringLiteral("DtsPTemporal"));
+        QCOMPARE(dialog->QNavegador1->VisibleButtons(), TNavButtonSet(nbFirst) | nbPrior | nbNext | nbLast);
+        for (const char *name : {"CmbCampos", "edtBusqueda", "edtValor", "SpeedButton1", "DBGrid1", "QNavegador1",
+                                 "QSDBQbe1", "sistemas", "ImgTolvane", "LblVersion"})
+            QVERIFY2(dialog->findChild<QWidget *>(QString::fromLatin1(name)), name);
+        for (const auto &[name, text] : QList<QPair<QString, QString>>{
+                 {QStringLiteral("LblCampo"), QStringLiteral("Campo")},
+                 {QStringLiteral("LblBusqueda"), QStringLiteral("Busqueda Incremental")},
+                 {QStringLiteral("LblValor"), QStringLiteral("Busqueda por Valor")}})
+            QCOMPARE(dialog->findChild<QLabel *>(name)->text(), text);
+    }
+
+    void showPreparesTheDialog()
+    {
+        dest->Cancel();
+        QStringList values;
+        QString version, caption;
+        QStringList items, codes, headings;
+        bool aceptarEnabled = false;
+        script = [&](TCaptura &d) {
+            version = d.LblVersion->text();
+            caption = d.Caption();
+            items = d.CmbCampos->Items();
+            codes = d.CmbCampos->Codigos();
+            for (int c = 0; c < d.DBGrid1->model()->columnCount(); ++c)
+                headings << d.DBGrid1->model()->headerData(c, Qt::Horizontal).toString();
+            aceptarEnabled = d.BitBtnAceptar->isEnabled();
+        };
+        MostrarTodo(true);
+        dialog->edtBusqueda->setText(QStringLiteral("resto"));
+        dialog->edtValor->setText(QStringLiteral("resto"));
+        QVERIFY(!dialog->Capturar(conn.get(), nullptr, kSql, {QStringLiteral("COD_TERC")}, {}, values, kTitles,
+                                  QStringLiteral(" Lista de Empleados")));
+        const QDate today = QDate::currentDate();
+        QCOMPARE(version, QStringLiteral("Versión %1.0 %2").arg(today.toString(QStringLiteral("yy")),
+                                                                today.toString(QStringLiteral("yyyy"))));
+        QVERIFY(QRegularExpression(QStringLiteral("^Versión \\d\\d\\.0 \\d{4}$")).match(version).hasMatch());
+        QCOMPARE(caption, QStringLiteral(" Lista de Empleados"));
+        QCOMPARE(items, kTitles);
+        QCOMPARE(codes, kColumns);
+        QCOMPARE(headings, kTitles);
+        QVERIFY(aceptarEnabled);
+        QVERIFY(dialog->edtBusqueda->text().isEmpty());
+        QVERIFY(dialog->edtValor->text().isEmpty());
+        QVERIFY(!dialog->CdsTmp->Active());
+        QVERIFY(values.isEmpty());
+        QVERIFY(messages.isEmpty());
+        QVERIFY(dialog->QSDBQbe1->UsaFormatoFecha);
+    }
+
+    void acceptance_data()
+    {
+        QTest::addColumn<bool>("doubleClick");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("empOrig");
+        QTest::addColumn<QString>("codResp");
+        QTest::newRow("Aceptar") << false << 1 << QStringLiteral("1") << QStringLiteral("102");
+        QTest::newRow("doble clic") << true << 3 << QStringLiteral("2") << QStringLiteral("104");
+    }
+    void acceptance()
+    {
+        QFETCH(bool, doubleClick);
+        QFETCH(int, row);
+        QFETCH(QString, empOrig);
+        QFETCH(QString, codResp);
+        int modalResult = -1;
+        bool stillVisible = true;
+        script = [&](TCaptura &d) {
+            if (doubleClick) {
+                doubleClickRow(d, row);
+            } else {
+                d.CdsTmp->SetRecNo(row + 1);
+                QTest::mouseClick(d.BitBtnAceptar, Qt::LeftButton);
+            }
+            modalResult = d.ModalResult();
+            stillVisible = d.isVisible();
+        };
+        QVERIFY(dialog->CapturarBoton(boton.get()));
+        QCOMPARE(modalResult, doubleClick ? int(mrCancel) : int(mrOk));
+        QCOMPARE(AceptadoPorDobleClic, doubleClick);
+        QCOMPARE(stillVisible, false);
+        QCOMPARE(destText(QStringLiteral("EMP_ORIG")), empOrig);
+        QCOMPARE(destText(QStringLiteral("COD_RESP")), codResp);
+        QCOMPARE(boton->Valores, (QStringList{empOrig, codResp}));
+        QCOMPARE(BotonActual.data(), boton.get());
+        QVERIFY(messages.isEmpty());
+        QVERIFY(exceptions.isEmpty());
+    }
+
+    void cancel_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Cancelar") << QStringLiteral("boton");
+        QTest::newRow("Escape") << QStringLiteral("escape");
+        QTest::newRow("cerrar ventana") << QStringLiteral("cerrar");
+    }
+    void cancel()
+    {
+        QFETCH(QString, how);
+        boton->Valores = {QStringLiteral("anterior")};
+        int modalResult = -1;
+        script = [&](TCaptura &d) {
+            d.CdsTmp->SetRecNo(2);
+            if (how == QStringLiteral("boton"))
+                QTest::mouseClick(d.BitBtn2, Qt::LeftButton);
+            else if (how == QStringLiteral("escape"))
+                QTest::keyClick(&d, Qt::Key_Escape);
+            else
+                d.close();
+            modalResult = d.ModalResult();
+        };
+        QVERIFY(!dialog->CapturarBoton(boton.get()));
+        QCOMPARE(modalResult, int(mrCancel));
+        QCOMPARE(destText(QStringLiteral("EMP_ORIG")), QStringLiteral("7"));
+        QCOMPARE(destText(QStringLiteral("COD_RESP")), QStringLiteral("900"));
+        QCOMPARE(boton->Valores, QStringList{QStringLiteral("anterior")});
+        QVERIFY(!dialog->CdsTmp->Active());
+    }
+
+    void emptyGridDoubleClick()
+    {
+        // Tag 1: the criteria are asked for first; the user gives up, so the grid stays empty.
+        setUpButton(1);
+        boton->Valores = {QStringLiteral("anterior")};
+        int asked = 0;
+        dialog->QSDBQbe1->AskCriteria = [&](QList<TQbeCriterion> &) {
+            ++asked;
+            return false;
+        };
+        int modalAfterDoubleClick = -1;
+        bool aceptarEnabled = true;
+        script = [&](TCaptura &d) {
+            QCOMPARE(d.CdsTmp->RecordCount(), 0);
+            aceptarEnabled = d.BitBtnAceptar->isEnabled();
+            QTest::mouseDClick(d.DBGrid1->viewport(), Qt::LeftButton, {}, QPoint(40, 10));
+            d.DBGrid1DblClick(d.DBGrid1);
+            modalAfterDoubleClick = d.ModalResult();
+            QVERIFY(d.isVisible());
+        };
+        QVERIFY(!dialog->CapturarBoton(boton.get()));
+        QCOMPARE(asked, 1);
+        QVERIFY(!aceptarEnabled);
+        QCOMPARE(modalAfterDoubleClick, int(mrNone));
+        QVERIFY(!AceptadoPorDobleClic);
+        QCOMPARE(boton->Valores, QStringList{QStringLiteral("anterior")});
+        QCOMPARE(destText(QStringLiteral("COD_RESP")), QStringLiteral("900"));
+    }
+
+    void mostrarTodo_data()
+    {
+        QTest::addColumn<int>("tag");
+        QTest::addColumn<QStringList>("sql");
+        QTest::addColumn<QString>("emptyOpen");
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("listing");
+        QTest::newRow("Tag 0, sin WHERE") << 0 << kSql << QStringLiteral(" WHERE 1=0") << 0 << 5 << kSql.first();
+        QTest::newRow("Tag 0, con WHERE")
+            << 0 << kSqlWhere << QStringLiteral(" AND 1=0") << 0 << 5
+            << QStringLiteral(" SELECT COD_EMPR, COD_TERC, NOM_TERC, APE_TERC  FROM GN_TERCE \r\n where COD_EMPR = 1");
+        QTest::newRow("Tag 1, sin WHERE") << 1 << kSql << QStringLiteral(" WHERE 1=0") << 1 << 3
+                                          << kSql.first() + QStringLiteral(" WHERE UPPER(NOM_TERC) LIKE 'MA%'");
+        QTest::newRow("Tag 5, con WHERE")
+            << 5 << kSqlWhere << QStringLiteral(" AND 1=0") << 1 << 3
+            << QStringLiteral(" SELECT COD_EMPR, COD_TERC, NOM_TERC, APE_TERC  FROM GN_TERCE \r\n where COD_EMPR = 1"
+                              " AND UPPER(NOM_TERC) LIKE 'MA%'");
+    }
+    void mostrarTodo()
+    {
+        QFETCH(int, tag);
+        QFETCH(QStringList, sql);
+        QFETCH(QString, emptyOpen);
+        QFETCH(int, asked);
+        QFETCH(int, rows);
+        QFETCH(QString, listing);
+        setUpButton(tag);
+        boton->SQL = sql;
+        int askedCount = 0;
+        dialog->QSDBQbe1->AskCriteria = [&](QList<TQbeCriterion> &criteria) {
+            ++askedCount;
+            criteria = {{QStringLiteral("NOM_TERC"), QStringLiteral("empieza por"), QStringLiteral("ma")}};
+            return true;
+        };
+        int shownRows = -1;
+        script = [&](TCaptura &d) { shownRows = d.DBGrid1->model()->rowCount(); };
+        dialog->CapturarBoton(boton.get());
+        QCOMPARE(dialog->MostrarTodo, tag == 0);
+        QCOMPARE(askedCount, asked);
+        QCOMPARE(shownRows, rows);
+        QCOMPARE(server->Commands.size(), 2);
+        QVERIFY2(server->Commands.at(0).trimmed().endsWith(emptyOpen), qPrintable(server->Commands.at(0)));
+        QCOMPARE(server->Commands.at(1).trimmed(), listing.trimmed());
+    }
+
+    void titles_data()
+    {
+        QTest::addColumn<QStringList>("titles");
+        QTest::addColumn<QStringList>("expectedMessages");
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<QStringList>("headings");
+        const QString mismatch = QStringLiteral("[Error en TITULOS][Falta definicion de titulos]");
+        QTest::newRow("títulos completos") << kTitles << QStringList{} << kTitles << kTitles;
+        QTest::newRow("sin títulos") << QStringList{} << QStringList{} << kColumns << kColumns;
+        // One message per opening of the result: the empty one and the full listing.
+        QTest::newRow("títulos de menos")
+            << QStringList{QStringLiteral("Empresa"), QStringLiteral("Identificación")}
+            << QStringList{mismatch, mismatch}
+            << QStringList{QStringLiteral("Empresa"), QStringLiteral("Identificación"), QStringLiteral("NOM_TERC"),
+                           QStringLiteral("APE_TERC")}
+            << kColumns;
+        QTest::newRow("títulos de más") << kTitles + QStringList{QStringLiteral("Otro")} << QStringList{mismatch, mismatch}
+                                        << kTitles << kColumns;
+    }
+    void titles()
+    {
+        QFETCH(QStringList, titles);
+        QFETCH(QStringList, expectedMessages);
+        QFETCH(QStringList, items);
+        QFETCH(QStringList, headings);
+        boton->Titulos = titles;
+        QStringList shownItems, shownCodes, shownHeadings;
+        script = [&](TCaptura &d) {
+            shownItems = d.CmbCampos->Items();
+            shownCodes = d.CmbCampos->Codigos();
+            for (int c = 0; c < d.DBGrid1->model()->columnCount(); ++c)
+                shownHeadings << d.DBGrid1->model()->headerData(c, Qt::Horizontal).toString();
+        };
+        dialog->CapturarBoton(boton.get());
+        QCOMPARE(messageTexts(), expectedMessages);
+        QCOMPARE(shownItems, items);
+        QCOMPARE(shownCodes, kColumns);
+        QCOMPARE(shownHeadings, headings);
+        QCOMPARE(TitulosActuales, titles);
+    }
+
+    void serverErrorPropagates()
+    {
+        boton->SQL = {QStringLiteral("SELECT COD_EMPR, COD_TERC, NOM_TERC, APE_TERC FROM FALLA")};
+        bool ran = false;
+        script = [&](TCaptura &) { ran = true; };
+        QString message;
+        try {
+            dialog->CapturarBoton(boton.get());
+        } catch (const Exception &e) {
+            message = e.Message();
+        }
+        QCOMPARE(message, QStringLiteral("Tabla FALLA no existe"));
+        QVERIFY(!ran);
+        QVERIFY(!dialog->isVisible());
+    }
+
+    void requestStateIsKept()
+    {
+        script = [&](TCaptura &d) { d.BitBtn2->click(); };
+        dialog->CapturarBoton(boton.get());
+        QCOMPARE(BotonActual.data(), boton.get());
+        QCOMPARE(TitulosActuales, kTitles);
+        QCOMPARE(dialog->Variables, boton->Variables);
+        QCOMPARE(dialog->Destino, boton->Destino);
+        QCOMPARE(dialog->DataSetDestino.data(), static_cast<TDataSet *>(dest.get()));
+    }
+
+    // The production modal loop: the dialog waits for the user and ends with the button pressed.
+    void realModalLoop_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("codResp");
+        QTest::newRow("Aceptar") << QStringLiteral("aceptar") << true << QStringLiteral("102");
+        QTest::newRow("Enter") << QStringLiteral("enter") << true << QStringLiteral("102");
+        QTest::newRow("doble clic") << QStringLiteral("doble") << true << QStringLiteral("102");
+        QTest::newRow("Cancelar") << QStringLiteral("cancelar") << false << QStringLiteral("900");
+    }
+    void realModalLoop()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, accepted);
+        QFETCH(QString, codResp);
+        TCaptura::ModalHook = nullptr;
+        bool wasModal = false;
+        QTimer::singleShot(0, dialog.get(), [&] {
+            wasModal = dialog->isVisible() && dialog->isModal();
+            dialog->CdsTmp->SetRecNo(2);
+            if (action == QStringLiteral("aceptar"))
+                dialog->BitBtnAceptar->click();
+            else if (action == QStringLiteral("enter"))
+                QTest::keyClick(dialog->edtBusqueda, Qt::Key_Return);
+            else if (action == QStringLiteral("doble"))
+                dialog->DBGrid1DblClick(dialog->DBGrid1);
+            else
+                dialog->BitBtn2->click();
+        });
+        QCOMPARE(dialog->CapturarBoton(boton.get()), accepted);
+        QVERIFY(wasModal);
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(destText(QStringLiteral("COD_RESP")), codResp);
+    }
+
+    // Writes the dialog as a user sees it, when CAPTURA_SCREENSHOT names the file.
+    void screenshot()
+    {
+        const QString path = qEnvironmentVariable("CAPTURA_SCREENSHOT");
+        if (path.isEmpty())
+            QSKIP("CAPTURA_SCREENSHOT not set");
+        server->Tables[QStringLiteral("DtsPTemporal")].Rows << QVariantList{1, 106, QStringLiteral("Carlos"), QStringLiteral("Mendoza")}
+                                                            << QVariantList{1, 107, QStringLiteral("Lucía"), QStringLiteral("Fernández")}
+                                                            << QVariantList{2, 108, QStringLiteral("Jorge"), QStringLiteral("Restrepo")};
+        bool saved = false;
+        script = [&](TCaptura &d) {
+            d.CmbCampos->setCurrentIndex(2);
+            QTest::keyClicks(d.edtBusqueda, QStringLiteral("mar"));
+            d.DBGrid1->setFocus();
+            QApplication::processEvents();
+            saved = d.grab().save(path);
+        };
+        dialog->CapturarBoton(boton.get());
+        QVERIFY(saved);
+    }
+
+private:
+};
+
+QTEST_MAIN(tst_Captura)
+#include "tst_Captura.moc"
