@@ -74,8 +74,12 @@ void TDtmSoMaleg::QrySoMalegCalcFields(TDataSet &)
 void TDtmSoMaleg::QrySoMalegNewRecord(TDataSet &)
 {}
 
-void TDtmSoMaleg::QrySoMalegReconcileError(SClientDataSet &, EReconcileError &, TUpdateKind, TReconcileAction &)
-{}
+// A refused row goes to the suite's shared conflict handling, which tells the user and decides.
+void TDtmSoMaleg::QrySoMalegReconcileError(SClientDataSet &DataSet, EReconcileError &E, TUpdateKind UpdateKind,
+                                          TReconcileAction &Action)
+{
+    QrySoMaleg->SuiteReconcileError(DataSet, E, UpdateKind, Action);
+}
 
 void TDtmSoMaleg::QrySoMalegAfterApplyUpdates(SClientDataSet &, QVariant &)
 {}

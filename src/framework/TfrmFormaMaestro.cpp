@@ -15,6 +15,7 @@
 #include "dataset/TField.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QDialog>
@@ -93,8 +94,11 @@ void TfrmFormaMaestro::BuildFrame()
     m_frameLayout->setMenuBar(MMnFrm);
 
     GridPanel1 = panel(this, QStringLiteral("GridPanel1"));
-    GridPanel1->setStyleSheet(QStringLiteral("#GridPanel1 { background: #1f4e79; } #GridPanel1 QLabel { color: white; }"
-                                             " #PnlMenu { background: #f3f3f3; border-radius: 3px; }"));
+    QPalette strip = GridPanel1->palette();
+    strip.setColor(QPalette::Window, QColor(0x1f, 0x4e, 0x79));
+    strip.setColor(QPalette::WindowText, Qt::white);
+    GridPanel1->setPalette(strip);
+    GridPanel1->setAutoFillBackground(true);
     auto *top = new QHBoxLayout(GridPanel1);
     top->setContentsMargins(6, 4, 6, 4);
     PnlTolvane = new QLabel(GridPanel1);
@@ -105,6 +109,7 @@ void TfrmFormaMaestro::BuildFrame()
     auto *logo = new QHBoxLayout(PnlTolvane);
     logo->setContentsMargins(0, 0, 12, 0);
     logo->addWidget(ImgTolvane);
+    PnlTolvane->setMinimumWidth(110);
     top->addWidget(PnlTolvane);
     auto *companyLabel = new QLabel(QStringLiteral("Empresa:"), GridPanel1);
     top->addWidget(companyLabel);
@@ -113,6 +118,14 @@ void TfrmFormaMaestro::BuildFrame()
     top->addWidget(cmbEmpresa);
 
     PnlMenu = panel(GridPanel1, QStringLiteral("PnlMenu"));
+    QPalette light = QApplication::palette();
+    light.setColor(QPalette::Window, QColor(0xf3, 0xf3, 0xf3));
+    light.setColor(QPalette::WindowText, Qt::black);
+    light.setColor(QPalette::ButtonText, Qt::black);
+    light.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0xa0, 0xa0, 0xa0));
+    light.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0xa0, 0xa0, 0xa0));
+    PnlMenu->setPalette(light);
+    PnlMenu->setAutoFillBackground(true);
     auto *menu = new QHBoxLayout(PnlMenu);
     menu->setContentsMargins(4, 2, 4, 2);
     menu->setSpacing(2);

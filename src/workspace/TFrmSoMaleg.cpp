@@ -331,13 +331,15 @@ void TFrmSoMaleg::btnSoPlassClick(QObject *)
 void TFrmSoMaleg::pnl3Resize(QObject *)
 {
     const int width = pnl3->width();
-    spl1->setSizes({halfOf(width), width - halfOf(width)});
+    spl1->resize(pnl3->size());
+    spl1->setSizes({halfOf(width), width - halfOf(width) - spl1->handleWidth()});
 }
 
 void TFrmSoMaleg::pnl14Resize(QObject *)
 {
     const int width = pnl14->width();
-    spl2->setSizes({halfOf(width), width - halfOf(width)});
+    spl2->resize(pnl14->size());
+    spl2->setSizes({halfOf(width), width - halfOf(width) - spl2->handleWidth()});
 }
 
 bool TFrmSoMaleg::eventFilter(QObject *watched, QEvent *event)

@@ -64,12 +64,27 @@ int TDBGridModel::CurrentRow() const
 
 void TDBGridModel::Reload()
 {
-    beginResetModel();
+    TDataSet *ds = DataSet();
+    const int rows = ds ? ds->RecordCount() : 0;
+    const QList<TColumn> before = m_columns;
     if (m_defaultColumns)
         UseDefaultColumns();
-    TDataSet *ds = DataSet();
-    m_rows = ds ? ds->RecordCount() : 0;
-    endResetModel();
+    const bool sameShape = rows == m_rows && m_columns.size() == before.size() &&
+                           std::equal(m_columns.cbegin(), m_columns.cend(), before.cbegin(),
+                                      [](const TColumn &a, const TColumn &b) { return a.FieldName == b.FieldName; });
+    if (sameShape) {
+        // Same rows and columns (a state change, an edit, a move): repaint, keep the view's cursor.
+        if (m_rows > 0 && !m_columns.isEmpty())
+            emit dataChanged(index(0, 0), index(m_rows - 1, int(m_columns.size()) - 1));
+        emit headerDataChanged(Qt::Horizontal, 0, qMax(0, int(m_columns.size()) - 1));
+    } else {
+        const QList<TColumn> columns = m_columns;
+        m_columns = before;
+        beginResetModel();
+        m_columns = columns;
+        m_rows = rows;
+        endResetModel();
+    }
     emit currentRowChanged(CurrentRow());
 }
 

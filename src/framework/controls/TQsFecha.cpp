@@ -13,7 +13,7 @@
 TQsFecha::TQsFecha(QWidget *parent, const QString &name) : QToolButton(parent)
 {
     setObjectName(name);
-    setText(QStringLiteral("📅"));
+    setText(QStringLiteral("▾"));
     setToolTip(QStringLiteral("Seleccionar fecha"));
     setFocusPolicy(Qt::NoFocus);
     connect(this, &QToolButton::clicked, this, [this] {
