@@ -2,6 +2,7 @@
 // library by path, calls its load entry point with the nine start-up arguments, shows the returned
 // window in its workspace and unloads the module when it closes.
 
+#include "AppServerTransports.h"
 #include "Globals.h"
 #include "HostApplication.h"
 #include "HostWindow.h"
@@ -77,6 +78,8 @@ int main(int argc, char **argv)
     parser.process(app);
 
     gStCodiUsua = parser.value(userOpt).left(8);
+    // The host plays the suite's connection layer: in-process and HTTP transports to the server.
+    RegisterAppServerTransports();
 
     ModuleLoader loader(parser.value(moduleOpt));
     HostWindow window(loader);

@@ -29,7 +29,19 @@ class tst_HostProgram : public QObject
         return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2, QString::fromUtf8(p.readAllStandardError())};
     }
 
+    QTemporaryDir m_dir;
+    QString m_db;
+
 private slots:
+    void initTestCase()
+    {
+        m_db = m_dir.filePath(QStringLiteral("demo.sqlite"));
+        QProcess server;
+        server.start(qEnvironmentVariable("ZE_SERVER_PATH"), {QStringLiteral("demo"), QStringLiteral("--db"), m_db});
+        QVERIFY(server.waitForFinished(120000));
+        QCOMPARE(server.exitCode(), 0);
+    }
+
     void screenshotWithoutDisplay_data()
     {
         QTest::addColumn<bool>("native");
@@ -41,7 +53,7 @@ private slots:
         QFETCH(bool, native);
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("host.png"));
-        QStringList args{QStringLiteral("--screenshot"), file};
+        QStringList args{QStringLiteral("--screenshot"), file, QStringLiteral("--server"), m_db};
         if (native)
             args << QStringLiteral("--native");
         const Run run = host(args);
@@ -55,6 +67,9 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("message");
+        QTest::newRow("wrong password")
+            << QStringList{QStringLiteral("--server"), QStringLiteral("%DB%"), QStringLiteral("--password"), QStringLiteral("mala")}
+            << QStringLiteral("Usuario o contraseña incorrectos");
         QTest::newRow("missing module") << QStringList{QStringLiteral("--module"), QStringLiteral("/nonexistent/libX.so")}
                                         << QStringLiteral("No fue posible cargar el módulo /nonexistent/libX.so");
         // An exception raised inside the module is caught by type in the host.
@@ -67,6 +82,7 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(QString, message);
         QTemporaryDir dir;
+        args.replaceInStrings(QStringLiteral("%DB%"), m_db);
         const Run run = host(args << QStringLiteral("--screenshot") << dir.filePath(QStringLiteral("x.png")));
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.errors.contains(message), qPrintable(run.errors));

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "TDatabase.h"
+
+#include <QString>
+#include <memory>
+
+class TServerSession;
+
+// The application server over one database: schema creation and sign-in. One engine per database
+// location per process (ForDatabase), shared by the in-process transport and the HTTP service.
+class TAppServerEngine : public std::enable_shared_from_this<TAppServerEngine>
+{
+public:
+    explicit TAppServerEngine(const QString &location);
+
+    static std::shared_ptr<TAppServerEngine> ForDatabase(const QString &location);
+
+    TDatabase &Database() { return m_db; }
+    // Creates every missing table and index; existing data is kept.
+    void CreateSchema();
+    // Raises EAppServerError 401 on an unknown user or a wrong password.
+    std::shared_ptr<TServerSession> SignIn(const QString &user, const QString &password);
+
+private:
+    TDatabase m_db;
+};

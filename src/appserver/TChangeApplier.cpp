@@ -1,0 +1,194 @@
+#include "TChangeApplier.h"
+
+#include "EAppServerError.h"
+#include "TDatabase.h"
+#include "TProviderCatalog.h"
+#include "TSchemaCatalog.h"
+#include "TSqlTransaction.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+const QVariant &valueAt(const QVariantList &values, int index)
+{
+    static const QVariant null;
+    return index >= 0 && index < values.size() ? values.at(index) : null;
+}
+
+bool isNull(const QVariant &v)
+{
+    return !v.isValid() || v.isNull();
+}
+
+// "COL = ?" with the value, or "COL IS NULL".
+void whereTerm(QStringList &terms, QVariantList &values, const QString &column, const QVariant &old)
+{
+    if (isNull(old)) {
+        terms << column + QStringLiteral(" IS NULL");
+    } else {
+        terms << column + QStringLiteral(" = ?");
+        values << old;
+    }
+}
+
+} // namespace
+
+TChangeApplier::TChangeApplier(TDatabase &db, const QSet<int> &companies) : m_db(db), m_companies(companies) {}
+
+QString TChangeApplier::ConflictMessage()
+{
+    return QStringLiteral("El registro no existe o fue modificado por otro usuario.");
+}
+
+SApplyResult TChangeApplier::Apply(const SProviderDef &provider, const SDelta &delta, int maxErrors)
+{
+    if (provider.MainTable.isEmpty())
+        throw EAppServerError(400, QStringLiteral("El proveedor %1 no admite actualizaciones.").arg(provider.Name));
+    const STableDef *table = TSchemaCatalog::Instance().Table(provider.MainTable);
+    if (!table)
+        throw EAppServerError(500, QStringLiteral("Tabla principal desconocida: %1").arg(provider.MainTable));
+
+    auto fieldIndex = [&](const QString &name) {
+        for (int i = 0; i < delta.Fields.size(); ++i)
+            if (delta.Fields.at(i).Name.compare(name, Qt::CaseInsensitive) == 0)
+                return i;
+        return -1;
+    };
+    m_keyIndex.clear();
+    for (const QString &k : table->Key) {
+        const int i = fieldIndex(k);
+        if (i < 0)
+            throw EAppServerError(400, QStringLiteral("Falta la columna clave %1 en las actualizaciones.").arg(k));
+        m_keyIndex << i;
+    }
+    m_writable.clear();
+    for (int i = 0; i < delta.Fields.size(); ++i) {
+        const QString &n = delta.Fields.at(i).Name;
+        if (table->Column(n) && provider.WritableFields.contains(n, Qt::CaseInsensitive))
+            m_writable << i;
+    }
+    const int companyIndex = fieldIndex(QStringLiteral("COD_EMPR"));
+    for (const SDeltaRow &row : delta.Rows) {
+        const int width = int(delta.Fields.size());
+        if ((row.Kind != TUpdateKind::ukInsert && row.OldValues.size() != width)
+            || (row.Kind != TUpdateKind::ukDelete && row.NewValues.size() != width)
+            || (row.Kind == TUpdateKind::ukModify && row.Changed.size() != width))
+            throw EAppServerError(400, QStringLiteral("Una fila de actualizaciones no tiene tantos valores como campos."));
+        const QVariant company =
+            valueAt(row.Kind == TUpdateKind::ukInsert ? row.NewValues : row.OldValues, companyIndex);
+        if (!isNull(company) && !m_companies.contains(company.toInt()))
+            throw EAppServerError(403, QStringLiteral("La empresa %1 no está asignada al usuario.").arg(company.toInt()));
+        if (row.Kind == TUpdateKind::ukModify && companyIndex >= 0 && row.Changed.at(companyIndex)
+            && !m_companies.contains(row.NewValues.at(companyIndex).toInt()))
+            throw EAppServerError(403, QStringLiteral("La empresa %1 no está asignada al usuario.")
+                                           .arg(row.NewValues.at(companyIndex).toInt()));
+    }
+
+    SApplyResult result;
+    TSqlTransaction tx(m_db, TSqlTransaction::TMode::Write);
+    for (int r = 0; r < delta.Rows.size(); ++r) {
+        const SDeltaRow &row = delta.Rows.at(r);
+        m_db.Exec(QStringLiteral("SAVEPOINT ZE_ROW"));
+        const QString refusal = ApplyRow(*table, delta, row);
+        if (refusal.isEmpty()) {
+            m_db.Exec(QStringLiteral("RELEASE SAVEPOINT ZE_ROW"));
+            continue;
+        }
+        m_db.Exec(QStringLiteral("ROLLBACK TO SAVEPOINT ZE_ROW"));
+        m_db.Exec(QStringLiteral("RELEASE SAVEPOINT ZE_ROW"));
+        result.Errors << SRowError{r, refusal, CurrentValues(*table, delta, row)};
+        ++result.ErrorCount;
+        if (maxErrors >= 0 && result.ErrorCount > maxErrors)
+            break;
+    }
+    if (maxErrors >= 0 && result.ErrorCount > maxErrors) {
+        tx.Rollback();
+        result.Committed = false;
+    } else {
+        tx.Commit();
+    }
+    return result;
+}
+
+QString TChangeApplier::ApplyRow(const STableDef &table, const SDelta &delta, const SDeltaRow &row)
+{
+    QString sql;
+    QVariantList values;
+    if (row.Kind == TUpdateKind::ukInsert) {
+        QStringList cols, marks;
+        for (int i : std::as_const(m_writable)) {
+            cols << delta.Fields.at(i).Name.toUpper();
+            marks << QStringLiteral("?");
+            values << row.NewValues.at(i);
+        }
+        sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                  .arg(table.Name, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+    } else {
+        QStringList sets, where;
+        QVariantList whereValues;
+        for (int k = 0; k < m_keyIndex.size(); ++k)
+            whereTerm(where, whereValues, table.Key.at(k), row.OldValues.at(m_keyIndex.at(k)));
+        if (row.Kind == TUpdateKind::ukModify) {
+            for (int i : std::as_const(m_writable)) {
+                if (!row.Changed.at(i))
+                    continue;
+                const QString col = delta.Fields.at(i).Name.toUpper();
+                sets << col + QStringLiteral(" = ?");
+                values << row.NewValues.at(i);
+                const SColumnDef *c = table.Column(col);
+                if (c->DataType != TFieldType::ftMemo && c->DataType != TFieldType::ftBlob && !table.Key.contains(col))
+                    whereTerm(where, whereValues, col, row.OldValues.at(i));
+            }
+            if (sets.isEmpty())
+                return QString();
+            sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                      .arg(table.Name, sets.join(QStringLiteral(", ")), where.join(QStringLiteral(" AND ")));
+        } else {
+            sql = QStringLiteral("DELETE FROM %1 WHERE %2").arg(table.Name, where.join(QStringLiteral(" AND ")));
+        }
+        values << whereValues;
+    }
+    QSqlQuery q(m_db.Connection());
+    QString error;
+    if (!m_db.Execute(q, sql, values, &error))
+        return error;
+    const int affected = q.numRowsAffected();
+    if (affected < 1)
+        return ConflictMessage();
+    if (affected > 1)
+        return QStringLiteral("La actualización afectó más de un registro.");
+    return QString();
+}
+
+QVariantList TChangeApplier::CurrentValues(const STableDef &table, const SDelta &delta, const SDeltaRow &row)
+{
+    const QVariantList &keySource = row.Kind == TUpdateKind::ukInsert ? row.NewValues : row.OldValues;
+    QStringList where;
+    QVariantList values;
+    for (int k = 0; k < m_keyIndex.size(); ++k)
+        whereTerm(where, values, table.Key.at(k), keySource.at(m_keyIndex.at(k)));
+    QStringList cols;
+    QList<int> positions;
+    for (int i = 0; i < delta.Fields.size(); ++i)
+        if (table.Column(delta.Fields.at(i).Name)) {
+            cols << delta.Fields.at(i).Name.toUpper();
+            positions << i;
+        }
+    QVariantList current;
+    try {
+        QSqlQuery q = m_db.Run(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                                   .arg(cols.join(QStringLiteral(", ")), table.Name, where.join(QStringLiteral(" AND "))),
+                               values);
+        if (!q.next())
+            return current;
+        for (int i = 0; i < delta.Fields.size(); ++i)
+            current << QVariant();
+        for (int c = 0; c < positions.size(); ++c)
+            current[positions.at(c)] = TDatabase::FromDb(q.value(c), table.Column(cols.at(c))->DataType);
+    } catch (const EAppServerError &) {
+        current.clear();
+    }
+    return current;
+}

@@ -1,0 +1,70 @@
+#include "THttpAppServer.h"
+
+#include "EAppServerError.h"
+#include "THttpConnection.h"
+#include "TJsonCodec.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+THttpAppServer::THttpAppServer(const QString &server, const QString &user, const QString &password)
+{
+    const int colon = int(server.lastIndexOf(QLatin1Char(':')));
+    bool ok = false;
+    const int port = colon > 0 ? server.mid(colon + 1).toInt(&ok) : 0;
+    if (!ok || port <= 0 || port > 65535)
+        throw EAppServerError(400, QStringLiteral("El servidor debe indicarse como equipo:puerto (\"%1\").").arg(server));
+    m_connection = std::make_unique<THttpConnection>(server.left(colon), port);
+    const QJsonObject answer =
+        Post(QStringLiteral("/v1/session"), {{QStringLiteral("user"), user}, {QStringLiteral("password"), password}});
+    m_authorization = "Bearer " + answer.value(QStringLiteral("token")).toString().toLatin1();
+    for (const QJsonValue &c : answer.value(QStringLiteral("companies")).toArray())
+        m_companies << c.toInt();
+}
+
+THttpAppServer::~THttpAppServer() = default;
+
+QJsonObject THttpAppServer::Post(const QString &path, const QJsonObject &body)
+{
+    const QByteArray payload = QJsonDocument(body).toJson(QJsonDocument::Compact);
+    THttpConnection::SReply res;
+    {
+        std::lock_guard lock(m_mutex);
+        res = m_connection->Post(path.toUtf8(), payload, m_authorization);
+    }
+    const QJsonObject answer = QJsonDocument::fromJson(res.Body).object();
+    if (res.Status >= 300 || res.Status < 200) {
+        QString message = answer.value(QStringLiteral("error")).toString();
+        if (message.isEmpty())
+            message = QStringLiteral("El servidor de aplicaciones respondió %1.").arg(res.Status);
+        throw EAppServerError(res.Status, message);
+    }
+    return answer;
+}
+
+SDataPacket THttpAppServer::GetRecords(const QString &providerName, const QList<SParam> &params,
+                                       const QString &commandText)
+{
+    QJsonObject body{{QStringLiteral("params"), TJsonCodec::FromParams(params)},
+                     {QStringLiteral("types"), TJsonCodec::FromParamTypes(params)}};
+    if (!commandText.isEmpty())
+        body.insert(QStringLiteral("commandText"), commandText);
+    return TJsonCodec::ToPacket(Post(QStringLiteral("/v1/providers/%1/open").arg(providerName), body));
+}
+
+SApplyResult THttpAppServer::ApplyUpdates(const QString &providerName, const SDelta &delta, int maxErrors)
+{
+    const QJsonObject answer =
+        Post(QStringLiteral("/v1/providers/%1/apply").arg(providerName), TJsonCodec::FromDelta(delta, maxErrors));
+    return TJsonCodec::ToApplyResult(answer, delta.Fields);
+}
+
+QVariant THttpAppServer::Call(const QString &method, QVariantList &args)
+{
+    const QJsonObject answer = Post(QStringLiteral("/v1/methods/%1").arg(method),
+                                    {{QStringLiteral("args"), TJsonCodec::FromList(args)}});
+    const QVariantList back = TJsonCodec::ToList(answer.value(QStringLiteral("args")).toArray());
+    for (int i = 0; i < args.size() && i < back.size(); ++i)
+        args[i] = back.at(i);
+    return TJsonCodec::ToValue(answer.value(QStringLiteral("result")));
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class TAppServerEngine;
+
+// The HTTP/JSON face of the application server (docs/protocol.md): sign-in, providers, methods.
+// Requests are served by THttpServer: worker threads over keep-alive connections with TCP_NODELAY;
+// each worker uses its own database connection. Bearer tokens are random (256 bits), live in memory
+// and are forgotten after 12 hours without use.
+class THttpService
+{
+public:
+    explicit THttpService(std::shared_ptr<TAppServerEngine> engine);
+    ~THttpService();
+    THttpService(const THttpService &) = delete;
+    THttpService &operator=(const THttpService &) = delete;
+
+    // Binds host:port (port 0: a free port); returns the bound port; raises Exception on failure.
+    int Bind(const QString &host, int port);
+    // Serves until Stop(); blocks the calling thread.
+    void Serve();
+    // Binds and serves on a background thread (tests, benchmarks).
+    int Start(const QString &host, int port);
+    void Stop();
+
+private:
+    struct TImpl;
+    std::unique_ptr<TImpl> d;
+};

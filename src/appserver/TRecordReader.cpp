@@ -1,0 +1,219 @@
+#include "TRecordReader.h"
+
+#include "EAppServerError.h"
+#include "TDatabase.h"
+#include "TProviderCatalog.h"
+#include "TSchemaCatalog.h"
+#include "TSqlText.h"
+#include "TSqliteReader.h"
+#include "TSqlTransaction.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <QSqlField>
+#include <QSqlRecord>
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+TFieldType typeOfValue(const QVariant &v)
+{
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort: return TFieldType::ftInteger;
+    case QMetaType::Double:
+    case QMetaType::Float: return TFieldType::ftFloat;
+    case QMetaType::QDateTime:
+    case QMetaType::QDate: return TFieldType::ftDateTime;
+    case QMetaType::Bool: return TFieldType::ftBoolean;
+    case QMetaType::QByteArray: return TFieldType::ftBlob;
+    default: return TFieldType::ftString;
+    }
+}
+
+bool isNumeric(TFieldType t)
+{
+    return t == TFieldType::ftInteger || t == TFieldType::ftSmallint || t == TFieldType::ftFloat;
+}
+
+// The field of a result column the provider does not declare: the driver's type when it knows one
+// (PostgreSQL), else the schema's declaration of a column of that name, else the values' own type.
+SFieldDef inferField(const QString &name, QMetaType driverType, const QList<QVariantList> &rows, int column)
+{
+    SFieldDef f;
+    f.Name = name;
+    std::optional<TFieldType> valueType;
+    for (const QVariantList &r : rows)
+        if (r.at(column).isValid() && !r.at(column).isNull()) {
+            valueType = typeOfValue(r.at(column));
+            break;
+        }
+    const TFieldType driver = typeOfValue(QVariant(driverType, nullptr));
+    QString base = name;
+    static const QRegularExpression suffix(QStringLiteral("_\\d+$"));
+    const SColumnDef *declared = TSchemaCatalog::Instance().AnyColumn(name);
+    if (!declared && base.contains(suffix))
+        declared = TSchemaCatalog::Instance().AnyColumn(base.remove(suffix));
+    if (driver != TFieldType::ftString && driverType.isValid()) {
+        f.DataType = driver;
+        if (declared && isNumeric(declared->DataType) && isNumeric(driver))
+            f.DataType = declared->DataType == TFieldType::ftFloat || driver == TFieldType::ftFloat ? TFieldType::ftFloat
+                                                                                                       : TFieldType::ftInteger;
+    } else if (declared && !(valueType && isNumeric(*valueType) && !isNumeric(declared->DataType))) {
+        f.DataType = declared->DataType;
+        f.Size = declared->Size;
+    } else {
+        f.DataType = valueType.value_or(TFieldType::ftString);
+    }
+    if (f.DataType == TFieldType::ftSmallint)
+        f.DataType = declared && declared->DataType == TFieldType::ftSmallint ? TFieldType::ftSmallint : f.DataType;
+    return f;
+}
+
+} // namespace
+
+TRecordReader::TRecordReader(TDatabase &db, const QSet<int> &companies) : m_db(db), m_companies(companies) {}
+
+bool TRecordReader::IsCompanyParam(const QString &name)
+{
+    QString n = name.toUpper();
+    n.remove(QLatin1Char('_'));
+    return n.endsWith(QStringLiteral("CODEMPR"));
+}
+
+QString TRecordReader::CompanyList(const QSet<int> &companies)
+{
+    QList<int> list(companies.begin(), companies.end());
+    std::sort(list.begin(), list.end());
+    QStringList text;
+    for (int c : list)
+        text << QString::number(c);
+    return text.isEmpty() ? QStringLiteral("NULL") : text.join(QStringLiteral(", "));
+}
+
+void TRecordReader::CheckClientQuery(const TSqlText &sql)
+{
+    if (sql.MultipleStatements())
+        throw EAppServerError(400, QStringLiteral("El texto de comando debe ser una sola sentencia."));
+    const QString first = sql.FirstKeyword();
+    if (first != QStringLiteral("SELECT") && first != QStringLiteral("WITH"))
+        throw EAppServerError(400, QStringLiteral("El texto de comando solo puede consultar datos (SELECT)."));
+    if (sql.NamesInternalTable())
+        throw EAppServerError(400, QStringLiteral("El texto de comando nombra tablas reservadas del servidor."));
+}
+
+QVariantList TRecordReader::BindValues(const QStringList &names, const QList<SParam> &params)
+{
+    QVariantList values;
+    for (const QString &n : names) {
+        QVariant v;
+        for (const SParam &p : params)
+            if (p.Name.compare(n, Qt::CaseInsensitive) == 0) {
+                v = p.Value;
+                if (p.DataType == TFieldType::ftDateTime && v.typeId() == QMetaType::QString)
+                    v = TDatabase::ParseDateTime(v.toString());
+                break;
+            }
+        values << v;
+    }
+    return values;
+}
+
+SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam> &params, const QString &commandText)
+{
+    const bool clientText = !commandText.trimmed().isEmpty();
+    if (clientText && !provider.TakesCommandText)
+        throw EAppServerError(400, QStringLiteral("El proveedor %1 no admite texto de comando.").arg(provider.Name));
+    QString text = clientText ? commandText : provider.Sql;
+    if (text.trimmed().isEmpty())
+        throw EAppServerError(400, QStringLiteral("El proveedor %1 necesita un texto de comando.").arg(provider.Name));
+    if (!clientText)
+        text.replace(QStringLiteral("{COMPANIES}"), CompanyList(m_companies));
+    const TSqlText sql(text);
+    if (provider.TakesCommandText)
+        CheckClientQuery(sql);
+
+    if (provider.CheckCompanyParams)
+        for (const SParam &p : params)
+            if (IsCompanyParam(p.Name) && p.Value.isValid() && !p.Value.isNull()
+                && !m_companies.contains(p.Value.toInt()))
+                throw EAppServerError(403, QStringLiteral("La empresa %1 no está asignada al usuario.").arg(p.Value.toInt()));
+
+    auto declaredField = [&](const QString &name) -> const SFieldDef * {
+        for (const SFieldDef &f : provider.Fields)
+            if (f.Name == name)
+                return &f;
+        return nullptr;
+    };
+    QList<QVariantList> raw;
+    QStringList names;
+    QList<QMetaType> driverTypes;
+    QList<bool> converted; // values already of the field's type
+    QHash<QString, int> seen;
+    auto uniqueName = [&](const QString &column) {
+        QString n = column.toUpper();
+        const int dup = seen.value(n, 0);
+        seen.insert(n, dup + 1);
+        return dup > 0 ? n + QStringLiteral("_%1").arg(dup) : n;
+    };
+    const QVariantList values = BindValues(sql.ParamNames(), params);
+    {
+        // Client text runs on a query-only connection (SQLite) or in a READ ONLY transaction.
+        std::optional<TSqlTransaction> readOnly;
+        if (provider.TakesCommandText && m_db.IsPostgres())
+            readOnly.emplace(m_db, TSqlTransaction::TMode::ReadOnly);
+        if (!m_db.IsPostgres()) {
+            auto typeOf = [&](int, const QString &column) {
+                names << uniqueName(column);
+                driverTypes << QMetaType();
+                const SFieldDef *f = declaredField(names.last());
+                converted << bool(f);
+                return f ? f->DataType : TFieldType::ftUnknown;
+            };
+            raw = TSqliteReader::Read(provider.TakesCommandText ? m_db.QueryOnlyConnection() : m_db.Connection(),
+                                      sql.Positional(), values, typeOf)
+                      .Rows;
+        } else {
+            QSqlQuery q = m_db.Run(sql.Positional(), values);
+            const QSqlRecord rec = q.record();
+            for (int i = 0; i < rec.count(); ++i) {
+                names << uniqueName(rec.fieldName(i));
+                driverTypes << rec.field(i).metaType();
+                converted << false;
+            }
+            while (q.next()) {
+                QVariantList row;
+                row.reserve(rec.count());
+                for (int i = 0; i < rec.count(); ++i)
+                    row << q.value(i);
+                raw << row;
+            }
+        }
+        if (readOnly)
+            readOnly->Commit();
+    }
+
+    SDataPacket packet;
+    for (int i = 0; i < names.size(); ++i) {
+        const SFieldDef *declared = declaredField(names.at(i));
+        packet.Fields << (declared ? *declared : inferField(names.at(i), driverTypes.at(i), raw, i));
+    }
+    const int companyColumn = provider.TakesCommandText ? int(names.indexOf(QStringLiteral("COD_EMPR"))) : -1;
+    packet.Rows.reserve(raw.size());
+    for (const QVariantList &r : std::as_const(raw)) {
+        if (companyColumn >= 0 && !r.at(companyColumn).isNull() && !m_companies.contains(r.at(companyColumn).toInt()))
+            continue; // client SQL sees only the user's companies
+        QVariantList row;
+        row.reserve(r.size());
+        for (int i = 0; i < r.size(); ++i)
+            row << (converted.at(i) ? r.at(i) : TDatabase::FromDb(r.at(i), packet.Fields.at(i).DataType));
+        packet.Rows << row;
+    }
+    return packet;
+}

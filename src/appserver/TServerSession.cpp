@@ -1,0 +1,39 @@
+#include "TServerSession.h"
+
+#include "EAppServerError.h"
+#include "TAppServerEngine.h"
+#include "TChangeApplier.h"
+#include "TProviderCatalog.h"
+#include "TRecordReader.h"
+#include "TServerOperations.h"
+
+namespace {
+const SProviderDef &provider(const QString &name)
+{
+    const SProviderDef *def = TProviderCatalog::Instance().Find(name);
+    if (!def)
+        throw EAppServerError(404, QStringLiteral("El servidor de aplicaciones no tiene el proveedor %1.").arg(name));
+    return *def;
+}
+} // namespace
+
+TServerSession::TServerSession(std::shared_ptr<TAppServerEngine> engine, QString user, QSet<int> companies)
+    : m_engine(std::move(engine)), m_user(std::move(user)), m_companies(std::move(companies))
+{
+}
+
+SDataPacket TServerSession::GetRecords(const QString &providerName, const QList<SParam> &params,
+                                       const QString &commandText)
+{
+    return TRecordReader(m_engine->Database(), m_companies).Read(provider(providerName), params, commandText);
+}
+
+SApplyResult TServerSession::ApplyUpdates(const QString &providerName, const SDelta &delta, int maxErrors)
+{
+    return TChangeApplier(m_engine->Database(), m_companies).Apply(provider(providerName), delta, maxErrors);
+}
+
+QVariant TServerSession::Call(const QString &method, QVariantList &args)
+{
+    return TServerOperations(m_engine->Database(), m_companies).Call(method, args);
+}

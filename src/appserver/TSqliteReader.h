@@ -1,0 +1,26 @@
+#pragma once
+
+#include "DataPacket.h"
+
+#include <QSqlDatabase>
+#include <functional>
+
+// Reads a query straight through the SQLite C API on the handle of a QtSql SQLite connection,
+// converting each value once to its field type (text dates to QDateTime, integers to int...).
+// Columns whose type the caller does not know come back as SQLite stored them (qlonglong, double,
+// QString, QByteArray). It saves the driver's UTF-16 round trip and two copies of every row,
+// which is most of the cost of opening a large dataset.
+class TSqliteReader
+{
+public:
+    struct SResult
+    {
+        QStringList Names;        // as SQLite reports them
+        QList<QVariantList> Rows;
+    };
+    // Type of result column i named name; ftUnknown: leave the value as stored.
+    using TTypeOf = std::function<TFieldType(int column, const QString &name)>;
+
+    // sql uses positional '?' placeholders; raises EAppServerError on failure.
+    static SResult Read(const QSqlDatabase &db, const QString &sql, const QVariantList &values, const TTypeOf &typeOf);
+};

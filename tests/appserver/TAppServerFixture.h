@@ -1,0 +1,188 @@
+#pragma once
+
+// Shared set-up of the application-server tests: one demo world per backend (a SQLite file in a
+// temporary directory; a fresh PostgreSQL database inside the cluster named by ZE_TEST_PG_URL,
+// which scripts/test-postgres provides), an HTTP service over each, and clients for the two
+// transports, both opened through SDCOMConnection as the module does.
+// Without ZE_TEST_PG_URL the PostgreSQL rows fail: the suite is meant to run on both backends.
+
+#include "AppServerTransports.h"
+#include "EAppServerError.h"
+#include "SDCOMConnection.h"
+#include "TAppServerEngine.h"
+#include "TDemoWorld.h"
+#include "THttpService.h"
+#include "TUserStore.h"
+
+#include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+#include <map>
+#include <memory>
+
+class TAppServerFixture
+{
+public:
+    struct SBackend
+    {
+        QString Location;
+        QString Error;
+        std::shared_ptr<TAppServerEngine> Engine;
+        std::unique_ptr<THttpService> Http;
+        int Port = 0;
+    };
+
+    static QStringList Backends() { return {QStringLiteral("sqlite"), QStringLiteral("postgres")}; }
+    static QStringList Transports() { return {QStringLiteral("local"), QStringLiteral("http")}; }
+
+    // Adds the "backend" and "transport" columns and one row per combination.
+    static void AddRows()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("transport");
+        for (const QString &b : Backends())
+            for (const QString &t : Transports())
+                QTest::newRow(qPrintable(b + QLatin1Char('/') + t)) << b << t;
+    }
+    static void AddBackendRows()
+    {
+        QTest::addColumn<QString>("backend");
+        for (const QString &b : Backends())
+            QTest::newRow(qPrintable(b)) << b;
+    }
+
+    // Builds the demo world on both backends, plus a user "solo2" limited to company 2.
+    void Init(const QString &testName)
+    {
+        RegisterAppServerTransports();
+        QVERIFY(m_dir.isValid());
+        SBackend &lite = m_backends[QStringLiteral("sqlite")];
+        lite.Location = m_dir.filePath(QStringLiteral("demo.sqlite"));
+        SBackend &pg = m_backends[QStringLiteral("postgres")];
+        const QString base = qEnvironmentVariable("ZE_TEST_PG_URL");
+        if (base.isEmpty())
+            pg.Error = QStringLiteral("ZE_TEST_PG_URL no está definida: ejecute las pruebas con scripts/test-postgres.");
+        else
+            pg.Location = CreatePgDatabase(base, QStringLiteral("ze_%1_%2").arg(testName).arg(QCoreApplication::applicationPid()), pg.Error);
+        for (auto &[name, b] : m_backends) {
+            if (!b.Error.isEmpty())
+                continue;
+            try {
+                b.Engine = std::make_shared<TAppServerEngine>(b.Location);
+                b.Engine->CreateSchema();
+                TDemoWorld(b.Engine->Database()).Build();
+                TUserStore(b.Engine->Database()).SetUser(QStringLiteral("solo2"), QStringLiteral("clave2"), {2});
+                b.Http = std::make_unique<THttpService>(b.Engine);
+                b.Port = b.Http->Start(QStringLiteral("127.0.0.1"), 0);
+            } catch (const Exception &e) {
+                b.Error = e.Message();
+            }
+        }
+    }
+
+    void Cleanup()
+    {
+        for (auto &[name, b] : m_backends) {
+            if (b.Http)
+                b.Http->Stop();
+            b.Http.reset();
+            if (b.Engine)
+                b.Engine->Database().CloseConnection();
+            b.Engine.reset();
+        }
+        const QString pg = m_backends[QStringLiteral("postgres")].Location;
+        if (!pg.isEmpty())
+            DropPgDatabase(pg);
+    }
+
+    SBackend &Backend(const QString &name) { return m_backends[name]; }
+    QString Error(const QString &backend) { return m_backends[backend].Error; }
+
+    // A connection as the module makes it; nullptr (and LastError) when the backend is unavailable
+    // or the sign-in is refused.
+    std::shared_ptr<IAppServer> Open(const QString &backend, const QString &transport,
+                                     const QString &user = QStringLiteral("demo"),
+                                     const QString &password = QStringLiteral("demo"))
+    {
+        SBackend &b = m_backends[backend];
+        if (!b.Error.isEmpty()) {
+            m_lastError = b.Error;
+            return nullptr;
+        }
+        auto connection = std::make_shared<SDCOMConnection>();
+        connection->Protocol = transport;
+        connection->Server = transport == QStringLiteral("http") ? QStringLiteral("127.0.0.1:%1").arg(b.Port) : b.Location;
+        connection->User = user;
+        connection->Password = password;
+        try {
+            IAppServer *server = &connection->AppServer();
+            // The connection owns its transport; the caller's pointer keeps both alive.
+            return std::shared_ptr<IAppServer>(connection, server);
+        } catch (const Exception &e) {
+            m_lastError = e.Message();
+            return nullptr;
+        }
+    }
+
+    QString LastError() const { return m_lastError; }
+
+    static QString CreatePgDatabase(const QString &baseUrl, const QString &name, QString &error)
+    {
+        const QUrl url(baseUrl);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("ze-admin"));
+            db.setHostName(url.host());
+            db.setPort(url.port(5432));
+            db.setUserName(url.userName());
+            db.setPassword(url.password());
+            db.setDatabaseName(url.path().mid(1));
+            if (!db.open()) {
+                error = QStringLiteral("No se pudo conectar a %1: %2").arg(baseUrl, db.lastError().text());
+            } else {
+                QSqlQuery q(db);
+                q.exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(name));
+                if (!q.exec(QStringLiteral("CREATE DATABASE %1").arg(name)))
+                    error = q.lastError().text();
+            }
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("ze-admin"));
+        QUrl out(url);
+        out.setPath(QLatin1Char('/') + name);
+        return error.isEmpty() ? out.toString() : QString();
+    }
+
+    static void DropPgDatabase(const QString &location)
+    {
+        QUrl url(location);
+        const QString name = url.path().mid(1);
+        url.setPath(QStringLiteral("/") + QUrl(qEnvironmentVariable("ZE_TEST_PG_URL")).path().mid(1));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("ze-admin"));
+            db.setHostName(url.host());
+            db.setPort(url.port(5432));
+            db.setUserName(url.userName());
+            db.setPassword(url.password());
+            db.setDatabaseName(url.path().mid(1));
+            if (db.open())
+                QSqlQuery(db).exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("ze-admin"));
+    }
+
+private:
+    QTemporaryDir m_dir;
+    std::map<QString, SBackend> m_backends;
+    QString m_lastError;
+};
+
+// Opens a connection or fails the running test with the reason.
+#define ZE_OPEN(var, fixture, ...)                                                                   \
+    auto var = (fixture).Open(__VA_ARGS__);                                                          \
+    if (!var)                                                                                        \
+        QFAIL(qPrintable((fixture).LastError()));

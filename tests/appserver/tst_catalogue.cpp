@@ -1,0 +1,232 @@
+// The catalogue import (CSV with RFC 4180 quoting, one transaction, line-numbered refusals) and the
+// admin commands that drive it.
+#include "TAdminCommands.h"
+#include "TAppServerFixture.h"
+#include "TCatalogueImporter.h"
+#include "TCsvReader.h"
+
+#include <QFile>
+#include <QSqlQuery>
+
+namespace {
+
+const char *const kHeader = "ciclo_cod,ciclo_nombre,estandar_titulo,estandar_porcentaje,subestandar_descripcion,"
+                            "subestandar_porcentaje,numeral,item_descripcion,valor_item";
+
+QString csv(std::initializer_list<const char *> lines)
+{
+    QString out = QString::fromLatin1(kHeader) + QStringLiteral("\r\n");
+    for (const char *l : lines)
+        out += QString::fromUtf8(l) + QStringLiteral("\r\n");
+    return out;
+}
+
+int count(TDatabase &db, const QString &sql)
+{
+    QSqlQuery q = db.Run(sql);
+    return q.next() ? q.value(0).toInt() : -1;
+}
+
+} // namespace
+
+class TstCatalogue : public QObject
+{
+    Q_OBJECT
+    TAppServerFixture m_fx;
+    int m_company = 10;
+
+    // A new empty company in the backend's database.
+    int NewCompany(TDatabase &db)
+    {
+        const int code = ++m_company;
+        db.Run(QStringLiteral("INSERT INTO GN_EMPRE (COD_EMPR, NOM_EMPR, GRU_EMPR) VALUES (?, ?, 'N')"), {code, QStringLiteral("Empresa %1").arg(code)});
+        return code;
+    }
+    TDatabase *Db(const QString &backend)
+    {
+        auto &b = m_fx.Backend(backend);
+        return b.Engine ? &b.Engine->Database() : nullptr;
+    }
+
+private slots:
+    void initTestCase() { m_fx.Init(QStringLiteral("catalogue")); }
+    void cleanupTestCase() { m_fx.Cleanup(); }
+
+    void csvParsing_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<QStringList>>("records");
+        QTest::addColumn<QList<int>>("lines");
+        // Records written as fields separated by '|'.
+        auto recs = [](std::initializer_list<const char *> rows) {
+            QList<QStringList> out;
+            for (const char *r : rows)
+                out << QString::fromUtf8(r).split(QLatin1Char('|'));
+            return out;
+        };
+        QTest::newRow("simple") << QStringLiteral("a,b,c\r\n1,2,3\r\n") << recs({"a|b|c", "1|2|3"}) << QList<int>{1, 2};
+        QTest::newRow("lf y sin final") << QStringLiteral("a,b\n1,2") << recs({"a|b", "1|2"}) << QList<int>{1, 2};
+        QTest::newRow("comillas") << QStringLiteral("\"a,b\",\"dijo \"\"sí\"\"\",\"\"\n") << recs({"a,b|dijo \"sí\"|"}) << QList<int>{1};
+        QTest::newRow("salto dentro") << QStringLiteral("x,\"uno\r\ndos\"\ny,z\n") << recs({"x|uno\r\ndos", "y|z"}) << QList<int>{1, 3};
+        QTest::newRow("bom y blancos") << QStringLiteral("\uFEFFa,b\n\n1,\n") << recs({"a|b", "1|"}) << QList<int>{1, 3};
+        QTest::newRow("vacios") << QStringLiteral(",,\n") << recs({"||"}) << QList<int>{1};
+    }
+    void csvParsing()
+    {
+        QFETCH(QString, text);
+        QFETCH(QList<QStringList>, records);
+        QFETCH(QList<int>, lines);
+        const QList<SCsvRecord> got = TCsvReader::Parse(text);
+        QCOMPARE(got.size(), records.size());
+        for (int i = 0; i < got.size(); ++i) {
+            QCOMPARE(got.at(i).Fields, records.at(i));
+            QCOMPARE(got.at(i).Line, lines.at(i));
+        }
+    }
+
+    void csvErrors_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("sin cierre") << QStringLiteral("a,b\n1,\"abierta\n") << QStringLiteral("Línea 2: falta la comilla que cierra el campo.");
+        QTest::newRow("comilla suelta") << QStringLiteral("a,b\n1,x\"y\n") << QStringLiteral("Línea 2: comilla dentro de un campo sin comillas.");
+        QTest::newRow("texto tras comillas") << QStringLiteral("a\n\"b\"c\n") << QStringLiteral("Línea 2: texto después de un campo entre comillas.");
+    }
+    void csvErrors()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        try {
+            TCsvReader::Parse(text);
+            QFAIL("malformed CSV accepted");
+        } catch (const EAppServerError &e) {
+            QCOMPARE(e.Message(), message);
+        }
+    }
+
+    void importHappyPath_data() { TAppServerFixture::AddBackendRows(); }
+    void importHappyPath()
+    {
+        QFETCH(QString, backend);
+        TDatabase *db = Db(backend);
+        if (!db)
+            QFAIL(qPrintable(m_fx.Error(backend)));
+        const int company = NewCompany(*db);
+        SCatalogueImport job;
+        job.Company = company;
+        job.Csv = TDemoWorld::SampleCatalogue();
+        job.ProcessDate = QDate(2026, 5, 1);
+        job.ValidFrom = QDate(2026, 1, 1);
+        job.Areas = TCatalogueImporter::ParseAreas(QStringLiteral("1:Planta, 2:Oficinas,7:Bodega"));
+        const SCatalogueSummary s = TCatalogueImporter(*db).Import(job);
+        QCOMPARE(s.Cycles, 4);
+        QCOMPARE(s.Items, 60);
+        QCOMPARE(s.Records, 180);
+        const QString c = QString::number(company);
+        QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_PAMAL WHERE COD_EMPR = %1 AND FEC_FINA IS NULL").arg(c)), 4);
+        QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_DEPAM WHERE COD_EMPR = %1 AND RMT_ESTA = 0").arg(c)), s.Standards);
+        QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_DIPAM WHERE COD_EMPR = %1").arg(c)), 60);
+        QCOMPARE(count(*db, QStringLiteral("SELECT CAST(SUM(VAL_ITEM) * 100 AS INTEGER) FROM SO_DIPAM WHERE COD_EMPR = %1").arg(c)), 10000);
+        QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_MALEG WHERE COD_EMPR = %1 AND IND_CUMP IS NULL").arg(c)), 180);
+        QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_AREAS WHERE COD_EMPR = %1").arg(c)), 3);
+        QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM GN_DITEM WHERE COD_EMPR = %1 AND TIP_ITEM = 4").arg(c)), 3);
+        QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_DIPAM WHERE COD_EMPR = %1 AND TEX_MVER IS NOT NULL").arg(c)), 60);
+        // A second evaluation of the same company gets new cycle numbers.
+        job.ProcessDate = QDate(2027, 5, 1);
+        job.Areas.clear();
+        QCOMPARE(TCatalogueImporter(*db).Import(job).Records, 180);
+        QCOMPARE(count(*db, QStringLiteral("SELECT MAX(RMT_PAMA) FROM SO_PAMAL WHERE COD_EMPR = %1").arg(c)), 8);
+    }
+
+    void importRefusals_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        const QString ok1 = QStringLiteral("1,Planear,RECURSOS,10,Recursos,4,1.1.1,Responsable designado,0.5");
+        const struct { const char *tag; QString text; const char *message; } cases[] = {
+            {"falta columna", QStringLiteral("ciclo_cod,ciclo_nombre,estandar_titulo,estandar_porcentaje,subestandar_descripcion,"
+                                             "subestandar_porcentaje,numeral,item_descripcion\r\n1,P,T,1,D,1,1.1,X\r\n"),
+             "Línea 1: falta la columna \"valor_item\" en el encabezado."},
+            {"no numerico", csv({"1,Planear,RECURSOS,10,Recursos,4,1.1.1,Responsable,0.5", "1,Planear,RECURSOS,10,Recursos,4,1.1.2,Otro,medio"}),
+             "Línea 3: \"valor_item\" no es un número: \"medio\"."},
+            {"numeral repetido", csv({"1,Planear,RECURSOS,10,Recursos,4,1.1.1,Responsable,0.5", "2,Hacer,SALUD,20,\"Condiciones, salud\",9,3.1.1,X,1",
+                                      "2,Hacer,SALUD,20,\"Condiciones, salud\",9,1.1.1,Y,1"}),
+             "Línea 4: el numeral \"1.1.1\" ya aparece en la línea 2."},
+            {"columnas de menos", csv({"1,Planear,RECURSOS,10,Recursos,4,1.1.1,Responsable,0.5", "1,Planear,RECURSOS,10,Recursos,4,1.1.2"}),
+             "Línea 3: se esperaban 9 columnas y hay 7."},
+            {"ciclo", csv({"5,Otro,RECURSOS,10,Recursos,4,1.1.1,Responsable,0.5"}), "Línea 2: \"ciclo_cod\" debe ser 1, 2, 3 o 4: \"5\"."},
+            {"vacio", csv({"1,Planear,RECURSOS,10,Recursos,4,,Responsable,0.5"}), "Línea 2: falta el valor de \"numeral\"."},
+            {"sin items", csv({}), "Línea 2: el archivo no tiene ítems."},
+            {"multilinea", csv({"1,Planear,RECURSOS,10,\"Recursos\nen dos líneas\",4,1.1.1,Responsable,0.5", "1,Planear,RECURSOS,x,R,4,1.1.2,Otro,1"}),
+             "Línea 4: \"estandar_porcentaje\" no es un número: \"x\"."},
+        };
+        Q_UNUSED(ok1)
+        for (const QString &b : TAppServerFixture::Backends())
+            for (const auto &c : cases)
+                QTest::newRow(qPrintable(b + QLatin1Char('/') + QString::fromUtf8(c.tag))) << b << c.text << QString::fromUtf8(c.message);
+    }
+    void importRefusals()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        TDatabase *db = Db(backend);
+        if (!db)
+            QFAIL(qPrintable(m_fx.Error(backend)));
+        const int company = NewCompany(*db);
+        SCatalogueImport job{company, text, QDate(2026, 5, 1), QDate(2026, 1, 1), QDate(), {{1, QStringLiteral("Planta")}}};
+        try {
+            TCatalogueImporter(*db).Import(job);
+            QFAIL("a bad catalogue was imported");
+        } catch (const EAppServerError &e) {
+            QCOMPARE(e.Message(), message);
+        }
+        for (const char *table : {"SO_PAMAL", "SO_DEPAM", "SO_DIPAM", "SO_MALEG", "SO_AREAS", "GN_DITEM"})
+            QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE COD_EMPR = %2").arg(QLatin1String(table)).arg(company)), 0);
+    }
+
+    // The admin program: import into a company that does not exist leaves nothing behind; a good
+    // import through the command line.
+    void adminCommands_data() { TAppServerFixture::AddBackendRows(); }
+    void adminCommands()
+    {
+        QFETCH(QString, backend);
+        TDatabase *db = Db(backend);
+        if (!db)
+            QFAIL(qPrintable(m_fx.Error(backend)));
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("catalogo.csv"));
+        {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(TDemoWorld::SampleCatalogue().toUtf8());
+        }
+        const QString location = m_fx.Backend(backend).Location;
+        auto run = [&](QStringList args) {
+            args.prepend(QStringLiteral("tolvane-server"));
+            return TAdminCommands().Run(args);
+        };
+        const int before = count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_MALEG"));
+        QCOMPARE(run({QStringLiteral("import-catalogue"), QStringLiteral("--db"), location, QStringLiteral("--company"), QStringLiteral("99"),
+                      QStringLiteral("--csv"), file, QStringLiteral("--process-date"), QStringLiteral("2026-05-01"),
+                      QStringLiteral("--valid-from"), QStringLiteral("2026-01-01")}),
+                 1);
+        QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_MALEG")), before);
+        QCOMPARE(run({QStringLiteral("import-catalogue"), QStringLiteral("--db"), location, QStringLiteral("--company"), QStringLiteral("2"),
+                      QStringLiteral("--csv"), file, QStringLiteral("--process-date"), QStringLiteral("fecha")}),
+                 2);
+        QCOMPARE(run({QStringLiteral("import-catalogue"), QStringLiteral("--db"), location, QStringLiteral("--company"), QStringLiteral("2"),
+                      QStringLiteral("--csv"), file, QStringLiteral("--process-date"), QStringLiteral("2026-09-01"),
+                      QStringLiteral("--valid-from"), QStringLiteral("2026-09-01"), QStringLiteral("--valid-to"), QStringLiteral("2027-08-31"),
+                      QStringLiteral("--areas"), QStringLiteral("1:Sede principal,2:Sucursal")}),
+                 0);
+        QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_MALEG")), before + 120);
+        QCOMPARE(run({QStringLiteral("demo"), QStringLiteral("--db"), location}), 1); // not an empty database
+        QCOMPARE(run({QStringLiteral("nada"), QStringLiteral("--db"), location}), 2);
+        QCOMPARE(run({QStringLiteral("init"), QStringLiteral("--db"), location}), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstCatalogue)
+#include "tst_catalogue.moc"

@@ -1,0 +1,176 @@
+// The server operations: server time, parameterised statements (1 on failure) and sequence numbers
+// that stay unique across concurrent clients and restarts.
+#include "TAppServerFixture.h"
+#include "TProviderCatalog.h"
+#include "TServerSession.h"
+
+#include <QDateTime>
+#include <QSet>
+#include <thread>
+
+class TstOperations : public QObject
+{
+    Q_OBJECT
+    TAppServerFixture m_fx;
+
+private slots:
+    void initTestCase() { m_fx.Init(QStringLiteral("operations")); }
+    void cleanupTestCase() { m_fx.Cleanup(); }
+
+    void serverTime_data() { TAppServerFixture::AddRows(); }
+    void serverTime()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, transport);
+        ZE_OPEN(server, m_fx, backend, transport);
+        QVariantList args;
+        const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+        const QVariant now = server->Call(QStringLiteral("BuscarFechaServidor"), args);
+        QCOMPARE(now.typeId(), QMetaType::QDateTime);
+        QVERIFY(now.toDateTime() >= before);
+        QVERIFY(now.toDateTime() <= QDateTime::currentDateTime().addSecs(1));
+    }
+
+    // The responsible of a whole cycle, as the module updates it after a save.
+    void ejecutarSql_data() { TAppServerFixture::AddRows(); }
+    void ejecutarSql()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, transport);
+        ZE_OPEN(server, m_fx, backend, transport);
+        const int pama = transport == QStringLiteral("local") ? 3 : 4;
+        QVariantList args{QVariant(QVariantList{QStringLiteral("UPDATE SO_MALEG SET COD_RESP = :P_COD_RESP WHERE COD_EMPR = :P_COD_EMPR"
+                                                               "   AND FEC_PROC = :P_FEC_PROC   AND RMT_PAMA = :P_RMT_PAMA"),
+                                                79456123.0, 1, QDateTime(QDate(2026, 2, 2), QTime(0, 0)), pama}),
+                          QVariant(), QString()};
+        QCOMPARE(server->Call(QStringLiteral("EjecutarSql"), args).toInt(), 0);
+        QCOMPARE(args.at(1).toInt(), 8); // four items, two areas
+        const SDataPacket p = server->GetRecords(
+            QStringLiteral("DtsPTemporal"), {SParam{QStringLiteral("P"), TFieldType::ftInteger, pama}},
+            QStringLiteral("SELECT COUNT(*) AS N FROM SO_MALEG WHERE COD_EMPR = 1 AND RMT_PAMA = :P AND COD_RESP = 79456123"));
+        QCOMPARE(p.Rows.first().first().toInt(), 8);
+    }
+
+    void ejecutarSqlFailure_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("transport");
+        QTest::addColumn<QString>("sql");
+        const char *const bad[] = {"UPDATE SO_MALEG SET NO_EXISTE = :P_X WHERE COD_EMPR = :P_COD_EMPR",
+                                   "UPDATE TABLA_INEXISTENTE SET A = :P_X WHERE COD_EMPR = :P_COD_EMPR",
+                                   "DROP TABLE SO_AREAS",
+                                   "DELETE FROM SO_AREAS WHERE COD_EMPR = :P_COD_EMPR; DROP TABLE SO_AREAS",
+                                   "UPDATE SV_USUAR SET CLA_HASH = :P_X WHERE NOM_USUA = :P_COD_EMPR",
+                                   "INSERT INTO SO_AREAS (COD_EMPR, COD_AREA, NOM_AREA) VALUES (:P_X, 1, 'duplicada')"};
+        for (const QString &b : TAppServerFixture::Backends())
+            for (const QString &t : TAppServerFixture::Transports())
+                for (int i = 0; i < int(std::size(bad)); ++i)
+                    QTest::newRow(qPrintable(QStringLiteral("%1/%2/%3").arg(b, t).arg(i))) << b << t << QString::fromLatin1(bad[i]);
+    }
+    void ejecutarSqlFailure()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, transport);
+        QFETCH(QString, sql);
+        ZE_OPEN(server, m_fx, backend, transport);
+        QVariantList args{QVariant(QVariantList{sql, 1, 1}), QVariant(), QString()};
+        QCOMPARE(server->Call(QStringLiteral("EjecutarSql"), args).toInt(), 1);
+        QVERIFY(!args.at(2).toString().isEmpty());
+        const SDataPacket areas = server->GetRecords(QStringLiteral("DtsPTemporal"), {}, QStringLiteral("SELECT COUNT(*) AS N FROM SO_AREAS"));
+        QCOMPARE(areas.Rows.first().first().toInt(), 3);
+    }
+
+    // Eight clients, each on its own thread and connection, ask for keys at once: no duplicates.
+    void generarRmtConcurrent_data() { TAppServerFixture::AddRows(); }
+    void generarRmtConcurrent()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, transport);
+        constexpr int kClients = 8;
+        constexpr int kCalls = 25;
+        std::vector<std::shared_ptr<IAppServer>> clients;
+        for (int i = 0; i < kClients; ++i) {
+            ZE_OPEN(c, m_fx, backend, transport);
+            clients.push_back(c);
+        }
+        const QString column = QStringLiteral("RMT_SEMO");
+        std::vector<QList<int>> keys(kClients);
+        std::vector<QString> errors(kClients);
+        std::vector<std::thread> threads;
+        for (int i = 0; i < kClients; ++i)
+            threads.emplace_back([&, i] {
+                try {
+                    for (int k = 0; k < kCalls; ++k) {
+                        QVariantList args{QVariant(QVariantList{1, QStringLiteral("SO_SEMON"), column})};
+                        keys[i] << clients[i]->Call(QStringLiteral("GenerarRMT"), args).toInt();
+                    }
+                } catch (const Exception &e) {
+                    errors[i] = e.Message();
+                }
+            });
+        for (auto &t : threads)
+            t.join();
+        QSet<int> all;
+        for (int i = 0; i < kClients; ++i) {
+            QVERIFY2(errors[i].isEmpty(), qPrintable(errors[i]));
+            for (int k : keys[i])
+                all.insert(k);
+        }
+        QCOMPARE(all.size(), kClients * kCalls);
+        // Above every key already in the table.
+        const SDataPacket max = clients[0]->GetRecords(QStringLiteral("DtsPTemporal"), {},
+                                                      QStringLiteral("SELECT MAX(RMT_SEMO) AS M FROM SO_SEMON WHERE COD_EMPR = 1"));
+        for (int k : all)
+            QVERIFY(k > max.Rows.first().first().toInt());
+    }
+
+    // A restarted server (a new engine on the same database) continues after the last number.
+    void generarRmtAfterRestart_data() { TAppServerFixture::AddBackendRows(); }
+    void generarRmtAfterRestart()
+    {
+        QFETCH(QString, backend);
+        ZE_OPEN(server, m_fx, backend, QStringLiteral("local"));
+        QVariantList args{QVariant(QVariantList{2, QStringLiteral("SO_PLASS"), QStringLiteral("RMT_PLAS")})};
+        const int a = server->Call(QStringLiteral("GenerarRMT"), args).toInt();
+        auto restarted = std::make_shared<TAppServerEngine>(m_fx.Backend(backend).Location);
+        auto session = restarted->SignIn(QStringLiteral("demo"), QStringLiteral("demo"));
+        const int b = session->Call(QStringLiteral("GenerarRMT"), args).toInt();
+        QCOMPARE(b, a + 1);
+        restarted->Database().CloseConnection();
+        // A number is never below the table's own maximum, even for a counter that lags behind.
+        QVariantList ins{QVariant(QVariantList{QStringLiteral("UPDATE SO_PLASS SET RMT_PLAS = 500 WHERE COD_EMPR = :P_COD_EMPR AND RMT_PLAS = 1"), 2}),
+                         QVariant(), QString()};
+        QCOMPARE(server->Call(QStringLiteral("EjecutarSql"), ins).toInt(), 0);
+        QCOMPARE(server->Call(QStringLiteral("GenerarRMT"), args).toInt(), 501);
+    }
+
+    void generarRmtRefusals_data() { TAppServerFixture::AddRows(); }
+    void generarRmtRefusals()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, transport);
+        ZE_OPEN(server, m_fx, backend, transport, QStringLiteral("solo2"), QStringLiteral("clave2"));
+        const struct { int company; const char *table; const char *column; int status; } cases[] = {
+            {1, "SO_PLASS", "RMT_PLAS", 403}, {2, "SV_CONTA", "ULT_VALO", 400}, {2, "SO_PLASS", "ACT_ASGS", 400},
+            {2, "SO_PLASS; DROP TABLE SO_AREAS", "RMT_PLAS", 400}, {2, "NO_EXISTE", "RMT_PLAS", 400}};
+        for (const auto &c : cases) {
+            QVariantList args{QVariant(QVariantList{c.company, QString::fromLatin1(c.table), QString::fromLatin1(c.column)})};
+            try {
+                server->Call(QStringLiteral("GenerarRMT"), args);
+                QFAIL(c.table);
+            } catch (const EAppServerError &e) {
+                QCOMPARE(e.Status(), c.status);
+            }
+        }
+        QVariantList none;
+        try {
+            server->Call(QStringLiteral("MetodoInexistente"), none);
+            QFAIL("an unknown method answered");
+        } catch (const EAppServerError &e) {
+            QCOMPARE(e.Status(), 404);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TstOperations)
+#include "tst_operations.moc"

@@ -1,0 +1,376 @@
+// Every provider answers with its declared fields, on both backends and both transports; the
+// evaluation query keeps its duplicate columns apart; client SQL stays read-only and inside the
+// user's companies.
+#include "TAppServerFixture.h"
+#include "TProviderCatalog.h"
+
+#include <QDateTime>
+
+namespace {
+
+SParam P(const char *name, TFieldType type, const QVariant &value)
+{
+    return SParam{QString::fromLatin1(name), type, value};
+}
+
+QList<SParam> itemParams()
+{
+    return {P("PCODEMPR", TFieldType::ftSmallint, 1), P("PFECPROC", TFieldType::ftDateTime, QDateTime(QDate(2026, 2, 2), QTime(0, 0))),
+            P("PRMTPAMA", TFieldType::ftInteger, 1),  P("PRMTDEPA", TFieldType::ftInteger, 1),
+            P("PRMTESTA", TFieldType::ftInteger, 1),  P("PRMTITES", TFieldType::ftInteger, 1)};
+}
+
+QStringList names(const SDataPacket &p)
+{
+    QStringList out;
+    for (const SFieldDef &f : p.Fields)
+        out << f.Name;
+    return out;
+}
+
+QStringList words(const char *text)
+{
+    return QString::fromLatin1(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+const SFieldDef &field(const SDataPacket &p, const char *name)
+{
+    for (const SFieldDef &f : p.Fields)
+        if (f.Name == QLatin1String(name))
+            return f;
+    static SFieldDef none;
+    return none;
+}
+
+int col(const SDataPacket &p, const char *name)
+{
+    return int(names(p).indexOf(QString::fromLatin1(name)));
+}
+
+QString months()
+{
+    QString out;
+    for (const char *m : {"ENE", "FEB", "MAR", "ABR", "MAY", "JUN", "JUL", "AGO", "SEP", "OCT", "NOV", "DIC"})
+        out += QStringLiteral(" %1_PLAN %1_EJEC").arg(QLatin1String(m));
+    return out;
+}
+
+} // namespace
+
+class TstProviders : public QObject
+{
+    Q_OBJECT
+    TAppServerFixture m_fx;
+
+private slots:
+    void initTestCase() { m_fx.Init(QStringLiteral("providers")); }
+    void cleanupTestCase() { m_fx.Cleanup(); }
+
+    void fieldLists_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("transport");
+        QTest::addColumn<QString>("provider");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QStringList>("keys");
+        const QString plass = QStringLiteral("ACT_USUA ACT_HORA ACT_ESTA COD_EMPR FEC_PROC RMT_PAMA RMT_DEPA RMT_ESTA RMT_ITES OPC_CICL ACT_ASGS")
+                              + months() + QStringLiteral(" RES_PONS REC_URSO OBS_VACI CUM_META ADJ_GUID COD_AREA RMT_PLAS");
+        const QString cycle = QStringLiteral("ACT_USUA ACT_HORA ACT_ESTA COD_EMPR FEC_PROC RMT_PAMA RMT_DEPA RMT_ESTA RMT_ITES OPC_CICL ACT_ASGS")
+                              + months() + QStringLiteral(" RES_PONS REC_URSO OBS_VACI ADJ_GUID COD_AREA RMT_PLAS CUM_META");
+        struct Row { const char *provider; QString fields; const char *keys; };
+        const Row rows[] = {
+            {"DtsPBiEmple", QStringLiteral("NOM_EMPL APE_EMPL"), ""},
+            {"DtsPValResp", QStringLiteral("COD_TERC"), ""},
+            {"DtsPGnDitem", QStringLiteral("COD_ITEM DES_ITEM OBS_ERVA"), ""},
+            {"DtsPGnTerce", QStringLiteral("NOM_TERC APE_TERC DCE_MAIL"), ""},
+            {"DtsPGnDigif", QStringLiteral("VAL_VARI TIP_DATO"), ""},
+            {"DtsPSoSemon", QStringLiteral("ACT_USUA ACT_HORA ACT_ESTA COD_EMPR RMT_SEMO FEC_PROC RMT_PAMA RMT_DEPA RMT_ESTA RMT_ITES "
+                                           "SEG_MIEN FEC_SEGU COD_RESP TEX_SEGU FEC_CUMP COD_AREA NUM_ERAL PLA_ACCI TIP_ACTI FEC_INIC "
+                                           "FEC_FINA EST_ADOS"), "COD_EMPR RMT_SEMO"},
+            {"DtsPSoPlass", plass, "COD_EMPR RMT_PLAS"},
+            {"DtsPSoPlanear", cycle, ""},
+            {"DtsPSoHacer", cycle, ""},
+            {"DtsPSoActuar", cycle, ""},
+            {"DtsPSoVerificar", cycle, ""},
+            {"DtsPSoMaleg", QStringLiteral("ACT_USUA ACT_HORA ACT_ESTA COD_EMPR FEC_PROC CAS_CONT RMT_PAMA COD_CICL FEC_INIC FEC_FINA "
+                                           "RMT_DEPA DES_ESTA POR_ESTA RMT_ESTA DES_ESTA_1 POR_ESTA_1 RMT_ITES NUM_ERAL DES_ITEM VAL_ITEM "
+                                           "MAR_LEGA TEX_CRIT TEX_MVER IND_CUMP TEX_JUST TEX_EVID PLA_ACCI EMP_ORIG COD_RESP FEC_MALE "
+                                           "COD_ITGE FEC_FINC TIP_ACTI EST_CONT VAL_PRES TIP_ITEM COD_AREA NOM_AREA OBJ_ASGS MET_ASGS "
+                                           "DES_HALL ADJ_GUID"), "COD_EMPR FEC_PROC RMT_PAMA RMT_DEPA RMT_ESTA RMT_ITES COD_AREA"},
+        };
+        for (const QString &b : TAppServerFixture::Backends())
+            for (const QString &t : TAppServerFixture::Transports())
+                for (const Row &r : rows)
+                    QTest::newRow(qPrintable(QStringLiteral("%1/%2/%3").arg(b, t, QLatin1String(r.provider))))
+                        << b << t << QString::fromLatin1(r.provider)
+                        << r.fields.split(QLatin1Char(' '), Qt::SkipEmptyParts) << words(r.keys);
+    }
+    void fieldLists()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, transport);
+        QFETCH(QString, provider);
+        QFETCH(QStringList, expected);
+        QFETCH(QStringList, keys);
+        ZE_OPEN(server, m_fx, backend, transport);
+        QList<SParam> params = itemParams();
+        params << P("PCODAREA", TFieldType::ftInteger, 1) << P("P_COD_EMPR", TFieldType::ftSmallint, 1)
+               << P("P_COD_EMPL", TFieldType::ftFloat, 1010203040.0) << P("P_TIP_ITEM", TFieldType::ftSmallint, 5)
+               << P("P_COD_ITEM", TFieldType::ftFloat, 1.0) << P("PFLCOD_TERC", TFieldType::ftFloat, 1010203040.0)
+               << P("PCODVARI", TFieldType::ftString, QStringLiteral("Q0000133")) << P("PCODPAIS", TFieldType::ftSmallint, 57);
+        const QString text = provider == QStringLiteral("DtsPSoMaleg") ? TProviderCatalog::EvaluationSql() : QString();
+        const SDataPacket p = server->GetRecords(provider, params, text);
+        QCOMPARE(names(p), expected);
+        QStringList gotKeys;
+        for (const SFieldDef &f : p.Fields)
+            if (f.InKey)
+                gotKeys << f.Name;
+        QCOMPARE(gotKeys, keys);
+        QVERIFY2(!p.Rows.isEmpty() || provider.startsWith(QStringLiteral("DtsPSo")), "lookups of the demo world answer rows");
+        for (const QVariantList &row : p.Rows)
+            QCOMPARE(row.size(), p.Fields.size());
+    }
+
+    // Types, sizes and required flags of a sample of fields, as the schema declares them.
+    void fieldTypes_data() { TAppServerFixture::AddRows(); }
+    void fieldTypes()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, transport);
+        ZE_OPEN(server, m_fx, backend, transport);
+        const SDataPacket m = server->GetRecords(QStringLiteral("DtsPSoMaleg"), {}, TProviderCatalog::EvaluationSql());
+        QCOMPARE(field(m, "ACT_USUA").DataType, TFieldType::ftString);
+        QCOMPARE(field(m, "ACT_USUA").Size, 8);
+        QVERIFY(field(m, "ACT_USUA").Required);
+        QCOMPARE(field(m, "ACT_HORA").DataType, TFieldType::ftDateTime);
+        QCOMPARE(field(m, "COD_EMPR").DataType, TFieldType::ftSmallint);
+        QCOMPARE(field(m, "RMT_PAMA").DataType, TFieldType::ftInteger);
+        QCOMPARE(field(m, "COD_RESP").DataType, TFieldType::ftFloat);
+        QCOMPARE(field(m, "TEX_JUST").DataType, TFieldType::ftMemo);
+        QCOMPARE(field(m, "IND_CUMP").Size, 1);
+        QVERIFY(!field(m, "IND_CUMP").Required);
+        QCOMPARE(field(m, "ADJ_GUID").Size, 36);
+        QCOMPARE(field(m, "DES_ESTA_1").DataType, TFieldType::ftString);
+        QCOMPARE(field(m, "POR_ESTA_1").DataType, TFieldType::ftFloat);
+        QVERIFY(field(m, "FEC_PROC").ReadOnly);
+        QVERIFY(field(m, "TIP_ITEM").Hidden);
+
+        const SDataPacket param = server->GetRecords(QStringLiteral("DtsPSoParam"), {P("P_COD_EMPR", TFieldType::ftSmallint, 1)}, {});
+        QCOMPARE(param.Fields.size(), 86);
+        QCOMPARE(param.Fields.first().Name, QStringLiteral("ACT_USUA"));
+        QCOMPARE(param.Fields.last().Name, QStringLiteral("MAN_AREA"));
+        QCOMPARE(field(param, "COD_DEMI").DataType, TFieldType::ftSmallint);
+        QCOMPARE(field(param, "MIN_FICN").DataType, TFieldType::ftInteger);
+        QCOMPARE(field(param, "VUL_PERS").Size, 16);
+        QCOMPARE(field(param, "TIP_APLI").Size, 2);
+        QVERIFY(field(param, "VIG_CONS").Required);
+        QVERIFY(!field(param, "VIG_AGQU").Required);
+        QCOMPARE(param.Rows.size(), 1);
+        QCOMPARE(param.Rows.first().at(col(param, "MAN_AREA")).toString(), QStringLiteral("S"));
+
+        const SDataPacket plan = server->GetRecords(QStringLiteral("DtsPSoPlass"), itemParams(), {});
+        QVERIFY(field(plan, "OPC_CICL").Required);
+        const SDataPacket cycle = server->GetRecords(QStringLiteral("DtsPSoPlanear"), itemParams(), {});
+        QVERIFY(!field(cycle, "OPC_CICL").Required);
+        for (const QVariantList &r : cycle.Rows)
+            QCOMPARE(r.at(col(cycle, "OPC_CICL")).toString(), QStringLiteral("P"));
+    }
+
+    void evaluationQuery_data() { TAppServerFixture::AddRows(); }
+    void evaluationQuery()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, transport);
+        ZE_OPEN(server, m_fx, backend, transport);
+        const SDataPacket all = server->GetRecords(QStringLiteral("DtsPSoMaleg"), {}, TProviderCatalog::EvaluationSql());
+        QCOMPARE(all.Rows.size(), 60 * 2 + 60); // company 1 has two areas, company 2 one
+        const QString filtered = TProviderCatalog::EvaluationSql()
+                                 + QStringLiteral("  AND MA.COD_EMPR = :P_COD_EMPR AND MA.COD_AREA = 2\r\nORDER BY DI.NUM_ERAL");
+        const SDataPacket p = server->GetRecords(QStringLiteral("DtsPSoMaleg"), {P("P_COD_EMPR", TFieldType::ftSmallint, 1)}, filtered);
+        QCOMPARE(p.Rows.size(), 60);
+        const QVariantList &first = p.Rows.first();
+        QCOMPARE(first.at(col(p, "NUM_ERAL")).toString(), QStringLiteral("1.1.1"));
+        QCOMPARE(first.at(col(p, "DES_ESTA")).toString(), QStringLiteral("RECURSOS"));
+        QVERIFY(first.at(col(p, "DES_ESTA_1")).toString().startsWith(QStringLiteral("Recursos financieros, técnicos")));
+        QCOMPARE(first.at(col(p, "POR_ESTA")).toDouble(), 10.0);
+        QCOMPARE(first.at(col(p, "POR_ESTA_1")).toDouble(), 4.0);
+        QCOMPARE(first.at(col(p, "VAL_ITEM")).toDouble(), 0.5);
+        QCOMPARE(first.at(col(p, "NOM_AREA")).toString(), QStringLiteral("Oficinas"));
+        QCOMPARE(first.at(col(p, "FEC_PROC")).toDateTime(), QDateTime(QDate(2026, 2, 2), QTime(0, 0)));
+        QCOMPARE(first.at(col(p, "FEC_INIC")).typeId(), QMetaType::QDateTime);
+        QCOMPARE(first.at(col(p, "COD_CICL")).toInt(), 1);
+        double total = 0;
+        for (const QVariantList &r : p.Rows)
+            total += r.at(col(p, "VAL_ITEM")).toDouble();
+        QCOMPARE(total, 100.0);
+    }
+
+    // Type-4 items are the evaluation levels, matched by band.
+    void levelBands_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("transport");
+        QTest::addColumn<double>("total");
+        QTest::addColumn<QString>("level");
+        const struct { double total; const char *level; } cases[] = {
+            {0, "CRÍTICO"}, {59.75, "CRÍTICO"}, {60, "MODERADAMENTE ACEPTABLE"}, {72.5, "MODERADAMENTE ACEPTABLE"},
+            {85, "MODERADAMENTE ACEPTABLE"}, {85.25, "ACEPTABLE"}, {100, "ACEPTABLE"}};
+        for (const QString &b : TAppServerFixture::Backends())
+            for (const QString &t : TAppServerFixture::Transports())
+                for (const auto &c : cases)
+                    QTest::newRow(qPrintable(QStringLiteral("%1/%2/%3").arg(b, t).arg(c.total))) << b << t << c.total << QString::fromUtf8(c.level);
+    }
+    void levelBands()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, transport);
+        QFETCH(double, total);
+        QFETCH(QString, level);
+        ZE_OPEN(server, m_fx, backend, transport);
+        const SDataPacket p = server->GetRecords(QStringLiteral("DtsPGnDitem"),
+                                                 {P("P_COD_EMPR", TFieldType::ftSmallint, 2), P("P_TIP_ITEM", TFieldType::ftSmallint, 4),
+                                                  P("P_COD_ITEM", TFieldType::ftFloat, total)}, {});
+        QCOMPARE(p.Rows.size(), 1);
+        QCOMPARE(p.Rows.first().at(1).toString(), level);
+        QVERIFY(p.Rows.first().at(2).toString().contains(QStringLiteral("Ministerio del Trabajo")));
+    }
+
+    void lookups_data() { TAppServerFixture::AddRows(); }
+    void lookups()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, transport);
+        ZE_OPEN(server, m_fx, backend, transport);
+        auto rows = [&](const char *provider, QList<SParam> params, const QString &text = {}) {
+            return server->GetRecords(QString::fromLatin1(provider), params, text);
+        };
+        QCOMPARE(rows("DtsPValResp", {P("P_COD_EMPR", TFieldType::ftSmallint, 1), P("P_COD_EMPL", TFieldType::ftFloat, 79456123.0)}).Rows.size(), 1);
+        QCOMPARE(rows("DtsPValResp", {P("P_COD_EMPR", TFieldType::ftSmallint, 1), P("P_COD_EMPL", TFieldType::ftFloat, 1020304050.0)}).Rows.size(), 0);
+        const SDataPacket person = rows("DtsPGnTerce", {P("PFLCOD_TERC", TFieldType::ftFloat, 52789456.0)});
+        QCOMPARE(person.Rows.size(), 1);
+        QCOMPARE(person.Rows.first().at(0).toString(), QStringLiteral("Luz Adriana"));
+        QCOMPARE(person.Rows.first().at(1).toString(), QStringLiteral("Ocampo Villa"));
+        const SDataPacket axis = rows("DtsPGnDitem", {P("P_COD_EMPR", TFieldType::ftSmallint, 1), P("P_TIP_ITEM", TFieldType::ftSmallint, 5),
+                                                      P("P_COD_ITEM", TFieldType::ftFloat, 3.0)});
+        QCOMPARE(axis.Rows.size(), 1);
+        QCOMPARE(axis.Rows.first().at(1).toString(), QStringLiteral("Gestión documental"));
+        const SDataPacket emple = rows("DtsPBiEmple", {P("P_COD_EMPR", TFieldType::ftSmallint, 2), P("P_COD_EMPL", TFieldType::ftFloat, 71234567.0)});
+        QCOMPARE(emple.Rows.size(), 1);
+        QCOMPARE(emple.Rows.first().at(0).toString(), QStringLiteral("Jorge Iván"));
+
+        // The digit-flag reader: company row through the scratch provider, then the flag.
+        const QString companySql = QStringLiteral(" SELECT PAI_EMPR, COD_DIFL\r\n  FROM GN_EMPRE\r\n WHERE COD_EMPR = :PSMCOD_EMPR\r\n");
+        for (int company : {1, 2}) {
+            const SDataPacket c = rows("DtsPTemporal", {P("PSMCOD_EMPR", TFieldType::ftSmallint, company)}, companySql);
+            QCOMPARE(c.Rows.size(), 1);
+            QCOMPARE(c.Fields.at(0).Name, QStringLiteral("PAI_EMPR"));
+            QCOMPARE(c.Rows.first().at(0).toInt(), 57);
+            QVERIFY(c.Rows.first().at(1).isNull());
+            for (const char *flag : {"Q0000133", "Q0000008"}) {
+                const SDataPacket f = rows("DtsPGnDigif", {P("PCODVARI", TFieldType::ftString, QString::fromLatin1(flag)),
+                                                           P("PCODPAIS", TFieldType::ftSmallint, 57), P("PCODEMPR", TFieldType::ftSmallint, company)});
+                QCOMPARE(f.Rows.size(), company == 1 ? 1 : 0);
+                if (company == 1)
+                    QCOMPARE(f.Rows.first().at(0).toString().trimmed(), QStringLiteral("S"));
+            }
+        }
+        // The activity count of the annual plan, as the module writes it.
+        const QString count = QStringLiteral(" SELECT COUNT(ENE_PLAN) AS ENE_PLAN FROM SO_PLASS  WHERE COD_EMPR =:PCODEMPR AND ENE_PLAN =:ENE_PLAN"
+                                             " AND   FEC_PROC =:PFECPROC AND RMT_PAMA =:PRMTPAMA  AND   RMT_DEPA =:PRMTDEPA AND RMT_ESTA =:PRMTESTA "
+                                             " AND   RMT_ITES =:PRMTITES ");
+        QList<SParam> params = itemParams();
+        params << P("ENE_PLAN", TFieldType::ftString, QStringLiteral("S"));
+        const SDataPacket n = rows("DtsPTemporal", params, count);
+        QCOMPARE(n.Fields.first().Name, QStringLiteral("ENE_PLAN"));
+        QCOMPARE(n.Fields.first().DataType, TFieldType::ftInteger);
+        QCOMPARE(n.Rows.first().first().toInt(), 1);
+        const SDataPacket companies = rows("DtsPGnEmpre", {});
+        QCOMPARE(companies.Rows.size(), 2);
+        QCOMPARE(companies.Rows.at(0).at(col(companies, "GRU_EMPR")).toString(), QStringLiteral("S"));
+        QCOMPARE(companies.Rows.at(1).at(col(companies, "GRU_EMPR")).toString(), QStringLiteral("N"));
+    }
+
+    // Client SQL may read and nothing else.
+    void clientSqlRefusals_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("transport");
+        QTest::addColumn<QString>("provider");
+        QTest::addColumn<QString>("sql");
+        const char *const statements[][2] = {
+            {"DtsPTemporal", "DELETE FROM SO_AREAS"},
+            {"DtsPTemporal", "UPDATE SO_AREAS SET NOM_AREA = 'X'"},
+            {"DtsPTemporal", "SELECT 1; DELETE FROM SO_AREAS"},
+            {"DtsPTemporal", "WITH x AS (DELETE FROM SO_AREAS RETURNING *) SELECT * FROM x"},
+            {"DtsPTemporal", "SELECT NOM_USUA, CLA_HASH FROM SV_USUAR"},
+            {"DtsPTemporal", "DROP TABLE SO_AREAS"},
+            {"DtsPSoMaleg", "INSERT INTO SO_AREAS (COD_EMPR, COD_AREA, NOM_AREA) VALUES (1, 9, 'X')"},
+            {"DtsPGnTerce", "SELECT * FROM GN_TERCE"},
+        };
+        for (const QString &b : TAppServerFixture::Backends())
+            for (const QString &t : TAppServerFixture::Transports())
+                for (int i = 0; i < int(std::size(statements)); ++i)
+                    QTest::newRow(qPrintable(QStringLiteral("%1/%2/%3").arg(b, t).arg(i))) << b << t << QString::fromLatin1(statements[i][0])
+                                                                                      << QString::fromLatin1(statements[i][1]);
+    }
+    void clientSqlRefusals()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, transport);
+        QFETCH(QString, provider);
+        QFETCH(QString, sql);
+        ZE_OPEN(server, m_fx, backend, transport);
+        const QString areas = QStringLiteral("SELECT COD_EMPR, COD_AREA, NOM_AREA FROM SO_AREAS ORDER BY COD_EMPR, COD_AREA");
+        const SDataPacket before = server->GetRecords(QStringLiteral("DtsPTemporal"), {}, areas);
+        QVERIFY_THROWS_EXCEPTION(Exception, server->GetRecords(provider, {}, sql));
+        const SDataPacket after = server->GetRecords(QStringLiteral("DtsPTemporal"), {}, areas);
+        QCOMPARE(after.Rows, before.Rows);
+        QCOMPARE(after.Rows.size(), 3);
+    }
+
+    // A user assigned only company 2.
+    void foreignCompany_data() { TAppServerFixture::AddRows(); }
+    void foreignCompany()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, transport);
+        ZE_OPEN(server, m_fx, backend, transport, QStringLiteral("solo2"), QStringLiteral("clave2"));
+        try {
+            server->GetRecords(QStringLiteral("DtsPSoParam"), {P("P_COD_EMPR", TFieldType::ftSmallint, 1)}, {});
+            QFAIL("company 1 was opened by a user of company 2");
+        } catch (const EAppServerError &e) {
+            QCOMPARE(e.Status(), 403);
+        }
+        QCOMPARE(server->GetRecords(QStringLiteral("DtsPSoParam"), {P("P_COD_EMPR", TFieldType::ftSmallint, 2)}, {}).Rows.size(), 1);
+        // Client SQL without a company filter sees only the user's company.
+        const SDataPacket all = server->GetRecords(QStringLiteral("DtsPSoMaleg"), {}, TProviderCatalog::EvaluationSql());
+        QCOMPARE(all.Rows.size(), 60);
+        for (const QVariantList &r : all.Rows)
+            QCOMPARE(r.at(col(all, "COD_EMPR")).toInt(), 2);
+        QCOMPARE(server->GetRecords(QStringLiteral("DtsPGnEmpre"), {}, {}).Rows.size(), 1);
+        QCOMPARE(server->GetRecords(QStringLiteral("DtsPGnTerce"), {P("PFLCOD_TERC", TFieldType::ftFloat, 52789456.0)}, {}).Rows.size(), 0);
+    }
+
+    void unknownProvider_data() { TAppServerFixture::AddRows(); }
+    void unknownProvider()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, transport);
+        ZE_OPEN(server, m_fx, backend, transport);
+        try {
+            server->GetRecords(QStringLiteral("DtsPNoExiste"), {}, {});
+            QFAIL("an unknown provider answered");
+        } catch (const EAppServerError &e) {
+            QCOMPARE(e.Status(), 404);
+        }
+        try {
+            server->GetRecords(QStringLiteral("DtsPSoParam"), {}, QStringLiteral("SELECT 1"));
+            QFAIL("a provider without client text took one");
+        } catch (const EAppServerError &e) {
+            QCOMPARE(e.Status(), 400);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TstProviders)
+#include "tst_providers.moc"
