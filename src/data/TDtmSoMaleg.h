@@ -257,6 +257,11 @@ public:
     void QrySoMalegCOD_RESPValidate(TField &Sender);
     void QrySoMalegEST_CONTChange(TField &Sender);
 
+    // ---- record rules, navigation, activity totals (TDtmSoMalegRules.cpp, TDtmSoMalegTotals.cpp) ------
+
+    // ---- plan activities, follow-up rows, saving (TDtmSoMalegPlan.cpp, TDtmSoMalegSemon.cpp,
+    //      TDtmSoMalegSaving.cpp) ----------------------------------------------------------------------
+
 private:
     // A remote dataset owned by this module, bound to its provider; Company 0, no automatic audit fields.
     SClientDataSet *NewRemoteDataSet(const QString &name, const QString &providerName);

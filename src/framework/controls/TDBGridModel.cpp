@@ -148,7 +148,9 @@ QVariant TDBGridModel::headerData(int section, Qt::Orientation orientation, int 
     const TColumn &c = m_columns.at(section);
     if (!c.Title.isEmpty())
         return c.Title;
-    if (TField *f = FieldAt(section))
+    // Persistent fields give their labels even while the dataset is closed.
+    TDataSet *ds = m_source ? m_source->DataSet() : nullptr;
+    if (TField *f = ds ? ds->FindField(c.FieldName) : nullptr)
         return f->DisplayLabel();
     return c.FieldName;
 }

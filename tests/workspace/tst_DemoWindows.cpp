@@ -1,0 +1,165 @@
+// The windows over the demo world, through the in-process application server, as make demo shows
+// them. With ZE_SCREENSHOT_DIR set, each page and dialog is also saved there as a PNG.
+
+#include "AppServerTransports.h"
+#include "Globals.h"
+#include "TApplication.h"
+#include "TCaptura.h"
+#include "TDtmReportes.h"
+#include "TDtmSoMaleg.h"
+#include "TFrmMemo.h"
+#include "TFrmSoMaleg.h"
+#include "controls/TDBGridModel.h"
+#include "controls/TQPField.h"
+#include "controls/TQsFecha.h"
+#include "controls/TQsCmbCodigo.h"
+#include "controls/TTolvaneDBgrid.h"
+#include "dataset/SClientDataSet.h"
+#include "dataset/TField.h"
+
+#include <QDir>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QProcess>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+class tst_DemoWindows : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    void save(QWidget *w, const QString &name)
+    {
+        const QString dir = qEnvironmentVariable("ZE_SCREENSHOT_DIR");
+        if (!dir.isEmpty())
+            QVERIFY(w->grab().save(QDir(dir).filePath(name)));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Colombia));
+        const QString db = m_dir.filePath(QStringLiteral("demo.sqlite"));
+        QProcess server;
+        server.start(qEnvironmentVariable("ZE_SERVER_PATH"), {QStringLiteral("demo"), QStringLiteral("--db"), db});
+        QVERIFY(server.waitForFinished(120000));
+        QCOMPARE(server.exitCode(), 0);
+        RegisterAppServerTransports();
+        gStProtocolo = QStringLiteral("local");
+        gStParSrv = db;
+        gStParUsu = QStringLiteral("demo");
+        gStParPas = QStringLiteral("demo");
+        gStParEmp = QStringLiteral("1");
+        gStCodiUsua = QStringLiteral("demo");
+        TApplication *app = Application();
+        DtmSoMaleg = new TDtmSoMaleg(app);
+        DtmReportes = new TDtmReportes(app);
+        FrmSoMaleg = new TFrmSoMaleg(app);
+        FrmMemo = new TFrmMemo(app);
+        Captura = new TCaptura(app);
+    }
+    void cleanupTestCase()
+    {
+        Application()->DestroyComponents();
+    }
+
+    void opensOnTheFirstCompany()
+    {
+        QCOMPARE(FrmSoMaleg->cmbEmpresa->count(), 2);
+        QCOMPARE(Application()->Tag, 1);
+        SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
+        QVERIFY(q->Active());
+        QVERIFY(q->RecordCount() > 0);
+        QCOMPARE(FrmSoMaleg->DBGFrm->GridModel()->rowCount(), q->RecordCount());
+        // The first company manages areas and has both optional features on.
+        QVERIFY(FrmSoMaleg->ManejaAreas());
+        QVERIFY(FrmSoMaleg->CumpleParcial());
+        QVERIFY(FrmSoMaleg->pgcPlanAnual->isTabVisible(1));
+    }
+
+    void pages_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("Estándares Mínimos") << 0 << QStringLiteral("main-estandares-minimos.png");
+        QTest::newRow("Cronograma") << 1 << QStringLiteral("main-cronograma.png");
+        QTest::newRow("Plan Anual SGSST") << 2 << QStringLiteral("main-plan-anual.png");
+    }
+    void pages()
+    {
+        QFETCH(int, page);
+        QFETCH(QString, file);
+        FrmSoMaleg->show();
+        FrmSoMaleg->pgcPlanAnual->setCurrentIndex(page);
+        QCoreApplication::processEvents();
+        save(FrmSoMaleg, file);
+    }
+
+    void userLooksUpADateAndSaves()
+    {
+        SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
+        q->First();
+        const QVariant key = q->FieldValues(QStringLiteral("FEC_PROC;RMT_PAMA;RMT_DEPA;RMT_ESTA;RMT_ITES;COD_AREA"));
+        q->Edit();
+        q->FieldByName(QStringLiteral("TEX_EVID"))->SetAsString(QStringLiteral("Acta de nombramiento firmada"));
+
+        // The responsible is looked up in the capture dialog and accepted.
+        QString firstName;
+        TCaptura::ModalHook = [&firstName](TCaptura &dialog) {
+            QVERIFY(dialog.CdsTmp->RecordCount() > 0);
+            dialog.CdsTmp->Last();
+            firstName = dialog.CdsTmp->FieldByName(QStringLiteral("NOM_TERC"))->AsString();
+            dialog.BitBtnAceptar->click();
+        };
+        FrmSoMaleg->QPFldCOD_RESP->Click();
+        TCaptura::ModalHook = nullptr;
+        QVERIFY(!q->FieldByName(QStringLiteral("COD_RESP"))->IsNull());
+        QVERIFY(!firstName.isEmpty());
+
+        FrmSoMaleg->QsFEC_MALE->PickDate = [](const QDate &) { return QDate(2026, 3, 2); };
+        FrmSoMaleg->QsFEC_MALE->Click();
+        const double responsible = q->FieldByName(QStringLiteral("COD_RESP"))->AsFloat();
+        QCOMPARE(FrmSoMaleg->Grabar(), 0);
+        QCOMPARE(q->ChangeCount(), 0);
+
+        // Read back from the server.
+        q->Close();
+        q->Open();
+        QVERIFY(q->Locate(QStringLiteral("FEC_PROC;RMT_PAMA;RMT_DEPA;RMT_ESTA;RMT_ITES;COD_AREA"), key));
+        QCOMPARE(q->FieldByName(QStringLiteral("TEX_EVID"))->AsString(), QStringLiteral("Acta de nombramiento firmada"));
+        QCOMPARE(q->FieldByName(QStringLiteral("COD_RESP"))->AsFloat(), responsible);
+        QCOMPARE(q->FieldByName(QStringLiteral("FEC_MALE"))->AsDateTime().date(), QDate(2026, 3, 2));
+    }
+
+    void secondCompanyHidesItsOptions()
+    {
+        FrmSoMaleg->cmbEmpresa->SetCodigo(QStringLiteral("2"));
+        FrmSoMaleg->cmbEmpresaChange(FrmSoMaleg->cmbEmpresa);
+        QCOMPARE(Application()->Tag, 2);
+        QVERIFY(!FrmSoMaleg->ManejaAreas());
+        QVERIFY(!FrmSoMaleg->pgcPlanAnual->isTabVisible(1));
+        QVERIFY(DtmSoMaleg->QrySoMaleg->Active());
+        FrmSoMaleg->pgcPlanAnual->setCurrentIndex(0);
+        QCoreApplication::processEvents();
+        save(FrmSoMaleg, QStringLiteral("main-empresa-sin-areas.png"));
+    }
+
+    void memoDialog()
+    {
+        FrmMemo->SetCaption(QStringLiteral("Plan de Acción, Seguimiento y Monitoreo"));
+        FrmMemo->Memo->setPlainText(QStringLiteral("Programar la capacitación del COPASST en investigación de incidentes.\n"
+                                                   "Responsable: coordinador SST. Fecha límite: 30/06/2026."));
+        FrmMemo->show();
+        QCoreApplication::processEvents();
+        QCOMPARE(FrmMemo->size(), QSize(408, 277));
+        save(FrmMemo, QStringLiteral("memo.png"));
+        FrmMemo->hide();
+    }
+};
+
+QTEST_MAIN(tst_DemoWindows)
+#include "tst_DemoWindows.moc"
