@@ -39,5 +39,7 @@ std::shared_ptr<TServerSession> TAppServerEngine::SignIn(const QString &user, co
     const auto companies = TUserStore(m_db).Authenticate(user, password);
     if (!companies)
         throw EAppServerError(401, QStringLiteral("Usuario o contraseña incorrectos."));
+    // A database made by an earlier version gains the tables added since, once per process.
+    std::call_once(m_schemaChecked, [this] { CreateSchema(); });
     return std::make_shared<TServerSession>(shared_from_this(), user.trimmed(), *companies);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <mutex>
+
 #include "TDatabase.h"
 
 #include <QString>
@@ -24,4 +26,5 @@ public:
 
 private:
     TDatabase m_db;
+    std::once_flag m_schemaChecked;
 };

@@ -173,6 +173,13 @@ TSchemaCatalog::TSchemaCatalog()
          keys("NOM_USUA"), {}, true});
     Add({QStringLiteral("SV_USEMP"), {req("NOM_USUA", Str, 30), req("COD_EMPR", Sml)}, keys("NOM_USUA COD_EMPR"),
          {}, true});
+    // Files attached to records, by the record's attachment identifier (ADJ_GUID); the content is kept
+    // as base64 text so that both databases store it alike.
+    Add({QStringLiteral("SV_ADJUN"),
+         {req("COD_EMPR", Sml), req("ADJ_GUID", Str, 36), req("RMT_ARCH", Int), req("NOM_TABL", Str, 30),
+          req("NOM_ARCH", Str, 255), req("TAM_ARCH", Int), req("CON_ARCH", Mem), req("ACT_USUA", Str, 30),
+          req("ACT_HORA", Dtm)},
+         keys("COD_EMPR ADJ_GUID RMT_ARCH"), {}, true});
     Add({QStringLiteral("SV_CONTA"),
          {req("COD_EMPR", Sml), req("NOM_TABL", Str, 30), req("NOM_COLU", Str, 30), req("ULT_VALO", Int)},
          keys("COD_EMPR NOM_TABL NOM_COLU"), {}, true});

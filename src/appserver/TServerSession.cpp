@@ -1,5 +1,7 @@
 #include "TServerSession.h"
 
+#include "TAttachmentOperations.h"
+
 #include "EAppServerError.h"
 #include "TAppServerEngine.h"
 #include "TChangeApplier.h"
@@ -35,5 +37,8 @@ SApplyResult TServerSession::ApplyUpdates(const QString &providerName, const SDe
 
 QVariant TServerSession::Call(const QString &method, QVariantList &args)
 {
+    QVariant result;
+    if (TAttachmentOperations(m_engine->Database(), m_companies, m_user).Call(method.trimmed(), args, result))
+        return result;
     return TServerOperations(m_engine->Database(), m_companies).Call(method, args);
 }

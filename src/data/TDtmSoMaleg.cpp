@@ -47,4 +47,5 @@ void TDtmSoMaleg::DataModuleCreate(QObject *)
 {
     SeguimientoAutomatico = false;
     QrySoMaleg->AfterScroll = [this](TDataSet &DataSet) { QrySoMalegAfterScroll(DataSet); };
+    BindPlanAndFollowUp();
 }

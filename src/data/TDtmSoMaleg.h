@@ -258,9 +258,76 @@ public:
     void QrySoMalegEST_CONTChange(TField &Sender);
 
     // ---- record rules, navigation, activity totals (TDtmSoMalegRules.cpp, TDtmSoMalegTotals.cpp) ------
+    // The cycle name of a PHVA code: 1 "Planear", 2 "Hacer", 3 "Verificar", 4 "Actuar", else empty.
+    static QString NombreCiclo(int code);
+    // The evaluation level (GN_DITEM item type 4 of the current record's company) whose band holds
+    // pExTotal; empty when no band does.
+    QString EvalCriterio(long double pExTotal);
+    // Annual plan activities with the month flag Column ("ENE_PLAN" ... "DIC_EJEC") set to "S": of the
+    // current item, or, while the unified plan is prepared, of every item the evaluation query selects
+    // (then also added to the report module's running totals). Raises when the evaluation query lacks
+    // the condition that unified counting rewrites.
+    int TotalActiv(const QString &Column);
+    // Sum of Column ("CUM_META") over the current item's activities divided by the activities loaded
+    // in QrySoPlass; 0 when none is loaded.
+    double MetaAnual(const QString &Column);
+    // The current item's annual goal for the annual plan report, a whole number (refilled on every
+    // change of record while the annual plan report is being produced).
+    double MetaAnualActual = 0;
+
+    // The main form and the report module are built on top of this library, so they register here
+    // what navigation and the totals need of them. Each registration lapses when its owner is
+    // destroyed: then nothing is written, the flags read false and nothing is accumulated.
+    // - the form: its two report flags (ImprimePlanAnual, ImprimePlanUnificado) and a writer of the
+    //   captions of its title bars PnlCiclo, PnlTitEstandar, PnlDesEstandar;
+    // - the report module: its unified totals FTotProgr and FTotEjecu, and EjecMensualActi.
+    using TTitulosWriter = std::function<void(const QString &ciclo, const QString &titulo, const QString &descripcion)>;
+    using TEjecMensual = std::function<double(int planned, int executed)>;
+    void RegistrarFormaPrincipal(QObject *form, const bool *imprimePlanAnual, const bool *imprimePlanUnificado,
+                                 TTitulosWriter titulos);
+    void RegistrarTotalesUnificados(QObject *reports, int *totProgr, int *totEjecu, TEjecMensual ejecMensual);
+    bool ImprimePlanAnual() const;
+    bool ImprimePlanUnificado() const;
+    // What the registrations hold; cleared when their owner is destroyed.
+    const bool *RegImprimePlanAnual = nullptr;
+    const bool *RegImprimePlanUnificado = nullptr;
+    TTitulosWriter RegTitulos;
+    int *RegTotProgr = nullptr;
+    int *RegTotEjecu = nullptr;
+    TEjecMensual RegEjecMensual;
 
     // ---- plan activities, follow-up rows, saving (TDtmSoMalegPlan.cpp, TDtmSoMalegSemon.cpp,
     //      TDtmSoMalegSaving.cpp) ----------------------------------------------------------------------
+    // Annual plan activities: defaults, audit stamp, checks and the key issued at the first post.
+    void QrySoPlassNewRecord(TDataSet &DataSet);
+    void QrySoPlassAfterEdit(TDataSet &DataSet);
+    void QrySoPlassBeforePost(TDataSet &DataSet);
+    // Follow-up rows: defaults with the key issued at once, audit stamp, completion-date check, delete
+    // confirmation, the responsible's names, and the texts of the coded and memo columns.
+    void QrySoSemonNewRecord(TDataSet &DataSet);
+    void QrySoSemonAfterEdit(TDataSet &DataSet);
+    void QrySoSemonBeforePost(TDataSet &DataSet);
+    void QrySoSemonBeforeDelete(TDataSet &DataSet);
+    void QrySoSemonCalcFields(TDataSet &DataSet);
+    void QrySoSemonEST_ADOSGetText(TField &Sender, QString &Text, bool DisplayText);
+    void QrySoSemonEST_ADOSSetText(TField &Sender, const QString &Text);
+    void QrySoSemonTIP_ACTIGetText(TField &Sender, QString &Text, bool DisplayText);
+    void QrySoSemonTIP_ACTISetText(TField &Sender, const QString &Text);
+    void QrySoSemonPLA_ACCIGetText(TField &Sender, QString &Text, bool DisplayText);
+    void QrySoSemonTEX_SEGUGetText(TField &Sender, QString &Text, bool DisplayText);
+    // Binds the handlers above to QrySoPlass, QrySoSemon and their fields, and makes every post or
+    // delete of an activity or a follow-up row go to the server through SaveDependent. Called once by
+    // DataModuleCreate.
+    void BindPlanAndFollowUp();
+    // Sends the cached changes of QrySoPlass or QrySoSemon through their provider, all or nothing;
+    // refused rows go to the shared conflict handling and stay in the log unless it drops them.
+    // Returns the number of refused rows (0 when there was nothing to send).
+    int SaveDependent(SClientDataSet &DataSet);
+    // The message boxes of these rules. Buttons and Icon are QMessageBox::StandardButtons and
+    // QMessageBox::Icon values; returns the QMessageBox::StandardButton chosen. Tests install a hook
+    // instead of the real box.
+    static std::function<int(const QString &Text, const QString &Caption, int Buttons, int Icon)> MessageBoxHook;
+    static int ShowMessageBox(const QString &Text, const QString &Caption, int Buttons, int Icon);
 
 private:
     // A remote dataset owned by this module, bound to its provider; Company 0, no automatic audit fields.

@@ -1,6 +1,7 @@
 #include "TDtmReportes.h"
 
 #include "FieldDefinition.h"
+#include "TDtmSoMaleg.h"
 #include "dataset/SClientDataSet.h"
 #include "dataset/TFloatField.h"
 #include "dataset/TIntegerField.h"
@@ -16,9 +17,25 @@ TDtmReportes::TDtmReportes(QObject *owner) : TDataModule(owner, QStringLiteral("
 {
     DefineChartDataSets();
     DefineUnifiedPlanDataSets();
+    // The evaluation data module (created first, and in a library this one builds on) counts the
+    // activities of the unified plan into FTotProgr and FTotEjecu and asks for monthly percentages
+    // through this registration, which lapses when this module is destroyed.
+    if (DtmSoMaleg)
+        DtmSoMaleg->RegistrarTotalesUnificados(this, &FTotProgr, &FTotEjecu, [](int planned, int executed) {
+            return double(EjecMensualActi(planned, executed));
+        });
 }
 
 TDtmReportes::~TDtmReportes() = default;
+
+long double TDtmReportes::EjecMensualActi(int Planned, int Executed)
+{
+    if (Planned == 0)
+        return 0;
+    // The product wraps around as 32-bit integer arithmetic does.
+    const auto product = static_cast<qint32>(static_cast<quint32>(Executed) * 100u);
+    return static_cast<long double>(product) / Planned;
+}
 
 void TDtmReportes::DefineChartDataSets()
 {

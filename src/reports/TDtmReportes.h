@@ -51,6 +51,10 @@ public:
     int FTotProgr = 0;
     int FTotEjecu = 0;
 
+    // Execution percentage: Executed x 100 / Planned (the product in 32-bit integers, the division in
+    // floating point), not rounded; 0 when Planned is 0.
+    static long double EjecMensualActi(int Planned, int Executed);
+
 private:
     void DefineChartDataSets();
     void DefineUnifiedPlanDataSets();

@@ -117,6 +117,15 @@ TFrmSoMaleg::TFrmSoMaleg(QObject *owner) : TfrmFormaMaestro(owner, QStringLitera
     BuildPlanAnual();
     ScBFrm->setWidget(pgcPlanAnual);
     BindEvents();
+    // Record navigation of the evaluation data module writes the title bars and reads the report
+    // flags of this form; the data module lives in a library below this one, so the form registers
+    // them there before anything opens.
+    DtmSoMaleg->RegistrarFormaPrincipal(this, &ImprimePlanAnual, &ImprimePlanUnificado,
+                                        [this](const QString &ciclo, const QString &titulo, const QString &descripcion) {
+                                            PnlCiclo->setText(ciclo);
+                                            PnlTitEstandar->setText(titulo);
+                                            PnlDesEstandar->setText(descripcion);
+                                        });
 
     FormCreate(this);
 }

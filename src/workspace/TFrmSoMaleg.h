@@ -3,6 +3,7 @@
 #include "TfrmFormaMaestro.h"
 
 class QGroupBox;
+class TAdjButton;
 class QLabel;
 class QSplitter;
 class QTabWidget;
@@ -74,7 +75,7 @@ public:
     TDBCmbCodigoBox *DBCmbIND_CUMP = nullptr;
     TQPField *QPFldCOD_RESP = nullptr;
     QGroupBox *GpbAdjuntosBD = nullptr;
-    QToolButton *AdjButton2 = nullptr;
+    TAdjButton *AdjButton2 = nullptr;
     TQsFecha *QsFEC_MALE = nullptr, *QsFecha1 = nullptr;
     // "Cronograma".
     TDBEdit *DBEdit1 = nullptr, *DBEdit2 = nullptr, *DBEdit4 = nullptr;
@@ -96,7 +97,8 @@ public:
     TDBEdit *dbedtCUM_META = nullptr;
     QLabel *pnl17 = nullptr;
     QList<TDBRadioGroup *> MesesPlaneado, MesesEjecutado;
-    QToolButton *AdjButton1 = nullptr, *btnSoPlass = nullptr;
+    TAdjButton *AdjButton1 = nullptr;
+    QToolButton *btnSoPlass = nullptr;
     TQNavegador *QNVSoPlass = nullptr;
 
 protected:

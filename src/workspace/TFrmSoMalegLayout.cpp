@@ -3,6 +3,8 @@
 #include "TFrmSoMaleg.h"
 
 #include "TDtmSoMaleg.h"
+#include "dataset/SClientDataSet.h"
+#include "controls/TAdjButton.h"
 #include "controls/TDBCmbCodigoBox.h"
 #include "controls/TDBEdit.h"
 #include "controls/TDBMemo.h"
@@ -78,12 +80,13 @@ TQsFecha *dateButton(QWidget *parent, const QString &name, TDataSource *source, 
     return b;
 }
 
-QToolButton *attachmentsButton(QWidget *parent, const QString &name)
+TAdjButton *attachmentsButton(QWidget *parent, const QString &name, const QString &table, TDataSet *dataset)
 {
-    auto *b = new QToolButton(parent);
-    b->setObjectName(name);
-    b->setText(QStringLiteral("Adjuntos"));
-    b->setToolTip(QStringLiteral("Archivos adjuntos del registro"));
+    auto *b = new TAdjButton(parent, name);
+    b->Table = table;
+    b->Programa = QStringLiteral("ZErOdadi");
+    b->Dataset = dataset;
+    b->Filter = QStringLiteral("Todos los archivos|*.*");
     return b;
 }
 
@@ -180,7 +183,8 @@ void TFrmSoMaleg::BuildEstMin()
     GpbAdjuntosBD->setObjectName(QStringLiteral("GpbAdjuntosBD"));
     auto *adj = new QHBoxLayout(GpbAdjuntosBD);
     adj->setContentsMargins(6, 2, 6, 2);
-    AdjButton2 = attachmentsButton(GpbAdjuntosBD, QStringLiteral("AdjButton2"));
+    AdjButton2 = attachmentsButton(GpbAdjuntosBD, QStringLiteral("AdjButton2"), QStringLiteral("SO_MALEG"),
+                                   DtmSoMaleg->QrySoMaleg);
     adj->addWidget(AdjButton2);
     adj->addStretch();
     g->addWidget(GpbAdjuntosBD, 4, 0);
@@ -441,7 +445,7 @@ void TFrmSoMaleg::BuildPlanAnual()
     pnl1->setObjectName(QStringLiteral("pnl1"));
     auto *bottom = new QHBoxLayout(pnl1);
     bottom->setContentsMargins(0, 0, 0, 0);
-    AdjButton1 = attachmentsButton(pnl1, QStringLiteral("AdjButton1"));
+    AdjButton1 = attachmentsButton(pnl1, QStringLiteral("AdjButton1"), QStringLiteral("SO_PLASS"), DtmSoMaleg->QrySoPlass);
     btnSoPlass = new QToolButton(pnl1);
     btnSoPlass->setObjectName(QStringLiteral("btnSoPlass"));
     btnSoPlass->setText(QStringLiteral("▦"));

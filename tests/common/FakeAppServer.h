@@ -31,6 +31,9 @@ public:
     int ApplyCalls = 0;
     QList<SParam> LastParams;
     QString LastCommandText;
+    // The last request of each provider (several providers answer one user action).
+    QHash<QString, QList<SParam>> ParamsByProvider;
+    QHash<QString, QString> CommandTextByProvider;
     SDelta LastDelta;
     int LastMaxErrors = 0;
 
@@ -40,6 +43,8 @@ public:
         ++GetRecordsCalls;
         LastParams = params;
         LastCommandText = commandText;
+        ParamsByProvider.insert(providerName, params);
+        CommandTextByProvider.insert(providerName, commandText);
         const Table &table = Tables[providerName];
         SDataPacket packet;
         packet.Fields = table.Fields;

@@ -4,6 +4,7 @@
 #include "TDtmSoMaleg.h"
 
 #include "FakeAppServer.h"
+#include "Globals.h"
 #include "SDCOMConnection.h"
 #include "SysUtils.h"
 #include "dataset/SClientDataSet.h"
@@ -176,9 +177,23 @@ void tst_DtmSoMaleg::init()
 {
     server = std::make_shared<FakeAppServer>();
     server->Tables.insert(u"DtsPSoMaleg"_s, evaluationTable());
+    // An edit is stamped with the user and the server's time.
+    gStCodiUsua = u"prueba"_s;
+    server->Methods.insert(u"BuscarFechaServidor"_s,
+                           [](QVariantList &) { return QVariant(QDateTime(QDate(2026, 1, 2), QTime(3, 4))); });
     connection = std::make_unique<SDCOMConnection>();
     connection->SetAppServer(server);
     dm = std::make_unique<TDtmSoMaleg>(nullptr);
+    // Opening the evaluation looks up names and reopens the current record's dependent datasets:
+    // every other provider answers with no rows, shaped like its dataset's declared fields.
+    for (const SClientDataSet *ds : dm->findChildren<SClientDataSet *>())
+        if (!ds->ProviderName.isEmpty() && !server->Tables.contains(ds->ProviderName)) {
+            FakeAppServer::Table t;
+            for (const TField *f : ds->Fields())
+                if (!f->Calculated())
+                    t.Fields << SFieldDef{f->FieldName(), f->DataType(), f->Size(), false};
+            server->Tables.insert(ds->ProviderName, t);
+        }
 }
 
 void tst_DtmSoMaleg::cleanup()
@@ -217,8 +232,8 @@ void tst_DtmSoMaleg::openingEvaluationBindsPersistentFields()
     dm->SetRemoteServer(connection.get());
     dm->QrySoMaleg->Open();
 
-    QCOMPARE(server->LastCommandText, dm->QrySoMaleg->CommandText());
-    QVERIFY(server->LastParams.isEmpty());
+    QCOMPARE(server->CommandTextByProvider.value(u"DtsPSoMaleg"_s), dm->QrySoMaleg->CommandText());
+    QVERIFY(server->ParamsByProvider.value(u"DtsPSoMaleg"_s).isEmpty());
     QCOMPARE(dm->QrySoMaleg->FieldCount(), 48); // the declared fields, none created from the packet
     QCOMPARE(dm->QrySoMaleg->RecordCount(), 2);
 

@@ -9,6 +9,7 @@
 #include "TDtmSoMaleg.h"
 #include "TFrmMemo.h"
 #include "TFrmSoMaleg.h"
+#include "controls/TAdjButton.h"
 #include "controls/TDBGridModel.h"
 #include "controls/TQPField.h"
 #include "controls/TQsFecha.h"
@@ -18,6 +19,8 @@
 #include "dataset/TField.h"
 
 #include <QDir>
+#include <QMessageBox>
+#include <QFile>
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -123,7 +126,15 @@ private slots:
         FrmSoMaleg->QsFEC_MALE->PickDate = [](const QDate &) { return QDate(2026, 3, 2); };
         FrmSoMaleg->QsFEC_MALE->Click();
         const double responsible = q->FieldByName(QStringLiteral("COD_RESP"))->AsFloat();
+        // A changed responsible may be given to the whole cycle; this user answers No.
+        QStringList asked;
+        TDtmSoMaleg::MessageBoxHook = [&asked](const QString &text, const QString &, int, int) {
+            asked << text;
+            return int(QMessageBox::No);
+        };
         QCOMPARE(FrmSoMaleg->Grabar(), 0);
+        TDtmSoMaleg::MessageBoxHook = nullptr;
+        QCOMPARE(asked, QStringList{QStringLiteral("¿Desea que este Responsable aplique para todos los registros del ciclo?")});
         QCOMPARE(q->ChangeCount(), 0);
 
         // Read back from the server.
@@ -133,6 +144,42 @@ private slots:
         QCOMPARE(q->FieldByName(QStringLiteral("TEX_EVID"))->AsString(), QStringLiteral("Acta de nombramiento firmada"));
         QCOMPARE(q->FieldByName(QStringLiteral("COD_RESP"))->AsFloat(), responsible);
         QCOMPARE(q->FieldByName(QStringLiteral("FEC_MALE"))->AsDateTime().date(), QDate(2026, 3, 2));
+    }
+
+    void attachmentsTravelWithTheRecord()
+    {
+        SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
+        q->First();
+        TAdjButton *button = FrmSoMaleg->AdjButton2;
+        QCOMPARE(button->Table, QStringLiteral("SO_MALEG"));
+        QVERIFY(button->Archivos().isEmpty());
+        QFile file(m_dir.filePath(QStringLiteral("acta-copasst.pdf")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QByteArray content("%PDF-1.4 acta");
+        content.append(char(0)).append(QByteArray(5000, 'x'));
+        file.write(content);
+        file.close();
+
+        QCOMPARE(button->Agregar(file.fileName()), 1);
+        // The record took a new identifier and keeps it once saved.
+        QCOMPARE(q->State(), dsEdit);
+        QCOMPARE(FrmSoMaleg->Grabar(), 0);
+        const QList<TAdjButton::TArchivo> files = button->Archivos();
+        QCOMPARE(files.size(), 1);
+        QCOMPARE(files.at(0).Nombre, QStringLiteral("acta-copasst.pdf"));
+        QCOMPARE(files.at(0).Tamano, int(content.size()));
+
+        const QString copy = m_dir.filePath(QStringLiteral("copia.pdf"));
+        button->GuardarComo(1, copy);
+        QFile back(copy);
+        QVERIFY(back.open(QIODevice::ReadOnly));
+        QCOMPARE(back.readAll(), content);
+
+        button->Eliminar(1);
+        QVERIFY(button->Archivos().isEmpty());
+        // Another record has files of its own.
+        q->Next();
+        QVERIFY(FrmSoMaleg->AdjButton2->Archivos().isEmpty());
     }
 
     void secondCompanyHidesItsOptions()

@@ -142,6 +142,15 @@ class tst_FrmSoMaleg : public QObject
                                     {QStringLiteral("PLA_ACCI"), QStringLiteral("Plan inicial")}});
         server->Tables.insert(QStringLiteral("DtsPSoSemon"), semon);
         server->Tables.insert(QStringLiteral("DtsPSoPlass"), tableLike(DtmSoMaleg->QrySoPlass));
+        // Names are looked up and the per-cycle plans reopened on every change of record: the other
+        // providers answer with no rows.
+        for (SClientDataSet *ds : DtmSoMaleg->findChildren<SClientDataSet *>())
+            if (!ds->ProviderName.isEmpty() && !server->Tables.contains(ds->ProviderName))
+                server->Tables.insert(ds->ProviderName, tableLike(ds));
+        gStCodiUsua = QStringLiteral("prueba");
+        server->Methods.insert(QStringLiteral("BuscarFechaServidor"), [](QVariantList &) {
+            return QVariant(QDateTime(QDate(2026, 1, 20), QTime(9, 30)));
+        });
     }
 
     TFrmSoMaleg *form() { return FrmSoMaleg; }
@@ -304,17 +313,17 @@ private slots:
             return true;
         };
         f->SpFiltroFechaClick(f->SpFiltroFecha);
-        QVERIFY(server->LastCommandText.contains(
+        QVERIFY(server->CommandTextByProvider.value(QStringLiteral("DtsPSoMaleg")).contains(
             QStringLiteral("AND MA.ACT_HORA BETWEEN :PDT_ACT_HORA_INIC AND :PDT_ACT_HORA_FINA")));
-        QCOMPARE(param(server->LastParams, QStringLiteral("PDT_ACT_HORA_INIC")).toDateTime(),
+        QCOMPARE(param(server->ParamsByProvider.value(QStringLiteral("DtsPSoMaleg")), QStringLiteral("PDT_ACT_HORA_INIC")).toDateTime(),
                  QDateTime(QDate(2026, 2, 1), QTime(0, 0)));
-        QCOMPARE(param(server->LastParams, QStringLiteral("PDT_ACT_HORA_FINA")).toDateTime().date(), QDate(2026, 2, 28));
+        QCOMPARE(param(server->ParamsByProvider.value(QStringLiteral("DtsPSoMaleg")), QStringLiteral("PDT_ACT_HORA_FINA")).toDateTime().date(), QDate(2026, 2, 28));
         f->PedirRangoFechas = [](QDate &from, QDate &) {
             from = QDate();
             return true;
         };
         f->SpFiltroFechaClick(f->SpFiltroFecha);
-        QVERIFY(!server->LastCommandText.contains(QStringLiteral("ACT_HORA BETWEEN")));
+        QVERIFY(!server->CommandTextByProvider.value(QStringLiteral("DtsPSoMaleg")).contains(QStringLiteral("ACT_HORA BETWEEN")));
     }
 
     void planViewsSwitch()

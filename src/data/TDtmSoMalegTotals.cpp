@@ -1,0 +1,116 @@
+#include "TDtmSoMaleg.h"
+
+#include "SysUtils.h"
+#include "TApplication.h"
+#include "dataset/SClientDataSet.h"
+#include "dataset/TDateTimeField.h"
+#include "dataset/TField.h"
+#include "dataset/TIntegerField.h"
+#include "dataset/TSmallintField.h"
+
+// The activity counts and the annual goal, run on the scratch dataset QryTemporal with SQL built here.
+// Column names are written into the SQL as given: callers pass only the fixed month-flag and goal
+// column names.
+
+namespace {
+
+// The condition of the evaluation query that precedes the conditions unified counting reuses.
+const QString kUnifiedMarker = QStringLiteral("MA.COD_AREA = AR.COD_AREA AND");
+
+// The conditions of the evaluation query after the marker and the one character that follows it,
+// without an ordering clause. Without the marker, or with nothing after it, the count would be an
+// invalid query: it is refused here with a message instead of being sent.
+QString unifiedConditions(const QString &sql)
+{
+    const int at = sql.indexOf(kUnifiedMarker);
+    QString conditions = at < 0 ? QString() : sql.mid(at + kUnifiedMarker.length() + 1);
+    const int order = conditions.toUpper().indexOf(QStringLiteral("ORDER BY"));
+    if (order >= 0)
+        conditions.truncate(order);
+    if (conditions.trimmed().isEmpty())
+        throw Exception(QStringLiteral("No es posible contar las actividades del plan unificado: la consulta de "
+                                       "evaluaciones no tiene condiciones después de \"%1\".")
+                            .arg(kUnifiedMarker));
+    return conditions;
+}
+
+} // namespace
+
+int TDtmSoMaleg::TotalActiv(const QString &Column)
+{
+    const int company = Application()->Tag;
+    QryTemporal->Close();
+    if (!ImprimePlanUnificado()) {
+        QryTemporal->SetSQL({QStringLiteral(" SELECT COUNT(") + Column + QStringLiteral(") AS ") + Column +
+                             QStringLiteral(" FROM SO_PLASS ") + QStringLiteral(" WHERE COD_EMPR =:PCODEMPR AND ") +
+                             Column + QStringLiteral(" =:") + Column +
+                             QStringLiteral(" AND   FEC_PROC =:PFECPROC AND RMT_PAMA =:PRMTPAMA ") +
+                             QStringLiteral(" AND   RMT_DEPA =:PRMTDEPA AND RMT_ESTA =:PRMTESTA ") +
+                             QStringLiteral(" AND   RMT_ITES =:PRMTITES ")});
+        QryTemporal->ParamByName(QStringLiteral("PCODEMPR")).SetAsSmallInt(company);
+        QryTemporal->ParamByName(Column).SetAsString(QStringLiteral("S"));
+        QryTemporal->ParamByName(QStringLiteral("PFECPROC")).SetAsDateTime(QrySoMalegFEC_PROC->AsDateTime());
+        QryTemporal->ParamByName(QStringLiteral("PRMTPAMA")).SetAsInteger(QrySoMalegRMT_PAMA->AsInteger());
+        QryTemporal->ParamByName(QStringLiteral("PRMTDEPA")).SetAsInteger(QrySoMalegRMT_DEPA->AsInteger());
+        QryTemporal->ParamByName(QStringLiteral("PRMTESTA")).SetAsInteger(QrySoMalegRMT_ESTA->AsInteger());
+        QryTemporal->ParamByName(QStringLiteral("PRMTITES")).SetAsInteger(QrySoMalegRMT_ITES->AsInteger());
+        QryTemporal->Open();
+        return QryTemporal->FieldByName(Column)->AsInteger();
+    }
+
+    // Every activity of the evaluation records the main query selects: its own conditions (area
+    // included) inside an EXISTS over SO_MALEG.
+    const QString conditions = unifiedConditions(QrySoMaleg->CommandText());
+    const QString sql = QStringLiteral("SELECT COUNT(") + Column + QStringLiteral(") AS ") + Column +
+                        QStringLiteral(" FROM SO_PLASS A ") + QStringLiteral("WHERE A.COD_EMPR = :P_COD_EMPR ") +
+                        QStringLiteral("  AND A.") + Column + QStringLiteral(" =:") + Column +
+                        QStringLiteral("  AND EXISTS (SELECT * FROM SO_MALEG MA ") +
+                        QStringLiteral("              WHERE A.COD_EMPR = MA.COD_EMPR ") +
+                        QStringLiteral("                AND A.FEC_PROC = MA.FEC_PROC ") +
+                        QStringLiteral("                AND A.RMT_PAMA = MA.RMT_PAMA ") +
+                        QStringLiteral("                AND A.RMT_DEPA = MA.RMT_DEPA ") +
+                        QStringLiteral("                AND A.RMT_ESTA = MA.RMT_ESTA ") +
+                        QStringLiteral("                AND A.RMT_ITES = MA.RMT_ITES ") +
+                        QStringLiteral("                AND A.COD_AREA = MA.COD_AREA ") +
+                        QStringLiteral("                AND ") + conditions + QStringLiteral(")");
+    QryTemporal->SetCommandText(sql);
+    const QString upper = sql.toUpper();
+    if (upper.contains(QStringLiteral(":PDT_ACT_HORA_INIC")))
+        QryTemporal->ParamByName(QStringLiteral("PDT_ACT_HORA_INIC")).SetAsDateTime(FechaIniActividad);
+    if (upper.contains(QStringLiteral(":PDT_ACT_HORA_FINA")))
+        QryTemporal->ParamByName(QStringLiteral("PDT_ACT_HORA_FINA")).SetAsDateTime(FechaFinActividad);
+    QryTemporal->ParamByName(QStringLiteral("P_COD_EMPR")).SetAsSmallInt(company);
+    QryTemporal->ParamByName(Column).SetAsString(QStringLiteral("S"));
+    QryTemporal->Open();
+    const int count = QryTemporal->FieldByName(Column)->AsInteger();
+    // Without a registered report module the count is returned and accumulated nowhere.
+    if (Column.contains(QStringLiteral("PLAN"))) {
+        if (RegTotProgr)
+            *RegTotProgr += count;
+    } else if (Column.contains(QStringLiteral("EJEC"))) {
+        if (RegTotEjecu)
+            *RegTotEjecu += count;
+    }
+    return count;
+}
+
+double TDtmSoMaleg::MetaAnual(const QString &Column)
+{
+    QryTemporal->Close();
+    QryTemporal->SetSQL({QStringLiteral(" SELECT SUM(") + Column + QStringLiteral(") AS ") + Column +
+                         QStringLiteral(" FROM SO_PLASS ") +
+                         QStringLiteral(" WHERE COD_EMPR =:PCODEMPR AND FEC_PROC =:PFECPROC ") +
+                         QStringLiteral("   AND RMT_PAMA =:PRMTPAMA AND RMT_DEPA =:PRMTDEPA ") +
+                         QStringLiteral("   AND RMT_ESTA =:PRMTESTA AND RMT_ITES =:PRMTITES ")});
+    QryTemporal->ParamByName(QStringLiteral("PCODEMPR")).SetAsSmallInt(Application()->Tag);
+    QryTemporal->ParamByName(QStringLiteral("PFECPROC")).SetAsDateTime(QrySoMalegFEC_PROC->AsDateTime());
+    QryTemporal->ParamByName(QStringLiteral("PRMTPAMA")).SetAsInteger(QrySoMalegRMT_PAMA->AsInteger());
+    QryTemporal->ParamByName(QStringLiteral("PRMTDEPA")).SetAsInteger(QrySoMalegRMT_DEPA->AsInteger());
+    QryTemporal->ParamByName(QStringLiteral("PRMTESTA")).SetAsInteger(QrySoMalegRMT_ESTA->AsInteger());
+    QryTemporal->ParamByName(QStringLiteral("PRMTITES")).SetAsInteger(QrySoMalegRMT_ITES->AsInteger());
+    QryTemporal->Open();
+    const int loaded = QrySoPlass->RecordCount();
+    if (loaded == 0)
+        return 0;
+    return double(QryTemporal->FieldByName(Column)->AsInteger()) / double(loaded);
+}
