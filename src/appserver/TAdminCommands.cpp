@@ -42,6 +42,7 @@ int TAdminCommands::Usage(const QString &problem)
         "Uso:\n"
         "  tolvane-server init --db DB\n"
         "  tolvane-server demo --db DB\n"
+        "  tolvane-server add-company --db DB --company N --name NOMBRE [--nit NIT] [--areas S|N] [--group S|N]\n"
         "  tolvane-server add-user --db DB --user U --companies 1,2   (contraseña por la entrada estándar)\n"
         "  tolvane-server import-catalogue --db DB --company N --csv ARCHIVO --process-date AAAA-MM-DD\n"
         "                 --valid-from AAAA-MM-DD [--valid-to AAAA-MM-DD] [--areas \"1:Planta,2:Oficinas\"]\n"
@@ -69,6 +70,8 @@ int TAdminCommands::Run(const QStringList &arguments)
             return Init();
         if (command == QStringLiteral("demo"))
             return Demo();
+        if (command == QStringLiteral("add-company"))
+            return AddCompany();
         if (command == QStringLiteral("add-user"))
             return AddUser();
         if (command == QStringLiteral("import-catalogue"))
@@ -97,6 +100,26 @@ int TAdminCommands::Demo()
     m_out << QStringLiteral("Datos de demostración creados en %1 (usuario demo, contraseña demo).")
                  .arg(shown(Option(QStringLiteral("db"))))
           << Qt::endl;
+    return 0;
+}
+
+int TAdminCommands::AddCompany()
+{
+    bool ok = false;
+    const int code = Option(QStringLiteral("company")).toInt(&ok);
+    if (!ok)
+        return Usage(QStringLiteral("Falta --company o no es un número."));
+    const auto yes = [this](const QString &name) {
+        const QString v = Option(name).trimmed().toUpper();
+        if (!v.isEmpty() && v != QStringLiteral("S") && v != QStringLiteral("N"))
+            throw EAppServerError(400, QStringLiteral("--%1 admite S o N.").arg(name));
+        return v == QStringLiteral("S");
+    };
+    auto engine = TAppServerEngine::ForDatabase(Option(QStringLiteral("db")));
+    engine->CreateSchema();
+    TDemoWorld::AddCompany(engine->Database(), code, Option(QStringLiteral("name")), Option(QStringLiteral("nit")),
+                           yes(QStringLiteral("areas")), yes(QStringLiteral("group")));
+    m_out << QStringLiteral("Empresa %1 registrada.").arg(code) << Qt::endl;
     return 0;
 }
 

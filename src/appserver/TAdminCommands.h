@@ -22,6 +22,7 @@ public:
 private:
     int Init();
     int Demo();
+    int AddCompany();
     int AddUser();
     int ImportCatalogue();
     int Serve();

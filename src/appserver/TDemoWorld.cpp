@@ -48,6 +48,26 @@ void insertParams(TDatabase &db, int company, bool areas)
 
 TDemoWorld::TDemoWorld(TDatabase &db) : m_db(db) {}
 
+void TDemoWorld::AddCompany(TDatabase &db, int code, const QString &name, const QString &nit, bool manageAreas,
+                            bool inGroup)
+{
+    if (code < 1 || code > 32767)
+        throw EAppServerError(400, QStringLiteral("El código de empresa debe estar entre 1 y 32767."));
+    if (name.trimmed().isEmpty())
+        throw EAppServerError(400, QStringLiteral("Falta el nombre de la empresa."));
+    TSqlTransaction tx(db, TSqlTransaction::TMode::Write);
+    {
+        QSqlQuery q = db.Run(QStringLiteral("SELECT COUNT(*) FROM GN_EMPRE WHERE COD_EMPR = ?"), {code});
+        if (q.next() && q.value(0).toInt() > 0)
+            throw EAppServerError(400, QStringLiteral("La empresa %1 ya existe.").arg(code));
+    }
+    db.Run(QStringLiteral("INSERT INTO GN_EMPRE (COD_EMPR, NOM_EMPR, NIT_EMPR, PAI_EMPR, GRU_EMPR, COD_DIFL) VALUES (?, ?, ?, ?, ?, ?)"),
+           {code, name.trimmed().left(60), nit.trimmed().left(20), 57, inGroup ? QStringLiteral("S") : QStringLiteral("N"),
+            QVariant()});
+    insertParams(db, code, manageAreas);
+    tx.Commit();
+}
+
 QString TDemoWorld::SampleCatalogue()
 {
     // The resource lives in a static library: register it explicitly.

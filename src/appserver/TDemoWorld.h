@@ -16,6 +16,10 @@ public:
     void Build();
 
     static QString SampleCatalogue();
+    // Registers a company with its occupational-health parameters (country 57). Refuses a code that
+    // is already in use.
+    static void AddCompany(TDatabase &db, int code, const QString &name, const QString &nit, bool manageAreas,
+                           bool inGroup);
 
 private:
     TDatabase &m_db;

@@ -72,3 +72,12 @@ TApplication *Application()
     static TApplication *app = new TApplication;
     return app;
 }
+
+void TApplication::Guard(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (...) {
+        HandleException(std::current_exception());
+    }
+}

@@ -30,6 +30,9 @@ public:
     // The top-level exception handling: EAbort is ignored, anything else is shown through
     // ShowException (a message box installed by the host; by default written to stderr).
     void HandleException(std::exception_ptr error);
+    // Runs an action of a control's event (a click, a key) and reports what it raises as the top
+    // level does: the event loop never sees an exception.
+    void Guard(const std::function<void()> &action);
     std::function<void(const QString &message)> ShowException;
 
 private:

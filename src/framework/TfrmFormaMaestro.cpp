@@ -206,25 +206,13 @@ void TfrmFormaMaestro::BuildFrame()
     m_frameLayout->addWidget(PnlFrmPrncpal, 1);
 
     connect(cmbEmpresa, qOverload<int>(&QComboBox::activated), this, [this](int) {
-        try {
-            cmbEmpresaChange(cmbEmpresa);
-        } catch (...) {
-            Application()->HandleException(std::current_exception());
-        }
+        Application()->Guard([&] { cmbEmpresaChange(cmbEmpresa); });
     });
     connect(SpFiltroFecha, &QToolButton::clicked, this, [this] {
-        try {
-            SpFiltroFechaClick(SpFiltroFecha);
-        } catch (...) {
-            Application()->HandleException(std::current_exception());
-        }
+        Application()->Guard([&] { SpFiltroFechaClick(SpFiltroFecha); });
     });
     connect(spbGrabar, &QToolButton::clicked, this, [this] {
-        try {
-            Grabar();
-        } catch (...) {
-            Application()->HandleException(std::current_exception());
-        }
+        Application()->Guard([&] { Grabar(); });
     });
     QNvgdrFrm->AfterAction = [this](TNavigateBtn button) {
         if (button == nbPost || button == nbDelete)

@@ -27,11 +27,7 @@ TAdjButton::TAdjButton(QWidget *parent, const QString &name) : QToolButton(paren
     setText(QStringLiteral("Adjuntos"));
     setToolTip(QStringLiteral("Archivos adjuntos del registro"));
     connect(this, &QToolButton::clicked, this, [this] {
-        try {
-            Click();
-        } catch (...) {
-            Application()->HandleException(std::current_exception());
-        }
+        Application()->Guard([&] { Click(); });
     });
 }
 
@@ -140,11 +136,7 @@ void TAdjButton::Click()
     };
     auto guarded = [this](auto action) {
         return [this, action] {
-            try {
-                action();
-            } catch (...) {
-                Application()->HandleException(std::current_exception());
-            }
+            Application()->Guard([&] { action(); });
         };
     };
     auto *buttons = new QDialogButtonBox(&dialog);

@@ -57,11 +57,7 @@ TField *TDBEdit::Field() const
 void TDBEdit::focusOutEvent(QFocusEvent *event)
 {
     QLineEdit::focusOutEvent(event);
-    try {
-        m_link->UpdateRecord();
-    } catch (...) {
-        Application()->HandleException(std::current_exception());
-    }
+    Application()->Guard([&] { m_link->UpdateRecord(); });
 }
 
 void TDBEdit::keyPressEvent(QKeyEvent *event)

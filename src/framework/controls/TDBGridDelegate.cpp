@@ -57,14 +57,12 @@ void TDBGridDelegate::setEditorData(QWidget *editor, const QModelIndex &index) c
 
 void TDBGridDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const
 {
-    try {
+    Application()->Guard([&] {
         if (auto *combo = qobject_cast<QComboBox *>(editor)) {
             if (combo->currentIndex() >= 0)
                 model->setData(index, combo->currentText(), Qt::EditRole);
             return;
         }
         QStyledItemDelegate::setModelData(editor, model, index);
-    } catch (...) {
-        Application()->HandleException(std::current_exception());
-    }
+    });
 }

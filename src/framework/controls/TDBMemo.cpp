@@ -64,11 +64,7 @@ TField *TDBMemo::Field() const
 void TDBMemo::focusOutEvent(QFocusEvent *event)
 {
     QPlainTextEdit::focusOutEvent(event);
-    try {
-        m_link->UpdateRecord();
-    } catch (...) {
-        Application()->HandleException(std::current_exception());
-    }
+    Application()->Guard([&] { m_link->UpdateRecord(); });
 }
 
 void TDBMemo::UpdateLook()

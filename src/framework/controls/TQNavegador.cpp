@@ -40,11 +40,7 @@ TQNavegador::TQNavegador(QWidget *parent, const QString &name) : QWidget(parent)
         m_buttons.insert(info.button, b);
         const TNavigateBtn which = info.button;
         connect(b, &QToolButton::clicked, this, [this, which] {
-            try {
-                BtnClick(which);
-            } catch (...) {
-                Application()->HandleException(std::current_exception());
-            }
+            Application()->Guard([&] { BtnClick(which); });
         });
     }
     layout->addStretch();

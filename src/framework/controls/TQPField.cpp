@@ -9,11 +9,7 @@ TQPField::TQPField(QWidget *parent, const QString &name) : QToolButton(parent)
     setToolTip(QStringLiteral("Lista de valores"));
     setFocusPolicy(Qt::NoFocus);
     connect(this, &QToolButton::clicked, this, [this] {
-        try {
-            Click();
-        } catch (...) {
-            Application()->HandleException(std::current_exception());
-        }
+        Application()->Guard([&] { Click(); });
     });
 }
 

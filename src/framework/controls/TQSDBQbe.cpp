@@ -52,11 +52,7 @@ TQSDBQbe::TQSDBQbe(QWidget *parent, const QString &name) : QToolButton(parent)
     setText(QStringLiteral("QBE"));
     setToolTip(QStringLiteral("Query By Example"));
     connect(this, &QToolButton::clicked, this, [this] {
-        try {
-            Click();
-        } catch (...) {
-            Application()->HandleException(std::current_exception());
-        }
+        Application()->Guard([&] { Click(); });
     });
 }
 

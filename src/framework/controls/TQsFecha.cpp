@@ -17,11 +17,7 @@ TQsFecha::TQsFecha(QWidget *parent, const QString &name) : QToolButton(parent)
     setToolTip(QStringLiteral("Seleccionar fecha"));
     setFocusPolicy(Qt::NoFocus);
     connect(this, &QToolButton::clicked, this, [this] {
-        try {
-            Click();
-        } catch (...) {
-            Application()->HandleException(std::current_exception());
-        }
+        Application()->Guard([&] { Click(); });
     });
 }
 

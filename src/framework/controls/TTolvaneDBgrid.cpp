@@ -105,11 +105,7 @@ void TTolvaneDBgrid::FireEditButton()
 {
     if (!OnEditButtonClick)
         return;
-    try {
-        OnEditButtonClick(this);
-    } catch (...) {
-        Application()->HandleException(std::current_exception());
-    }
+    Application()->Guard([&] { OnEditButtonClick(this); });
 }
 
 void TTolvaneDBgrid::mousePressEvent(QMouseEvent *event)
@@ -126,11 +122,7 @@ void TTolvaneDBgrid::mousePressEvent(QMouseEvent *event)
 void TTolvaneDBgrid::mouseDoubleClickEvent(QMouseEvent *event)
 {
     if (OnDblClick) {
-        try {
-            OnDblClick(this);
-        } catch (...) {
-            Application()->HandleException(std::current_exception());
-        }
+        Application()->Guard([&] { OnDblClick(this); });
         return;
     }
     QTableView::mouseDoubleClickEvent(event);
