@@ -129,10 +129,17 @@ void TDtmSoMaleg::QrySoMalegReconcileError(SClientDataSet &DataSet, EReconcileEr
 // After the evaluation records were sent: the record's follow-up rows and activities are read again,
 // a changed responsible may be given to the whole cycle, and a record that has just become "N" gets
 // one follow-up row. The record is the current row of QrySoMaleg.
-void TDtmSoMaleg::QrySoMalegAfterApplyUpdates(SClientDataSet &, QVariant &)
+void TDtmSoMaleg::QrySoMalegAfterApplyUpdates(SClientDataSet &, QVariant &OwnerData)
 {
     refreshDependent(*this, *QrySoSemon);
     refreshDependent(*this, *QrySoPlass);
+
+    // A save the server refused, in whole or in part, changed nothing to spread: no question about
+    // the responsible and no follow-up row for a rating that was not stored.
+    const QVariantMap outcome = OwnerData.toMap();
+    if (outcome.value(QStringLiteral("ErrorCount")).toInt() > 0 ||
+        !outcome.value(QStringLiteral("Committed"), true).toBool())
+        return;
 
     const double responsible = QrySoMalegCOD_RESP->IsNull() ? 0.0 : QrySoMalegCOD_RESP->AsFloat();
     if (responsible != RespAntesEdicion) {

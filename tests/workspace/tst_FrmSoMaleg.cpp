@@ -474,7 +474,12 @@ private slots:
         q->Next();
         q->Edit();
         q->FieldByName(QStringLiteral("TEX_EVID"))->SetAsString(QStringLiteral("Acta 13"));
+        // Rated "No Cumple", but the save is refused: no follow-up row is opened for it.
+        q->FieldByName(QStringLiteral("IND_CUMP"))->SetAsString(QStringLiteral("N"));
+        const int followUps = server->Tables[QStringLiteral("DtsPSoSemon")].Rows.size();
         f->Grabar();
+        QCOMPARE(server->Tables[QStringLiteral("DtsPSoSemon")].Rows.size(), followUps);
+        QCOMPARE(DtmSoMaleg->QrySoSemon->ChangeCount(), 0);
         SClientDataSet::ReconcileErrorHook = previousHook;
         QCOMPARE(told, QStringList{QStringLiteral("El registro está bloqueado por otro usuario.")});
         QCOMPARE(q->ChangeCount(), 1);

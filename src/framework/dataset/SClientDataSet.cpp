@@ -205,6 +205,10 @@ int SClientDataSet::ApplyUpdates(int MaxErrors)
         BeforeApplyUpdates(*this, ownerData);
     const quint64 generation = m_store.Generation();
     const SApplyResult result = Server().ApplyUpdates(ProviderName, delta, MaxErrors);
+    // Unless a before-apply handler set it, the after-apply handler learns how the save went.
+    if (!ownerData.isValid())
+        ownerData = QVariantMap{{QStringLiteral("ErrorCount"), result.ErrorCount},
+                                {QStringLiteral("Committed"), result.Committed}};
     if (AfterApplyUpdates)
         AfterApplyUpdates(*this, ownerData);
     Reconcile(delta, rowSlots, result, MaxErrors, generation);

@@ -69,6 +69,9 @@ public:
     QStringList ReconcileMessages;
 
     TRemoteEvent BeforeApplyUpdates;
+    // Runs after the server answered and before refused rows are reconciled. OwnerData, unless
+    // BeforeApplyUpdates set it, is a map with "ErrorCount" (rows refused) and "Committed" (false
+    // when the server rolled the whole save back).
     TRemoteEvent AfterApplyUpdates;
     TReconcileErrorEvent OnReconcileError;
 
