@@ -209,9 +209,19 @@ int SClientDataSet::ApplyUpdates(int MaxErrors)
     if (!ownerData.isValid())
         ownerData = QVariantMap{{QStringLiteral("ErrorCount"), result.ErrorCount},
                                 {QStringLiteral("Committed"), result.Committed}};
-    if (AfterApplyUpdates)
-        AfterApplyUpdates(*this, ownerData);
+    // The server has answered: whatever the after-apply handler raises, the log must still learn
+    // which rows were stored, or the next save would send them again.
+    std::exception_ptr afterError;
+    if (AfterApplyUpdates) {
+        try {
+            AfterApplyUpdates(*this, ownerData);
+        } catch (...) {
+            afterError = std::current_exception();
+        }
+    }
     Reconcile(delta, rowSlots, result, MaxErrors, generation);
+    if (afterError)
+        std::rethrow_exception(afterError);
     return result.ErrorCount;
 }
 
