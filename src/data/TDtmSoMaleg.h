@@ -229,7 +229,7 @@ public:
     double RespAntesEdicion = 0; // COD_RESP as a float, 0 when null
     QString CumpAntesEdicion;    // IND_CUMP as text, empty when null
     // Set when the module opens a follow-up row by itself after a save; lets that row post without a
-    // completion date. Cleared only at creation.
+    // completion date. Cleared at creation and once that row is posted or refused.
     bool SeguimientoAutomatico = false;
     // The date filter of the evaluation query, as last opened: start and end of the activity range.
     // The zero date-time (1899-12-30 00:00) until a filter sets them.
