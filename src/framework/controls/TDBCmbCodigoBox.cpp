@@ -18,18 +18,10 @@ TDBCmbCodigoBox::TDBCmbCodigoBox(QWidget *parent, const QString &name)
     };
     m_link->StateChanged = [this] { UpdateLook(); };
     connect(this, qOverload<int>(&QComboBox::activated), this, [this](int) {
-        try {
-            if (!m_link->Edit()) {
-                m_link->Reset();
-                return;
-            }
-            m_link->UpdateRecord();
+        m_link->UserChanged(true, [this] {
             if (OnChange)
                 OnChange(this);
-        } catch (...) {
-            m_link->Reset();
-            Application()->HandleException(std::current_exception());
-        }
+        });
     });
     UpdateLook();
 }

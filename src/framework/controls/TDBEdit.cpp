@@ -17,15 +17,7 @@ TDBEdit::TDBEdit(QWidget *parent, const QString &name) : QLineEdit(parent), m_li
     };
     m_link->Store = [this] { m_link->Field()->SetText(text()); };
     m_link->StateChanged = [this] { UpdateLook(); };
-    connect(this, &QLineEdit::textEdited, this, [this] {
-        try {
-            if (!m_link->Edit())
-                m_link->Reset();
-        } catch (...) {
-            m_link->Reset();
-            Application()->HandleException(std::current_exception());
-        }
-    });
+    connect(this, &QLineEdit::textEdited, this, [this] { m_link->UserChanged(false); });
     UpdateLook();
 }
 

@@ -23,15 +23,8 @@ TDBMemo::TDBMemo(QWidget *parent, const QString &name) : QPlainTextEdit(parent),
     };
     m_link->StateChanged = [this] { UpdateLook(); };
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
-        if (m_loading)
-            return;
-        try {
-            if (!m_link->Edit())
-                m_link->Reset();
-        } catch (...) {
-            m_link->Reset();
-            Application()->HandleException(std::current_exception());
-        }
+        if (!m_loading)
+            m_link->UserChanged(false);
     });
     UpdateLook();
 }

@@ -24,18 +24,7 @@ TDBRadioGroup::TDBRadioGroup(QWidget *parent, const QString &name)
             m_link->Field()->SetAsString(m_values.value(index));
     };
     m_link->StateChanged = [this] { UpdateLook(); };
-    connect(m_buttons, &QButtonGroup::idClicked, this, [this](int) {
-        try {
-            if (!m_link->Edit()) {
-                m_link->Reset();
-                return;
-            }
-            m_link->UpdateRecord();
-        } catch (...) {
-            m_link->Reset();
-            Application()->HandleException(std::current_exception());
-        }
-    });
+    connect(m_buttons, &QButtonGroup::idClicked, this, [this](int) { m_link->UserChanged(true); });
 }
 
 void TDBRadioGroup::SetItems(const QStringList &items, const QStringList &values, int columns)

@@ -1,5 +1,7 @@
 #include "controls/TFieldDataLink.h"
 
+#include "TApplication.h"
+
 #include "dataset/TDataSet.h"
 #include "dataset/TDataSource.h"
 #include "dataset/TField.h"
@@ -128,4 +130,24 @@ void TFieldDataLink::Refresh()
 {
     if (Load && !m_storing && !m_entering)
         Load();
+}
+
+bool TFieldDataLink::UserChanged(bool storeNow, const std::function<void()> &after)
+{
+    try {
+        if (!Edit()) {
+            Reset();
+            return false;
+        }
+        if (storeNow) {
+            UpdateRecord();
+            if (after)
+                after();
+        }
+        return true;
+    } catch (...) {
+        Reset();
+        Application()->HandleException(std::current_exception());
+        return false;
+    }
 }

@@ -43,6 +43,11 @@ public:
     void UpdateRecord();
     // Drops a pending value and shows the field again.
     void Reset();
+    // The user changed the control: enters edit mode and, with storeNow, writes the value at once
+    // and then runs after. A refusal (read-only, an edit refused, a value the field rejects) puts
+    // the field's value back in the control and is reported to the user. Returns whether the change
+    // was taken.
+    bool UserChanged(bool storeNow, const std::function<void()> &after = nullptr);
 
     std::function<void()> Load;
     std::function<void()> Store;
