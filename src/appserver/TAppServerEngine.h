@@ -4,7 +4,9 @@
 
 #include "TDatabase.h"
 
+#include <QDateTime>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class TServerSession;
@@ -24,7 +26,13 @@ public:
     // Raises EAppServerError 401 on an unknown user or a wrong password.
     std::shared_ptr<TServerSession> SignIn(const QString &user, const QString &password);
 
+    // The moment BuscarFechaServidor reports: this machine's clock unless another one is set (a test
+    // sets a fixed moment to tell the server's time from the client's). Set it before serving.
+    QDateTime Now() const { return m_clock ? m_clock() : QDateTime::currentDateTime(); }
+    void SetClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+
 private:
     TDatabase m_db;
     std::once_flag m_schemaChecked;
+    std::function<QDateTime()> m_clock;
 };

@@ -11,7 +11,10 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-TServerOperations::TServerOperations(TDatabase &db, const QSet<int> &companies) : m_db(db), m_companies(companies) {}
+TServerOperations::TServerOperations(TDatabase &db, const QSet<int> &companies, std::function<QDateTime()> clock)
+    : m_db(db), m_companies(companies), m_clock(std::move(clock))
+{
+}
 
 QVariant TServerOperations::Call(const QString &method, QVariantList &args)
 {
@@ -37,7 +40,7 @@ void TServerOperations::CheckCompany(const QVariant &company) const
 
 QVariant TServerOperations::BuscarFechaServidor()
 {
-    return QDateTime::currentDateTime();
+    return m_clock ? m_clock() : QDateTime::currentDateTime();
 }
 
 QVariant TServerOperations::EjecutarSql(QVariantList &args)

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QDateTime>
 #include <QSet>
 #include <QVariant>
+#include <functional>
 
 class TDatabase;
 
@@ -16,7 +18,7 @@ class TDatabase;
 class TServerOperations
 {
 public:
-    TServerOperations(TDatabase &db, const QSet<int> &companies);
+    TServerOperations(TDatabase &db, const QSet<int> &companies, std::function<QDateTime()> clock = {});
 
     QVariant Call(const QString &method, QVariantList &args);
 
@@ -29,4 +31,5 @@ private:
 
     TDatabase &m_db;
     const QSet<int> &m_companies;
+    std::function<QDateTime()> m_clock;
 };

@@ -40,5 +40,6 @@ QVariant TServerSession::Call(const QString &method, QVariantList &args)
     QVariant result;
     if (TAttachmentOperations(m_engine->Database(), m_companies, m_user).Call(method.trimmed(), args, result))
         return result;
-    return TServerOperations(m_engine->Database(), m_companies).Call(method, args);
+    return TServerOperations(m_engine->Database(), m_companies, [engine = m_engine.get()] { return engine->Now(); })
+        .Call(method, args);
 }

@@ -1,8 +1,9 @@
-// The annual plan activities and follow-up rows as the user adds, edits and deletes them: defaults,
-// audit stamps, the checks before a post, the keys the server issues, the coded and memo texts, the
-// delete confirmation, and every posted change reaching the server.
+// The annual plan activities and follow-up rows as the user adds, edits and deletes them, on the
+// application server over a database built here: defaults, audit stamps, the checks before a post,
+// the keys the server issues, the coded and memo texts, the delete confirmation, and every posted
+// change reaching the database.
 
-#include "PlanFollowUpWorld.h"
+#include "EmbeddedWorld.h"
 #include "SysUtils.h"
 #include "dataset/TDateTimeField.h"
 #include "dataset/TFloatField.h"
@@ -16,7 +17,24 @@ using namespace Qt::Literals::StringLiterals;
 class tst_DtmSoMalegPlanSemon : public QObject
 {
     Q_OBJECT
-    std::unique_ptr<PlanFollowUpWorld> w;
+    std::unique_ptr<EmbeddedWorld> w;
+    // The first record of the demonstration: item 1.1.1 of company 1, area 1, cycle 1, rated "C",
+    // with two plan activities and no follow-up rows.
+    const QString kItem = u"MA.COD_EMPR = 1 AND MA.RMT_PAMA = 1 AND MA.RMT_DEPA = 1 AND MA.RMT_ESTA = 1"
+                          " AND MA.RMT_ITES = 1 AND MA.COD_AREA = 1"_s;
+    const QString kItemRows = u" WHERE COD_EMPR = 1 AND RMT_PAMA = 1 AND RMT_DEPA = 1 AND RMT_ESTA = 1"
+                              " AND RMT_ITES = 1"_s;
+    const QDateTime procDate = EmbeddedWorld::ProcessDate();
+
+    int issued() const { return int(w->server->Operations.count(u"GenerarRMT"_s)); }
+    int stored(const QString &table, const QString &where = QString())
+    {
+        return w->Value(u"SELECT COUNT(*) FROM "_s + table + kItemRows + where).toInt();
+    }
+    int maxKey(const QString &table, const QString &column)
+    {
+        return w->Value(u"SELECT COALESCE(MAX("_s + column + u"), 0) FROM "_s + table + u" WHERE COD_EMPR = 1"_s).toInt();
+    }
 
     QString postError(TDataSet *ds)
     {
@@ -31,8 +49,10 @@ class tst_DtmSoMalegPlanSemon : public QObject
 private slots:
     void init()
     {
-        w = std::make_unique<PlanFollowUpWorld>();
-        w->openItem();
+        w = std::make_unique<EmbeddedWorld>(u"ana"_s);
+        w->Open(kItem);
+        QCOMPARE(w->dm->QrySoPlass->RecordCount(), 2);
+        QCOMPARE(w->dm->QrySoSemon->RecordCount(), 0);
     }
     void cleanup() { w.reset(); }
 
@@ -45,10 +65,10 @@ private slots:
         QCOMPARE(dm.QrySoPlassACT_ESTA->AsString(), u"A"_s);
         QCOMPARE(dm.QrySoPlassACT_USUA->AsString(), u"ana"_s);
         QVERIFY(dm.QrySoPlassACT_HORA->AsDateTime() >= before);
-        QCOMPARE(dm.QrySoPlassFEC_PROC->AsDateTime(), w->procDate);
-        QCOMPARE(dm.QrySoPlassRMT_PAMA->AsInteger(), 10);
+        QCOMPARE(dm.QrySoPlassFEC_PROC->AsDateTime(), procDate);
+        QCOMPARE(dm.QrySoPlassRMT_PAMA->AsInteger(), 1);
         QCOMPARE(dm.QrySoPlassRMT_ITES->AsInteger(), 1);
-        QCOMPARE(dm.QrySoPlassCOD_AREA->AsInteger(), 4);
+        QCOMPARE(dm.QrySoPlassCOD_AREA->AsInteger(), 1);
         int flags = 0;
         for (TField *f : dm.QrySoPlass->Fields())
             if (f->FieldName().endsWith(u"_PLAN"_s) || f->FieldName().endsWith(u"_EJEC"_s)) {
@@ -59,7 +79,7 @@ private slots:
         for (TField *f : {static_cast<TField *>(dm.QrySoPlassRMT_PLAS), static_cast<TField *>(dm.QrySoPlassOPC_CICL),
                           static_cast<TField *>(dm.QrySoPlassREC_URSO)})
             QVERIFY(f->IsNull());
-        QCOMPARE(w->issued.value(u"SO_PLASS"_s), 0);
+        QCOMPARE(issued(), 0);
     }
 
     void activityRefusals_data()
@@ -86,13 +106,14 @@ private slots:
         QCOMPARE(postError(dm.QrySoPlass), message);
         QCOMPARE(dm.QrySoPlass->State(), dsInsert);
         QCOMPARE(dm.QrySoPlassACT_ASGS->AsString(), u"Simulacro de evacuación"_s);
-        QCOMPARE(w->issued.value(u"SO_PLASS"_s), 0);
-        QVERIFY(w->table(u"DtsPSoPlass"_s).Rows.isEmpty());
+        QCOMPARE(issued(), 0);
+        QCOMPARE(stored(u"SO_PLASS"_s), 2);
     }
 
     void activityKeysOnlyAtFirstPost()
     {
         TDtmSoMaleg &dm = *w->dm;
+        const int last = maxKey(u"SO_PLASS"_s, u"RMT_PLAS"_s);
         for (const QString &what : {u"Revisión"_s, u"Capacitación"_s}) {
             dm.QrySoPlass->Append();
             dm.QrySoPlassACT_ASGS->SetAsString(what);
@@ -101,59 +122,84 @@ private slots:
             dm.QrySoPlass->Post();
         }
         // Both reached the server with their own numbers.
-        const FakeAppServer::Table &t = w->table(u"DtsPSoPlass"_s);
-        QCOMPARE(t.Rows.size(), 2);
-        QCOMPARE(w->value(u"DtsPSoPlass"_s, 0, u"RMT_PLAS"_s).toInt(), 1);
-        QCOMPARE(w->value(u"DtsPSoPlass"_s, 1, u"RMT_PLAS"_s).toInt(), 2);
+        QCOMPARE(stored(u"SO_PLASS"_s), 4);
+        QCOMPARE(w->Value(u"SELECT ACT_ASGS FROM SO_PLASS WHERE COD_EMPR = 1 AND RMT_PLAS = ?"_s, {last + 1}).toString(),
+                 u"Revisión"_s);
+        QCOMPARE(w->Value(u"SELECT ACT_ASGS FROM SO_PLASS WHERE COD_EMPR = 1 AND RMT_PLAS = ?"_s, {last + 2}).toString(),
+                 u"Capacitación"_s);
         QCOMPARE(dm.QrySoPlass->ChangeCount(), 0);
 
         // An edit keeps its number and is stamped "M".
-        dm.QrySoPlass->First();
+        QVERIFY(dm.QrySoPlass->Locate(u"RMT_PLAS"_s, last + 1, {}));
         dm.QrySoPlass->Edit();
         QCOMPARE(dm.QrySoPlassACT_ESTA->AsString(), u"M"_s);
         dm.QrySoPlassENE_PLAN->SetAsString(u"S"_s);
         dm.QrySoPlass->Post();
-        QCOMPARE(w->issued.value(u"SO_PLASS"_s), 2);
-        QCOMPARE(w->value(u"DtsPSoPlass"_s, 0, u"RMT_PLAS"_s).toInt(), 1);
-        QCOMPARE(w->value(u"DtsPSoPlass"_s, 0, u"ENE_PLAN"_s).toString(), u"S"_s);
-        QCOMPARE(w->value(u"DtsPSoPlass"_s, 0, u"ACT_ESTA"_s).toString(), u"M"_s);
+        QCOMPARE(issued(), 2);
+        QCOMPARE(w->Rows(u"SELECT ENE_PLAN, ACT_ESTA, ACT_USUA FROM SO_PLASS WHERE COD_EMPR = 1 AND RMT_PLAS = ?"_s, {last + 1}),
+                 (QList<QVariantList>{{u"S"_s, u"M"_s, u"ana"_s}}));
 
         // A new activity cancelled before its post consumes no number.
         dm.QrySoPlass->Insert();
         dm.QrySoPlass->Cancel();
-        QCOMPARE(w->issued.value(u"SO_PLASS"_s), 2);
+        QCOMPARE(issued(), 2);
+        dm.QrySoPlass->Append();
+        dm.QrySoPlassOPC_CICL->SetAsString(u"V"_s);
+        dm.QrySoPlassREC_URSO->SetAsString(u"A"_s);
+        dm.QrySoPlass->Post();
+        QCOMPARE(dm.QrySoPlassRMT_PLAS->AsInteger(), last + 3);
     }
 
     void followUpKeyIsIssuedAtOnce()
     {
         TDtmSoMaleg &dm = *w->dm;
+        const int last = maxKey(u"SO_SEMON"_s, u"RMT_SEMO"_s);
         dm.QrySoSemon->Insert();
-        QCOMPARE(dm.QrySoSemonRMT_SEMO->AsInteger(), 1);
+        QCOMPARE(dm.QrySoSemonRMT_SEMO->AsInteger(), last + 1);
         QCOMPARE(dm.QrySoSemonACT_ESTA->AsString(), u"A"_s);
         QCOMPARE(dm.QrySoSemonACT_USUA->AsString(), u"ana"_s);
         QCOMPARE(dm.QrySoSemonCOD_EMPR->AsInteger(), 1);
-        QCOMPARE(dm.QrySoSemonCOD_AREA->AsInteger(), 4);
+        QCOMPARE(dm.QrySoSemonCOD_AREA->AsInteger(), 1);
         QCOMPARE(dm.QrySoSemonRMT_ITES->AsInteger(), 1);
-        QCOMPARE(dm.QrySoSemonFEC_PROC->AsDateTime(), w->procDate);
+        QCOMPARE(dm.QrySoSemonFEC_PROC->AsDateTime(), procDate);
         dm.QrySoSemon->Cancel();
         // The cancelled row still consumed its number.
         dm.QrySoSemon->Insert();
-        QCOMPARE(dm.QrySoSemonRMT_SEMO->AsInteger(), 2);
+        QCOMPARE(dm.QrySoSemonRMT_SEMO->AsInteger(), last + 2);
+    }
+
+    void followUpKeyRefusedByTheServer()
+    {
+        // The server cannot issue a number: the new row is not begun and nothing is stored.
+        TDtmSoMaleg &dm = *w->dm;
+        w->server->FailNext.insert(u"GenerarRMT"_s, u"No se pudo generar el consecutivo de SO_SEMON."_s);
+        try {
+            dm.QrySoSemon->Insert();
+            QFAIL("the row was begun without a key");
+        } catch (const Exception &e) {
+            QCOMPARE(e.Message(), u"No se pudo generar el consecutivo de SO_SEMON."_s);
+        }
+        QCOMPARE(dm.QrySoSemon->State(), dsBrowse);
+        QCOMPARE(dm.QrySoSemon->RecordCount(), 0);
+        QCOMPARE(dm.QrySoSemon->ChangeCount(), 0);
+        // The next try gets its number.
+        dm.QrySoSemon->Insert();
+        QCOMPARE(dm.QrySoSemonRMT_SEMO->AsInteger(), maxKey(u"SO_SEMON"_s, u"RMT_SEMO"_s) + 1);
     }
 
     void completionDateCheck()
     {
         TDtmSoMaleg &dm = *w->dm;
         dm.QrySoSemon->Insert();
-        dm.QrySoSemonCOD_RESP->SetAsFloat(55);
-        dm.QrySoSemonFEC_SEGU->SetAsDateTime(w->procDate);
+        dm.QrySoSemonCOD_RESP->SetAsFloat(79456123);
+        dm.QrySoSemonFEC_SEGU->SetAsDateTime(procDate);
         QCOMPARE(postError(dm.QrySoSemon), u"Debe Ingresar Fecha Cumplimiento "_s);
         QCOMPARE(dm.QrySoSemon->State(), dsInsert);
-        QVERIFY(w->table(u"DtsPSoSemon"_s).Rows.isEmpty());
-        dm.QrySoSemonFEC_CUMP->SetAsDateTime(w->procDate.addDays(30));
+        QCOMPARE(stored(u"SO_SEMON"_s), 0);
+        dm.QrySoSemonFEC_CUMP->SetAsDateTime(procDate.addDays(30));
         QCOMPARE(postError(dm.QrySoSemon), QString());
-        QCOMPARE(w->table(u"DtsPSoSemon"_s).Rows.size(), 1);
-        QCOMPARE(w->value(u"DtsPSoSemon"_s, 0, u"RMT_SEMO"_s).toInt(), 1);
+        QCOMPARE(w->Rows(u"SELECT RMT_SEMO, COD_RESP, COD_AREA FROM SO_SEMON"_s + kItemRows),
+                 (QList<QVariantList>{{dm.QrySoSemonRMT_SEMO->AsInteger(), 79456123.0, 1}}));
     }
 
     void codedTexts_data()
@@ -208,7 +254,7 @@ private slots:
         QTest::addColumn<QVariant>("responsible");
         QTest::addColumn<QString>("names");
         QTest::addColumn<QString>("surnames");
-        QTest::newRow("known person") << QVariant(55.0) << u"Lucía"_s << u"Rendón"_s;
+        QTest::newRow("known person") << QVariant(79456123.0) << u"Carlos Andrés"_s << u"Piedrahíta Ruiz"_s;
         QTest::newRow("no such person") << QVariant(77.0) << QString() << QString();
         QTest::newRow("no responsible") << QVariant() << QString() << QString();
     }
@@ -237,10 +283,11 @@ private slots:
         QFETCH(int, rowsLeft);
         TDtmSoMaleg &dm = *w->dm;
         dm.QrySoSemon->Insert();
-        dm.QrySoSemonCOD_RESP->SetAsFloat(55);
-        dm.QrySoSemonFEC_SEGU->SetAsDateTime(w->procDate);
-        dm.QrySoSemonFEC_CUMP->SetAsDateTime(w->procDate);
+        dm.QrySoSemonCOD_RESP->SetAsFloat(79456123);
+        dm.QrySoSemonFEC_SEGU->SetAsDateTime(procDate);
+        dm.QrySoSemonFEC_CUMP->SetAsDateTime(procDate);
         dm.QrySoSemon->Post();
+        QCOMPARE(stored(u"SO_SEMON"_s), 1);
         QStringList asked;
         TDtmSoMaleg::MessageBoxHook = [&](const QString &text, const QString &caption, int buttons, int icon) {
             asked << text << caption;
@@ -259,14 +306,13 @@ private slots:
         QCOMPARE(asked, (QStringList{u"Eliminar Registro ?"_s, u"Confirmación"_s}));
         QCOMPARE(silent, rowsLeft == 1);
         QCOMPARE(dm.QrySoSemon->RecordCount(), rowsLeft);
-        QCOMPARE(w->table(u"DtsPSoSemon"_s).Rows.size(), rowsLeft);
+        QCOMPARE(stored(u"SO_SEMON"_s), rowsLeft);
         QCOMPARE(dm.QrySoSemon->ChangeCount(), 0);
     }
 
     void refusedFollowUpRowIsKept()
     {
         TDtmSoMaleg &dm = *w->dm;
-        w->server->RefuseKeys.insert(u"1"_s, u"El registro está bloqueado por otro usuario."_s);
         QStringList told;
         const auto previous = SClientDataSet::ReconcileErrorHook;
         SClientDataSet::ReconcileErrorHook = [&told](TDataSet &, const EReconcileError &E, TUpdateKind, TReconcileAction &a) {
@@ -274,20 +320,26 @@ private slots:
             a = raSkip;
         };
         dm.QrySoSemon->Insert();
+        const int key = dm.QrySoSemonRMT_SEMO->AsInteger();
+        // Another client has stored a row under the same number meanwhile.
+        w->Exec(u"INSERT INTO SO_SEMON (ACT_USUA, ACT_HORA, ACT_ESTA, COD_EMPR, RMT_SEMO, FEC_PROC, RMT_PAMA, RMT_DEPA,"
+                " RMT_ESTA, RMT_ITES, COD_AREA, FEC_SEGU, COD_RESP) VALUES ('otro', ?, 'A', 1, ?, ?, 9, 9, 9, 9, 1, ?, 0)"_s,
+                {TDatabase::ToDb(procDate), key, TDatabase::ToDb(procDate), TDatabase::ToDb(procDate)});
         dm.QrySoSemonSEG_MIEN->SetAsString(u"Revisar señalización"_s);
-        dm.QrySoSemonCOD_RESP->SetAsFloat(55);
-        dm.QrySoSemonFEC_SEGU->SetAsDateTime(w->procDate);
-        dm.QrySoSemonFEC_CUMP->SetAsDateTime(w->procDate);
+        dm.QrySoSemonCOD_RESP->SetAsFloat(79456123);
+        dm.QrySoSemonFEC_SEGU->SetAsDateTime(procDate);
+        dm.QrySoSemonFEC_CUMP->SetAsDateTime(procDate);
         dm.QrySoSemon->Post();
         SClientDataSet::ReconcileErrorHook = previous;
-        QCOMPARE(told, QStringList{u"El registro está bloqueado por otro usuario."_s});
-        QVERIFY(w->table(u"DtsPSoSemon"_s).Rows.isEmpty());
+        QCOMPARE(told.size(), 1);
+        QCOMPARE(stored(u"SO_SEMON"_s), 0);
         QCOMPARE(dm.QrySoSemon->ChangeCount(), 1);
         QCOMPARE(dm.QrySoSemonSEG_MIEN->AsString(), u"Revisar señalización"_s);
-        // Once the server takes it, the next save sends it.
-        w->server->RefuseKeys.clear();
+        // Once the number is free again, the next save sends the row as typed.
+        w->Exec(u"DELETE FROM SO_SEMON WHERE COD_EMPR = 1 AND RMT_SEMO = ?"_s, {key});
         QCOMPARE(dm.SaveDependent(*dm.QrySoSemon), 0);
-        QCOMPARE(w->table(u"DtsPSoSemon"_s).Rows.size(), 1);
+        QCOMPARE(w->Rows(u"SELECT RMT_SEMO, SEG_MIEN FROM SO_SEMON"_s + kItemRows),
+                 (QList<QVariantList>{{key, u"Revisar señalización"_s}}));
     }
 };
 

@@ -1,14 +1,11 @@
-// The rules of the evaluation records as a user meets them through the data module: names and
-// scores, the refusal to edit a cycle not in force, the audit stamp, the responsible check, the
-// refusal of new rows, and what moving through the records does.
+// The rules of the evaluation records as a user meets them through the data module, on the
+// application server over a database built here: names and scores, the refusal to edit a cycle not
+// in force, the audit stamp as stored, the responsible check, the refusal of new rows, and what
+// moving through the records does.
 #include "TDtmSoMaleg.h"
 
-#include "FakeAppServer.h"
-#include "Globals.h"
-#include "SDCOMConnection.h"
+#include "EmbeddedWorld.h"
 #include "SysUtils.h"
-#include "TApplication.h"
-#include "dataset/SClientDataSet.h"
 #include "dataset/TDateTimeField.h"
 #include "dataset/TField.h"
 #include "dataset/TFixedCharField.h"
@@ -25,35 +22,17 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-FakeAppServer::Table tableLike(TDataSet *ds)
-{
-    FakeAppServer::Table t;
-    for (TField *f : ds->Fields())
-        if (!f->Calculated())
-            t.Fields << SFieldDef{f->FieldName(), f->DataType(), f->Size(), false};
-    return t;
-}
-
-QVariantList rowOf(const FakeAppServer::Table &t, const QVariantMap &values)
-{
-    QVariantList row;
-    for (const SFieldDef &f : t.Fields)
-        row << values.value(f.Name);
-    return row;
-}
-
-QVariant param(const QList<SParam> &params, const QString &name)
-{
-    for (const SParam &p : params)
-        if (p.Name.compare(name, Qt::CaseInsensitive) == 0)
-            return p.Value;
-    return QVariant();
-}
-
 QDateTime day(int y, int m, int d)
 {
     return QDateTime(QDate(y, m, d), QTime(0, 0));
 }
+
+// The first record of the demonstration evaluation: item 1.1.1 (value 0.5) in area 1 of company 1,
+// cycle 1, rated "C" with responsible 1010203040 and axis 1.
+const QString kFirst =
+    u"MA.COD_EMPR = 1 AND MA.RMT_PAMA = 1 AND MA.RMT_DEPA = 1 AND MA.RMT_ESTA = 1 AND MA.RMT_ITES = 1 AND MA.COD_AREA = 1"_s;
+const QString kFirstWhere =
+    u"COD_EMPR = 1 AND RMT_PAMA = 1 AND RMT_DEPA = 1 AND RMT_ESTA = 1 AND RMT_ITES = 1 AND COD_AREA = 1"_s;
 
 } // namespace
 
@@ -61,43 +40,22 @@ class tst_DtmSoMalegRules : public QObject
 {
     Q_OBJECT
 
-    std::shared_ptr<FakeAppServer> server;
-    std::unique_ptr<SDCOMConnection> connection;
+    std::unique_ptr<EmbeddedWorld> world;
     TDtmSoMaleg *dm = nullptr;
-    // What the last GetRecords of each provider received.
-    QHash<QString, QList<SParam>> sent;
 
-    QVariantMap baseRecord()
+    // Sets columns of the first record in the database, then opens it.
+    void openFirstWith(const QVariantMap &values)
     {
-        return {{u"COD_EMPR"_s, 1},          {u"FEC_PROC"_s, day(2019, 3, 1)}, {u"RMT_PAMA"_s, 11},
-                {u"COD_CICL"_s, 3},          {u"FEC_INIC"_s, day(2019, 1, 1)}, {u"RMT_DEPA"_s, 22},
-                {u"DES_ESTA"_s, u"Gestión de la salud"_s}, {u"POR_ESTA"_s, 5}, {u"RMT_ESTA"_s, 33},
-                {u"DES_ESTA_1"_s, u"Condiciones de salud"_s}, {u"POR_ESTA_1"_s, 2.5}, {u"RMT_ITES"_s, 44},
-                {u"NUM_ERAL"_s, u"3.1.1"_s}, {u"DES_ITEM"_s, u"Ítem"_s}, {u"VAL_ITEM"_s, 5.0},
-                {u"COD_AREA"_s, 7},          {u"NOM_AREA"_s, u"Planta"_s}, {u"ACT_USUA"_s, u"otro"_s},
-                {u"ACT_HORA"_s, day(2019, 1, 1)}, {u"ACT_ESTA"_s, u"A"_s}};
-    }
-
-    // Opens the evaluation with one record made of baseRecord() overridden by values.
-    void openWith(const QVariantMap &values)
-    {
-        QVariantMap record = baseRecord();
-        for (auto it = values.cbegin(); it != values.cend(); ++it)
-            record.insert(it.key(), it.value());
-        FakeAppServer::Table &t = server->Tables[u"DtsPSoMaleg"_s];
-        t.Rows = {rowOf(t, record)};
-        dm->QrySoMaleg->Close();
-        dm->QrySoMaleg->Open();
-    }
-
-    // A scratch-query answer holding one row with the given result columns.
-    void temporalAnswers(const QVariantMap &columns)
-    {
-        FakeAppServer::Table t;
-        for (auto it = columns.cbegin(); it != columns.cend(); ++it)
-            t.Fields << SFieldDef{it.key(), TFieldType::ftInteger};
-        t.Rows = {columns.values()};
-        server->Tables.insert(u"DtsPTemporal"_s, t);
+        QStringList sets;
+        QVariantList args;
+        for (auto it = values.cbegin(); it != values.cend(); ++it) {
+            sets << it.key() + u" = ?"_s;
+            args << TDatabase::ToDb(it.value());
+        }
+        if (!sets.isEmpty())
+            world->Exec(u"UPDATE SO_MALEG SET "_s + sets.join(u", "_s) + u" WHERE "_s + kFirstWhere, args);
+        world->Open(kFirst);
+        QCOMPARE(dm->QrySoMaleg->RecordCount(), 1);
     }
 
 private slots:
@@ -108,63 +66,17 @@ private slots:
 
     void init()
     {
-        Application()->Tag = 1;
+        world = std::make_unique<EmbeddedWorld>(u"demo"_s);
         gStCodiUsua = u"jperez"_s;
-        server = std::make_shared<FakeAppServer>();
-        connection = std::make_unique<SDCOMConnection>();
-        connection->SetAppServer(server);
-        dm = new TDtmSoMaleg(nullptr);
+        dm = world->dm.get();
         DtmSoMaleg = dm;
-        dm->SetRemoteServer(connection.get());
-        server->Tables.insert(u"DtsPSoMaleg"_s, tableLike(dm->QrySoMaleg));
-        for (SClientDataSet *ds : {dm->QrySoSemon, dm->QrySoPlass, dm->QrySoPlanear, dm->QrySoHacer,
-                                   dm->QrySoActuar, dm->QrySoVerificar}) {
-            // A probe row, never returned, lets the filter see every request's parameters.
-            FakeAppServer::Table t = tableLike(ds);
-            t.Fields << SFieldDef{u"SONDA"_s, TFieldType::ftInteger};
-            QVariantList probe(t.Fields.size());
-            probe.last() = 1;
-            t.Rows << probe;
-            const QString provider = ds->ProviderName;
-            t.Filter = [this, provider](const QVariantList &row, const QList<SParam> &params) {
-                sent.insert(provider, params);
-                return row.last().toInt() != 1;
-            };
-            server->Tables.insert(provider, t);
-        }
-        FakeAppServer::Table terce = tableLike(dm->QryGnTerce);
-        terce.Fields << SFieldDef{u"COD_TERC"_s, TFieldType::ftFloat};
-        terce.Rows = {{u"Ana"_s, u"Ríos"_s, QVariant(), 900.0}};
-        terce.Filter = [](const QVariantList &row, const QList<SParam> &params) {
-            return row.at(3) == param(params, u"PFLCOD_TERC"_s);
-        };
-        server->Tables.insert(u"DtsPGnTerce"_s, terce);
-        FakeAppServer::Table ditem = tableLike(dm->QryGnDitem);
-        ditem.Fields << SFieldDef{u"TIP_ITEM"_s, TFieldType::ftSmallint};
-        ditem.Rows = {{12.0, u"Eje de prevención"_s, QVariant(), 5}, {60.0, u"Moderadamente aceptable"_s, QVariant(), 4}};
-        ditem.Filter = [](const QVariantList &row, const QList<SParam> &params) {
-            return row.at(3) == param(params, u"P_TIP_ITEM"_s) &&
-                   (row.at(3).toInt() == 4 ? param(params, u"P_COD_ITEM"_s).toDouble() >= row.at(0).toDouble()
-                                           : row.at(0) == param(params, u"P_COD_ITEM"_s));
-        };
-        server->Tables.insert(u"DtsPGnDitem"_s, ditem);
-        FakeAppServer::Table valResp = tableLike(dm->QryValResp);
-        valResp.Fields << SFieldDef{u"COD_EMPR"_s, TFieldType::ftSmallint};
-        valResp.Rows = {{900.0, 1}, {901.0, 2}};
-        valResp.Filter = [](const QVariantList &row, const QList<SParam> &params) {
-            return row.at(0) == param(params, u"P_COD_EMPL"_s) && row.at(1) == param(params, u"P_COD_EMPR"_s);
-        };
-        server->Tables.insert(u"DtsPValResp"_s, valResp);
-        server->Methods.insert(u"BuscarFechaServidor"_s,
-                               [](QVariantList &) { return QVariant(QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6))); });
     }
 
     void cleanup()
     {
-        delete dm;
-        dm = nullptr;
         DtmSoMaleg = nullptr;
-        sent.clear();
+        dm = nullptr;
+        world.reset();
     }
 
     void cycleNames_data()
@@ -193,20 +105,20 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QVariant>("score"); // invalid: empty
         const QVariant none;
-        QTest::newRow("C") << QVariant(u"C"_s) << 2019 << none << u"Cumple Totalmente"_s << QVariant(5.0);
-        QTest::newRow("P") << QVariant(u"P"_s) << 2019 << none << u"Cumple Parcialmente"_s << QVariant(2.5);
+        QTest::newRow("C") << QVariant(u"C"_s) << 2019 << none << u"Cumple Totalmente"_s << QVariant(0.5);
+        QTest::newRow("P") << QVariant(u"P"_s) << 2019 << none << u"Cumple Parcialmente"_s << QVariant(0.25);
         QTest::newRow("N") << QVariant(u"N"_s) << 2019 << none << u"No Cumple"_s << QVariant(0.0);
-        QTest::newRow("X 2018") << QVariant(u"X"_s) << 2018 << none << u"No Aplica - No Justifica"_s << QVariant(5.0);
-        QTest::newRow("X 2019") << QVariant(u"X"_s) << 2019 << none << u"No Aplica"_s << QVariant(5.0);
+        QTest::newRow("X 2018") << QVariant(u"X"_s) << 2018 << none << u"No Aplica - No Justifica"_s << QVariant(0.5);
+        QTest::newRow("X 2019") << QVariant(u"X"_s) << 2019 << none << u"No Aplica"_s << QVariant(0.5);
         QTest::newRow("J 2018 sin") << QVariant(u"J"_s) << 2018 << none << u"No Aplica - Justifica"_s << QVariant(0.0);
         QTest::newRow("J 2018 con") << QVariant(u"J"_s) << 2018 << QVariant(u"x"_s) << u"No Aplica - Justifica"_s
-                                    << QVariant(5.0);
-        QTest::newRow("J 2019 sin") << QVariant(u"J"_s) << 2019 << QVariant(QString()) << u"No Aplica"_s
-                                    << QVariant(0.0);
+                                    << QVariant(0.5);
+        QTest::newRow("J 2019 vacía") << QVariant(u"J"_s) << 2019 << QVariant(QString()) << u"No Aplica"_s
+                                      << QVariant(0.0);
         QTest::newRow("J 2019 con") << QVariant(u"J"_s) << 2019 << QVariant(u"Sin personal"_s) << u"No Aplica"_s
-                                    << QVariant(5.0);
+                                    << QVariant(0.5);
         QTest::newRow("Z") << QVariant(u"Z"_s) << 2019 << none << QString() << QVariant(0.0);
-        QTest::newRow("null") << none << 2019 << none << QString() << none;
+        QTest::newRow("sin calificar") << none << 2019 << none << QString() << none;
     }
     void namesAndScores()
     {
@@ -215,8 +127,8 @@ private slots:
         QFETCH(QVariant, justification);
         QFETCH(QString, name);
         QFETCH(QVariant, score);
-        openWith({{u"IND_CUMP"_s, code}, {u"FEC_PROC"_s, day(year, 12, 31)}, {u"TEX_JUST"_s, justification}});
-        QCOMPARE(dm->QrySoMalegDtfNmbCicl->AsString(), u"Verificar"_s);
+        openFirstWith({{u"IND_CUMP"_s, code}, {u"FEC_PROC"_s, day(year, 12, 31)}, {u"TEX_JUST"_s, justification}});
+        QCOMPARE(dm->QrySoMalegDtfNmbCicl->AsString(), u"Planear"_s);
         QCOMPARE(dm->QrySoMalegDtfNmbCump->AsString(), name);
         QCOMPARE(dm->QrySoMalegDtfCalificacion->IsNull(), !score.isValid());
         if (score.isValid())
@@ -225,20 +137,55 @@ private slots:
 
     void responsibleAndAxisNames()
     {
-        openWith({{u"COD_RESP"_s, 900.0}, {u"COD_ITGE"_s, 12.0}});
-        QCOMPARE(dm->QrySoMalegDtfNmbResp->AsString(), u"Ana"_s);
-        QCOMPARE(dm->QrySoMalegDtfApeResp->AsString(), u"Ríos"_s);
-        QCOMPARE(dm->QrySoMalegDtfNmbItge->AsString(), u"Eje de prevención"_s);
-        openWith({{u"COD_RESP"_s, 999.0}, {u"COD_ITGE"_s, 13.0}});
+        openFirstWith({});
+        QCOMPARE(dm->QrySoMalegDtfNmbResp->AsString(), u"María Fernanda"_s);
+        QCOMPARE(dm->QrySoMalegDtfApeResp->AsString(), u"Restrepo Gómez"_s);
+        QCOMPARE(dm->QrySoMalegDtfNmbItge->AsString(), u"Gestión del talento humano"_s);
+        // A person of the other company is still named; unknown codes show nothing.
+        openFirstWith({{u"COD_RESP"_s, 1020304050.0}, {u"COD_ITGE"_s, 5.0}});
+        QCOMPARE(dm->QrySoMalegDtfNmbResp->AsString(), u"Andrés Felipe"_s);
+        QCOMPARE(dm->QrySoMalegDtfNmbItge->AsString(), u"Gestión de emergencias"_s);
+        openFirstWith({{u"COD_RESP"_s, 999.0}, {u"COD_ITGE"_s, 13.0}});
+        QCOMPARE(dm->QrySoMalegDtfNmbResp->AsString(), QString());
+        QCOMPARE(dm->QrySoMalegDtfApeResp->AsString(), QString());
+        QCOMPARE(dm->QrySoMalegDtfNmbItge->AsString(), QString());
+        openFirstWith({{u"COD_RESP"_s, QVariant()}, {u"COD_ITGE"_s, QVariant()}});
         QCOMPARE(dm->QrySoMalegDtfNmbResp->AsString(), QString());
         QCOMPARE(dm->QrySoMalegDtfNmbItge->AsString(), QString());
     }
 
+    void namesAreAskedOncePerOpen()
+    {
+        // The 18 rated records of area 1 share one responsible and five axes.
+        world->Open(u"MA.COD_EMPR = 1 AND MA.COD_AREA = 1"_s);
+        for (dm->QrySoMaleg->First(); !dm->QrySoMaleg->Eof(); dm->QrySoMaleg->Next())
+            QVERIFY(!dm->QrySoMalegDtfNmbCicl->AsString().isEmpty());
+        // One person asked for the records; each follow-up row shown asks for its own responsible.
+        const int followUps = world->Value(u"SELECT COUNT(*) FROM SO_SEMON WHERE COD_EMPR = 1 AND COD_AREA = 1"_s).toInt();
+        QCOMPARE(world->server->OpensByProvider.value(u"DtsPGnTerce"_s), 1 + followUps);
+        QCOMPARE(world->server->OpensByProvider.value(u"DtsPGnDitem"_s), 5);
+        // A person renamed meanwhile shows the new name once the records are read again.
+        world->Exec(u"UPDATE GN_TERCE SET NOM_TERC = 'María F.' WHERE COD_TERC = 1010203040"_s);
+        QCOMPARE(dm->QrySoMalegDtfNmbResp->AsString(), QString()); // the last record is unrated
+        world->Open(kFirst);
+        QCOMPARE(dm->QrySoMalegDtfNmbResp->AsString(), u"María F."_s);
+        QCOMPARE(world->server->OpensByProvider.value(u"DtsPGnTerce"_s), 2 + followUps);
+    }
+
+    void evaluationCriterion_data()
+    {
+        QTest::addColumn<double>("total");
+        QTest::addColumn<QString>("level");
+        QTest::newRow("10") << 10.0 << u"CRÍTICO"_s;
+        QTest::newRow("75,5") << 75.5 << u"MODERADAMENTE ACEPTABLE"_s;
+        QTest::newRow("100") << 100.0 << u"ACEPTABLE"_s;
+    }
     void evaluationCriterion()
     {
-        openWith({});
-        QCOMPARE(dm->EvalCriterio(75.5L), u"Moderadamente aceptable"_s);
-        QCOMPARE(dm->EvalCriterio(10.0L), QString());
+        QFETCH(double, total);
+        QFETCH(QString, level);
+        openFirstWith({});
+        QCOMPARE(dm->EvalCriterio(static_cast<long double>(total)), level);
     }
 
     void editRefusal_data()
@@ -258,14 +205,15 @@ private slots:
         QFETCH(QVariant, endInDays);
         QFETCH(bool, allowed);
         const QDate today = QDate::currentDate();
-        openWith({{u"FEC_INIC"_s, QDateTime(today.addDays(startInDays), QTime(0, 0))},
-                  {u"FEC_FINA"_s, endInDays.isValid() ? QVariant(QDateTime(today.addDays(endInDays.toInt()), QTime(0, 0)))
-                                                      : QVariant()},
-                  {u"COD_RESP"_s, 900.0}, {u"IND_CUMP"_s, u"N"_s}});
+        world->Exec(u"UPDATE SO_PAMAL SET FEC_INIC = ?, FEC_FINA = ? WHERE COD_EMPR = 1 AND RMT_PAMA = 1"_s,
+                    {TDatabase::ToDb(QDateTime(today.addDays(startInDays), QTime(0, 0))),
+                     endInDays.isValid() ? TDatabase::ToDb(QDateTime(today.addDays(endInDays.toInt()), QTime(0, 0)))
+                                         : QVariant()});
+        openFirstWith({{u"IND_CUMP"_s, u"N"_s}});
         if (allowed) {
             dm->QrySoMaleg->Edit();
             QCOMPARE(dm->QrySoMaleg->State(), dsEdit);
-            QCOMPARE(dm->RespAntesEdicion, 900.0);
+            QCOMPARE(dm->RespAntesEdicion, 1010203040.0);
             QCOMPARE(dm->CumpAntesEdicion, u"N"_s);
         } else {
             try {
@@ -281,43 +229,108 @@ private slots:
 
     void editIsStampedWithTheServersTime()
     {
-        openWith({});
+        // The server's clock is set far from the client's: the stamp must carry the server's.
+        const QDateTime serverNow(QDate(2001, 2, 3), QTime(4, 5, 6));
+        world->engine->SetClock([serverNow] { return serverNow; });
+        openFirstWith({});
         dm->QrySoMaleg->Edit();
         QCOMPARE(dm->QrySoMalegACT_USUA->AsString(), u"jperez"_s);
-        QCOMPARE(dm->QrySoMalegACT_HORA->AsDateTime(), QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6)));
+        QCOMPARE(dm->QrySoMalegACT_HORA->AsDateTime(), serverNow);
         QCOMPARE(dm->QrySoMalegACT_ESTA->AsString(), u"M"_s);
         QCOMPARE(dm->QrySoMalegFEC_MALE->AsDateTime(), QDateTime(QDate::currentDate(), QTime(0, 0)));
         QCOMPARE(dm->QrySoMalegTIP_ITEM->AsInteger(), 5);
+        dm->QrySoMalegIND_CUMP->SetAsString(u"N"_s);
+        dm->QrySoMaleg->Post();
+        QCOMPARE(dm->QrySoMaleg->ApplyUpdates(0), 0);
+        const QVariantList stored = world->Rows(u"SELECT ACT_USUA, ACT_HORA, ACT_ESTA, FEC_MALE, TIP_ITEM, IND_CUMP"
+                                                " FROM SO_MALEG WHERE "_s + kFirstWhere).value(0);
+        QCOMPARE(stored.value(0).toString(), u"jperez"_s);
+        QCOMPARE(TDatabase::ParseDateTime(stored.value(1).toString()), serverNow);
+        QCOMPARE(stored.value(2).toString(), u"M"_s);
+        QCOMPARE(TDatabase::ParseDateTime(stored.value(3).toString()), QDateTime(QDate::currentDate(), QTime(0, 0)));
+        QCOMPARE(stored.value(4).toInt(), 5);
+        QCOMPARE(stored.value(5).toString(), u"N"_s);
     }
 
     void responsibleCheck()
     {
-        openWith({{u"COD_RESP"_s, 900.0}, {u"EMP_ORIG"_s, 1}});
+        openFirstWith({{u"EMP_ORIG"_s, 1}});
         dm->QrySoMaleg->Edit();
         try {
-            dm->QrySoMalegCOD_RESP->SetAsFloat(901.0); // a person of company 2, not of EMP_ORIG 1
+            dm->QrySoMalegCOD_RESP->SetAsFloat(1020304050.0); // a person of company 2, not of EMP_ORIG 1
             QFAIL("the responsible was accepted");
         } catch (const Exception &e) {
             QCOMPARE(e.Message(), u"El Responsable no existe en QGnTerce."_s);
         }
-        QCOMPARE(dm->QrySoMalegCOD_RESP->AsFloat(), 900.0);
+        QCOMPARE(dm->QrySoMalegCOD_RESP->AsFloat(), 1010203040.0);
+        dm->QrySoMalegCOD_RESP->SetAsFloat(79456123.0); // a person of company 1
+        QCOMPARE(dm->QrySoMalegCOD_RESP->AsFloat(), 79456123.0);
 
         dm->QrySoMalegCOD_RESP->Clear();
         QVERIFY(dm->QrySoMalegEMP_ORIG->IsNull());
         // Without EMP_ORIG the selected company is taken before the check.
         Application()->Tag = 2;
-        dm->QrySoMalegCOD_RESP->SetAsFloat(901.0);
+        dm->QrySoMalegCOD_RESP->SetAsFloat(1020304050.0);
         QCOMPARE(dm->QrySoMalegEMP_ORIG->AsInteger(), 2);
-        QCOMPARE(dm->QrySoMalegCOD_RESP->AsFloat(), 901.0);
+        QCOMPARE(dm->QrySoMalegCOD_RESP->AsFloat(), 1020304050.0);
+        Application()->Tag = 1;
+        dm->QrySoMaleg->Post();
+        QCOMPARE(dm->QrySoMaleg->ApplyUpdates(0), 0);
+        QCOMPARE(world->Rows(u"SELECT COD_RESP, EMP_ORIG FROM SO_MALEG WHERE "_s + kFirstWhere).value(0),
+                 QVariantList({1020304050.0, 2}));
     }
 
     void newRowsAreRefused()
     {
-        openWith({});
+        world->Open();
+        const int records = dm->QrySoMaleg->RecordCount();
         dm->QrySoMaleg->Append();
         QCOMPARE(dm->QrySoMaleg->State(), dsBrowse);
-        QCOMPARE(dm->QrySoMaleg->RecordCount(), 1);
+        QCOMPARE(dm->QrySoMaleg->RecordCount(), records);
         QCOMPARE(dm->QrySoMaleg->ChangeCount(), 0);
+        QCOMPARE(world->Value(u"SELECT COUNT(*) FROM SO_MALEG WHERE COD_EMPR = 1"_s).toInt(), 120);
+    }
+
+    void digitFlags_data()
+    {
+        QTest::addColumn<int>("company");
+        QTest::addColumn<QVariant>("stored");    // Q0000133 of company 1; invalid: no row
+        QTest::addColumn<QVariant>("flagCompany"); // GN_EMPRE.COD_DIFL of the company
+        QTest::addColumn<QString>("value");
+        QTest::newRow("stored S") << 1 << QVariant(u"S"_s) << QVariant() << u"S"_s;
+        QTest::newRow("blanks trimmed") << 1 << QVariant(u" S "_s) << QVariant() << u"S"_s;
+        QTest::newRow("stored N") << 1 << QVariant(u"N"_s) << QVariant() << u"N"_s;
+        QTest::newRow("absent") << 1 << QVariant() << QVariant() << u"N"_s;
+        QTest::newRow("company without flags") << 2 << QVariant(u"S"_s) << QVariant() << u"N"_s;
+        QTest::newRow("flags of another company") << 2 << QVariant(u"S"_s) << QVariant(1) << u"S"_s;
+    }
+    void digitFlags()
+    {
+        QFETCH(int, company);
+        QFETCH(QVariant, stored);
+        QFETCH(QVariant, flagCompany);
+        QFETCH(QString, value);
+        if (stored.isValid())
+            world->Exec(u"UPDATE GN_DIGIF SET VAL_VARI = ? WHERE COD_VARI = 'Q0000133' AND COD_EMPR = 1"_s, {stored});
+        else
+            world->Exec(u"DELETE FROM GN_DIGIF WHERE COD_VARI = 'Q0000133'"_s);
+        world->Exec(u"UPDATE GN_EMPRE SET COD_DIFL = ? WHERE COD_EMPR = ?"_s, {flagCompany, company});
+        Application()->Tag = company;
+        QCOMPARE(dm->VerDigiFlags(u"Q0000133"_s), value);
+    }
+
+    void digitFlagReadFailureNamesTheFlag()
+    {
+        world->Exec(u"DROP TABLE GN_DIGIF"_s);
+        for (const auto &[code, quoted] : {std::pair{u"Q0000133"_s, u"'Q0000133'"_s}, std::pair{u"Q'8"_s, u"'Q''8'"_s}}) {
+            try {
+                dm->VerDigiFlags(code);
+                QFAIL("the flag was read");
+            } catch (const Exception &e) {
+                QVERIFY2(e.Message().startsWith(u"Error leyendo DIGIFLAG "_s + quoted + u": "_s), qPrintable(e.Message()));
+                QVERIFY2(e.Message().contains(u"GN_DIGIF"_s), qPrintable(e.Message()));
+            }
+        }
     }
 
     void navigationFillsTitlesAndReopensDependents()
@@ -328,32 +341,41 @@ private slots:
         QStringList titles;
         dm->RegistrarFormaPrincipal(&form, &planAnual, &unificado,
                                     [&titles](const QString &a, const QString &b, const QString &c) { titles = {a, b, c}; });
-        Application()->Tag = 1;
-        openWith({});
-        QCOMPARE(titles, QStringList({u"3. VERIFICAR"_s, u"ESTÁNDAR GESTIÓN DE LA SALUD (5%)"_s,
-                                      u"Estándar: Condiciones de salud (2,5%)"_s}));
-        for (SClientDataSet *ds : {dm->QrySoSemon, dm->QrySoPlass, dm->QrySoPlanear, dm->QrySoHacer, dm->QrySoActuar,
-                                   dm->QrySoVerificar}) {
-            QVERIFY2(ds->Active(), qPrintable(ds->Name()));
-            const QList<SParam> &p = sent.value(ds->ProviderName);
-            QCOMPARE(param(p, u"PCODEMPR"_s).toInt(), 1);
-            QCOMPARE(param(p, u"PFECPROC"_s).toDateTime(), day(2019, 3, 1));
-            QCOMPARE(param(p, u"PRMTPAMA"_s).toInt(), 11);
-            QCOMPARE(param(p, u"PRMTDEPA"_s).toInt(), 22);
-            QCOMPARE(param(p, u"PRMTESTA"_s).toInt(), 33);
-            QCOMPARE(param(p, u"PRMTITES"_s).toInt(), 44);
+        world->Open(u"MA.COD_EMPR = 1 AND MA.COD_AREA = 1"_s);
+        QCOMPARE(titles, QStringList({u"1. PLANEAR"_s, u"ESTÁNDAR RECURSOS (10%)"_s,
+                                      u"Estándar: Recursos financieros, técnicos, humanos y de otra índole para "
+                                      "coordinar y desarrollar el SG-SST (4%)"_s}));
+        // Each record brings its own plan activities and follow-up rows, as stored.
+        for (int recNo = 1; recNo <= 8; ++recNo) {
+            dm->QrySoMaleg->SetRecNo(recNo);
+            const QVariantList key = world->CurrentKey();
+            const QString where = u" WHERE COD_EMPR = ? AND FEC_PROC = ? AND RMT_PAMA = ? AND RMT_DEPA = ?"
+                                  " AND RMT_ESTA = ? AND RMT_ITES = ?"_s;
+            QCOMPARE(dm->QrySoPlass->RecordCount(),
+                     world->Value(u"SELECT COUNT(*) FROM SO_PLASS"_s + where, key.mid(0, 6)).toInt());
+            QCOMPARE(dm->QrySoSemon->RecordCount(),
+                     world->Value(u"SELECT COUNT(*) FROM SO_SEMON"_s + where + u" AND COD_AREA = ?"_s, key).toInt());
+            int perCycle = 0;
+            for (SClientDataSet *ds : {dm->QrySoPlanear, dm->QrySoHacer, dm->QrySoActuar, dm->QrySoVerificar}) {
+                QVERIFY2(ds->Active(), qPrintable(ds->Name()));
+                QCOMPARE(RecordingAppServer::Param(world->server->ParamsByProvider.value(ds->ProviderName),
+                                                   u"PRMTITES"_s),
+                         key.at(5));
+                perCycle += ds->RecordCount();
+            }
+            QCOMPARE(perCycle, dm->QrySoPlass->RecordCount());
         }
-        QCOMPARE(param(sent.value(u"DtsPSoSemon"_s), u"PCODAREA"_s).toInt(), 7);
+        QVERIFY(dm->QrySoPlass->RecordCount() + dm->QrySoSemon->RecordCount() > 0);
         QCOMPARE(dm->CdsCumplEjecu->RecordCount(), 0);
         QCOMPARE(dm->CdsSeguiCumpli->RecordCount(), 0);
 
-        // No current record: empty parts, zero parameters.
-        server->Tables[u"DtsPSoMaleg"_s].Rows.clear();
-        dm->QrySoMaleg->Close();
-        dm->QrySoMaleg->Open();
+        // No current record: empty parts, and the dependents reopen empty.
+        world->Open(u"1 = 0"_s);
         dm->QrySoMalegAfterScroll(*dm->QrySoMaleg);
         QCOMPARE(titles, QStringList({u". "_s, u"ESTÁNDAR  (%)"_s, u"Estándar:  (%)"_s}));
-        QCOMPARE(param(sent.value(u"DtsPSoPlass"_s), u"PRMTITES"_s).toInt(), 0);
+        QVERIFY(dm->QrySoPlass->Active());
+        QCOMPARE(dm->QrySoPlass->RecordCount(), 0);
+        QCOMPARE(dm->QrySoSemon->RecordCount(), 0);
     }
 
     void goalRowsWhileTheAnnualPlanPrints_data()
@@ -370,6 +392,15 @@ private slots:
         QFETCH(int, planned);
         QFETCH(int, executed);
         QFETCH(double, yearly);
+        // The first item's activities are replaced by eight, all in March: `planned` of them planned,
+        // `executed` executed; their goals add up to 20 over 8 activities: 2.5 each.
+        world->Exec(u"DELETE FROM SO_PLASS WHERE "_s + kFirstWhere);
+        for (int a = 0; a < 8; ++a)
+            world->Exec(u"INSERT INTO SO_PLASS (ACT_USUA, ACT_HORA, ACT_ESTA, COD_EMPR, FEC_PROC, RMT_PAMA, RMT_DEPA,"
+                        " RMT_ESTA, RMT_ITES, COD_AREA, RMT_PLAS, OPC_CICL, CUM_META, MAR_PLAN, MAR_EJEC)"
+                        " VALUES ('demo', ?, 'A', 1, ?, 1, 1, 1, 1, 1, ?, 'P', ?, ?, ?)"_s,
+                        {TDatabase::ToDb(EmbeddedWorld::ProcessDate()), TDatabase::ToDb(EmbeddedWorld::ProcessDate()), 900 + a, a < 4 ? 2 : 3,
+                         a < planned ? u"S"_s : u"N"_s, a < executed ? u"S"_s : u"N"_s});
         QObject form, reports;
         bool planAnual = true;
         bool unificado = false;
@@ -379,19 +410,8 @@ private slots:
             asked << qMakePair(p, e);
             return 33.5;
         });
-        // March holds every activity; the goal column sums 5 over the two loaded activities.
-        temporalAnswers({{u"MAR_PLAN"_s, planned}, {u"MAR_EJEC"_s, executed}, {u"CUM_META"_s, 5},
-                         {u"ENE_PLAN"_s, 0}, {u"ENE_EJEC"_s, 0}});
-        FakeAppServer::Table &plass = server->Tables[u"DtsPSoPlass"_s];
-        plass.Rows << rowOf(plass, {}) << rowOf(plass, {});
-        // Every other month answers 0 through a column of its own.
-        for (const QString &m : {u"FEB"_s, u"ABR"_s, u"MAY"_s, u"JUN"_s, u"JUL"_s, u"AGO"_s, u"SEP"_s, u"OCT"_s,
-                                 u"NOV"_s, u"DIC"_s}) {
-            server->Tables[u"DtsPTemporal"_s].Fields << SFieldDef{m + u"_PLAN"_s, TFieldType::ftInteger}
-                                                     << SFieldDef{m + u"_EJEC"_s, TFieldType::ftInteger};
-            server->Tables[u"DtsPTemporal"_s].Rows[0] << 0 << 0;
-        }
-        openWith({});
+        world->Open(kFirst);
+        QCOMPARE(dm->QrySoPlass->RecordCount(), 8);
         QCOMPARE(dm->MetaAnualActual, 3.0); // 2.5 rounded away from zero
         QCOMPARE(dm->CdsCumplEjecu->RecordCount(), 1);
         QVERIFY(dm->CdsCumplEjecu->FieldByName(u"CUM_PLIM"_s)->IsNull());
@@ -404,6 +424,7 @@ private slots:
         QCOMPARE(dm->CdsSeguiCumpli->FieldByName(u"CUM_PLIM"_s)->AsString(), u"MAR"_s);
         QCOMPARE(dm->CdsSeguiCumpli->FieldByName(u"POR_CUMP"_s)->AsFloat(), 33.5);
         QCOMPARE(asked.size(), 12);
+        QCOMPARE(asked.at(0), qMakePair(0, 0));
         QCOMPARE(asked.at(2), qMakePair(planned, executed));
 
         // Once the flag is cleared a change of record leaves both empty.

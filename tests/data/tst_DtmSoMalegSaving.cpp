@@ -1,8 +1,9 @@
-// What a save of the evaluation records does afterwards: the dependent rows are read again, a changed
-// responsible may be given to the whole cycle, a record that has just become "N" gets one follow-up
-// row, and what the user is still typing is not lost.
+// What a save of the evaluation records does afterwards, on the application server over a database
+// built here: the dependent rows are read again, a changed responsible may be given to the whole
+// cycle, a record that has just become "N" gets one follow-up row, and what the user is still
+// typing is not lost.
 
-#include "PlanFollowUpWorld.h"
+#include "EmbeddedWorld.h"
 #include "SysUtils.h"
 
 #include <QMessageBox>
@@ -10,25 +11,35 @@
 
 using namespace Qt::Literals::StringLiterals;
 
+namespace {
+
+// Item 1.1.1 of company 1, area 1, cycle 1: rated "C", responsible 1010203040, no follow-up rows.
+const QString kItem = u"MA.COD_EMPR = 1 AND MA.RMT_PAMA = 1 AND MA.RMT_DEPA = 1 AND MA.RMT_ESTA = 1"
+                      " AND MA.RMT_ITES = 1 AND MA.COD_AREA = 1"_s;
+const QString kItemWhere = u" WHERE COD_EMPR = 1 AND RMT_PAMA = 1 AND RMT_DEPA = 1 AND RMT_ESTA = 1"
+                           " AND RMT_ITES = 1 AND COD_AREA = 1"_s;
+const double kResponsible = 1010203040.0;
+const double kOther = 79456123.0;
+
+} // namespace
+
 class tst_DtmSoMalegSaving : public QObject
 {
     Q_OBJECT
-    std::unique_ptr<PlanFollowUpWorld> w;
-    QStringList asked;
+    std::unique_ptr<EmbeddedWorld> w;
 
-    // Edits item 1 the way the user does: the values before the edit are what the record's rules keep.
+    // Edits the item the way the user does, from the stored compliance `fromCode`.
     void editRecord(const QVariant &responsible, const QString &fromCode, const QString &toCode)
     {
         TDtmSoMaleg &dm = *w->dm;
         if (fromCode != u"C"_s) {
-            FakeAppServer::Table &t = w->table(u"DtsPSoMaleg"_s);
-            t.Rows[0][PlanFollowUpWorld::col(t, u"IND_CUMP"_s)] = fromCode;
-            dm.QrySoMaleg->Close();
-            w->openItem();
+            w->Exec(u"UPDATE SO_MALEG SET IND_CUMP = ?"_s + kItemWhere, {fromCode});
+            w->Open(u"MA.COD_EMPR = 1 AND MA.COD_AREA = 1"_s);
         }
+        if (dm.QrySoMalegRMT_PAMA->AsInteger() != 1 || dm.QrySoMalegRMT_DEPA->AsInteger() != 1 ||
+            dm.QrySoMalegRMT_ESTA->AsInteger() != 1 || dm.QrySoMalegRMT_ITES->AsInteger() != 1)
+            QVERIFY(dm.QrySoMaleg->Locate(u"RMT_PAMA;RMT_DEPA;RMT_ESTA;RMT_ITES"_s, QVariantList{1, 1, 1, 1}, {}));
         dm.QrySoMaleg->Edit();
-        dm.RespAntesEdicion = 11.0;
-        dm.CumpAntesEdicion = fromCode;
         dm.QrySoMalegTEX_EVID->SetAsString(u"Acta 12"_s);
         dm.QrySoMalegCOD_RESP->SetValue(responsible);
         dm.QrySoMalegIND_CUMP->SetAsString(toCode);
@@ -42,13 +53,21 @@ class tst_DtmSoMalegSaving : public QObject
         }
         return QString();
     }
+    int count(const QString &sql, const QVariantList &values = {}) { return w->Value(sql, values).toInt(); }
+    // The responsibles of the item's cycle-mates, in key order.
+    QList<QVariantList> cycleMates()
+    {
+        return w->Rows(u"SELECT COD_RESP FROM SO_MALEG WHERE COD_EMPR = 1 AND RMT_PAMA = 1 AND NOT (RMT_DEPA = 1"
+                       " AND RMT_ESTA = 1 AND RMT_ITES = 1 AND COD_AREA = 1)"
+                       " ORDER BY RMT_DEPA, RMT_ESTA, RMT_ITES, COD_AREA"_s);
+    }
 
 private slots:
     void init()
     {
-        w = std::make_unique<PlanFollowUpWorld>();
-        w->openItem();
-        asked.clear();
+        w = std::make_unique<EmbeddedWorld>(u"ana"_s);
+        w->Exec(u"UPDATE SO_MALEG SET PLA_ACCI = 'Capacitar brigadistas'"_s + kItemWhere);
+        w->Open(u"MA.COD_EMPR = 1 AND MA.COD_AREA = 1"_s);
     }
     void cleanup() { w.reset(); }
 
@@ -60,18 +79,18 @@ private slots:
         QTest::addColumn<QString>("fromCode");
         QTest::addColumn<QString>("toCode");
         QTest::addColumn<bool>("question");
-        QTest::addColumn<QVariant>("cycleResponsible"); // item 2, same cycle, after the save
+        QTest::addColumn<bool>("cycleTakesIt");
         QTest::addColumn<int>("followUps");
         QTest::addColumn<QString>("error");
-        const QVariant same(11.0), other(55.0);
-        QTest::newRow("unchanged responsible: no question") << same << 0 << false << u"C"_s << u"C"_s << false << same << 0 << QString();
-        QTest::newRow("Yes gives it to the cycle") << other << int(QMessageBox::Yes) << false << u"C"_s << u"C"_s << true << other << 0 << QString();
-        QTest::newRow("cleared, Yes writes 0") << QVariant() << int(QMessageBox::Yes) << false << u"C"_s << u"C"_s << true << QVariant(0.0) << 0 << QString();
-        QTest::newRow("No leaves the cycle, still C->N row") << other << int(QMessageBox::No) << false << u"C"_s << u"N"_s << true << same << 1 << QString();
-        QTest::newRow("failed update: error, no row") << other << int(QMessageBox::Yes) << true << u"C"_s << u"N"_s << true << same << 0 << u"Error editando el Responsable."_s;
-        QTest::newRow("C->N makes one row") << same << 0 << false << u"C"_s << u"N"_s << false << same << 1 << QString();
-        QTest::newRow("N->C makes none") << same << 0 << false << u"N"_s << u"C"_s << false << same << 0 << QString();
-        QTest::newRow("N stays N: none") << same << 0 << false << u"N"_s << u"N"_s << false << same << 0 << QString();
+        const QVariant same(kResponsible), other(kOther);
+        QTest::newRow("unchanged responsible: no question") << same << 0 << false << u"C"_s << u"C"_s << false << false << 0 << QString();
+        QTest::newRow("Yes gives it to the cycle") << other << int(QMessageBox::Yes) << false << u"C"_s << u"C"_s << true << true << 0 << QString();
+        QTest::newRow("cleared, Yes writes 0") << QVariant() << int(QMessageBox::Yes) << false << u"C"_s << u"C"_s << true << true << 0 << QString();
+        QTest::newRow("No leaves the cycle, still C->N row") << other << int(QMessageBox::No) << false << u"C"_s << u"N"_s << true << false << 1 << QString();
+        QTest::newRow("failed update: error, no row") << other << int(QMessageBox::Yes) << true << u"C"_s << u"N"_s << true << false << 0 << u"Error editando el Responsable."_s;
+        QTest::newRow("C->N makes one row") << same << 0 << false << u"C"_s << u"N"_s << false << false << 1 << QString();
+        QTest::newRow("N->C makes none") << same << 0 << false << u"N"_s << u"C"_s << false << false << 0 << QString();
+        QTest::newRow("N stays N: none") << same << 0 << false << u"N"_s << u"N"_s << false << false << 0 << QString();
     }
     void afterSave()
     {
@@ -81,58 +100,66 @@ private slots:
         QFETCH(QString, fromCode);
         QFETCH(QString, toCode);
         QFETCH(bool, question);
-        QFETCH(QVariant, cycleResponsible);
+        QFETCH(bool, cycleTakesIt);
         QFETCH(int, followUps);
         QFETCH(QString, error);
         TDtmSoMaleg &dm = *w->dm;
-        w->sqlFails = sqlFails;
-        TDtmSoMaleg::MessageBoxHook = [&](const QString &text, const QString &caption, int buttons, int icon) {
-            asked << text << caption;
-            [&] {
-                QCOMPARE(buttons, int(QMessageBox::Yes | QMessageBox::No));
-                QCOMPARE(icon, int(QMessageBox::NoIcon));
-            }();
-            return answer;
-        };
+        if (sqlFails) {
+            // The database refuses the cycle-wide update (any record but the one being saved).
+            w->Exec(u"CREATE TRIGGER bloqueo BEFORE UPDATE OF COD_RESP ON SO_MALEG WHEN OLD.RMT_ITES <> 1"
+                    " BEGIN SELECT RAISE(ABORT, 'bloqueado'); END"_s);
+        }
+        w->answer = answer;
+        const QList<QVariantList> matesBefore = cycleMates();
+        const int otherResponsibles =
+            count(u"SELECT COUNT(*) FROM SO_MALEG WHERE (COD_EMPR <> 1 OR RMT_PAMA <> 1) AND COD_RESP IS NOT NULL"_s);
         editRecord(responsible, fromCode, toCode);
         QCOMPARE(save(), error);
+        const QVariant given = cycleTakesIt && !responsible.isValid() ? QVariant(0.0) : responsible;
+        // The record itself is stored whatever happens afterwards.
+        QCOMPARE(w->Rows(u"SELECT IND_CUMP, TEX_EVID, COD_RESP FROM SO_MALEG"_s + kItemWhere).value(0),
+                 (QVariantList{toCode, u"Acta 12"_s, given}));
 
-        const QStringList expectedQuestion{u"¿Desea que este Responsable aplique para todos los registros del ciclo?"_s,
-                                           u"Confirmación"_s};
-        QCOMPARE(asked, question ? expectedQuestion : QStringList());
+        QCOMPARE(w->asked, question ? QStringList{u"Confirmación: ¿Desea que este Responsable aplique para todos los "
+                                                  "registros del ciclo?"_s}
+                                    : QStringList());
         if (question && answer == QMessageBox::Yes) {
-            QCOMPARE(w->sqlCalls.size(), 1);
-            const QVariantList &a = w->sqlCalls.first();
+            const QVariantList a = w->server->LastArgs.value(u"EjecutarSql"_s).value(0).toList();
             QCOMPARE(a.value(0).toString(), u"UPDATE SO_MALEG SET COD_RESP = :P_COD_RESP WHERE COD_EMPR = :P_COD_EMPR   AND FEC_PROC = :P_FEC_PROC   AND RMT_PAMA = :P_RMT_PAMA"_s);
-            QCOMPARE(a.value(1).typeId(), QMetaType::Double);
             QCOMPARE(a.value(1).toDouble(), responsible.toDouble());
-            QCOMPARE(a.value(2).typeId(), QMetaType::Int);
             QCOMPARE(a.value(2).toInt(), 1);
-            QCOMPARE(a.value(3).toDateTime(), w->procDate);
-            QCOMPARE(a.value(4).toInt(), 10);
+            QCOMPARE(a.value(3).toDateTime(), EmbeddedWorld::ProcessDate());
+            QCOMPARE(a.value(4).toInt(), 1);
         } else {
-            QVERIFY(w->sqlCalls.isEmpty());
+            QVERIFY(!w->server->Operations.contains(u"EjecutarSql"_s));
         }
-        QCOMPARE(w->value(u"DtsPSoMaleg"_s, 1, u"COD_RESP"_s), cycleResponsible);
-        // The record of the other cycle is never touched.
-        QCOMPARE(w->value(u"DtsPSoMaleg"_s, 2, u"COD_RESP"_s).toDouble(), 11.0);
+        QList<QVariantList> matesAfter = matesBefore;
+        if (cycleTakesIt)
+            for (QVariantList &mate : matesAfter)
+                mate = {given};
+        QCOMPARE(cycleMates(), matesAfter);
+        // Records of other cycles and of the other company are never touched.
+        QCOMPARE(count(u"SELECT COUNT(*) FROM SO_MALEG WHERE (COD_EMPR <> 1 OR RMT_PAMA <> 1) AND COD_RESP IS NOT NULL"_s),
+                 otherResponsibles);
         if (error.isEmpty() && question && answer == QMessageBox::Yes) {
             // Reloaded, back on the same record, which shows the new responsible.
             QCOMPARE(dm.QrySoMalegRMT_ITES->AsInteger(), 1);
-            QCOMPARE(dm.QrySoMalegCOD_RESP->AsFloat(), responsible.toDouble());
+            QCOMPARE(dm.QrySoMalegRMT_ESTA->AsInteger(), 1);
+            QCOMPARE(dm.QrySoMalegCOD_RESP->AsFloat(), given.toDouble());
             QCOMPARE(dm.QrySoMaleg->ChangeCount(), 0);
         }
 
-        const FakeAppServer::Table &semon = w->table(u"DtsPSoSemon"_s);
-        QCOMPARE(semon.Rows.size(), followUps);
+        const QList<QVariantList> rows = w->Rows(
+            u"SELECT COD_RESP, FEC_SEGU, COD_AREA, NUM_ERAL, PLA_ACCI, FEC_CUMP, ACT_USUA FROM SO_SEMON"_s + kItemWhere);
+        QCOMPARE(rows.size(), followUps);
         if (followUps == 1) {
-            QCOMPARE(w->value(u"DtsPSoSemon"_s, 0, u"COD_RESP"_s).toDouble(), 0.0);
-            QCOMPARE(w->value(u"DtsPSoSemon"_s, 0, u"FEC_SEGU"_s).toDateTime(), QDateTime(QDate::currentDate(), QTime(0, 0)));
-            QCOMPARE(w->value(u"DtsPSoSemon"_s, 0, u"COD_AREA"_s).toInt(), 4);
-            QCOMPARE(w->value(u"DtsPSoSemon"_s, 0, u"NUM_ERAL"_s).toString(), u"1.1.1"_s);
-            QCOMPARE(w->value(u"DtsPSoSemon"_s, 0, u"PLA_ACCI"_s).toString(), u"Capacitar brigadistas"_s);
-            QCOMPARE(w->value(u"DtsPSoSemon"_s, 0, u"RMT_SEMO"_s).toInt(), 1);
-            QVERIFY(!w->value(u"DtsPSoSemon"_s, 0, u"FEC_CUMP"_s).isValid());
+            QCOMPARE(rows[0].value(0).toDouble(), 0.0);
+            QCOMPARE(TDatabase::ParseDateTime(rows[0].value(1).toString()), QDateTime(QDate::currentDate(), QTime(0, 0)));
+            QCOMPARE(rows[0].value(2).toInt(), 1);
+            QCOMPARE(rows[0].value(3).toString(), u"1.1.1"_s);
+            QCOMPARE(rows[0].value(4).toString(), u"Capacitar brigadistas"_s);
+            QVERIFY(rows[0].value(5).isNull());
+            QCOMPARE(rows[0].value(6).toString(), u"ana"_s);
             QCOMPARE(dm.QrySoSemon->RecordCount(), 1);
         }
     }
@@ -140,14 +167,14 @@ private slots:
     void automaticFlagLastsOnlyForItsRow()
     {
         TDtmSoMaleg &dm = *w->dm;
-        editRecord(11.0, u"C"_s, u"N"_s);
+        editRecord(kResponsible, u"C"_s, u"N"_s);
         QCOMPARE(save(), QString());
-        QCOMPARE(w->table(u"DtsPSoSemon"_s).Rows.size(), 1);
+        QCOMPARE(count(u"SELECT COUNT(*) FROM SO_SEMON"_s + kItemWhere), 1);
         QVERIFY(!dm.SeguimientoAutomatico);
         // A row the user enters afterwards still needs its completion date.
         dm.QrySoSemon->Insert();
-        dm.QrySoSemonCOD_RESP->SetAsFloat(55);
-        dm.QrySoSemonFEC_SEGU->SetAsDateTime(w->procDate);
+        dm.QrySoSemonCOD_RESP->SetAsFloat(kOther);
+        dm.QrySoSemonFEC_SEGU->SetAsDateTime(EmbeddedWorld::ProcessDate());
         QString message;
         try {
             dm.QrySoSemon->Post();
@@ -160,25 +187,25 @@ private slots:
     void dependentRowsAreReadAgain()
     {
         TDtmSoMaleg &dm = *w->dm;
-        // Rows another user added meanwhile appear after the save.
-        const QString plass = u"DtsPSoPlass"_s;
-        w->table(plass).Rows << w->rowOf(plass, {{u"COD_EMPR"_s, 1}, {u"RMT_PLAS"_s, 9}, {u"RMT_ITES"_s, 1},
-                                                  {u"OPC_CICL"_s, u"V"_s}, {u"REC_URSO"_s, u"A"_s}});
-        QCOMPARE(dm.QrySoPlass->RecordCount(), 0);
-        editRecord(11.0, u"C"_s, u"C"_s);
+        QVERIFY(dm.QrySoMaleg->Locate(u"RMT_PAMA;RMT_DEPA;RMT_ESTA;RMT_ITES"_s, QVariantList{1, 1, 1, 1}, {}));
+        QCOMPARE(dm.QrySoPlass->RecordCount(), 2);
+        // An activity another user adds meanwhile appears after the save.
+        w->Exec(u"INSERT INTO SO_PLASS (ACT_USUA, ACT_HORA, ACT_ESTA, COD_EMPR, FEC_PROC, RMT_PAMA, RMT_DEPA, RMT_ESTA,"
+                " RMT_ITES, COD_AREA, RMT_PLAS, OPC_CICL, REC_URSO) VALUES ('otro', ?, 'A', 1, ?, 1, 1, 1, 1, 1, 999, 'V', 'A')"_s,
+                {TDatabase::ToDb(EmbeddedWorld::ProcessDate()), TDatabase::ToDb(EmbeddedWorld::ProcessDate())});
+        editRecord(kResponsible, u"C"_s, u"C"_s);
         QCOMPARE(save(), QString());
-        QCOMPARE(dm.QrySoPlass->RecordCount(), 1);
-        QCOMPARE(dm.QrySoPlassRMT_PLAS->AsInteger(), 9);
-        QCOMPARE(dm.QrySoSemon->ParamByName(u"PRMTITES"_s).AsInteger(), 1);
-        QCOMPARE(dm.QrySoSemon->ParamByName(u"PCODEMPR"_s).AsInteger(), 1);
+        QCOMPARE(dm.QrySoPlass->RecordCount(), 3);
+        QVERIFY(dm.QrySoPlass->Locate(u"RMT_PLAS"_s, 999, {}));
     }
 
     void followUpBeingTypedSurvivesTheSave()
     {
         TDtmSoMaleg &dm = *w->dm;
+        QVERIFY(dm.QrySoMaleg->Locate(u"RMT_PAMA;RMT_DEPA;RMT_ESTA;RMT_ITES"_s, QVariantList{1, 1, 1, 1}, {}));
         dm.QrySoSemon->Insert();
         dm.QrySoSemonSEG_MIEN->SetAsString(u"Revisar botiquines"_s);
-        editRecord(11.0, u"C"_s, u"C"_s);
+        editRecord(kResponsible, u"C"_s, u"C"_s);
         // Editing the record does not touch the follow-up row being typed.
         QCOMPARE(dm.QrySoSemon->State(), dsInsert);
         QCOMPARE(save(), QString());

@@ -1,11 +1,10 @@
-// Activity counts and the annual goal: the SQL the data module sends, its parameters, the unified
-// count's running totals, and the activity date range taken when the evaluation opens.
+// Activity counts and the annual goal on the application server over a database built here: the SQL
+// the data module sends, the counts the server answers, the unified count's running totals, and the
+// activity date range taken when the evaluation opens.
 #include "TDtmSoMaleg.h"
 
-#include "FakeAppServer.h"
-#include "SDCOMConnection.h"
+#include "EmbeddedWorld.h"
 #include "SysUtils.h"
-#include "TApplication.h"
 #include "dataset/SClientDataSet.h"
 #include "dataset/TField.h"
 
@@ -17,14 +16,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QVariant param(const QList<SParam> &params, const QString &name)
-{
-    for (const SParam &p : params)
-        if (p.Name.compare(name, Qt::CaseInsensitive) == 0)
-            return p.Value;
-    return QVariant();
-}
-
 const QString kUnifiedPrefix =
     u"SELECT COUNT(ENE_PLAN) AS ENE_PLAN FROM SO_PLASS A WHERE A.COD_EMPR = :P_COD_EMPR   AND A.ENE_PLAN =:ENE_PLAN"
     "  AND EXISTS (SELECT * FROM SO_MALEG MA               WHERE A.COD_EMPR = MA.COD_EMPR "
@@ -33,66 +24,32 @@ const QString kUnifiedPrefix =
     "                AND A.RMT_ITES = MA.RMT_ITES                 AND A.COD_AREA = MA.COD_AREA "
     "                AND "_s;
 
+// Item 1.1.3 of company 1, area 1: rated "P", with two activities (goals 80 and 100).
+const QString kItem = u"MA.COD_EMPR = 1 AND MA.RMT_PAMA = 1 AND MA.RMT_DEPA = 1 AND MA.RMT_ESTA = 1"
+                      " AND MA.RMT_ITES = 3 AND MA.COD_AREA = 1"_s;
+const QString kItemPlass = u" FROM SO_PLASS WHERE COD_EMPR = 1 AND RMT_PAMA = 1 AND RMT_DEPA = 1 AND RMT_ESTA = 1"
+                           " AND RMT_ITES = 3"_s;
+
 } // namespace
 
 class tst_DtmSoMalegTotals : public QObject
 {
     Q_OBJECT
 
-    std::shared_ptr<FakeAppServer> server;
-    std::unique_ptr<SDCOMConnection> connection;
+    std::unique_ptr<EmbeddedWorld> world;
     TDtmSoMaleg *dm = nullptr;
     QObject form, reports;
     bool planAnual = false, unificado = false;
     int totProgr = 0, totEjecu = 0;
 
-    void answer(const QString &column, int value)
-    {
-        FakeAppServer::Table t;
-        t.Fields = {SFieldDef{column, TFieldType::ftInteger}};
-        t.Rows = {{value}};
-        server->Tables.insert(u"DtsPTemporal"_s, t);
-    }
-
-    static FakeAppServer::Table tableLike(TDataSet *ds, const QVariantMap &values, int rows)
-    {
-        FakeAppServer::Table t;
-        QVariantList row;
-        for (TField *f : ds->Fields())
-            if (!f->Calculated()) {
-                t.Fields << SFieldDef{f->FieldName(), f->DataType(), f->Size(), false};
-                row << values.value(f->FieldName());
-            }
-        for (int i = 0; i < rows; ++i)
-            t.Rows << row;
-        return t;
-    }
-
-    // One evaluation record with a known key, and n loaded activities.
-    void openRecord(int activities)
-    {
-        server->Tables.insert(u"DtsPSoMaleg"_s,
-                              tableLike(dm->QrySoMaleg,
-                                        {{u"COD_EMPR"_s, 1}, {u"FEC_PROC"_s, QDateTime(QDate(2024, 1, 31), QTime(0, 0))},
-                                         {u"RMT_PAMA"_s, 11}, {u"RMT_DEPA"_s, 22}, {u"RMT_ESTA"_s, 33},
-                                         {u"RMT_ITES"_s, 44}, {u"COD_AREA"_s, 7}},
-                                        1));
-        server->Tables.insert(u"DtsPSoPlass"_s, tableLike(dm->QrySoPlass, {{u"CUM_META"_s, 80}}, activities));
-        for (SClientDataSet *ds : {dm->QrySoSemon, dm->QrySoPlanear, dm->QrySoHacer, dm->QrySoActuar, dm->QrySoVerificar})
-            server->Tables.insert(ds->ProviderName, tableLike(ds, {}, 0));
-        dm->QrySoMaleg->Open();
-    }
+    int count(const QString &sql) { return world->Value(sql).toInt(); }
 
 private slots:
     void init()
     {
         QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Colombia));
-        Application()->Tag = 1;
-        server = std::make_shared<FakeAppServer>();
-        connection = std::make_unique<SDCOMConnection>();
-        connection->SetAppServer(server);
-        dm = new TDtmSoMaleg(nullptr);
-        dm->SetRemoteServer(connection.get());
+        world = std::make_unique<EmbeddedWorld>();
+        dm = world->dm.get();
         planAnual = unificado = false;
         totProgr = totEjecu = 0;
         dm->RegistrarFormaPrincipal(&form, &planAnual, &unificado, nullptr);
@@ -100,93 +57,129 @@ private slots:
     }
     void cleanup()
     {
-        delete dm;
         dm = nullptr;
+        world.reset();
     }
 
+    void itemCount_data()
+    {
+        QTest::addColumn<QString>("column");
+        for (const QString &c : {u"ENE_PLAN"_s, u"ENE_EJEC"_s, u"MAR_PLAN"_s, u"ABR_PLAN"_s, u"DIC_EJEC"_s})
+            QTest::newRow(qPrintable(c)) << c;
+    }
     void itemCount()
     {
-        openRecord(0);
-        answer(u"MAR_PLAN"_s, 3);
-        QCOMPARE(dm->TotalActiv(u"MAR_PLAN"_s), 3);
-        QCOMPARE(server->LastCommandText,
-                 u" SELECT COUNT(MAR_PLAN) AS MAR_PLAN FROM SO_PLASS  WHERE COD_EMPR =:PCODEMPR AND MAR_PLAN =:MAR_PLAN"
-                 " AND   FEC_PROC =:PFECPROC AND RMT_PAMA =:PRMTPAMA  AND   RMT_DEPA =:PRMTDEPA AND RMT_ESTA =:PRMTESTA "
-                 " AND   RMT_ITES =:PRMTITES \r\n"_s);
-        const QList<SParam> &p = server->LastParams;
-        QCOMPARE(param(p, u"PCODEMPR"_s).toInt(), 1);
-        QCOMPARE(param(p, u"MAR_PLAN"_s).toString(), u"S"_s);
-        QCOMPARE(param(p, u"PFECPROC"_s).toDateTime(), QDateTime(QDate(2024, 1, 31), QTime(0, 0)));
-        QCOMPARE(param(p, u"PRMTPAMA"_s).toInt(), 11);
-        QCOMPARE(param(p, u"PRMTITES"_s).toInt(), 44);
-        QVERIFY(!param(p, u"PCODAREA"_s).isValid());
+        QFETCH(QString, column);
+        world->Open(kItem);
+        const int expected = count(u"SELECT COUNT(*)"_s + kItemPlass + u" AND "_s + column + u" = 'S'"_s);
+        QCOMPARE(dm->TotalActiv(column), expected);
+        QCOMPARE(world->server->LastCommandText,
+                 u" SELECT COUNT("_s + column + u") AS "_s + column + u" FROM SO_PLASS  WHERE COD_EMPR =:PCODEMPR AND "_s +
+                     column +
+                     u" =:"_s + column +
+                     u" AND   FEC_PROC =:PFECPROC AND RMT_PAMA =:PRMTPAMA  AND   RMT_DEPA =:PRMTDEPA AND RMT_ESTA =:PRMTESTA "
+                     " AND   RMT_ITES =:PRMTITES \r\n"_s);
+        QCOMPARE(RecordingAppServer::Param(world->server->LastParams, column).toString(), u"S"_s);
         // Item mode adds to no total.
         QCOMPARE(totProgr, 0);
         QCOMPARE(totEjecu, 0);
+    }
+
+    void itemCountsOfTheDemonstration()
+    {
+        // The first items' activities spread over the year: counts are what the server stores.
+        world->Open(kItem);
+        int planned = 0;
+        for (const QString &m : {u"ENE"_s, u"FEB"_s, u"MAR"_s, u"ABR"_s, u"MAY"_s, u"JUN"_s, u"JUL"_s, u"AGO"_s,
+                                 u"SEP"_s, u"OCT"_s, u"NOV"_s, u"DIC"_s})
+            planned += dm->TotalActiv(m + u"_PLAN"_s);
+        QVERIFY(planned > 0);
+        QCOMPARE(planned, count(u"SELECT (SELECT COUNT(*)"_s + kItemPlass + u" AND ENE_PLAN = 'S')"
+                                "      + (SELECT COUNT(*)"_s + kItemPlass + u" AND FEB_PLAN = 'S')"
+                                "      + (SELECT COUNT(*)"_s + kItemPlass + u" AND MAR_PLAN = 'S')"
+                                "      + (SELECT COUNT(*)"_s + kItemPlass + u" AND ABR_PLAN = 'S')"
+                                "      + (SELECT COUNT(*)"_s + kItemPlass + u" AND MAY_PLAN = 'S')"
+                                "      + (SELECT COUNT(*)"_s + kItemPlass + u" AND JUN_PLAN = 'S')"
+                                "      + (SELECT COUNT(*)"_s + kItemPlass + u" AND JUL_PLAN = 'S')"
+                                "      + (SELECT COUNT(*)"_s + kItemPlass + u" AND AGO_PLAN = 'S')"
+                                "      + (SELECT COUNT(*)"_s + kItemPlass + u" AND SEP_PLAN = 'S')"
+                                "      + (SELECT COUNT(*)"_s + kItemPlass + u" AND OCT_PLAN = 'S')"
+                                "      + (SELECT COUNT(*)"_s + kItemPlass + u" AND NOV_PLAN = 'S')"
+                                "      + (SELECT COUNT(*)"_s + kItemPlass + u" AND DIC_PLAN = 'S')"_s));
     }
 
     void unifiedCount_data()
     {
         QTest::addColumn<QString>("extra");
         QTest::addColumn<QString>("conditions");
-        QTest::newRow("condición") << u" AND MA.COD_EMPR = 1"_s << u"MA.COD_EMPR = 1\r\n"_s;
-        QTest::newRow("con orden") << u" AND MA.IND_CUMP = 'N' ORDER BY MA.RMT_ITES"_s << u"MA.IND_CUMP = 'N' "_s;
+        QTest::addColumn<QString>("independent");
+        QTest::newRow("condición") << u"MA.COD_EMPR = 1"_s << u"MA.COD_EMPR = 1 "_s
+                                   << u"SELECT COUNT(*) FROM SO_PLASS A WHERE A.COD_EMPR = 1 AND A.%1 = 'S'"_s;
+        QTest::newRow("dos condiciones") << u"MA.COD_EMPR = 1 AND MA.IND_CUMP = 'N'"_s
+                                   << u"MA.COD_EMPR = 1 AND MA.IND_CUMP = 'N' "_s
+                                   << u"SELECT COUNT(*) FROM SO_PLASS A JOIN SO_MALEG MA ON A.COD_EMPR = MA.COD_EMPR"
+                                      " AND A.FEC_PROC = MA.FEC_PROC AND A.RMT_PAMA = MA.RMT_PAMA"
+                                      " AND A.RMT_DEPA = MA.RMT_DEPA AND A.RMT_ESTA = MA.RMT_ESTA"
+                                      " AND A.RMT_ITES = MA.RMT_ITES AND A.COD_AREA = MA.COD_AREA"
+                                      " WHERE A.COD_EMPR = 1 AND MA.IND_CUMP = 'N' AND A.%1 = 'S'"_s;
     }
     void unifiedCount()
     {
         QFETCH(QString, extra);
         QFETCH(QString, conditions);
-        openRecord(0);
-        QStringList sql = dm->QrySoMaleg->SQL();
-        sql.last() += extra;
-        dm->QrySoMaleg->SetSQL(sql);
+        QFETCH(QString, independent);
+        world->Open(extra);
         unificado = true;
-        answer(u"ENE_PLAN"_s, 4);
-        QCOMPARE(dm->TotalActiv(u"ENE_PLAN"_s), 4);
-        QCOMPARE(server->LastCommandText.split(u"\r\n"_s).join(u"\n"_s).trimmed(),
+        const int planned = count(independent.arg(u"ENE_PLAN"_s));
+        const int executed = count(independent.arg(u"ENE_EJEC"_s));
+        QVERIFY(planned > 0);
+        QCOMPARE(dm->TotalActiv(u"ENE_PLAN"_s), planned);
+        // The unified count takes the main query's conditions up to its ORDER BY.
+        QCOMPARE(world->server->LastCommandText.split(u"\r\n"_s).join(u"\n"_s).trimmed(),
                  QString(kUnifiedPrefix + conditions + u")"_s).split(u"\r\n"_s).join(u"\n"_s));
-        QCOMPARE(param(server->LastParams, u"P_COD_EMPR"_s).toInt(), 1);
-        QCOMPARE(param(server->LastParams, u"ENE_PLAN"_s).toString(), u"S"_s);
-        answer(u"ENE_EJEC"_s, 2);
-        QCOMPARE(dm->TotalActiv(u"ENE_EJEC"_s), 2);
-        QCOMPARE(totProgr, 4);
-        QCOMPARE(totEjecu, 2);
+        QCOMPARE(RecordingAppServer::Param(world->server->LastParams, u"P_COD_EMPR"_s).toInt(), 1);
+        QCOMPARE(dm->TotalActiv(u"ENE_EJEC"_s), executed);
+        QCOMPARE(totProgr, planned);
+        QCOMPARE(totEjecu, executed);
     }
 
     void unifiedCountTakesTheDateRange()
     {
-        openRecord(0);
-        dm->QrySoMaleg->Close();
-        QStringList sql = dm->QrySoMaleg->SQL();
-        sql.last() += u" AND MA.ACT_HORA BETWEEN :PDT_ACT_HORA_INIC AND :PDT_ACT_HORA_FINA"_s;
-        dm->QrySoMaleg->SetSQL(sql);
-        dm->QrySoMaleg->ParamByName(u"PDT_ACT_HORA_INIC"_s).SetAsDateTime(QDateTime(QDate(2024, 1, 1), QTime(0, 0)));
-        dm->QrySoMaleg->ParamByName(u"PDT_ACT_HORA_FINA"_s).SetAsDateTime(QDateTime(QDate(2024, 6, 30), QTime(0, 0)));
-        dm->QrySoMaleg->Open();
-        QCOMPARE(dm->FechaIniActividad, QDateTime(QDate(2024, 1, 1), QTime(0, 0)));
-        QCOMPARE(dm->FechaFinActividad, QDateTime(QDate(2024, 6, 30), QTime(0, 0)));
+        const QDateTime stamped(QDate(2026, 3, 10), QTime(9, 0));
+        world->Exec(u"UPDATE SO_MALEG SET ACT_HORA = ? WHERE COD_EMPR = 1 AND RMT_PAMA = 1"_s, {TDatabase::ToDb(stamped)});
+        world->Open(u"MA.COD_EMPR = 1 AND MA.ACT_HORA BETWEEN :PDT_ACT_HORA_INIC AND :PDT_ACT_HORA_FINA"_s,
+                    {{u"PDT_ACT_HORA_INIC"_s, QDateTime(QDate(2026, 3, 1), QTime(0, 0))},
+                     {u"PDT_ACT_HORA_FINA"_s, QDateTime(QDate(2026, 3, 31), QTime(0, 0))}});
+        SClientDataSet *q = dm->QrySoMaleg;
+        QCOMPARE(q->RecordCount(), count(u"SELECT COUNT(*) FROM SO_MALEG WHERE COD_EMPR = 1 AND RMT_PAMA = 1"_s));
+        QCOMPARE(dm->FechaIniActividad, QDateTime(QDate(2026, 3, 1), QTime(0, 0)));
+        QCOMPARE(dm->FechaFinActividad, QDateTime(QDate(2026, 3, 31), QTime(0, 0)));
         unificado = true;
-        answer(u"DIC_EJEC"_s, 1);
-        QCOMPARE(dm->TotalActiv(u"DIC_EJEC"_s), 1);
-        QCOMPARE(param(server->LastParams, u"PDT_ACT_HORA_INIC"_s).toDateTime(), QDateTime(QDate(2024, 1, 1), QTime(0, 0)));
-        QCOMPARE(param(server->LastParams, u"PDT_ACT_HORA_FINA"_s).toDateTime(), QDateTime(QDate(2024, 6, 30), QTime(0, 0)));
+        QCOMPARE(dm->TotalActiv(u"ENE_PLAN"_s),
+                 count(u"SELECT COUNT(*) FROM SO_PLASS WHERE COD_EMPR = 1 AND RMT_PAMA = 1 AND ENE_PLAN = 'S'"_s));
+        QCOMPARE(RecordingAppServer::Param(world->server->LastParams, u"PDT_ACT_HORA_INIC"_s).toDateTime(),
+                 QDateTime(QDate(2026, 3, 1), QTime(0, 0)));
+        QCOMPARE(RecordingAppServer::Param(world->server->LastParams, u"PDT_ACT_HORA_FINA"_s).toDateTime(),
+                 QDateTime(QDate(2026, 3, 31), QTime(0, 0)));
 
         // A filter with only the start keeps the former end.
-        dm->QrySoMaleg->Close();
-        sql.last().replace(u" AND :PDT_ACT_HORA_FINA"_s, u" AND '2030-01-01'"_s);
-        dm->QrySoMaleg->SetSQL(sql);
-        dm->QrySoMaleg->ParamByName(u"PDT_ACT_HORA_INIC"_s).SetAsDateTime(QDateTime(QDate(2024, 3, 1), QTime(0, 0)));
-        dm->QrySoMaleg->Open();
-        QCOMPARE(dm->FechaIniActividad, QDateTime(QDate(2024, 3, 1), QTime(0, 0)));
-        QCOMPARE(dm->FechaFinActividad, QDateTime(QDate(2024, 6, 30), QTime(0, 0)));
+        q->Close();
+        QStringList sql = q->SQL();
+        for (QString &line : sql)
+            line.replace(u" AND :PDT_ACT_HORA_FINA"_s, u" AND '2030-01-01'"_s);
+        q->SetSQL(sql);
+        q->ParamByName(u"PDT_ACT_HORA_INIC"_s).SetAsDateTime(QDateTime(QDate(2026, 3, 5), QTime(0, 0)));
+        q->Open();
+        QCOMPARE(dm->FechaIniActividad, QDateTime(QDate(2026, 3, 5), QTime(0, 0)));
+        QCOMPARE(dm->FechaFinActividad, QDateTime(QDate(2026, 3, 31), QTime(0, 0)));
     }
 
     void unifiedCountWithoutItsConditionIsRefused()
     {
-        openRecord(0); // the design-time query: the area join is its last condition
+        // The design-time query: the area join is its last condition.
+        dm->QrySoMaleg->Open();
         unificado = true;
-        answer(u"ENE_PLAN"_s, 4);
-        const int calls = server->GetRecordsCalls;
+        const int calls = world->server->GetRecordsCalls;
         try {
             dm->TotalActiv(u"ENE_PLAN"_s);
             QFAIL("the count was sent");
@@ -194,20 +187,21 @@ private slots:
             QCOMPARE(e.Message(), u"No es posible contar las actividades del plan unificado: la consulta de "
                                   "evaluaciones no tiene condiciones después de \"MA.COD_AREA = AR.COD_AREA AND\"."_s);
         }
-        QCOMPARE(server->GetRecordsCalls, calls);
+        QCOMPARE(world->server->GetRecordsCalls, calls);
         QCOMPARE(totProgr, 0);
     }
 
     void annualGoal()
     {
-        openRecord(2);
-        answer(u"CUM_META"_s, 180);
-        QCOMPARE(dm->MetaAnual(u"CUM_META"_s), 90.0);
-        QVERIFY(server->LastCommandText.startsWith(
+        world->Open(kItem);
+        QCOMPARE(dm->QrySoPlass->RecordCount(), 2);
+        QCOMPARE(dm->MetaAnual(u"CUM_META"_s), 90.0); // (80 + 100) / 2
+        QVERIFY(world->server->LastCommandText.startsWith(
             u" SELECT SUM(CUM_META) AS CUM_META FROM SO_PLASS  WHERE COD_EMPR =:PCODEMPR AND FEC_PROC =:PFECPROC "
             "   AND RMT_PAMA =:PRMTPAMA AND RMT_DEPA =:PRMTDEPA    AND RMT_ESTA =:PRMTESTA AND RMT_ITES =:PRMTITES "_s));
-        dm->QrySoMaleg->Close();
-        openRecord(0);
+        // An item without activities has no goal.
+        world->Exec(u"DELETE"_s + kItemPlass);
+        world->Open(kItem);
         QCOMPARE(dm->MetaAnual(u"CUM_META"_s), 0.0);
     }
 };

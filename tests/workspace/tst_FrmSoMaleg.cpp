@@ -1,7 +1,7 @@
 // The main window as a safety officer meets it: its controls, the company change, the detail
 // pages, the memo editor, the cell buttons, the date filter and saving.
 
-#include "FakeAppServer.h"
+#include "EmbeddedWorld.h"
 #include "Globals.h"
 #include "SDCOMConnection.h"
 #include "TApplication.h"
@@ -32,139 +32,45 @@
 #include <QTest>
 #include <QToolButton>
 
-namespace {
-
-// A provider table shaped like a dataset's persistent data fields.
-FakeAppServer::Table tableLike(TDataSet *ds, const QString &keyField = QString())
-{
-    FakeAppServer::Table t;
-    for (TField *f : ds->Fields()) {
-        if (f->Calculated())
-            continue;
-        SFieldDef def{f->FieldName(), f->DataType(), f->Size(), false};
-        def.InKey = f->FieldName() == keyField;
-        t.Fields << def;
-    }
-    return t;
-}
-
-QVariantList rowOf(const FakeAppServer::Table &t, const QVariantMap &values)
-{
-    QVariantList row;
-    for (const SFieldDef &f : t.Fields)
-        row << values.value(f.Name);
-    return row;
-}
-
-QVariant param(const QList<SParam> &params, const QString &name)
-{
-    for (const SParam &p : params)
-        if (p.Name.compare(name, Qt::CaseInsensitive) == 0)
-            return p.Value;
-    return QVariant();
-}
-
-} // namespace
-
 class tst_FrmSoMaleg : public QObject
 {
     Q_OBJECT
 
-    std::shared_ptr<FakeAppServer> server;
-
-    void buildServer()
-    {
-        server = std::make_shared<FakeAppServer>();
-        FakeAppServer::Table companies;
-        companies.Fields = {SFieldDef{QStringLiteral("COD_EMPR"), TFieldType::ftSmallint},
-                            SFieldDef{QStringLiteral("NOM_EMPR"), TFieldType::ftString, 60},
-                            SFieldDef{QStringLiteral("NIT_EMPR"), TFieldType::ftString, 20},
-                            SFieldDef{QStringLiteral("PAI_EMPR"), TFieldType::ftSmallint},
-                            SFieldDef{QStringLiteral("GRU_EMPR"), TFieldType::ftFixedChar, 1},
-                            SFieldDef{QStringLiteral("COD_DIFL"), TFieldType::ftSmallint}};
-        companies.Rows = {{1, QStringLiteral("Metalmecánica Andina"), QStringLiteral("900"), 57, QStringLiteral("S"), QVariant()},
-                          {2, QStringLiteral("Servicios del Valle"), QStringLiteral("800"), 57, QStringLiteral("N"), QVariant()}};
-        server->Tables.insert(QStringLiteral("DtsPGnEmpre"), companies);
-
-        FakeAppServer::Table temporal;
-        temporal.Fields = {companies.Fields.at(3), companies.Fields.at(5)};
-        temporal.Rows = {{57, QVariant(), 1}, {57, QVariant(), 2}};
-        temporal.Fields << SFieldDef{QStringLiteral("COD_EMPR"), TFieldType::ftSmallint};
-        temporal.Filter = [](const QVariantList &row, const QList<SParam> &params) {
-            return row.at(2) == param(params, QStringLiteral("PSMCOD_EMPR"));
-        };
-        server->Tables.insert(QStringLiteral("DtsPTemporal"), temporal);
-
-        FakeAppServer::Table flags;
-        flags.Fields = {SFieldDef{QStringLiteral("VAL_VARI"), TFieldType::ftString, 20},
-                        SFieldDef{QStringLiteral("TIP_DATO"), TFieldType::ftFixedChar, 1},
-                        SFieldDef{QStringLiteral("COD_VARI"), TFieldType::ftString, 10},
-                        SFieldDef{QStringLiteral("COD_EMPR"), TFieldType::ftSmallint}};
-        flags.Rows = {{QStringLiteral(" S "), QStringLiteral("C"), QStringLiteral("Q0000133"), 1},
-                      {QStringLiteral("S"), QStringLiteral("C"), QStringLiteral("Q0000008"), 1}};
-        flags.Filter = [](const QVariantList &row, const QList<SParam> &params) {
-            return row.at(2) == param(params, QStringLiteral("PCODVARI")) &&
-                   row.at(3) == param(params, QStringLiteral("PCODEMPR"));
-        };
-        server->Tables.insert(QStringLiteral("DtsPGnDigif"), flags);
-
-        FakeAppServer::Table parameters = tableLike(DtmSoMaleg->QrySoParam);
-        parameters.Rows = {rowOf(parameters, {{QStringLiteral("COD_EMPR"), 1}, {QStringLiteral("MAN_AREA"), QStringLiteral("S")}}),
-                           rowOf(parameters, {{QStringLiteral("COD_EMPR"), 2}, {QStringLiteral("MAN_AREA"), QStringLiteral("N")}})};
-        const int companyColumn = int(std::find_if(parameters.Fields.cbegin(), parameters.Fields.cend(),
-                                                   [](const SFieldDef &f) { return f.Name == QStringLiteral("COD_EMPR"); }) -
-                                      parameters.Fields.cbegin());
-        parameters.Filter = [companyColumn](const QVariantList &row, const QList<SParam> &params) {
-            return row.at(companyColumn) == param(params, QStringLiteral("P_COD_EMPR"));
-        };
-        server->Tables.insert(QStringLiteral("DtsPSoParam"), parameters);
-
-        FakeAppServer::Table records = tableLike(DtmSoMaleg->QrySoMaleg, QStringLiteral("RMT_ITES"));
-        for (int item = 1; item <= 2; ++item)
-            records.Rows << rowOf(records, {{QStringLiteral("COD_EMPR"), 1},
-                                            {QStringLiteral("FEC_PROC"), QDateTime(QDate(2026, 1, 15), QTime(0, 0))},
-                                            {QStringLiteral("RMT_PAMA"), 1}, {QStringLiteral("COD_CICL"), 1},
-                                            {QStringLiteral("RMT_DEPA"), 1}, {QStringLiteral("DES_ESTA"), QStringLiteral("RECURSOS")},
-                                            {QStringLiteral("RMT_ESTA"), 1}, {QStringLiteral("DES_ESTA_1"), QStringLiteral("Recursos financieros")},
-                                            {QStringLiteral("RMT_ITES"), item},
-                                            {QStringLiteral("NUM_ERAL"), QStringLiteral("1.1.%1").arg(item)},
-                                            {QStringLiteral("DES_ITEM"), QStringLiteral("Ítem %1").arg(item)},
-                                            {QStringLiteral("VAL_ITEM"), 0.5}, {QStringLiteral("COD_AREA"), 1},
-                                            {QStringLiteral("NOM_AREA"), QStringLiteral("Planta")},
-                                            {QStringLiteral("ACT_USUA"), QStringLiteral("demo")},
-                                            {QStringLiteral("ACT_HORA"), QDateTime(QDate(2026, 1, 15), QTime(8, 0))},
-                                            {QStringLiteral("ACT_ESTA"), QStringLiteral("A")}});
-        server->Tables.insert(QStringLiteral("DtsPSoMaleg"), records);
-
-        FakeAppServer::Table semon = tableLike(DtmSoMaleg->QrySoSemon, QStringLiteral("RMT_SEMO"));
-        semon.Rows << rowOf(semon, {{QStringLiteral("COD_EMPR"), 1}, {QStringLiteral("RMT_SEMO"), 7},
-                                    {QStringLiteral("TEX_SEGU"), QStringLiteral("Revisar extintores")},
-                                    {QStringLiteral("PLA_ACCI"), QStringLiteral("Plan inicial")}});
-        server->Tables.insert(QStringLiteral("DtsPSoSemon"), semon);
-        server->Tables.insert(QStringLiteral("DtsPSoPlass"), tableLike(DtmSoMaleg->QrySoPlass));
-        // Names are looked up and the per-cycle plans reopened on every change of record: the other
-        // providers answer with no rows.
-        for (SClientDataSet *ds : DtmSoMaleg->findChildren<SClientDataSet *>())
-            if (!ds->ProviderName.isEmpty() && !server->Tables.contains(ds->ProviderName))
-                server->Tables.insert(ds->ProviderName, tableLike(ds));
-        gStCodiUsua = QStringLiteral("prueba");
-        server->Methods.insert(QStringLiteral("BuscarFechaServidor"), [](QVariantList &) {
-            return QVariant(QDateTime(QDate(2026, 1, 20), QTime(9, 30)));
-        });
-    }
+    // The window works on its own copy of the demonstration database, through a connection that
+    // records what it asks.
+    std::unique_ptr<EmbeddedDatabase> db;
+    std::unique_ptr<SDCOMConnection> real;
+    std::shared_ptr<RecordingAppServer> server;
 
     TFrmSoMaleg *form() { return FrmSoMaleg; }
+
+    // Moves to item 1.1.1 of area 1, the record with the follow-up row "Revisar extintores".
+    static bool toFirstItem()
+    {
+        return DtmSoMaleg->QrySoMaleg->Locate(QStringLiteral("RMT_PAMA;RMT_DEPA;RMT_ESTA;RMT_ITES;COD_AREA"),
+                                              QVariantList{1, 1, 1, 1, 1}, {}) &&
+               DtmSoMaleg->QrySoSemon->RecordCount() == 1;
+    }
 
 private slots:
     void init()
     {
+        db = std::make_unique<EmbeddedDatabase>();
+        // The first record (item 1.1.1, area 1) gets one follow-up row.
+        const QVariant day = TDatabase::ToDb(EmbeddedDatabase::ProcessDate());
+        db->Exec(QStringLiteral("INSERT INTO SO_SEMON (ACT_USUA, ACT_HORA, ACT_ESTA, COD_EMPR, RMT_SEMO, FEC_PROC, RMT_PAMA,"
+                                " RMT_DEPA, RMT_ESTA, RMT_ITES, COD_AREA, FEC_SEGU, COD_RESP, TEX_SEGU, PLA_ACCI)"
+                                " VALUES ('demo', ?, 'A', 1, 7000, ?, 1, 1, 1, 1, 1, ?, 0, 'Revisar extintores', 'Plan inicial')"),
+                 {day, day, day});
+        real = db->Connect();
+        server = std::make_shared<RecordingAppServer>(real->AppServer());
         // As the module's load does: data modules first, then the windows.
         gStProtocolo = QStringLiteral("prueba");
         gStParEmp = QStringLiteral("1");
+        gStCodiUsua = QStringLiteral("prueba");
         TApplication *app = Application();
         DtmSoMaleg = new TDtmSoMaleg(app);
         DtmReportes = new TDtmReportes(app);
-        buildServer();
         auto shared = server;
         SDCOMConnection::RegisterTransport(QStringLiteral("prueba"),
                                            [shared](const SDCOMConnection &) { return shared; });
@@ -182,6 +88,9 @@ private slots:
         Captura = nullptr;
         DtmReportes = nullptr;
         DtmSoMaleg = nullptr;
+        server.reset();
+        real.reset();
+        db.reset();
     }
 
     void controls_data()
@@ -255,7 +164,7 @@ private slots:
         // The form opened on the start-up company, through the query by example.
         QCOMPARE(Application()->Tag, 1);
         QVERIFY(DtmSoMaleg->QrySoMaleg->Active());
-        QCOMPARE(DtmSoMaleg->QrySoMaleg->RecordCount(), 2);
+        QCOMPARE(DtmSoMaleg->QrySoMaleg->RecordCount(), 120);
         QCOMPARE(f->DBEdtNUM_ERAL->text(), QStringLiteral("1.1.1"));
     }
 
@@ -280,8 +189,8 @@ private slots:
         QFETCH(bool, cronograma);
         QFETCH(QStringList, choices);
         TFrmSoMaleg *f = form();
-        // Switch away and back, so nothing of the other company lingers.
-        for (int c : {3 - company, company}) {
+        // Chosen twice with the other company in between: nothing lingers and nothing accumulates.
+        for (int c : {company, 3 - company, company}) {
             f->cmbEmpresa->SetCodigo(QString::number(c));
             f->cmbEmpresaChange(f->cmbEmpresa);
         }
@@ -315,9 +224,9 @@ private slots:
         f->SpFiltroFechaClick(f->SpFiltroFecha);
         QVERIFY(server->CommandTextByProvider.value(QStringLiteral("DtsPSoMaleg")).contains(
             QStringLiteral("AND MA.ACT_HORA BETWEEN :PDT_ACT_HORA_INIC AND :PDT_ACT_HORA_FINA")));
-        QCOMPARE(param(server->ParamsByProvider.value(QStringLiteral("DtsPSoMaleg")), QStringLiteral("PDT_ACT_HORA_INIC")).toDateTime(),
+        QCOMPARE(RecordingAppServer::Param(server->ParamsByProvider.value(QStringLiteral("DtsPSoMaleg")), QStringLiteral("PDT_ACT_HORA_INIC")).toDateTime(),
                  QDateTime(QDate(2026, 2, 1), QTime(0, 0)));
-        QCOMPARE(param(server->ParamsByProvider.value(QStringLiteral("DtsPSoMaleg")), QStringLiteral("PDT_ACT_HORA_FINA")).toDateTime().date(), QDate(2026, 2, 28));
+        QCOMPARE(RecordingAppServer::Param(server->ParamsByProvider.value(QStringLiteral("DtsPSoMaleg")), QStringLiteral("PDT_ACT_HORA_FINA")).toDateTime().date(), QDate(2026, 2, 28));
         f->PedirRangoFechas = [](QDate &from, QDate &) {
             from = QDate();
             return true;
@@ -374,7 +283,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(bool, changed);
         SClientDataSet *semon = DtmSoMaleg->QrySoSemon;
-        semon->Open();
+        QVERIFY(toFirstItem());
         TFrmMemo::ExecuteHook = [&](TFrmMemo &dialog) {
             if (!typed.isEmpty())
                 dialog.Memo->setPlainText(typed);
@@ -403,7 +312,7 @@ private slots:
         QFETCH(int, column);
         QFETCH(QString, picker);
         TFrmSoMaleg *f = form();
-        DtmSoMaleg->QrySoSemon->Open();
+        QVERIFY(toFirstItem());
         QStringList opened;
         for (TQsFecha *b : {f->QsFecSegu, f->QsFecCump, f->QsFecInic, f->QsFecFina})
             b->PickDate = [&opened, b](const QDate &) {
@@ -457,33 +366,43 @@ private slots:
     {
         TFrmSoMaleg *f = form();
         SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
+        QVERIFY(toFirstItem());
+        const QString first = QStringLiteral(" WHERE COD_EMPR = 1 AND RMT_PAMA = 1 AND RMT_DEPA = 1 AND RMT_ESTA = 1"
+                                             " AND RMT_ITES = 1 AND COD_AREA = %1");
         q->Edit();
         q->FieldByName(QStringLiteral("TEX_EVID"))->SetAsString(QStringLiteral("Acta 12 de 2026"));
         QCOMPARE(f->Grabar(), 0);
         QCOMPARE(q->ChangeCount(), 0);
-        QCOMPARE(server->Tables[QStringLiteral("DtsPSoMaleg")].Rows.at(0).contains(QStringLiteral("Acta 12 de 2026")), true);
+        QCOMPARE(db->Value(QStringLiteral("SELECT TEX_EVID FROM SO_MALEG") + first.arg(1)).toString(),
+                 QStringLiteral("Acta 12 de 2026"));
 
-        // Refused by the server: the user is told why and decides; here the change is kept.
-        server->RefuseKeys.insert(QStringLiteral("2"), QStringLiteral("El registro está bloqueado por otro usuario."));
+        // Another user saved the record of area 2 meanwhile (every save stamps it): the server refuses
+        // this save, the user is told why and decides; here the change is kept.
+        QVERIFY(q->Locate(QStringLiteral("RMT_PAMA;RMT_DEPA;RMT_ESTA;RMT_ITES;COD_AREA"), QVariantList{1, 1, 1, 1, 2}, {}));
+        db->Exec(QStringLiteral("UPDATE SO_MALEG SET TEX_EVID = 'Acta del otro usuario', ACT_USUA = 'otro',"
+                                " ACT_HORA = '2026-12-01 10:00:00.000', ACT_ESTA = 'M'") + first.arg(2));
         QStringList told;
         const auto previousHook = SClientDataSet::ReconcileErrorHook;
         SClientDataSet::ReconcileErrorHook = [&told](TDataSet &, const EReconcileError &E, TUpdateKind, TReconcileAction &a) {
             told << E.Message();
             a = raSkip;
         };
-        q->Next();
         q->Edit();
         q->FieldByName(QStringLiteral("TEX_EVID"))->SetAsString(QStringLiteral("Acta 13"));
         // Rated "No Cumple", but the save is refused: no follow-up row is opened for it.
         q->FieldByName(QStringLiteral("IND_CUMP"))->SetAsString(QStringLiteral("N"));
-        const int followUps = server->Tables[QStringLiteral("DtsPSoSemon")].Rows.size();
+        const int followUps = db->Value(QStringLiteral("SELECT COUNT(*) FROM SO_SEMON")).toInt();
         f->Grabar();
-        QCOMPARE(server->Tables[QStringLiteral("DtsPSoSemon")].Rows.size(), followUps);
-        QCOMPARE(DtmSoMaleg->QrySoSemon->ChangeCount(), 0);
         SClientDataSet::ReconcileErrorHook = previousHook;
-        QCOMPARE(told, QStringList{QStringLiteral("El registro está bloqueado por otro usuario.")});
+        QCOMPARE(db->Value(QStringLiteral("SELECT COUNT(*) FROM SO_SEMON")).toInt(), followUps);
+        QCOMPARE(DtmSoMaleg->QrySoSemon->ChangeCount(), 0);
+        QCOMPARE(told, QStringList{QStringLiteral("El registro no existe o fue modificado por otro usuario.")});
         QCOMPARE(q->ChangeCount(), 1);
         QCOMPARE(q->FieldByName(QStringLiteral("TEX_EVID"))->AsString(), QStringLiteral("Acta 13"));
+        // Neither user's text is lost: the other user's stays stored, this one's stays on screen.
+        const QVariantList stored = db->Rows(QStringLiteral("SELECT TEX_EVID, IND_CUMP FROM SO_MALEG") + first.arg(2)).value(0);
+        QCOMPARE(stored.value(0).toString(), QStringLiteral("Acta del otro usuario"));
+        QVERIFY(stored.value(1).isNull());
     }
 };
 

@@ -1,0 +1,165 @@
+#pragma once
+
+// The evaluation module over a real application server: a SQLite database built by the test program
+// — the schema and the demonstration world (two companies, their people and management axes, an
+// evaluation of the sample catalogue dated 2026-02-02 with ratings, plan activities and follow-up
+// rows, user "demo") — served in process through the "local" transport, as the desktop connects.
+// The database is built once per program; each EmbeddedDatabase works on its own copy, so tests never
+// see each other's saves. EmbeddedWorld adds a data module connected to it.
+
+#include "AppServerTransports.h"
+#include "Globals.h"
+#include "RecordingAppServer.h"
+#include "SDCOMConnection.h"
+#include "TAppServerEngine.h"
+#include "TApplication.h"
+#include "TDemoWorld.h"
+#include "TDtmSoMaleg.h"
+#include "dataset/SClientDataSet.h"
+#include "dataset/TDateTimeField.h"
+#include "dataset/TField.h"
+#include "dataset/TFixedCharField.h"
+#include "dataset/TFloatField.h"
+#include "dataset/TIntegerField.h"
+#include "dataset/TMemoField.h"
+#include "dataset/TSmallintField.h"
+#include "dataset/TStringField.h"
+
+#include <QMessageBox>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <memory>
+
+class EmbeddedDatabase
+{
+public:
+    // The process date of the demonstration evaluation.
+    static QDateTime ProcessDate() { return QDateTime(QDate(2026, 2, 2), QTime(0, 0)); }
+
+    std::shared_ptr<TAppServerEngine> engine;
+
+    EmbeddedDatabase()
+    {
+        RegisterAppServerTransports();
+        m_location = m_dir.filePath(QStringLiteral("mundo.sqlite"));
+        Template().Database().Run(QStringLiteral("VACUUM INTO ?"), {m_location});
+        engine = TAppServerEngine::ForDatabase(m_location);
+    }
+    ~EmbeddedDatabase() { engine->Database().CloseConnection(); }
+
+    const QString &Location() const { return m_location; }
+
+    // A client of the database, signed in as the module signs in.
+    std::unique_ptr<SDCOMConnection> Connect(const QString &user = QStringLiteral("demo"),
+                                             const QString &password = QStringLiteral("demo")) const
+    {
+        auto c = std::make_unique<SDCOMConnection>();
+        c->Protocol = QStringLiteral("local");
+        c->Server = m_location;
+        c->User = user;
+        c->Password = password;
+        return c;
+    }
+
+    // Straight SQL on the database, for arranging a case and for reading what a save stored.
+    void Exec(const QString &sql, const QVariantList &values = {}) { engine->Database().Run(sql, values); }
+    QVariant Value(const QString &sql, const QVariantList &values = {})
+    {
+        QSqlQuery q = engine->Database().Run(sql, values);
+        return q.next() ? q.value(0) : QVariant();
+    }
+    QList<QVariantList> Rows(const QString &sql, const QVariantList &values = {})
+    {
+        QSqlQuery q = engine->Database().Run(sql, values);
+        QList<QVariantList> rows;
+        while (q.next()) {
+            QVariantList row;
+            for (int c = 0; c < q.record().count(); ++c)
+                row << q.value(c);
+            rows << row;
+        }
+        return rows;
+    }
+
+private:
+    // The demonstration database, built once per test program.
+    static TAppServerEngine &Template()
+    {
+        static QTemporaryDir dir;
+        static std::shared_ptr<TAppServerEngine> engine = [] {
+            auto e = std::make_shared<TAppServerEngine>(dir.filePath(QStringLiteral("plantilla.sqlite")));
+            e->CreateSchema();
+            TDemoWorld(e->Database()).Build();
+            return e;
+        }();
+        return *engine;
+    }
+
+    QTemporaryDir m_dir;
+    QString m_location;
+};
+
+class EmbeddedWorld : public EmbeddedDatabase
+{
+public:
+    // The module's connection: through `server`, which records what is asked of the real one.
+    std::unique_ptr<SDCOMConnection> connection;
+    std::shared_ptr<RecordingAppServer> server;
+    std::unique_ptr<TDtmSoMaleg> dm;
+    // The module's message boxes: what they said ("caption: text") and the button they get.
+    QStringList asked;
+    int answer = QMessageBox::No;
+
+    // Signs in as "demo"; `codiUsua` is the user the module stamps on its changes.
+    explicit EmbeddedWorld(const QString &codiUsua = QStringLiteral("demo"))
+    {
+        Application()->Tag = 1;
+        gStCodiUsua = codiUsua;
+        m_real = Connect();
+        server = std::make_shared<RecordingAppServer>(m_real->AppServer());
+        connection = std::make_unique<SDCOMConnection>();
+        connection->SetAppServer(server);
+        dm = std::make_unique<TDtmSoMaleg>(nullptr);
+        dm->SetRemoteServer(connection.get());
+        TDtmSoMaleg::MessageBoxHook = [this](const QString &text, const QString &caption, int, int) {
+            asked << caption + QStringLiteral(": ") + text;
+            return answer;
+        };
+    }
+    ~EmbeddedWorld()
+    {
+        TDtmSoMaleg::MessageBoxHook = nullptr;
+        dm.reset();
+        connection.reset();
+        m_real.reset();
+    }
+
+    // Opens the evaluation records of company 1 (or those the condition on the MA columns picks),
+    // in key order, the condition joined to the main query as the query by example joins it.
+    void Open(const QString &condition = QStringLiteral("MA.COD_EMPR = 1"), const QVariantMap &dates = {})
+    {
+        SClientDataSet *q = dm->QrySoMaleg;
+        q->Close();
+        if (m_baseSql.isEmpty())
+            m_baseSql = q->CommandText().trimmed();
+        q->SetSQL({m_baseSql + QStringLiteral(" AND ") + condition +
+                   QStringLiteral(" ORDER BY MA.COD_EMPR, MA.RMT_PAMA, MA.RMT_DEPA, MA.RMT_ESTA, MA.RMT_ITES, MA.COD_AREA")});
+        for (auto it = dates.cbegin(); it != dates.cend(); ++it)
+            q->ParamByName(it.key()).SetAsDateTime(it.value().toDateTime());
+        q->Open();
+    }
+
+    // The SO_MALEG key of the current evaluation record, as values for a WHERE clause.
+    QVariantList CurrentKey() const
+    {
+        QVariantList key;
+        for (const char *name : {"COD_EMPR", "FEC_PROC", "RMT_PAMA", "RMT_DEPA", "RMT_ESTA", "RMT_ITES", "COD_AREA"})
+            key << TDatabase::ToDb(dm->QrySoMaleg->FieldByName(QString::fromLatin1(name))->Value());
+        return key;
+    }
+
+private:
+    std::unique_ptr<SDCOMConnection> m_real;
+    QString m_baseSql;
+};
