@@ -7,8 +7,7 @@
 // Usage: bench_appserver [rounds]
 #include "AppServerTransports.h"
 #include "TAppServerEngine.h"
-#include "TCatalogueImporter.h"
-#include "TDemoWorld.h"
+#include "TBenchWorld.h"
 #include "THttpAppServer.h"
 #include "THttpService.h"
 #include "TProviderCatalog.h"
@@ -18,7 +17,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <arpa/inet.h>
@@ -168,19 +166,7 @@ void benchBackend(const QString &label, const QString &location, bool withFloors
 {
     auto engine = std::make_shared<TAppServerEngine>(location);
     engine->CreateSchema();
-    {
-        QSqlQuery q = engine->Database().Run(QStringLiteral("SELECT COUNT(*) FROM GN_EMPRE"));
-        const bool empty = q.next() && q.value(0).toInt() == 0;
-        q.finish();
-        if (empty) {
-            TDemoWorld(engine->Database()).Build();
-            // A 600-record evaluation: the 60 items in ten areas, process date 2026-06-01.
-            SCatalogueImport job{1, TDemoWorld::SampleCatalogue(), QDate(2026, 6, 1), QDate(2026, 6, 1), QDate(), {}};
-            for (int a = 1; a <= 10; ++a)
-                job.Areas << qMakePair(a, QStringLiteral("Área %1").arg(a));
-            TCatalogueImporter(engine->Database()).Import(job);
-        }
-    }
+    TBenchWorld::Build(*engine);
     THttpService http(engine);
     const int port = http.Start(QStringLiteral("127.0.0.1"), 0);
     auto embedded = engine->SignIn(QStringLiteral("demo"), QStringLiteral("demo"));
@@ -199,7 +185,7 @@ void benchBackend(const QString &label, const QString &location, bool withFloors
     line("null call, HTTP", medianMicros(calls, [&] { remote->Call(QStringLiteral("BuscarFechaServidor"), none); }), raw);
 
     const QString sql = TProviderCatalog::EvaluationSql() + QStringLiteral("  AND MA.COD_EMPR = 1 AND MA.FEC_PROC = :PFECPROC\r\n");
-    const QList<SParam> params{{QStringLiteral("PFECPROC"), TFieldType::ftDateTime, QDateTime(QDate(2026, 6, 1), QTime(0, 0))}};
+    const QList<SParam> params{{QStringLiteral("PFECPROC"), TFieldType::ftDateTime, QDateTime(TBenchWorld::ProcessDate(), QTime(0, 0))}};
     const qsizetype rows = embedded->GetRecords(QStringLiteral("DtsPSoMaleg"), params, sql).Rows.size();
     double floor = 0;
     if (withFloors) {

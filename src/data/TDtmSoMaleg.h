@@ -5,8 +5,11 @@
 #include "dataset/DataSetTypes.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QString>
 #include <QVariant>
+#include <optional>
+#include <utility>
 
 class EReconcileError;
 class SClientDataSet;
@@ -340,6 +343,21 @@ private:
     SClientDataSet *DefineCyclePlan(const QString &name, const QString &providerName);
     void DefineDataSources();
     void DefineGoalDataSets();
+
+    // What QrySoMalegCalcFields looked up through the server for the current loading of QrySoMaleg's
+    // rows, so that walking many records asks once per code: per responsible code the first names
+    // and surnames QryGnTerce answered (empty texts when it found nobody), per (company, axis code)
+    // the name QryGnDitem answered (none when it found no row). Both are emptied as soon as the rows
+    // are loaded again (open, refresh), so a record never shows names older than the load it belongs
+    // to. m_nombresCarga is QrySoMaleg's RowsGeneration() the names were looked up under.
+    struct SNombresResp
+    {
+        QString Nombres;
+        QString Apellidos;
+    };
+    QHash<double, SNombresResp> m_nombresResp;
+    QHash<std::pair<int, double>, std::optional<QString>> m_nombresItge;
+    quint64 m_nombresCarga = 0;
 };
 
 extern TDtmSoMaleg *DtmSoMaleg;

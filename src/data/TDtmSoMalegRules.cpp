@@ -83,6 +83,13 @@ QString TDtmSoMaleg::EvalCriterio(long double pExTotal)
 
 void TDtmSoMaleg::QrySoMalegCalcFields(TDataSet &)
 {
+    // Names looked up under an earlier loading of the rows are forgotten before any is shown.
+    if (m_nombresCarga != QrySoMaleg->RowsGeneration()) {
+        m_nombresResp.clear();
+        m_nombresItge.clear();
+        m_nombresCarga = QrySoMaleg->RowsGeneration();
+    }
+
     QrySoMalegDtfNmbCicl->Clear();
     if (!QrySoMalegCOD_CICL->IsNull())
         QrySoMalegDtfNmbCicl->SetAsString(NombreCiclo(QrySoMalegCOD_CICL->AsInteger()));
@@ -95,25 +102,40 @@ void TDtmSoMaleg::QrySoMalegCalcFields(TDataSet &)
             QrySoMalegDtfNmbCump->SetAsString(name);
     }
 
+    // The responsible's names, asked of the server once per code and loading of the rows; a code the
+    // server does not know shows the texts of QryGnTerce's empty result.
     QrySoMalegDtfNmbResp->Clear();
     QrySoMalegDtfApeResp->Clear();
     if (!QrySoMalegCOD_RESP->IsNull()) {
-        QryGnTerce->Close();
-        QryGnTerce->ParamByName(QStringLiteral("PFLCOD_TERC")).SetAsFloat(QrySoMalegCOD_RESP->AsFloat());
-        QryGnTerce->Open();
-        QrySoMalegDtfNmbResp->SetAsString(QryGnTerceNOM_TERC->AsString());
-        QrySoMalegDtfApeResp->SetAsString(QryGnTerceAPE_TERC->AsString());
+        const double code = QrySoMalegCOD_RESP->AsFloat();
+        auto known = m_nombresResp.constFind(code);
+        if (known == m_nombresResp.cend()) {
+            QryGnTerce->Close();
+            QryGnTerce->ParamByName(QStringLiteral("PFLCOD_TERC")).SetAsFloat(code);
+            QryGnTerce->Open();
+            known = m_nombresResp.insert(code, {QryGnTerceNOM_TERC->AsString(), QryGnTerceAPE_TERC->AsString()});
+        }
+        QrySoMalegDtfNmbResp->SetAsString(known->Nombres);
+        QrySoMalegDtfApeResp->SetAsString(known->Apellidos);
     }
 
+    // The management axis (item type 5 of the record's company), likewise once per company and code;
+    // an axis the server does not know leaves the name null.
     QrySoMalegDtfNmbItge->Clear();
     if (!QrySoMalegCOD_ITGE->IsNull()) {
-        QryGnDitem->Close();
-        QryGnDitem->ParamByName(QStringLiteral("P_COD_EMPR")).SetAsSmallInt(QrySoMalegCOD_EMPR->AsInteger());
-        QryGnDitem->ParamByName(QStringLiteral("P_TIP_ITEM")).SetAsSmallInt(5);
-        QryGnDitem->ParamByName(QStringLiteral("P_COD_ITEM")).SetAsFloat(QrySoMalegCOD_ITGE->AsFloat());
-        QryGnDitem->Open();
-        if (!QryGnDitem->IsEmpty())
-            QrySoMalegDtfNmbItge->SetAsString(QryGnDitemDES_ITEM->AsString());
+        const std::pair<int, double> key{QrySoMalegCOD_EMPR->AsInteger(), QrySoMalegCOD_ITGE->AsFloat()};
+        auto known = m_nombresItge.constFind(key);
+        if (known == m_nombresItge.cend()) {
+            QryGnDitem->Close();
+            QryGnDitem->ParamByName(QStringLiteral("P_COD_EMPR")).SetAsSmallInt(key.first);
+            QryGnDitem->ParamByName(QStringLiteral("P_TIP_ITEM")).SetAsSmallInt(5);
+            QryGnDitem->ParamByName(QStringLiteral("P_COD_ITEM")).SetAsFloat(key.second);
+            QryGnDitem->Open();
+            known = m_nombresItge.insert(
+                key, QryGnDitem->IsEmpty() ? std::nullopt : std::optional<QString>(QryGnDitemDES_ITEM->AsString()));
+        }
+        if (known->has_value())
+            QrySoMalegDtfNmbItge->SetAsString(**known);
     }
 
     // The score: the item's value when it complies (or is not applicable, justified where the code

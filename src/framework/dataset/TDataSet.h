@@ -138,6 +138,12 @@ public:
     // Approximate bytes held by the rows and the change log.
     size_t MemoryBytes() const { return m_store.MemoryBytes(); }
 
+    // Changes every time the rows are dropped or loaded anew (Open, Close, EmptyDataSet, a Refresh that
+    // re-reads them from the provider) and never takes the same value twice in the process; steady
+    // while the rows are browsed or edited.
+    // Lets a handler keep what it worked out for one loading of the rows and no longer.
+    quint64 RowsGeneration() const { return m_store.Generation(); }
+
 protected:
     // Fills m_store (Reset, then AppendRow per row); called inside Open, before fields are bound.
     virtual void InternalOpen() = 0;
