@@ -11,6 +11,8 @@
 #include "TFrmSoMaleg.h"
 #include "controls/TAdjButton.h"
 #include "controls/TDBGridModel.h"
+#include "controls/TDBRadioGroup.h"
+#include "controls/TQNavegador.h"
 #include "controls/TQPField.h"
 #include "controls/TQsFecha.h"
 #include "controls/TQsCmbCodigo.h"
@@ -25,6 +27,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QProcess>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -176,6 +179,55 @@ private slots:
         semon->Open();
         QCOMPARE(semon->RecordCount(), followUpsBefore + 1);
         QVERIFY(semon->Locate(QStringLiteral("NUM_ERAL"), numeral));
+    }
+
+    void userAddsAnActivityAndAFollowUpRow()
+    {
+        SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
+        SClientDataSet *plass = DtmSoMaleg->QrySoPlass;
+        SClientDataSet *semon = DtmSoMaleg->QrySoSemon;
+        q->First();
+        const int activities = plass->RecordCount();
+        const int followUps = semon->RecordCount();
+        const auto choose = [](TDBRadioGroup *group, const QString &text) {
+            for (QRadioButton *b : group->findChildren<QRadioButton *>())
+                if (b->text() == text)
+                    b->click();
+        };
+
+        // A plan activity, through the plan page's navigator and controls.
+        FrmSoMaleg->QNVSoPlass->BtnClick(nbInsert);
+        QCOMPARE(plass->State(), dsInsert);
+        choose(FrmSoMaleg->DBRGOPCCICL, QStringLiteral("V-Verificar"));
+        choose(FrmSoMaleg->DBRadioGroup26, QStringLiteral("F-Financieros"));
+        plass->FieldByName(QStringLiteral("ACT_ASGS"))->SetAsString(QStringLiteral("Auditoría interna del SG-SST"));
+        plass->FieldByName(QStringLiteral("MAR_PLAN"))->SetAsString(QStringLiteral("S"));
+        FrmSoMaleg->QNVSoPlass->BtnClick(nbPost);
+        QCOMPARE(plass->State(), dsBrowse);
+        QCOMPARE(plass->ChangeCount(), 0);
+
+        // A follow-up row, through the follow-up grid's navigator.
+        FrmSoMaleg->QNavegador1->BtnClick(nbInsert);
+        QCOMPARE(semon->State(), dsInsert);
+        semon->FieldByName(QStringLiteral("SEG_MIEN"))->SetAsString(QStringLiteral("Verificar el cierre de hallazgos"));
+        semon->FieldByName(QStringLiteral("COD_RESP"))->SetAsFloat(79456123);
+        semon->FieldByName(QStringLiteral("FEC_SEGU"))->SetAsDateTime(QDateTime(QDate(2026, 4, 1), QTime(0, 0)));
+        semon->FieldByName(QStringLiteral("FEC_CUMP"))->SetAsDateTime(QDateTime(QDate(2026, 5, 1), QTime(0, 0)));
+        QCOMPARE(semon->FieldByName(QStringLiteral("DtfNomResponsable"))->AsString(), QStringLiteral("Carlos Andrés"));
+        FrmSoMaleg->QNavegador1->BtnClick(nbPost);
+        QCOMPARE(semon->ChangeCount(), 0);
+
+        // Both are on the server: read back as the record is entered again.
+        q->Next();
+        q->Prior();
+        QCOMPARE(plass->RecordCount(), activities + 1);
+        QVERIFY(plass->Locate(QStringLiteral("ACT_ASGS"), QStringLiteral("Auditoría interna del SG-SST")));
+        QCOMPARE(plass->FieldByName(QStringLiteral("OPC_CICL"))->AsString(), QStringLiteral("V"));
+        QCOMPARE(plass->FieldByName(QStringLiteral("REC_URSO"))->AsString(), QStringLiteral("F"));
+        QVERIFY(!plass->FieldByName(QStringLiteral("RMT_PLAS"))->IsNull());
+        QCOMPARE(semon->RecordCount(), followUps + 1);
+        QVERIFY(semon->Locate(QStringLiteral("SEG_MIEN"), QStringLiteral("Verificar el cierre de hallazgos")));
+        QCOMPARE(semon->FieldByName(QStringLiteral("COD_RESP"))->AsFloat(), 79456123.0);
     }
 
     void attachmentsTravelWithTheRecord()
