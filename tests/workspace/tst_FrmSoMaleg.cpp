@@ -18,6 +18,7 @@
 #include "controls/TQNavegador.h"
 #include "controls/TQPField.h"
 #include "controls/TQSDBQbe.h"
+#include "controls/TQbeCriterion.h"
 #include "controls/TQsCmbCodigo.h"
 #include "controls/TQsFecha.h"
 #include "controls/TTolvaneDBgrid.h"
@@ -211,6 +212,45 @@ private slots:
         // The evaluation query itself is restored on every change.
         QVERIFY(f->SqlBaseMaleg().startsWith(QStringLiteral("SELECT MA.ACT_USUA, MA.ACT_HORA,")));
         QVERIFY(f->SqlBaseMaleg().endsWith(QStringLiteral("  AND MA.COD_AREA = AR.COD_AREA\r\n")));
+    }
+
+    void justificationFollowsTheEditAndTheChoice()
+    {
+        TFrmSoMaleg *f = form();
+        SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
+        db->Exec(QStringLiteral("UPDATE SO_MALEG SET IND_CUMP = 'J' WHERE COD_EMPR = 1 AND RMT_PAMA = 1 AND RMT_DEPA = 1"
+                                " AND RMT_ESTA = 1 AND RMT_ITES = 1 AND COD_AREA = 1"));
+        q->Close();
+        q->Open();
+        QVERIFY(toFirstItem());
+        QVERIFY(!f->DBMemTEX_JUST->isEnabled());
+        q->Edit();
+        QVERIFY(f->DBMemTEX_JUST->isEnabled() && f->LblTEX_JUST->isEnabled());
+        // Another choice in the compliance list takes the justification away.
+        const int choice = int(f->DBCmbIND_CUMP->Items().indexOf(QStringLiteral("No Cumple")));
+        f->DBCmbIND_CUMP->setCurrentIndex(choice);
+        emit f->DBCmbIND_CUMP->activated(choice); // as the user's pick does
+        QCOMPARE(q->FieldByName(QStringLiteral("IND_CUMP"))->AsString(), QStringLiteral("N"));
+        QVERIFY(!f->DBMemTEX_JUST->isEnabled() && !f->LblTEX_JUST->isEnabled());
+        q->Cancel();
+        QVERIFY(!f->DBMemTEX_JUST->isEnabled());
+    }
+
+    void emptyResultShowsTheTitleBarsPlaceholders()
+    {
+        TFrmSoMaleg *f = form();
+        QCOMPARE(f->PnlCiclo->text(), QStringLiteral("1. PLANEAR"));
+        // The user asks for a numeral the evaluation does not have.
+        f->DBQbe1->AskCriteria = [](QList<TQbeCriterion> &criteria) {
+            criteria = {TQbeCriterion{QStringLiteral("NUM_ERAL"), QStringLiteral("="), QStringLiteral("9.9.9")}};
+            return true;
+        };
+        f->DBQbe1->Click();
+        QVERIFY(DtmSoMaleg->QrySoMaleg->Active());
+        QCOMPARE(DtmSoMaleg->QrySoMaleg->RecordCount(), 0);
+        QCOMPARE(f->PnlCiclo->text(), QStringLiteral("Nombre Ciclo"));
+        QCOMPARE(f->PnlTitEstandar->text(), QStringLiteral("Titulo Estandar"));
+        QCOMPARE(f->PnlDesEstandar->text(), QStringLiteral("Descripcion Estandar"));
     }
 
     void dateFilterAddsItsParameters()
