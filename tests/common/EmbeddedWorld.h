@@ -37,6 +37,35 @@ public:
     // The process date of the demonstration evaluation.
     static QDateTime ProcessDate() { return QDateTime(QDate(2026, 2, 2), QTime(0, 0)); }
 
+    // Item 1.1.1 of company 1 in area 1 (cycle 1, value 0.5): rated "C" with responsible 1010203040
+    // and axis 1, two plan activities, no follow-up rows. As a condition on the evaluation query's
+    // MA columns, and as a WHERE clause on the tables keyed like SO_MALEG.
+    static QString FirstItem()
+    {
+        return QStringLiteral("MA.COD_EMPR = 1 AND MA.RMT_PAMA = 1 AND MA.RMT_DEPA = 1 AND MA.RMT_ESTA = 1"
+                              " AND MA.RMT_ITES = 1 AND MA.COD_AREA = 1");
+    }
+    static QString FirstItemWhere()
+    {
+        return QStringLiteral(" WHERE COD_EMPR = 1 AND RMT_PAMA = 1 AND RMT_DEPA = 1 AND RMT_ESTA = 1"
+                              " AND RMT_ITES = 1 AND COD_AREA = 1");
+    }
+
+    // Opens a data module's evaluation records picked by the condition on the MA columns, in key
+    // order, the condition joined to the main query as the query by example joins it.
+    static void OpenEvaluation(TDtmSoMaleg &dm, const QString &condition, const QVariantMap &dates = {})
+    {
+        SClientDataSet *q = dm.QrySoMaleg;
+        q->Close();
+        const QString marker = QStringLiteral("MA.COD_AREA = AR.COD_AREA");
+        const QString sql = q->CommandText();
+        q->SetSQL({sql.left(sql.indexOf(marker) + marker.size()) + QStringLiteral(" AND ") + condition +
+                   QStringLiteral(" ORDER BY MA.COD_EMPR, MA.RMT_PAMA, MA.RMT_DEPA, MA.RMT_ESTA, MA.RMT_ITES, MA.COD_AREA")});
+        for (auto it = dates.cbegin(); it != dates.cend(); ++it)
+            q->ParamByName(it.key()).SetAsDateTime(it.value().toDateTime());
+        q->Open();
+    }
+
     std::shared_ptr<TAppServerEngine> engine;
 
     EmbeddedDatabase()
@@ -135,19 +164,10 @@ public:
         m_real.reset();
     }
 
-    // Opens the evaluation records of company 1 (or those the condition on the MA columns picks),
-    // in key order, the condition joined to the main query as the query by example joins it.
+    // Opens the evaluation records of company 1, or those the condition picks.
     void Open(const QString &condition = QStringLiteral("MA.COD_EMPR = 1"), const QVariantMap &dates = {})
     {
-        SClientDataSet *q = dm->QrySoMaleg;
-        q->Close();
-        if (m_baseSql.isEmpty())
-            m_baseSql = q->CommandText().trimmed();
-        q->SetSQL({m_baseSql + QStringLiteral(" AND ") + condition +
-                   QStringLiteral(" ORDER BY MA.COD_EMPR, MA.RMT_PAMA, MA.RMT_DEPA, MA.RMT_ESTA, MA.RMT_ITES, MA.COD_AREA")});
-        for (auto it = dates.cbegin(); it != dates.cend(); ++it)
-            q->ParamByName(it.key()).SetAsDateTime(it.value().toDateTime());
-        q->Open();
+        OpenEvaluation(*dm, condition, dates);
     }
 
     // The SO_MALEG key of the current evaluation record, as values for a WHERE clause.
@@ -161,5 +181,4 @@ public:
 
 private:
     std::unique_ptr<SDCOMConnection> m_real;
-    QString m_baseSql;
 };

@@ -18,10 +18,7 @@ class tst_DtmSoMalegPlanSemon : public QObject
 {
     Q_OBJECT
     std::unique_ptr<EmbeddedWorld> w;
-    // The first record of the demonstration: item 1.1.1 of company 1, area 1, cycle 1, rated "C",
-    // with two plan activities and no follow-up rows.
-    const QString kItem = u"MA.COD_EMPR = 1 AND MA.RMT_PAMA = 1 AND MA.RMT_DEPA = 1 AND MA.RMT_ESTA = 1"
-                          " AND MA.RMT_ITES = 1 AND MA.COD_AREA = 1"_s;
+    const QString kItem = EmbeddedWorld::FirstItem();
     const QString kItemRows = u" WHERE COD_EMPR = 1 AND RMT_PAMA = 1 AND RMT_DEPA = 1 AND RMT_ESTA = 1"
                               " AND RMT_ITES = 1"_s;
     const QDateTime procDate = EmbeddedWorld::ProcessDate();

@@ -27,12 +27,8 @@ QDateTime day(int y, int m, int d)
     return QDateTime(QDate(y, m, d), QTime(0, 0));
 }
 
-// The first record of the demonstration evaluation: item 1.1.1 (value 0.5) in area 1 of company 1,
-// cycle 1, rated "C" with responsible 1010203040 and axis 1.
-const QString kFirst =
-    u"MA.COD_EMPR = 1 AND MA.RMT_PAMA = 1 AND MA.RMT_DEPA = 1 AND MA.RMT_ESTA = 1 AND MA.RMT_ITES = 1 AND MA.COD_AREA = 1"_s;
-const QString kFirstWhere =
-    u"COD_EMPR = 1 AND RMT_PAMA = 1 AND RMT_DEPA = 1 AND RMT_ESTA = 1 AND RMT_ITES = 1 AND COD_AREA = 1"_s;
+const QString kFirst = EmbeddedWorld::FirstItem();
+const QString kFirstWhere = EmbeddedWorld::FirstItemWhere().mid(7); // without " WHERE "
 
 } // namespace
 

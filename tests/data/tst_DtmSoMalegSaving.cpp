@@ -13,11 +13,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// Item 1.1.1 of company 1, area 1, cycle 1: rated "C", responsible 1010203040, no follow-up rows.
-const QString kItem = u"MA.COD_EMPR = 1 AND MA.RMT_PAMA = 1 AND MA.RMT_DEPA = 1 AND MA.RMT_ESTA = 1"
-                      " AND MA.RMT_ITES = 1 AND MA.COD_AREA = 1"_s;
-const QString kItemWhere = u" WHERE COD_EMPR = 1 AND RMT_PAMA = 1 AND RMT_DEPA = 1 AND RMT_ESTA = 1"
-                           " AND RMT_ITES = 1 AND COD_AREA = 1"_s;
+const QString kItemWhere = EmbeddedWorld::FirstItemWhere();
 const double kResponsible = 1010203040.0;
 const double kOther = 79456123.0;
 
