@@ -3,6 +3,8 @@
 #include "EAppServerError.h"
 
 #include <QList>
+#include <algorithm>
+#include <cstring>
 #include <cerrno>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -89,37 +91,9 @@ bool THttpConnection::SendAll(const QByteArray &data)
 bool THttpConnection::ReadReply(SReply &reply, bool &anyByte)
 {
     anyByte = !m_buffer.isEmpty();
-    qsizetype headerEnd = -1;
-    qsizetype bodyLength = -1;
-    bool close = false;
     char chunk[65536];
-    for (;;) {
-        if (headerEnd < 0) {
-            headerEnd = m_buffer.indexOf("\r\n\r\n");
-            if (headerEnd >= 0) {
-                const QList<QByteArray> lines = m_buffer.left(headerEnd).split('\n');
-                const QList<QByteArray> status = lines.first().trimmed().split(' ');
-                reply.Status = status.size() > 1 ? status.at(1).toInt() : 0;
-                for (const QByteArray &l : lines.mid(1)) {
-                    const qsizetype colon = l.indexOf(':');
-                    const QByteArray name = l.left(colon).trimmed().toLower();
-                    const QByteArray value = l.mid(colon + 1).trimmed();
-                    if (name == "content-length")
-                        bodyLength = value.toLongLong();
-                    else if (name == "connection" && value.toLower() == "close")
-                        close = true;
-                }
-                if (bodyLength < 0)
-                    bodyLength = 0;
-            }
-        }
-        if (headerEnd >= 0 && m_buffer.size() >= headerEnd + 4 + bodyLength) {
-            reply.Body = m_buffer.mid(headerEnd + 4, bodyLength);
-            m_buffer.remove(0, headerEnd + 4 + bodyLength);
-            if (close)
-                Close();
-            return true;
-        }
+    qsizetype headerEnd;
+    while ((headerEnd = m_buffer.indexOf("\r\n\r\n")) < 0) {
         const ssize_t n = ::recv(m_socket, chunk, sizeof chunk, 0);
         if (n < 0 && errno == EINTR)
             continue;
@@ -128,6 +102,37 @@ bool THttpConnection::ReadReply(SReply &reply, bool &anyByte)
         anyByte = true;
         m_buffer.append(chunk, n);
     }
+    qsizetype bodyLength = 0;
+    bool close = false;
+    const QList<QByteArray> lines = m_buffer.left(headerEnd).split('\n');
+    const QList<QByteArray> status = lines.first().trimmed().split(' ');
+    reply.Status = status.size() > 1 ? status.at(1).toInt() : 0;
+    for (const QByteArray &l : lines.mid(1)) {
+        const qsizetype colon = l.indexOf(':');
+        const QByteArray name = l.left(colon).trimmed().toLower();
+        const QByteArray value = l.mid(colon + 1).trimmed();
+        if (name == "content-length")
+            bodyLength = std::max<qsizetype>(0, value.toLongLong());
+        else if (name == "connection" && value.toLower() == "close")
+            close = true;
+    }
+    // The body: what came with the header block, then the rest received straight into place (a
+    // 600-record packet is some 400 KB; no second copy of it).
+    const qsizetype have = std::min(m_buffer.size() - (headerEnd + 4), bodyLength);
+    reply.Body.resize(bodyLength);
+    std::memcpy(reply.Body.data(), m_buffer.constData() + headerEnd + 4, size_t(have));
+    m_buffer.remove(0, headerEnd + 4 + have);
+    for (qsizetype got = have; got < bodyLength;) {
+        const ssize_t n = ::recv(m_socket, reply.Body.data() + got, size_t(bodyLength - got), 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        got += n;
+    }
+    if (close)
+        Close();
+    return true;
 }
 
 THttpConnection::SReply THttpConnection::Post(const QByteArray &path, const QByteArray &body, const QByteArray &authorization)

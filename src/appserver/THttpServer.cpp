@@ -3,6 +3,7 @@
 #include "SysUtils.h"
 
 #include <QList>
+#include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
 #include <cerrno>
@@ -14,6 +15,7 @@
 #include <netinet/tcp.h>
 #include <set>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <sys/time.h>
 #include <thread>
 #include <unistd.h>
@@ -45,11 +47,23 @@ const char *reason(int status)
     }
 }
 
-bool sendAll(int s, const QByteArray &data)
+// Writes head then body in one sendmsg (one segment train, no copy of a large body into the head).
+bool sendAll(int s, const QByteArray &head, const QByteArray &body)
 {
+    const qsizetype total = head.size() + body.size();
     qsizetype sent = 0;
-    while (sent < data.size()) {
-        const ssize_t n = ::send(s, data.constData() + sent, size_t(data.size() - sent), MSG_NOSIGNAL);
+    while (sent < total) {
+        iovec parts[2];
+        int count = 0;
+        if (sent < head.size())
+            parts[count++] = {const_cast<char *>(head.constData()) + sent, size_t(head.size() - sent)};
+        const qsizetype bodySent = std::max<qsizetype>(0, sent - head.size());
+        if (bodySent < body.size())
+            parts[count++] = {const_cast<char *>(body.constData()) + bodySent, size_t(body.size() - bodySent)};
+        msghdr message{};
+        message.msg_iov = parts;
+        message.msg_iovlen = size_t(count);
+        const ssize_t n = ::sendmsg(s, &message, MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -102,13 +116,11 @@ struct THttpServer::TImpl
 
     void Reply(int s, const SResponse &r, bool keepAlive, bool &ok)
     {
-        QByteArray out;
-        out.reserve(160 + r.Body.size());
-        out += "HTTP/1.1 " + QByteArray::number(r.Status) + ' ' + reason(r.Status)
-               + "\r\nContent-Type: application/json; charset=utf-8\r\nContent-Length: " + QByteArray::number(r.Body.size())
-               + (keepAlive ? "\r\nConnection: keep-alive\r\n\r\n" : "\r\nConnection: close\r\n\r\n");
-        out += r.Body;
-        ok = sendAll(s, out) && keepAlive;
+        const QByteArray head = "HTTP/1.1 " + QByteArray::number(r.Status) + ' ' + reason(r.Status)
+                                + "\r\nContent-Type: application/json; charset=utf-8\r\nContent-Length: "
+                                + QByteArray::number(r.Body.size())
+                                + (keepAlive ? "\r\nConnection: keep-alive\r\n\r\n" : "\r\nConnection: close\r\n\r\n");
+        ok = sendAll(s, head, r.Body) && keepAlive;
     }
 
     void ServeConnection(int s)

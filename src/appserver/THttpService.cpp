@@ -136,7 +136,8 @@ struct THttpService::TImpl
         if (!text.isUndefined() && !text.isNull() && !text.isString())
             throw EAppServerError(400, QStringLiteral("\"commandText\" debe ser texto."));
         const QList<SParam> params = TJsonCodec::ToParams(body.value(QStringLiteral("params")), body.value(QStringLiteral("types")));
-        return json(200, TJsonCodec::FromPacket(session.GetRecords(name, params, text.toString())));
+        // The packet is most of what the server writes: straight to text, no QJsonObject tree.
+        return {200, TJsonCodec::WritePacket(session.GetRecords(name, params, text.toString()))};
     }
 
     THttpServer::SResponse Apply(TServerSession &session, const QString &name, const QJsonObject &body)

@@ -26,6 +26,12 @@ public:
 
     static QJsonObject FromPacket(const SDataPacket &packet);
     static SDataPacket ToPacket(const QJsonObject &object);
+    // The compact JSON text of FromPacket(packet), written straight from the values (TJsonWriter):
+    // the same bytes QJsonDocument would write, without building the tree.
+    static QByteArray WritePacket(const SDataPacket &packet);
+    // ToPacket(QJsonDocument::fromJson(json).object()), read straight from the text when it has the
+    // shape the server writes (TJsonPacketReader); raises EAppServerError 400 as ToPacket does.
+    static SDataPacket ReadPacket(const QByteArray &json);
 
     static QJsonObject FromParams(const QList<SParam> &params);
     // {"NAME": value, ...} with optional "types" {"NAME": "datetime", ...}.

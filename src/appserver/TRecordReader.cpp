@@ -205,15 +205,16 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
         packet.Fields << (declared ? *declared : inferField(names.at(i), driverTypes.at(i), raw, i));
     }
     const int companyColumn = provider.TakesCommandText ? int(names.indexOf(QStringLiteral("COD_EMPR"))) : -1;
+    // The rows move into the packet, converted in place, instead of being copied value by value
+    // (25 200 QVariant copies and as many destructions for the 600-record evaluation).
     packet.Rows.reserve(raw.size());
-    for (const QVariantList &r : std::as_const(raw)) {
+    for (QVariantList &r : raw) {
         if (companyColumn >= 0 && !r.at(companyColumn).isNull() && !m_companies.contains(r.at(companyColumn).toInt()))
             continue; // client SQL sees only the user's companies
-        QVariantList row;
-        row.reserve(r.size());
         for (int i = 0; i < r.size(); ++i)
-            row << (converted.at(i) ? r.at(i) : TDatabase::FromDb(r.at(i), packet.Fields.at(i).DataType));
-        packet.Rows << row;
+            if (!converted.at(i))
+                r[i] = TDatabase::FromDb(r.at(i), packet.Fields.at(i).DataType);
+        packet.Rows << std::move(r);
     }
     return packet;
 }

@@ -1,0 +1,588 @@
+#include "TJsonPacketReader.h"
+
+#include "EAppServerError.h"
+#include "TDatabase.h"
+#include "TJsonCodec.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <charconv>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// The last date-time text read in one column and its value: rows repeat the same few moments, and
+// building a local QDateTime costs more than comparing 23 bytes.
+struct SLastDate
+{
+    char Text[24] = {};
+    qsizetype Length = -1;
+    QDateTime Value;
+};
+
+// Whether the eight bytes at s are all printable ASCII other than the backslash (eight at a time:
+// a byte below 0x20, a byte with the high bit, a byte equal to '\\').
+bool plainWord(const char *s)
+{
+    constexpr quint64 ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+    quint64 w;
+    std::memcpy(&w, s, sizeof w);
+    const quint64 below20 = (w - ones * 0x20) & ~w;
+    const quint64 x = w ^ (ones * '\\');
+    const quint64 backslash = (x - ones) & ~x;
+    return ((below20 | backslash) & highs) == 0 && (w & highs) == 0;
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Digits [from, from + count) of t, or -1.
+int digitsAt(const char *t, int from, int count)
+{
+    int v = 0;
+    for (int i = from; i < from + count; ++i) {
+        if (!isDigit(t[i]))
+            return -1;
+        v = v * 10 + (t[i] - '0');
+    }
+    return v;
+}
+
+// The forms TDatabase::ParseDateTime reads without help ("yyyy-MM-dd", then ' ' or 'T' and
+// "HH:mm", ":ss", ".z" to ".zzz"), with the same result; false for anything else.
+bool parseDateTime(const char *t, qsizetype length, QDateTime &out)
+{
+    if (length != 10 && length != 16 && length != 19 && (length < 21 || length > 23))
+        return false;
+    const int y = digitsAt(t, 0, 4), mo = digitsAt(t, 5, 2), d = digitsAt(t, 8, 2);
+    if (y < 0 || mo < 0 || d < 0 || t[4] != '-' || t[7] != '-')
+        return false;
+    int h = 0, mi = 0, sec = 0, ms = 0;
+    if (length > 10) {
+        if ((t[10] != ' ' && t[10] != 'T') || t[13] != ':' || (h = digitsAt(t, 11, 2)) < 0 || (mi = digitsAt(t, 14, 2)) < 0)
+            return false;
+        if (length > 16) {
+            if (t[16] != ':' || (sec = digitsAt(t, 17, 2)) < 0)
+                return false;
+            if (length > 19) {
+                const int n = int(length) - 20;
+                if (t[19] != '.' || (ms = digitsAt(t, 20, n)) < 0)
+                    return false;
+                for (int i = n; i < 3; ++i)
+                    ms *= 10;
+            }
+        }
+    }
+    const QDate date(y, mo, d);
+    const QTime time(h, mi, sec, ms);
+    if (!date.isValid() || !time.isValid())
+        return false;
+    out = QDateTime(date, time);
+    return true;
+}
+
+class TCursor
+{
+public:
+    TCursor(const char *begin, const char *end) : p(begin), m_end(end) {}
+
+    const char *p;
+
+    bool AtEnd() const { return p >= m_end; }
+    char Peek() const { return p < m_end ? *p : '\0'; }
+    void SkipSpace()
+    {
+        while (p < m_end && (*p == ' ' || *p == '\n' || *p == '\r' || *p == '\t'))
+            ++p;
+    }
+    bool Take(char c)
+    {
+        SkipSpace();
+        if (p < m_end && *p == c) {
+            ++p;
+            return true;
+        }
+        return false;
+    }
+    bool Literal(const char *word)
+    {
+        const size_t n = std::strlen(word);
+        if (size_t(m_end - p) < n || std::memcmp(p, word, n) != 0)
+            return false;
+        p += n;
+        return true;
+    }
+
+    // A key without escapes; p on its opening quote.
+    bool Key(const char *&begin, qsizetype &length)
+    {
+        if (!Take('"'))
+            return false;
+        begin = p;
+        while (p < m_end && *p != '"') {
+            if (*p == '\\' || uchar(*p) < 0x20)
+                return false;
+            ++p;
+        }
+        if (p >= m_end)
+            return false;
+        length = p - begin;
+        ++p;
+        return Take(':');
+    }
+
+    // A JSON number (strict grammar) as QJsonDocument reads it: correctly rounded, and a negative
+    // zero as 0.
+    bool Number(double &out)
+    {
+        const char *start = p;
+        if (p < m_end && *p == '-')
+            ++p;
+        if (p >= m_end)
+            return false;
+        if (*p == '0')
+            ++p;
+        else if (*p >= '1' && *p <= '9')
+            while (p < m_end && isDigit(*p))
+                ++p;
+        else
+            return false;
+        bool integral = true;
+        if (p < m_end && *p == '.') {
+            integral = false;
+            ++p;
+            if (p >= m_end || !isDigit(*p))
+                return false;
+            while (p < m_end && isDigit(*p))
+                ++p;
+        }
+        if (p < m_end && (*p == 'e' || *p == 'E')) {
+            integral = false;
+            ++p;
+            if (p < m_end && (*p == '+' || *p == '-'))
+                ++p;
+            if (p >= m_end || !isDigit(*p))
+                return false;
+            while (p < m_end && isDigit(*p))
+                ++p;
+        }
+        const bool negative = *start == '-';
+        if (integral && p - start - negative <= 18) {
+            qint64 v = 0;
+            for (const char *d = start + negative; d < p; ++d)
+                v = v * 10 + (*d - '0');
+            out = double(negative ? -v : v);
+            return true;
+        }
+        const auto r = std::from_chars(start, p, out);
+        if (out == 0)
+            out = 0; // integral values become qint64 there, so -0.0 reads as 0
+        return r.ec == std::errc() && r.ptr == p;
+    }
+
+    // The closing quote of the string whose opening quote p is on, or null.
+    const char *Closing() const
+    {
+        const char *q = p + 1;
+        for (;;) {
+            q = static_cast<const char *>(std::memchr(q, '"', size_t(m_end - q)));
+            if (!q)
+                return nullptr;
+            // Escaped when an odd number of backslashes stands before it.
+            const char *b = q;
+            while (b > p + 1 && b[-1] == '\\')
+                --b;
+            if ((q - b) % 2 == 0)
+                return q;
+            ++q;
+        }
+    }
+
+    // Whether [begin, end) is printable ASCII without backslashes: the bytes are the text.
+    static bool Plain(const char *begin, const char *end)
+    {
+        const char *s = begin;
+        for (; end - s >= 8; s += 8)
+            if (!plainWord(s))
+                return false;
+        unsigned flagged = 0;
+        for (; s < end; ++s) {
+            const uchar c = uchar(*s);
+            flagged |= unsigned(c < 0x20) | unsigned(c >= 0x80) | unsigned(c == '\\');
+        }
+        return flagged == 0;
+    }
+
+    // A string's bytes when they are the text (see Plain); p on the opening quote. False (p
+    // unchanged) otherwise.
+    bool PlainAscii(const char *&begin, qsizetype &length)
+    {
+        const char *q = Closing();
+        if (!q || !Plain(p + 1, q))
+            return false;
+        begin = p + 1;
+        length = q - begin;
+        p = q + 1;
+        return true;
+    }
+
+    // A string as UTF-16; p on the opening quote.
+    bool String(QString &out)
+    {
+        const char *q = Closing();
+        if (!q)
+            return false;
+        if (Plain(p + 1, q)) {
+            out = QString::fromLatin1(p + 1, q - p - 1);
+            p = q + 1;
+            return true;
+        }
+        // UTF-16 units never outnumber UTF-8 bytes.
+        out = QString(q - p - 1, Qt::Uninitialized);
+        char16_t *o = reinterpret_cast<char16_t *>(out.data());
+        const char16_t *const outBegin = o;
+        const uchar *s = reinterpret_cast<const uchar *>(p + 1);
+        const uchar *const close = reinterpret_cast<const uchar *>(q);
+        while (s < close) {
+            if (close - s >= 8 && plainWord(reinterpret_cast<const char *>(s))) {
+                for (int k = 0; k < 8; ++k)
+                    o[k] = s[k];
+                o += 8;
+                s += 8;
+                continue;
+            }
+            const uchar c = *s;
+            if (c < 0x80) {
+                if (c < 0x20)
+                    return false;
+                if (c != '\\') {
+                    *o++ = c;
+                    ++s;
+                    continue;
+                }
+                if (close - s < 2)
+                    return false;
+                switch (s[1]) {
+                case '"': *o++ = u'"'; break;
+                case '\\': *o++ = u'\\'; break;
+                case '/': *o++ = u'/'; break;
+                case 'b': *o++ = u'\b'; break;
+                case 'f': *o++ = u'\f'; break;
+                case 'n': *o++ = u'\n'; break;
+                case 'r': *o++ = u'\r'; break;
+                case 't': *o++ = u'\t'; break;
+                case 'u': {
+                    char16_t unit;
+                    if (!Hex4(s + 2, close, unit))
+                        return false;
+                    s += 6;
+                    if (QChar::isHighSurrogate(unit)) {
+                        char16_t low;
+                        if (close - s < 2 || s[0] != '\\' || s[1] != 'u' || !Hex4(s + 2, close, low) || !QChar::isLowSurrogate(low))
+                            return false;
+                        s += 6;
+                        *o++ = unit;
+                        *o++ = low;
+                    } else if (QChar::isLowSurrogate(unit)) {
+                        return false;
+                    } else {
+                        *o++ = unit;
+                    }
+                    continue;
+                }
+                default: return false; // not a JSON escape
+                }
+                s += 2;
+                continue;
+            }
+            // Well-formed UTF-8 only: no overlong forms, no surrogates, nothing above U+10FFFF.
+            char32_t cp;
+            int more;
+            uchar low = 0x80, high = 0xbf;
+            if (c >= 0xc2 && c <= 0xdf) {
+                cp = c & 0x1f;
+                more = 1;
+            } else if (c >= 0xe0 && c <= 0xef) {
+                cp = c & 0x0f;
+                more = 2;
+                if (c == 0xe0)
+                    low = 0xa0;
+                else if (c == 0xed)
+                    high = 0x9f;
+            } else if (c >= 0xf0 && c <= 0xf4) {
+                cp = c & 0x07;
+                more = 3;
+                if (c == 0xf0)
+                    low = 0x90;
+                else if (c == 0xf4)
+                    high = 0x8f;
+            } else {
+                return false;
+            }
+            if (close - s <= more || s[1] < low || s[1] > high)
+                return false;
+            cp = (cp << 6) | (s[1] & 0x3f);
+            for (int k = 2; k <= more; ++k) {
+                if ((s[k] & 0xc0) != 0x80)
+                    return false;
+                cp = (cp << 6) | (s[k] & 0x3f);
+            }
+            s += more + 1;
+            if (cp >= 0x10000) {
+                *o++ = QChar::highSurrogate(cp);
+                *o++ = QChar::lowSurrogate(cp);
+            } else {
+                *o++ = char16_t(cp);
+            }
+        }
+        out.truncate(o - outBegin);
+        p = q + 1;
+        return true;
+    }
+
+    // The extent of an array or object (p on its opening bracket), without reading it.
+    bool SkipContainer(const char *&begin, qsizetype &length)
+    {
+        begin = p;
+        int depth = 0;
+        while (p < m_end) {
+            const char c = *p++;
+            if (c == '"') {
+                while (p < m_end && *p != '"')
+                    p += *p == '\\' ? 2 : 1;
+                if (p >= m_end)
+                    return false;
+                ++p;
+            } else if (c == '[' || c == '{') {
+                ++depth;
+            } else if (c == ']' || c == '}') {
+                if (--depth == 0) {
+                    length = p - begin;
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+
+private:
+    static bool Hex4(const uchar *s, const uchar *close, char16_t &unit)
+    {
+        if (close - s < 4)
+            return false;
+        int v = 0;
+        for (int k = 0; k < 4; ++k) {
+            const int h = hexValue(char(s[k]));
+            if (h < 0)
+                return false;
+            v = v * 16 + h;
+        }
+        unit = char16_t(v);
+        return true;
+    }
+
+    const char *m_end;
+};
+
+class TRowsReader
+{
+public:
+    TRowsReader(TCursor &cursor, const QList<SFieldDef> &fields) : c(cursor), m_fields(fields), m_dates(size_t(fields.size())) {}
+
+    bool Rows(QList<QVariantList> &rows)
+    {
+        if (!c.Take('['))
+            return false;
+        if (c.Take(']'))
+            return true;
+        const qsizetype n = m_fields.size();
+        do {
+            if (!c.Take('['))
+                return false;
+            QVariantList row;
+            row.reserve(n);
+            for (qsizetype i = 0; i < n; ++i) {
+                if (i > 0 && !c.Take(','))
+                    return false;
+                c.SkipSpace();
+                if (!Value(i, row))
+                    return false;
+            }
+            if (!c.Take(']'))
+                return false;
+            rows.append(std::move(row));
+        } while (c.Take(','));
+        return c.Take(']');
+    }
+
+private:
+    // Value i of a row, converted to its field's type as TJsonCodec::ToTypedValue does.
+    bool Value(qsizetype i, QVariantList &row)
+    {
+        if (c.Peek() == 'n') {
+            if (!c.Literal("null"))
+                return false;
+            row.emplaceBack();
+            return true;
+        }
+        double number;
+        switch (m_fields.at(i).DataType) {
+        case TFieldType::ftSmallint:
+        case TFieldType::ftInteger:
+            if (!c.Number(number))
+                return false;
+            row.emplaceBack(int(number));
+            return true;
+        case TFieldType::ftFloat:
+            if (!c.Number(number))
+                return false;
+            row.emplaceBack(number);
+            return true;
+        case TFieldType::ftBoolean:
+            if (c.Literal("true"))
+                row.emplaceBack(true);
+            else if (c.Literal("false"))
+                row.emplaceBack(false);
+            else
+                return false;
+            return true;
+        case TFieldType::ftString:
+        case TFieldType::ftFixedChar:
+        case TFieldType::ftMemo: {
+            if (c.Peek() != '"') {
+                if (!c.Number(number))
+                    return false;
+                row.emplaceBack(QString::number(number));
+                return true;
+            }
+            QString text;
+            if (!c.String(text))
+                return false;
+            row.emplaceBack(std::move(text));
+            return true;
+        }
+        case TFieldType::ftDateTime: return DateTime(i, row);
+        case TFieldType::ftBlob: {
+            const char *begin;
+            qsizetype length;
+            if (c.Peek() != '"' || !c.PlainAscii(begin, length))
+                return false;
+            row.emplaceBack(QByteArray::fromBase64(QByteArray::fromRawData(begin, length)));
+            return true;
+        }
+        case TFieldType::ftUnknown: break;
+        }
+        return false;
+    }
+
+    bool DateTime(qsizetype i, QVariantList &row)
+    {
+        if (c.Peek() != '"')
+            return false;
+        const char *begin;
+        qsizetype length;
+        QDateTime value;
+        if (c.PlainAscii(begin, length)) {
+            SLastDate &last = m_dates[size_t(i)];
+            if (length == last.Length && std::memcmp(begin, last.Text, size_t(length)) == 0) {
+                row.emplaceBack(last.Value);
+                return true;
+            }
+            if (!parseDateTime(begin, length, value))
+                value = TDatabase::ParseDateTime(QString::fromLatin1(begin, length));
+            if (value.isValid() && length < qsizetype(sizeof last.Text)) {
+                std::memcpy(last.Text, begin, size_t(length));
+                last.Length = length;
+                last.Value = value;
+            }
+        } else {
+            QString text;
+            if (!c.String(text))
+                return false;
+            value = TDatabase::ParseDateTime(text);
+        }
+        if (!value.isValid())
+            return false;
+        row.emplaceBack(value);
+        return true;
+    }
+
+    TCursor &c;
+    const QList<SFieldDef> &m_fields;
+    std::vector<SLastDate> m_dates;
+};
+
+// The field list, read through QJsonDocument and TJsonCodec::ToFields (a few dozen small objects;
+// their flags and defaults stay in one place).
+bool readFields(TCursor &c, QList<SFieldDef> &fields)
+{
+    c.SkipSpace();
+    const char *begin;
+    qsizetype length;
+    if (c.Peek() != '[' || !c.SkipContainer(begin, length))
+        return false;
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromRawData(begin, length), &error);
+    if (error.error != QJsonParseError::NoError || !doc.isArray())
+        return false;
+    try {
+        fields = TJsonCodec::ToFields(doc.array());
+    } catch (const EAppServerError &) {
+        return false;
+    }
+    for (const SFieldDef &f : std::as_const(fields))
+        if (f.DataType == TFieldType::ftUnknown)
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool TJsonPacketReader::Read(const QByteArray &json, SDataPacket &packet)
+{
+    packet = SDataPacket();
+    TCursor c(json.constData(), json.constData() + json.size());
+    if (!c.Take('{'))
+        return false;
+    bool haveFields = false, haveRows = false;
+    if (!c.Take('}')) {
+        do {
+            const char *key;
+            qsizetype length;
+            if (!c.Key(key, length))
+                return false;
+            const QByteArrayView name(key, length);
+            if (name == "fields" && !haveFields) {
+                if (!readFields(c, packet.Fields))
+                    return false;
+                haveFields = true;
+            } else if (name == "rows" && haveFields && !haveRows) {
+                TRowsReader rows(c, packet.Fields);
+                if (!rows.Rows(packet.Rows))
+                    return false;
+                haveRows = true;
+            } else {
+                return false;
+            }
+        } while (c.Take(','));
+        if (!c.Take('}'))
+            return false;
+    }
+    c.SkipSpace();
+    return haveFields && c.AtEnd();
+}

@@ -1,0 +1,448 @@
+// The JSON of a provider open, written and read without a QJsonDocument tree (TJsonCodec::WritePacket
+// and ReadPacket): the bytes must be those QJsonDocument writes, and the values read those
+// QJsonDocument + TJsonCodec::ToPacket give (or the same refusal), for awkward values and for texts
+// other writers may send. Over HTTP, an independent client (cpp-httplib) must read the same rows.
+#include "EAppServerError.h"
+#include "TAppServerFixture.h"
+#include "TJsonCodec.h"
+#include "TJsonPacketReader.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cmath>
+#include <cstring>
+#include <httplib.h>
+#include <limits>
+#include <random>
+
+namespace {
+
+SFieldDef field(const char *name, TFieldType type, bool key = false)
+{
+    SFieldDef f;
+    f.Name = QString::fromLatin1(name);
+    f.DataType = type;
+    f.InKey = key;
+    return f;
+}
+
+// What reading a text gives: the packet, or the refusal's message.
+struct SOutcome
+{
+    bool Ok = false;
+    SDataPacket Packet;
+    QString Error;
+};
+
+template<typename F>
+SOutcome outcome(F &&read)
+{
+    SOutcome o;
+    try {
+        o.Packet = read();
+        o.Ok = true;
+    } catch (const EAppServerError &e) {
+        o.Error = e.Message();
+    }
+    return o;
+}
+
+SOutcome readFast(const QByteArray &json)
+{
+    return outcome([&] { return TJsonCodec::ReadPacket(json); });
+}
+
+SOutcome readThroughDocument(const QByteArray &json)
+{
+    return outcome([&] { return TJsonCodec::ToPacket(QJsonDocument::fromJson(json).object()); });
+}
+
+// Same type and value; doubles bit for bit (so -0.0 differs from 0.0).
+bool sameValue(const QVariant &a, const QVariant &b)
+{
+    if (a.isValid() != b.isValid() || a.typeId() != b.typeId())
+        return false;
+    if (a.typeId() == QMetaType::Double) {
+        const double x = a.toDouble(), y = b.toDouble();
+        return std::memcmp(&x, &y, sizeof x) == 0;
+    }
+    return a == b;
+}
+
+QString show(const QVariant &v)
+{
+    if (!v.isValid())
+        return QStringLiteral("null");
+    return QStringLiteral("%1(%2)").arg(QString::fromLatin1(v.typeName()),
+                                         v.typeId() == QMetaType::Double ? QString::number(v.toDouble(), 'g', 17) : v.toString());
+}
+
+// Empty when both packets hold the same fields and values; else the first difference.
+QString difference(const SDataPacket &a, const SDataPacket &b)
+{
+    if (a.Fields.size() != b.Fields.size())
+        return QStringLiteral("%1 fields against %2").arg(a.Fields.size()).arg(b.Fields.size());
+    for (qsizetype i = 0; i < a.Fields.size(); ++i) {
+        const SFieldDef &x = a.Fields.at(i), &y = b.Fields.at(i);
+        if (x.Name != y.Name || x.DataType != y.DataType || x.Size != y.Size || x.Required != y.Required
+            || x.InKey != y.InKey || x.ReadOnly != y.ReadOnly || x.Hidden != y.Hidden)
+            return QStringLiteral("field %1 differs").arg(i);
+    }
+    if (a.Rows.size() != b.Rows.size())
+        return QStringLiteral("%1 rows against %2").arg(a.Rows.size()).arg(b.Rows.size());
+    for (qsizetype r = 0; r < a.Rows.size(); ++r) {
+        if (a.Rows.at(r).size() != b.Rows.at(r).size())
+            return QStringLiteral("row %1: %2 values against %3").arg(r).arg(a.Rows.at(r).size()).arg(b.Rows.at(r).size());
+        for (qsizetype i = 0; i < a.Rows.at(r).size(); ++i)
+            if (!sameValue(a.Rows.at(r).at(i), b.Rows.at(r).at(i)))
+                return QStringLiteral("row %1 value %2: %3 against %4").arg(r).arg(i).arg(show(a.Rows.at(r).at(i)), show(b.Rows.at(r).at(i)));
+    }
+    return {};
+}
+
+QString difference(const SOutcome &a, const SOutcome &b)
+{
+    if (a.Ok != b.Ok)
+        return a.Ok ? QStringLiteral("read, but refused through QJsonDocument: ") + b.Error
+                    : QStringLiteral("refused (%1), but read through QJsonDocument").arg(a.Error);
+    return a.Ok ? difference(a.Packet, b.Packet) : (a.Error == b.Error ? QString() : a.Error + QStringLiteral(" / ") + b.Error);
+}
+
+// Each awkward character after runs of 0 to 17 plain ones, so it falls on every position of the
+// blocks the writer and the reader scan at a time.
+QString awkwardAtEveryOffset()
+{
+    const QString awkward[] = {QStringLiteral("\""), QStringLiteral("\\"), QStringLiteral("\n"), QString(QChar(1)),
+                               QStringLiteral("ñ"), QStringLiteral("😀"), QString(QChar(0x7f)), QStringLiteral("€")};
+    QString s;
+    for (const QString &a : awkward)
+        for (int run = 0; run < 18; ++run)
+            s += QString(run, QLatin1Char('x')) + a;
+    return s;
+}
+
+QString everyControlCharacter()
+{
+    QString s;
+    for (char16_t c = 1; c < 0x20; ++c)
+        s += QChar(c);
+    return s + QChar(0x7f);
+}
+
+// The fields of the hand-written texts, in the server's form.
+const char *const kFields = R"([{"key":true,"name":"N","required":true,"size":0,"type":"integer"},)"
+                            R"({"key":false,"name":"F","required":false,"size":0,"type":"float"},)"
+                            R"({"key":false,"name":"S","required":false,"size":20,"type":"string"},)"
+                            R"({"key":false,"name":"D","required":false,"size":0,"type":"datetime"},)"
+                            R"({"key":false,"name":"B","required":false,"size":0,"type":"boolean"},)"
+                            R"({"key":false,"name":"X","required":false,"size":0,"type":"blob"}])";
+
+QByteArray packetText(const char *rows)
+{
+    return QByteArray(R"({"fields":)") + kFields + R"(,"rows":)" + rows + '}';
+}
+
+} // namespace
+
+class TstJson : public QObject
+{
+    Q_OBJECT
+    TAppServerFixture m_fx;
+
+private slots:
+    void initTestCase() { m_fx.Init(QStringLiteral("json")); }
+    void cleanupTestCase() { m_fx.Cleanup(); }
+
+    // One awkward value between two plain ones: written as QJsonDocument writes it, read back as
+    // QJsonDocument reads it. direct: the reader takes it without QJsonDocument's help; same: the
+    // value read back is the value written. One exception, asLikeDocument false: QJsonDocument
+    // drops a U+FEFF that opens a text (it takes it for a byte order mark); the reader keeps it.
+    void values_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<bool>("direct");
+        QTest::addColumn<bool>("same");
+        QTest::addColumn<bool>("asLikeDocument");
+        const int str = int(TFieldType::ftString), memo = int(TFieldType::ftMemo), chr = int(TFieldType::ftFixedChar);
+        const int itg = int(TFieldType::ftInteger), sml = int(TFieldType::ftSmallint), flt = int(TFieldType::ftFloat);
+        const int dtm = int(TFieldType::ftDateTime), blb = int(TFieldType::ftBlob), bln = int(TFieldType::ftBoolean);
+        const double inf = std::numeric_limits<double>::infinity();
+        QString longMemo;
+        for (int i = 0; i < 2000; ++i)
+            longMemo += QStringLiteral("Línea %1: \"cita\" \\ tab\t€😀\n").arg(i);
+        QByteArray everyByte;
+        for (int b = 0; b < 256; ++b)
+            everyByte += char(b);
+        const QDateTime noon(QDate(2026, 6, 1), QTime(13, 45, 7, 89));
+
+        const struct { const char *tag; int type; QVariant value; bool direct, same, asLikeDocument = true; } rows[] = {
+            {"texto vacío", str, QString(QLatin1String("")), true, true},
+            {"texto nulo", str, QVariant(), true, true},
+            {"comillas y barras", str, QStringLiteral("a\"b\\c/d\"\""), true, true},
+            {"controles", str, everyControlCharacter(), true, true},
+            {"carácter cero", str, QString(QChar(0)) + QStringLiteral("x"), true, true},
+            {"acentos", str, QStringLiteral("Área de Producción: ñÑ ü ¿¡ €"), true, true},
+            {"fuera del plano básico", str, QStringLiteral("😀 🇨🇴 𝄞"), true, true},
+            {"raros en toda posición", memo, awkwardAtEveryOffset(), true, true},
+            {"marca de orden al inicio", str, QString(QChar(0xfeff)) + QStringLiteral("texto"), true, true, false},
+            {"no caracteres", str, QString(QChar(0xfffe)) + QChar(0xffff) + QChar(0x2028) + QChar(0xfeff), true, true},
+            {"suplente suelto", str, QString(QChar(0xd800)) + QStringLiteral("x") + QChar(0xdc00), false, false},
+            {"espacios de relleno", chr, QStringLiteral("S   "), true, true},
+            {"memo largo", memo, longMemo, true, true},
+            {"número en un texto", str, 12345.5, true, false},
+            {"entero cero", itg, 0, true, true},
+            {"entero negativo", itg, -1, true, true},
+            {"entero máximo", itg, std::numeric_limits<int>::max(), true, true},
+            {"entero mínimo", itg, std::numeric_limits<int>::min(), true, true},
+            {"entero nulo", itg, QVariant(), true, true},
+            {"smallint", sml, -32768, true, true},
+            {"flotante cero", flt, 0.0, true, true},
+            {"menos cero", flt, -0.0, true, false},
+            {"decimal", flt, 72.5, true, true},
+            {"un décimo", flt, 0.1, true, true},
+            {"un tercio", flt, 1.0 / 3, true, true},
+            {"diez a la 15", flt, 1e15, true, true},
+            {"diez a la 16", flt, 1e16, true, true},
+            {"dos a la 53", flt, 9007199254740992.0, true, true},
+            {"más allá de 2^53", flt, 9007199254740994.0, true, true},
+            {"grande con dígitos", flt, 123456789012345680.0, true, true},
+            {"diez a la 21", flt, 1e21, true, true},
+            {"máximo", flt, std::numeric_limits<double>::max(), true, true},
+            {"pequeño", flt, 1e-5, true, true},
+            {"diezmilésima", flt, 0.0001, true, true},
+            {"milésima", flt, 0.001, true, true},
+            {"empate fijo", flt, 0.00015, true, true},
+            {"mínimo normal", flt, std::numeric_limits<double>::min(), true, true},
+            {"negativo pequeño", flt, -1.5e-7, true, true},
+            {"entero de 64 bits", flt, QVariant(qlonglong(1) << 60), true, false},
+            {"no es número", flt, std::nan(""), true, false},
+            {"infinito", flt, inf, true, false},
+            {"menos infinito", flt, -inf, true, false},
+            {"flotante nulo", flt, QVariant(), true, true},
+            {"fecha", dtm, QDateTime(QDate(2026, 2, 2), QTime(0, 0)), true, true},
+            {"fecha con milisegundos", dtm, noon, true, true},
+            {"fin de siglo", dtm, QDateTime(QDate(1999, 12, 31), QTime(23, 59, 59, 999)), true, true},
+            {"año de dos cifras", dtm, QDateTime(QDate(50, 1, 2), QTime(3, 4, 5, 6)), true, true},
+            {"fecha nula", dtm, QVariant(), true, true},
+            {"fecha no válida", dtm, QDateTime(), false, false},
+            {"binario vacío", blb, QByteArray(""), true, true},
+            {"todos los bytes", blb, everyByte, true, true},
+            {"binario nulo", blb, QVariant(), true, true},
+            {"verdadero", bln, true, true, true},
+            {"falso", bln, false, true, true},
+            {"booleano nulo", bln, QVariant(), true, true},
+        };
+        for (const auto &r : rows)
+            QTest::newRow(r.tag) << r.type << r.value << r.direct << r.same << r.asLikeDocument;
+    }
+    void values()
+    {
+        QFETCH(int, type);
+        QFETCH(QVariant, value);
+        QFETCH(bool, direct);
+        QFETCH(bool, same);
+        QFETCH(bool, asLikeDocument);
+        SDataPacket packet;
+        packet.Fields = {field("ID", TFieldType::ftInteger, true), field("VALOR", TFieldType(type)), field("FIN", TFieldType::ftString)};
+        packet.Fields[1].Hidden = true;
+        packet.Fields[2].ReadOnly = true;
+        packet.Fields[2].Size = 10;
+        packet.Rows = {{1, value, QStringLiteral("fin")}, {2, QVariant(), QStringLiteral("otro")}};
+
+        const QByteArray written = TJsonCodec::WritePacket(packet);
+        QCOMPARE(written, QJsonDocument(TJsonCodec::FromPacket(packet)).toJson(QJsonDocument::Compact));
+
+        const SOutcome read = readFast(written);
+        const QString diff = difference(read, readThroughDocument(written));
+        QVERIFY2(diff.isEmpty() == asLikeDocument, qPrintable(diff));
+        SDataPacket direct_;
+        QCOMPARE(TJsonPacketReader::Read(written, direct_), direct);
+        if (same) {
+            QVERIFY(read.Ok);
+            const QString back = difference(read.Packet, packet);
+            QVERIFY2(back.isEmpty(), qPrintable(back));
+        }
+    }
+
+    // Texts another writer may send: read as QJsonDocument reads them, or refused with the same
+    // message. direct: read without QJsonDocument's help.
+    void texts_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<bool>("direct");
+        const QByteArray plain = packetText(R"([[1,2.5,"a","2026-01-02T03:04:05.006",true,"aG9sYQ=="],[2,null,null,null,null,null]])");
+        const struct { const char *tag; QByteArray json; bool direct; } rows[] = {
+            {"compacto", plain, true},
+            {"indentado", QJsonDocument::fromJson(plain).toJson(QJsonDocument::Indented), true},
+            {"espacios en todas partes", " { \"fields\" : " + QByteArray(kFields) + " ,\r\n\t\"rows\" : [ [ 1 , 2 , \"a\" , null , false , \"\" ] ] } ", true},
+            {"filas antes que campos", QByteArray(R"({"rows":[[1,2,"a",null,true,""]],"fields":)") + kFields + '}', false},
+            {"sin filas", QByteArray(R"({"fields":)") + kFields + '}', true},
+            {"filas vacías", packetText("[]"), true},
+            {"escapes", packetText("[[1,0,\"\\u00e9\\u00C9\\/\\\"\\\\\\b\\f\\n\\r\\t\",null,null,null]]"), true},
+            {"par suplente escapado", packetText(R"([[1,0,"\ud83d\ude00",null,null,null]])"), true},
+            {"suplente suelto escapado", packetText(R"([[1,0,"\ud800",null,null,null]])"), false},
+            {"escape no válido", packetText(R"([[1,0,"\x",null,null,null]])"), false},
+            {"utf-8 sobrelargo", packetText("[[1,0,\"\xc0\xaf\",null,null,null]]"), false},
+            {"utf-8 de suplente", packetText("[[1,0,\"\xed\xa0\x80\",null,null,null]]"), false},
+            {"utf-8 fuera de rango", packetText("[[1,0,\"\xf4\x90\x80\x80\",null,null,null]]"), false},
+            {"utf-8 cortado", packetText("[[1,0,\"\xc3\",null,null,null]]"), false},
+            {"control sin escapar", packetText("[[1,0,\"a\x01" "b\",null,null,null]]"), false},
+            {"número en un texto", packetText(R"([[1,0,12.5,null,null,null]])"), true},
+            {"entero con decimales", packetText(R"([[2.7,0,"",null,null,null]])"), true},
+            {"menos cero", packetText(R"([[-0,-0,"",null,null,null],[1,-0.0,"",null,null,null]])"), true},
+            {"exponentes", packetText(R"([[1,1E2,"",null,null,null],[2,1e-2,"",null,null,null],[3,1.5E+3,"",null,null,null]])"), true},
+            {"entero enorme", packetText(R"([[1,123456789012345678901234,"",null,null,null],[2,9223372036854775807,"",null,null,null]])"), true},
+            {"fuera de rango", packetText(R"([[1,1e400,"",null,null,null]])"), false},
+            {"número laxo", packetText(R"([[1,1.,"",null,null,null],[2,.5,"",null,null,null]])"), false},
+            {"cero a la izquierda", packetText(R"([[1,012,"",null,null,null]])"), false},
+            {"fechas cortas", packetText(R"([[1,0,"","2026-01-02",null,null],[2,0,"","2026-01-02 03:04",null,null],)"
+                                         R"([3,0,"","2026-01-02T03:04:05.1",null,null],[4,0,"","2026-01-02T03:04:05",null,null]])"), true},
+            {"fechas repetidas", packetText(R"([[1,0,"","2026-01-02T00:00:00.000",null,null],[2,0,"","2026-01-02T00:00:00.000",null,null],)"
+                                            R"([3,0,"","2026-01-03T00:00:00.000",null,null],[4,0,"","2026-01-02T00:00:00.000",null,null]])"), true},
+            {"fecha con espacios", packetText(R"([[1,0,""," 2026-01-02T03:04:05 ",null,null]])"), true},
+            {"fecha con zona", packetText(R"([[1,0,"","2026-01-02T03:04:05Z",null,null]])"), true},
+            {"fecha escapada", packetText(R"([[1,0,"","2026\u002d01-02",null,null]])"), true},
+            {"fecha imposible", packetText(R"([[1,0,"","2026-02-30T00:00:00.000",null,null]])"), false},
+            {"fecha como número", packetText(R"([[1,0,"",20260102,null,null]])"), false},
+            {"booleano como número", packetText(R"([[1,0,"",null,1,null]])"), false},
+            {"base64 escapado", packetText(R"([[1,0,"",null,null,"a\/b="]])"), false},
+            {"texto como número", packetText(R"([["1",0,"",null,null,null]])"), false},
+            {"fila corta", packetText("[[1]]"), false},
+            {"fila larga", packetText(R"([[1,0,"",null,null,null,7]])"), false},
+            {"fila que no es arreglo", packetText("[5]"), false},
+            {"clave de más", packetText("[]").chopped(1) + R"(,"otra":1})", false},
+            {"campos repetidos", QByteArray(R"({"fields":)") + kFields + R"(,"fields":)" + kFields + '}', false},
+            {"basura al final", plain + " x", false},
+            {"tipo desconocido", R"({"fields":[{"name":"U","type":"unknown"}],"rows":[["2026-01-02T03:04"],[7],[2.5]]})", false},
+            {"tipo en mayúsculas", R"({"fields":[{"name":"U","type":"FLOAT"}],"rows":[[7]]})", true},
+            {"campo sin nombre", R"({"fields":[{"type":"float"}],"rows":[]})", false},
+            {"sin campos", R"({"rows":[]})", false},
+            {"no es objeto", "[1]", false},
+            {"vacío", "", false},
+        };
+        for (const auto &r : rows)
+            QTest::newRow(r.tag) << r.json << r.direct;
+    }
+    void texts()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(bool, direct);
+        const QString diff = difference(readFast(json), readThroughDocument(json));
+        QVERIFY2(diff.isEmpty(), qPrintable(diff));
+        SDataPacket packet;
+        QCOMPARE(TJsonPacketReader::Read(json, packet), direct);
+    }
+
+    // Doubles of every magnitude: the same text as QJsonDocument, and the same double read back.
+    void numbers_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("bits al azar") << 0;
+        QTest::newRow("binarios pequeños") << 1;
+        QTest::newRow("decimales") << 2;
+        QTest::newRow("potencias de diez") << 3;
+        QTest::newRow("enteros grandes") << 4;
+    }
+    void numbers()
+    {
+        QFETCH(int, kind);
+        std::mt19937_64 random(20261206 + kind);
+        SDataPacket packet;
+        packet.Fields = {field("F", TFieldType::ftFloat)};
+        while (packet.Rows.size() < 20000) {
+            double d = 0;
+            switch (kind) {
+            case 0: {
+                const quint64 bits = random();
+                std::memcpy(&d, &bits, sizeof d);
+                break;
+            }
+            case 1: d = std::ldexp(double(random() % 100000000), int(random() % 120) - 60); break;
+            case 2: d = double(qint64(random() % 2000000000) - 1000000000) / std::pow(10.0, int(random() % 12)); break;
+            case 3: d = double(random() % 1000) * std::pow(10.0, int(random() % 40) - 20); break;
+            default: d = double(random() >> (random() % 64)) * (random() % 2 ? 1 : -1); break;
+            }
+            if (std::isfinite(d))
+                packet.Rows.append(QVariantList{d});
+        }
+        const QByteArray written = TJsonCodec::WritePacket(packet);
+        QCOMPARE(written, QJsonDocument(TJsonCodec::FromPacket(packet)).toJson(QJsonDocument::Compact));
+        const SOutcome read = readFast(written);
+        QVERIFY(read.Ok);
+        const QString diff = difference(read, readThroughDocument(written));
+        QVERIFY2(diff.isEmpty(), qPrintable(diff));
+        for (QVariantList &row : packet.Rows)
+            if (row.at(0).toDouble() == 0)
+                row[0] = 0.0; // -0 travels as 0
+        const QString back = difference(read.Packet, packet);
+        QVERIFY2(back.isEmpty(), qPrintable(back));
+    }
+
+    // Awkward texts stored in the database reach both clients unchanged: the module's transport and an
+    // independent HTTP client parsing with QJsonDocument.
+    void overHttp_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<double>("code");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("memo");
+        for (const QString &b : TAppServerFixture::Backends()) {
+            QTest::newRow(qPrintable(b + QStringLiteral("/comillas"))) << b << 901.5 << QStringLiteral("\"Eje\" \\ barra / final")
+                                                                       << QStringLiteral("{\"no\":[\"es JSON\"]}\r\n\t-");
+            QTest::newRow(qPrintable(b + QStringLiteral("/unicode"))) << b << 0.1 << QStringLiteral("Área Ñandú €")
+                                                                      << QStringLiteral("😀 🇨🇴 ") + QChar(0x2028) + QChar(0xfeff);
+            QTest::newRow(qPrintable(b + QStringLiteral("/controles"))) << b << 123456.789 << QStringLiteral("a\x01" "b\x1f" "c\x7f")
+                                                                        << everyControlCharacter();
+            QTest::newRow(qPrintable(b + QStringLiteral("/vacío"))) << b << 1e-7 << QStringLiteral(" ") << QString();
+        }
+    }
+    void overHttp()
+    {
+        QFETCH(QString, backend);
+        QFETCH(double, code);
+        QFETCH(QString, name);
+        QFETCH(QString, memo);
+        if (!m_fx.Error(backend).isEmpty())
+            QFAIL(qPrintable(m_fx.Error(backend)));
+        TAppServerFixture::SBackend &b = m_fx.Backend(backend);
+        b.Engine->Database().Run(QStringLiteral("INSERT INTO GN_DITEM (COD_EMPR, TIP_ITEM, COD_ITEM, DES_ITEM, OBS_ERVA) VALUES (1, 9, ?, ?, ?)"),
+                                 {code, name, memo.isNull() ? QVariant() : QVariant(memo)});
+        const QList<SParam> params{{QStringLiteral("P_COD_EMPR"), TFieldType::ftSmallint, 1},
+                                   {QStringLiteral("P_TIP_ITEM"), TFieldType::ftSmallint, 9},
+                                   {QStringLiteral("P_COD_ITEM"), TFieldType::ftFloat, code}};
+        ZE_OPEN(local, m_fx, backend, QStringLiteral("local"));
+        ZE_OPEN(remote, m_fx, backend, QStringLiteral("http"));
+        const SDataPacket expected = local->GetRecords(QStringLiteral("DtsPGnDitem"), params, {});
+        QCOMPARE(expected.Rows.size(), 1);
+        QCOMPARE(expected.Rows.at(0).at(1).toString(), name);
+        QCOMPARE(expected.Rows.at(0).at(2), memo.isNull() ? QVariant() : QVariant(memo));
+        const QString viaModule = difference(remote->GetRecords(QStringLiteral("DtsPGnDitem"), params, {}), expected);
+        QVERIFY2(viaModule.isEmpty(), qPrintable(viaModule));
+
+        httplib::Client client("127.0.0.1", b.Port);
+        client.set_tcp_nodelay(true);
+        const auto session = client.Post("/v1/session", R"({"user":"demo","password":"demo"})", "application/json");
+        QVERIFY(session && session->status == 200);
+        const std::string token = QJsonDocument::fromJson(QByteArray::fromStdString(session->body))
+                                      .object().value(QStringLiteral("token")).toString().toStdString();
+        const QByteArray body = QJsonDocument(QJsonObject{{QStringLiteral("params"), TJsonCodec::FromParams(params)}}).toJson();
+        const httplib::Headers headers{{"Authorization", "Bearer " + token}};
+        const auto open = client.Post("/v1/providers/DtsPGnDitem/open", headers, body.toStdString(), "application/json");
+        QVERIFY(open && open->status == 200);
+        QJsonParseError error;
+        const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(open->body), &error);
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        const QJsonArray row = doc.object().value(QStringLiteral("rows")).toArray().at(0).toArray();
+        QCOMPARE(row.at(0).toDouble(), code);
+        QCOMPARE(row.at(1).toString(), name);
+        QCOMPARE(row.at(2).isNull(), memo.isNull());
+        QCOMPARE(row.at(2).toString(), memo);
+        const QString viaDocument = difference(TJsonCodec::ToPacket(doc.object()), expected);
+        QVERIFY2(viaDocument.isEmpty(), qPrintable(viaDocument));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstJson)
+#include "tst_json.moc"
