@@ -15,9 +15,18 @@ THttpAppServer::THttpAppServer(const QString &server, const QString &user, const
     if (!ok || port <= 0 || port > 65535)
         throw EAppServerError(400, QStringLiteral("El servidor debe indicarse como equipo:puerto (\"%1\").").arg(server));
     m_connection = std::make_unique<THttpConnection>(server.left(colon), port);
+    m_user = user;
+    m_password = password;
+    SignIn();
+}
+
+void THttpAppServer::SignIn()
+{
+    m_authorization.clear();
     const QJsonObject answer =
-        Post(QStringLiteral("/v1/session"), {{QStringLiteral("user"), user}, {QStringLiteral("password"), password}});
+        Post(QStringLiteral("/v1/session"), {{QStringLiteral("user"), m_user}, {QStringLiteral("password"), m_password}});
     m_authorization = "Bearer " + answer.value(QStringLiteral("token")).toString().toLatin1();
+    m_companies.clear();
     for (const QJsonValue &c : answer.value(QStringLiteral("companies")).toArray())
         m_companies << c.toInt();
 }
@@ -26,20 +35,30 @@ THttpAppServer::~THttpAppServer() = default;
 
 QJsonObject THttpAppServer::Post(const QString &path, const QJsonObject &body)
 {
-    const QByteArray payload = QJsonDocument(body).toJson(QJsonDocument::Compact);
+    return QJsonDocument::fromJson(Exchange(path, QJsonDocument(body).toJson(QJsonDocument::Compact))).object();
+}
+
+QByteArray THttpAppServer::Exchange(const QString &path, const QByteArray &payload)
+{
     THttpConnection::SReply res;
     {
         std::lock_guard lock(m_mutex);
         res = m_connection->Post(path.toUtf8(), payload, m_authorization);
     }
-    const QJsonObject answer = QJsonDocument::fromJson(res.Body).object();
+    // A server that was restarted no longer knows the session: sign in again and ask once more. The
+    // server refuses an unknown session before doing anything, so repeating the request is safe.
+    if (res.Status == 401 && !m_authorization.isEmpty()) {
+        SignIn();
+        std::lock_guard lock(m_mutex);
+        res = m_connection->Post(path.toUtf8(), payload, m_authorization);
+    }
     if (res.Status >= 300 || res.Status < 200) {
-        QString message = answer.value(QStringLiteral("error")).toString();
+        QString message = QJsonDocument::fromJson(res.Body).object().value(QStringLiteral("error")).toString();
         if (message.isEmpty())
             message = QStringLiteral("El servidor de aplicaciones respondió %1.").arg(res.Status);
         throw EAppServerError(res.Status, message);
     }
-    return answer;
+    return std::move(res.Body);
 }
 
 SDataPacket THttpAppServer::GetRecords(const QString &providerName, const QList<SParam> &params,
@@ -49,7 +68,9 @@ SDataPacket THttpAppServer::GetRecords(const QString &providerName, const QList<
                      {QStringLiteral("types"), TJsonCodec::FromParamTypes(params)}};
     if (!commandText.isEmpty())
         body.insert(QStringLiteral("commandText"), commandText);
-    return TJsonCodec::ToPacket(Post(QStringLiteral("/v1/providers/%1/open").arg(providerName), body));
+    // The packet is read straight from the text into typed rows (TJsonCodec::ReadPacket).
+    return TJsonCodec::ReadPacket(Exchange(QStringLiteral("/v1/providers/%1/open").arg(providerName),
+                                           QJsonDocument(body).toJson(QJsonDocument::Compact)));
 }
 
 SApplyResult THttpAppServer::ApplyUpdates(const QString &providerName, const SDelta &delta, int maxErrors)

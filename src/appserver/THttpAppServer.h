@@ -27,10 +27,17 @@ public:
 
     // One POST with a JSON body; returns the JSON answer or raises with the server's message.
     QJsonObject Post(const QString &path, const QJsonObject &body);
+    // Opens a session with the stored credentials (again, after the server forgot the previous one).
+    void SignIn();
 
 private:
+    // One POST of a JSON text; returns the answer's body, or raises with the server's message.
+    QByteArray Exchange(const QString &path, const QByteArray &payload);
+
     std::unique_ptr<THttpConnection> m_connection;
     std::mutex m_mutex;
     QByteArray m_authorization;
+    QString m_user;
+    QString m_password;
     QList<int> m_companies;
 };
