@@ -10,8 +10,11 @@
 #include "TDemoWorld.h"
 
 #include <QDate>
+#include <QElapsedTimer>
 #include <QDateTime>
 #include <QSqlQuery>
+#include <algorithm>
+#include <vector>
 
 class TBenchWorld
 {
@@ -55,3 +58,21 @@ public:
         return q.next() ? q.value(0).toInt() : 0;
     }
 };
+
+// The median over `rounds` rounds of the time one call of op takes, in microseconds, each round timing
+// opsPerRound calls after one warm-up call.
+template <typename F>
+double BenchMedianMicros(int rounds, int opsPerRound, F &&op)
+{
+    std::vector<double> samples;
+    op();
+    for (int r = 0; r < rounds; ++r) {
+        QElapsedTimer t;
+        t.start();
+        for (int i = 0; i < opsPerRound; ++i)
+            op();
+        samples.push_back(double(t.nsecsElapsed()) / 1000.0 / opsPerRound);
+    }
+    std::sort(samples.begin(), samples.end());
+    return samples[samples.size() / 2];
+}

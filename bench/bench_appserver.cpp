@@ -39,17 +39,7 @@ int g_rounds = 7;
 template<typename F>
 double medianMicros(int opsPerRound, F &&op)
 {
-    std::vector<double> samples;
-    op(); // warm-up
-    for (int r = 0; r < g_rounds; ++r) {
-        QElapsedTimer t;
-        t.start();
-        for (int i = 0; i < opsPerRound; ++i)
-            op();
-        samples.push_back(double(t.nsecsElapsed()) / 1000.0 / opsPerRound);
-    }
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
+    return BenchMedianMicros(g_rounds, opsPerRound, std::forward<F>(op));
 }
 
 void line(const char *what, double micros, double floorMicros = 0)

@@ -53,17 +53,7 @@ constexpr int kOpsPerRound = 3;
 template<typename F>
 double medianMicros(F &&op)
 {
-    op();
-    std::vector<double> samples;
-    for (int r = 0; r < g_rounds; ++r) {
-        QElapsedTimer t;
-        t.start();
-        for (int i = 0; i < kOpsPerRound; ++i)
-            op();
-        samples.push_back(double(t.nsecsElapsed()) / 1000.0 / kOpsPerRound);
-    }
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
+    return BenchMedianMicros(g_rounds, kOpsPerRound, std::forward<F>(op));
 }
 
 void line(const char *what, double micros, double floorMicros = 0)
