@@ -286,6 +286,9 @@ public:
     // - the report module: its unified totals FTotProgr and FTotEjecu, and EjecMensualActi.
     using TTitulosWriter = std::function<void(const QString &ciclo, const QString &titulo, const QString &descripcion)>;
     using TEjecMensual = std::function<double(int planned, int executed)>;
+    // Gives a dataset the key of the current evaluation record: PCODEMPR (the selected company),
+    // PFECPROC, PRMTPAMA, PRMTDEPA, PRMTESTA and PRMTITES (0 when there is no current record).
+    void SetItemParams(SClientDataSet &ds);
     void RegistrarFormaPrincipal(QObject *form, const bool *imprimePlanAnual, const bool *imprimePlanUnificado,
                                  TTitulosWriter titulos);
     void RegistrarTotalesUnificados(QObject *reports, int *totProgr, int *totEjecu, TEjecMensual ejecMensual);

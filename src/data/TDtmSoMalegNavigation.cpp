@@ -88,6 +88,16 @@ void TDtmSoMaleg::QrySoMalegAfterOpen(TDataSet &)
         FechaFinActividad = dateParam(*QrySoMaleg, QStringLiteral("PDT_ACT_HORA_FINA"));
 }
 
+void TDtmSoMaleg::SetItemParams(SClientDataSet &ds)
+{
+    ds.ParamByName(QStringLiteral("PCODEMPR")).SetAsSmallInt(Application()->Tag);
+    ds.ParamByName(QStringLiteral("PFECPROC")).SetAsDateTime(QrySoMalegFEC_PROC->AsDateTime());
+    ds.ParamByName(QStringLiteral("PRMTPAMA")).SetAsInteger(QrySoMalegRMT_PAMA->AsInteger());
+    ds.ParamByName(QStringLiteral("PRMTDEPA")).SetAsInteger(QrySoMalegRMT_DEPA->AsInteger());
+    ds.ParamByName(QStringLiteral("PRMTESTA")).SetAsInteger(QrySoMalegRMT_ESTA->AsInteger());
+    ds.ParamByName(QStringLiteral("PRMTITES")).SetAsInteger(QrySoMalegRMT_ITES->AsInteger());
+}
+
 void TDtmSoMaleg::QrySoMalegAfterScroll(TDataSet &)
 {
     // Percentages in the general format with the locale's decimal separator (a null one is empty).
@@ -101,12 +111,7 @@ void TDtmSoMaleg::QrySoMalegAfterScroll(TDataSet &)
     // Every reopen closes first: a follow-up row still being inserted is dropped with the old record.
     const auto reopen = [this](SClientDataSet *ds, bool withArea) {
         ds->Close();
-        ds->ParamByName(QStringLiteral("PCODEMPR")).SetAsSmallInt(Application()->Tag);
-        ds->ParamByName(QStringLiteral("PFECPROC")).SetAsDateTime(QrySoMalegFEC_PROC->AsDateTime());
-        ds->ParamByName(QStringLiteral("PRMTPAMA")).SetAsInteger(QrySoMalegRMT_PAMA->AsInteger());
-        ds->ParamByName(QStringLiteral("PRMTDEPA")).SetAsInteger(QrySoMalegRMT_DEPA->AsInteger());
-        ds->ParamByName(QStringLiteral("PRMTESTA")).SetAsInteger(QrySoMalegRMT_ESTA->AsInteger());
-        ds->ParamByName(QStringLiteral("PRMTITES")).SetAsInteger(QrySoMalegRMT_ITES->AsInteger());
+        SetItemParams(*ds);
         if (withArea)
             ds->ParamByName(QStringLiteral("PCODAREA")).SetAsInteger(QrySoMalegCOD_AREA->AsInteger());
         ds->Open();

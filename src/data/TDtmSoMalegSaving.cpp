@@ -40,17 +40,6 @@ int TDtmSoMaleg::ShowMessageBox(const QString &Text, const QString &Caption, int
 
 namespace {
 
-// The key of the current evaluation record, as the dependent datasets take it.
-void setItemParams(TDtmSoMaleg &dm, SClientDataSet &ds)
-{
-    ds.ParamByName(QStringLiteral("PCODEMPR")).SetAsSmallInt(Application()->Tag);
-    ds.ParamByName(QStringLiteral("PFECPROC")).SetValue(dm.QrySoMalegFEC_PROC->Value());
-    ds.ParamByName(QStringLiteral("PRMTPAMA")).SetValue(dm.QrySoMalegRMT_PAMA->Value());
-    ds.ParamByName(QStringLiteral("PRMTDEPA")).SetValue(dm.QrySoMalegRMT_DEPA->Value());
-    ds.ParamByName(QStringLiteral("PRMTESTA")).SetValue(dm.QrySoMalegRMT_ESTA->Value());
-    ds.ParamByName(QStringLiteral("PRMTITES")).SetValue(dm.QrySoMalegRMT_ITES->Value());
-}
-
 bool editing(const TDataSet &ds)
 {
     return ds.State() == dsEdit || ds.State() == dsInsert;
@@ -70,7 +59,7 @@ void refreshDependent(TDtmSoMaleg &dm, SClientDataSet &ds)
             return;
     }
     ds.Close();
-    setItemParams(dm, ds);
+    dm.SetItemParams(ds);
     ds.Open();
 }
 

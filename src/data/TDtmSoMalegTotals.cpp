@@ -47,13 +47,8 @@ int TDtmSoMaleg::TotalActiv(const QString &Column)
                              QStringLiteral(" AND   FEC_PROC =:PFECPROC AND RMT_PAMA =:PRMTPAMA ") +
                              QStringLiteral(" AND   RMT_DEPA =:PRMTDEPA AND RMT_ESTA =:PRMTESTA ") +
                              QStringLiteral(" AND   RMT_ITES =:PRMTITES ")});
-        QryTemporal->ParamByName(QStringLiteral("PCODEMPR")).SetAsSmallInt(company);
+        SetItemParams(*QryTemporal);
         QryTemporal->ParamByName(Column).SetAsString(QStringLiteral("S"));
-        QryTemporal->ParamByName(QStringLiteral("PFECPROC")).SetAsDateTime(QrySoMalegFEC_PROC->AsDateTime());
-        QryTemporal->ParamByName(QStringLiteral("PRMTPAMA")).SetAsInteger(QrySoMalegRMT_PAMA->AsInteger());
-        QryTemporal->ParamByName(QStringLiteral("PRMTDEPA")).SetAsInteger(QrySoMalegRMT_DEPA->AsInteger());
-        QryTemporal->ParamByName(QStringLiteral("PRMTESTA")).SetAsInteger(QrySoMalegRMT_ESTA->AsInteger());
-        QryTemporal->ParamByName(QStringLiteral("PRMTITES")).SetAsInteger(QrySoMalegRMT_ITES->AsInteger());
         QryTemporal->Open();
         return QryTemporal->FieldByName(Column)->AsInteger();
     }
@@ -102,12 +97,7 @@ double TDtmSoMaleg::MetaAnual(const QString &Column)
                          QStringLiteral(" WHERE COD_EMPR =:PCODEMPR AND FEC_PROC =:PFECPROC ") +
                          QStringLiteral("   AND RMT_PAMA =:PRMTPAMA AND RMT_DEPA =:PRMTDEPA ") +
                          QStringLiteral("   AND RMT_ESTA =:PRMTESTA AND RMT_ITES =:PRMTITES ")});
-    QryTemporal->ParamByName(QStringLiteral("PCODEMPR")).SetAsSmallInt(Application()->Tag);
-    QryTemporal->ParamByName(QStringLiteral("PFECPROC")).SetAsDateTime(QrySoMalegFEC_PROC->AsDateTime());
-    QryTemporal->ParamByName(QStringLiteral("PRMTPAMA")).SetAsInteger(QrySoMalegRMT_PAMA->AsInteger());
-    QryTemporal->ParamByName(QStringLiteral("PRMTDEPA")).SetAsInteger(QrySoMalegRMT_DEPA->AsInteger());
-    QryTemporal->ParamByName(QStringLiteral("PRMTESTA")).SetAsInteger(QrySoMalegRMT_ESTA->AsInteger());
-    QryTemporal->ParamByName(QStringLiteral("PRMTITES")).SetAsInteger(QrySoMalegRMT_ITES->AsInteger());
+    SetItemParams(*QryTemporal);
     QryTemporal->Open();
     const int loaded = QrySoPlass->RecordCount();
     if (loaded == 0)
