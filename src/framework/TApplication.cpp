@@ -1,12 +1,23 @@
 #include "TApplication.h"
 
 #include "SysUtils.h"
+#include "TPrompts.h"
 
 #include <QDebug>
 
-TApplication::TApplication(QObject *parent) : QObject(parent)
+TApplication::TApplication(QObject *parent) : QObject(parent), m_prompts(std::make_unique<TPrompts>())
 {
     setObjectName(QStringLiteral("Application"));
+}
+
+TPrompts &TApplication::Prompts() const
+{
+    return *m_prompts;
+}
+
+void TApplication::SetPrompts(std::unique_ptr<TPrompts> prompts)
+{
+    m_prompts = prompts ? std::move(prompts) : std::make_unique<TPrompts>();
 }
 
 TApplication::~TApplication()

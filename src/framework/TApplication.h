@@ -5,6 +5,9 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <memory>
+
+class TPrompts;
 
 // The host's application object. It owns components the way a classic component owner does: the
 // owned objects are listed in creation order and destroyed, last first, with the owner. An object
@@ -35,8 +38,18 @@ public:
     void Guard(const std::function<void()> &action);
     std::function<void(const QString &message)> ShowException;
 
+    // The prompt service in force; never null (by default it runs dialogs modally). Setting a null
+    // one restores the default.
+    TPrompts &Prompts() const;
+    void SetPrompts(std::unique_ptr<TPrompts> prompts);
+
+    // When not empty, printing writes this PDF file instead of going to a printer: the host's
+    // headless report output. Empty by default.
+    QString PrintToPdfFile;
+
 private:
     QList<QPointer<QObject>> m_components;
+    std::unique_ptr<TPrompts> m_prompts;
 };
 
 // The one application object of the process, created on first use.

@@ -1,0 +1,8 @@
+#include "TPrompts.h"
+
+#include <QDialog>
+
+int TPrompts::ShowModal(QDialog &dialog)
+{
+    return dialog.exec();
+}
