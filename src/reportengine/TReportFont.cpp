@@ -1,0 +1,45 @@
+#include "TReportFont.h"
+
+#include <QFile>
+#include <QFontDatabase>
+#include <QMutex>
+
+namespace {
+
+bool loadTahoma()
+{
+    static const bool loaded = [] {
+        bool any = false;
+        for (const char *file : {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"}) {
+            const QString path = QString::fromLatin1(file);
+            if (QFile::exists(path) && QFontDatabase::addApplicationFont(path) >= 0)
+                any = true;
+        }
+        return any || QFontDatabase::hasFamily(QStringLiteral("Tahoma"));
+    }();
+    return loaded;
+}
+
+} // namespace
+
+QString TReportFont::Family(const QString &requested)
+{
+    if (requested.compare(QStringLiteral("Tahoma"), Qt::CaseInsensitive) == 0 || requested.isEmpty())
+        return loadTahoma() ? QStringLiteral("Tahoma") : QStringLiteral("DejaVu Sans");
+    return QFontDatabase::hasFamily(requested) ? requested : QStringLiteral("DejaVu Sans");
+}
+
+QFont TReportFont::Make(const QString &family, double pointSize, bool bold, bool italic, bool underline)
+{
+    QFont font(Family(family));
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    font.setItalic(italic);
+    font.setUnderline(underline);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setKerning(false);
+    // Any letter spacing other than zero keeps the shaper from joining "fi" into one glyph.
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 0.001);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    return font;
+}
