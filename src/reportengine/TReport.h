@@ -77,6 +77,7 @@ public:
     // Bands are owned by the report.
     TBand *NewBand(TBand::Kind kind, const QString &name);
     TBand *FindBand(const QString &name) const;
+    const std::vector<std::unique_ptr<TBand>> &Bands() const { return m_bands; }
     TReportView *FindObject(const QString &name) const;
     template <typename T> T *Object(const QString &name) const { return dynamic_cast<T *>(FindObject(name)); }
 

@@ -99,26 +99,9 @@ void TReportEngine::ParseBands()
             m_conditions.insert(band, std::shared_ptr<TExprNode>(
                                           TReportExpression::Parse(m_report, band->Condition, nullptr).release()));
     };
-    std::vector<TBand *> all;
-    for (TBand *b : {m_report.Page.PageHeader, m_report.Page.PageFooter, m_report.Page.ReportTitle,
-                     m_report.Page.ReportSummary})
-        all.push_back(b);
-    for (const TDataLevel *level : levels) {
-        all.push_back(level->Data);
-        all.push_back(level->Header);
-        all.push_back(level->Footer);
-        for (const auto &group : level->Groups) {
-            all.push_back(group.Header);
-            all.push_back(group.Footer);
-        }
-    }
-    // Child bands, however deep.
-    for (size_t i = 0; i < all.size(); ++i)
-        if (all[i] && all[i]->ChildBand && std::find(all.begin(), all.end(), all[i]->ChildBand) == all.end())
-            all.push_back(all[i]->ChildBand);
-    // Children chosen at print time are bands of the report too.
-    for (TBand *b : all)
-        parseBand(b);
+    // Every band of the report, children chosen at print time included.
+    for (const auto &band : m_report.Bands())
+        parseBand(band.get());
     for (const auto &level : levels)
         if (!level->Data->DataSet.isEmpty() && !m_report.FindDataSet(level->Data->DataSet))
             throw EReportError(QStringLiteral("El reporte \"%1\" usa el conjunto de datos desconocido \"%2\" en la "

@@ -39,7 +39,7 @@ QFont TReportFont::Make(const QString &family, double pointSize, bool bold, bool
     font.setHintingPreference(QFont::PreferNoHinting);
     font.setKerning(false);
     // Any letter spacing other than zero keeps the shaper from joining "fi" into one glyph.
-    font.setLetterSpacing(QFont::AbsoluteSpacing, 0.001);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 0.05);
     font.setStyleStrategy(QFont::PreferAntialias);
     return font;
 }

@@ -1,13 +1,20 @@
 #include "TDtmReportes.h"
 
 #include "FieldDefinition.h"
+#include "Globals.h"
+#include "SysUtils.h"
 #include "TDtmSoMaleg.h"
+#include "TReport.h"
+#include "TReportDBDataSet.h"
 #include "dataset/SClientDataSet.h"
 #include "dataset/TFloatField.h"
 #include "dataset/TIntegerField.h"
 #include "dataset/TStringField.h"
+#include "dataset/TFieldFormat.h"
 
+#include <QDate>
 #include <QStringList>
+#include <cmath>
 
 using namespace FieldDefinition;
 
@@ -17,6 +24,23 @@ TDtmReportes::TDtmReportes(QObject *owner) : TDataModule(owner, QStringLiteral("
 {
     DefineChartDataSets();
     DefineUnifiedPlanDataSets();
+    DefineReportDataSets();
+
+    frxRptMaleg = std::make_unique<TReport>(QStringLiteral("Tabla Valores"));
+    frxRptGraCicl = std::make_unique<TReport>(QStringLiteral("Gráfico por Ciclo"));
+    frxRptGraEsta = std::make_unique<TReport>(QStringLiteral("Gráfico por Estándar"));
+    frxRPlanAnual = std::make_unique<TReport>(QStringLiteral("Plan Anual SGSST"));
+    frxRptPlanAnualU = std::make_unique<TReport>(QStringLiteral("Plan Anual SGSST Unificado"));
+    for (TReport *report : {frxRptMaleg.get(), frxRptGraCicl.get(), frxRptGraEsta.get(), frxRPlanAnual.get(),
+                            frxRptPlanAnualU.get()})
+        RegisterCommon(*report);
+    // The creation handler: the script function of the values table.
+    frxRptMaleg->AddFunction(QStringLiteral("Function EvalCriterio(pExTotal: Extended):String;"));
+    frxRptMaleg->OnGetValue = [this](const QString &name, QVariant &value) { frxRptMalegGetValue(name, value); };
+    frxRptMaleg->OnUserFunction = [this](const QString &name, const QVariantList &params) {
+        return frxRptMalegUserFunction(name, params);
+    };
+    DefinirRptMaleg();
     // The evaluation data module (created first, and in a library this one builds on) counts the
     // activities of the unified plan into FTotProgr and FTotEjecu and asks for monthly percentages
     // through this registration, which lapses when this module is destroyed.
@@ -27,6 +51,103 @@ TDtmReportes::TDtmReportes(QObject *owner) : TDataModule(owner, QStringLiteral("
 }
 
 TDtmReportes::~TDtmReportes() = default;
+
+void TDtmReportes::DefineReportDataSets()
+{
+    TDtmSoMaleg *dm = DtmSoMaleg;
+    auto wrap = [](const char *name, TDataSet *ds, bool moves = true) {
+        return std::make_unique<TReportDBDataSet>(QString::fromLatin1(name), ds, moves);
+    };
+    frxDBGnEmpre = wrap("QryGnEmpre", nullptr);
+    // The values table reads the evaluation records in place: the user's current record, and the
+    // follow-up rows and plan it shows, stay as they were.
+    frxDBSoMaleg = wrap("QrySoMaleg", dm ? dm->QrySoMaleg : nullptr, false);
+    frxDBDSoPlass = wrap("QrySoPlass", dm ? dm->QrySoPlass : nullptr);
+    frxDBDSoPlanear = wrap("QrySoPlanear", dm ? dm->QrySoPlanear : nullptr);
+    frxDBDSoHacer = wrap("QrySoHacer", dm ? dm->QrySoHacer : nullptr);
+    frxDBDSoVerificar = wrap("QrySoVerificar", dm ? dm->QrySoVerificar : nullptr);
+    frxDBDSoActuar = wrap("QrySoActuar", dm ? dm->QrySoActuar : nullptr);
+    frxDBDCumplEjecu = wrap("CdsCumplEjecu", dm ? dm->CdsCumplEjecu : nullptr);
+    frxDBDSeguiCumpli = wrap("CdsSeguiCumpli", dm ? dm->CdsSeguiCumpli : nullptr);
+    frxDBGraCicl = wrap("CdsGraCicl", CdsGraCicl);
+    frxDBGraEsta = wrap("CdsGraEsta", CdsGraEsta);
+    frxDBCdsRptUnif = wrap("CdsRptUnif", CdsRptUnif);
+    frxDBCdsRptUnifGraf = wrap("CdsRptUnifGraf", CdsRptUnifGraf);
+}
+
+void TDtmReportes::RegisterCommon(TReport &report)
+{
+    for (TReportDBDataSet *ds :
+         {frxDBGnEmpre.get(), frxDBSoMaleg.get(), frxDBDSoPlass.get(), frxDBDSoPlanear.get(), frxDBDSoHacer.get(),
+          frxDBDSoVerificar.get(), frxDBDSoActuar.get(), frxDBDCumplEjecu.get(), frxDBDSeguiCumpli.get(),
+          frxDBGraCicl.get(), frxDBGraEsta.get(), frxDBCdsRptUnif.get(), frxDBCdsRptUnifGraf.get()})
+        if (ds->DataSet())
+            report.RegisterDataSet(ds);
+    report.OnGetValue = [this](const QString &name, QVariant &value) { ValorVariableComun(name, value); };
+    // Numbers and dates print as the main window shows them.
+    report.FormatValue = [](const QVariant &value, const QString &format) -> QString {
+        switch (value.typeId()) {
+        case QMetaType::Double:
+        case QMetaType::Float:
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+            if (!format.isEmpty())
+                return TFieldFormat::FormatFloat(format, value.toDouble());
+            return value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float
+                       ? TFieldFormat::FloatToStr(value.toDouble())
+                       : value.toString();
+        case QMetaType::QDate:
+            return value.toDate().toString(TFieldFormat::ShortDateFormat());
+        case QMetaType::QTime:
+            return value.toTime().toString(QStringLiteral("HH:mm:ss"));
+        case QMetaType::QDateTime:
+            return TFieldFormat::DateTimeToStr(value.toDateTime());
+        case QMetaType::Bool:
+            return value.toBool() ? QStringLiteral("Verdadero") : QStringLiteral("Falso");
+        default:
+            return value.toString();
+        }
+    };
+}
+
+void TDtmReportes::RegistrarFormaPrincipal(TDataSet *cdsGnEmpre, std::function<bool()> manejaAreas)
+{
+    const bool wasRegistered = frxDBGnEmpre->DataSet() != nullptr;
+    frxDBGnEmpre->SetDataSet(cdsGnEmpre);
+    m_manejaAreas = std::move(manejaAreas);
+    if (!wasRegistered && cdsGnEmpre)
+        for (TReport *report : {frxRptMaleg.get(), frxRptGraCicl.get(), frxRptGraEsta.get(), frxRPlanAnual.get(),
+                                frxRptPlanAnualU.get()})
+            report->RegisterDataSet(frxDBGnEmpre.get());
+}
+
+void TDtmReportes::ValorVariableComun(const QString &Name, QVariant &Value) const
+{
+    if (Name == QStringLiteral("gStCodUsua"))
+        Value = gStCodiUsua;
+    else if (Name == QStringLiteral("gStNomProg"))
+        Value = QStringLiteral("ZErOdadi");
+}
+
+void TDtmReportes::frxRptMalegGetValue(const QString &VarName, QVariant &Value) const
+{
+    ValorVariableComun(VarName, Value);
+    if (VarName == QStringLiteral("gBoManArea"))
+        Value = m_manejaAreas ? m_manejaAreas() : false;
+}
+
+QVariant TDtmReportes::frxRptMalegUserFunction(const QString &MethodName, const QVariantList &Params) const
+{
+    if (MethodName != QStringLiteral("EvalCriterio").toUpper())
+        return QVariant();
+    const QVariant total = Params.value(0);
+    bool ok = true;
+    const double value = total.typeId() == QMetaType::QString ? TFieldFormat::StrToFloat(total.toString(), &ok)
+                                                               : total.toDouble(&ok);
+    if (!ok)
+        throw EConvertError(QStringLiteral("'%1' no es un valor numérico válido").arg(total.toString()));
+    return DtmSoMaleg->EvalCriterio(value);
+}
 
 long double TDtmReportes::EjecMensualActi(int Planned, int Executed)
 {

@@ -2,16 +2,26 @@
 
 #include "TDataModule.h"
 
+#include <QVariant>
+#include <functional>
+#include <memory>
+
+class QWidget;
 class SClientDataSet;
+class TDataSet;
 class TFloatField;
 class TIntegerField;
+class TReport;
+class TReportDBDataSet;
 class TStringField;
 
-// The report data module: report chooser dispatch, report definitions and their data.
+// The report data module: the five report definitions, the datasets they read under their user
+// names, their callbacks, and the in-memory datasets of the chart and unified-plan reports.
 //
-// Ownership: the data module owns its in-memory datasets (QObject children); each dataset owns its
-// fields. The datasets exist, open and empty, from creation on; their rows stay in the order they are
-// appended (no index).
+// Ownership: the data module owns its in-memory datasets (QObject children; each dataset owns its
+// fields), the reports and the report dataset wrappers. The datasets exist, open and empty, from
+// creation on; their rows stay in the order they are appended (no index). The wrappers never open
+// or close what they expose.
 class TDtmReportes : public TDataModule
 {
     Q_OBJECT
@@ -55,9 +65,53 @@ public:
     // floating point), not rounded; 0 when Planned is 0.
     static long double EjecMensualActi(int Planned, int Executed);
 
+    // ---- reports ----------------------------------------------------------------------------------
+    std::unique_ptr<TReport> frxRptMaleg;      // "Tabla Valores", option 0
+    std::unique_ptr<TReport> frxRptGraCicl;    // "Gráfico por Ciclo", option 1
+    std::unique_ptr<TReport> frxRptGraEsta;    // "Gráfico por Estándar", option 2
+    std::unique_ptr<TReport> frxRPlanAnual;    // "Plan Anual SGSST", option 3
+    std::unique_ptr<TReport> frxRptPlanAnualU; // "Plan Anual SGSST Unificado", option 4
+
+    // Report datasets, by the user names the reports know them by.
+    std::unique_ptr<TReportDBDataSet> frxDBGnEmpre;    // "QryGnEmpre": the main form's company list
+    std::unique_ptr<TReportDBDataSet> frxDBSoMaleg;    // "QrySoMaleg"
+    std::unique_ptr<TReportDBDataSet> frxDBDSoPlass;   // "QrySoPlass"
+    std::unique_ptr<TReportDBDataSet> frxDBDSoPlanear, frxDBDSoHacer, frxDBDSoVerificar, frxDBDSoActuar;
+    std::unique_ptr<TReportDBDataSet> frxDBDCumplEjecu, frxDBDSeguiCumpli;
+    std::unique_ptr<TReportDBDataSet> frxDBGraCicl, frxDBGraEsta;
+    std::unique_ptr<TReportDBDataSet> frxDBCdsRptUnif, frxDBCdsRptUnifGraf;
+
+    // The main form hands over, at its creation, its company list and whether the selected company
+    // manages its evaluation by areas.
+    void RegistrarFormaPrincipal(TDataSet *cdsGnEmpre, std::function<bool()> manejaAreas);
+
+    // ---- callbacks ----------------------------------------------------------------------------------
+    // "gStCodUsua": the user's code; "gStNomProg": the program key "ZErOdadi"; others untouched.
+    void ValorVariableComun(const QString &Name, QVariant &Value) const;
+    // Adds "gBoManArea": whether the company manages areas.
+    void frxRptMalegGetValue(const QString &VarName, QVariant &Value) const;
+    // "EVALCRITERIO": the evaluation level of the score in Params[0].
+    QVariant frxRptMalegUserFunction(const QString &MethodName, const QVariantList &Params) const;
+
+    // ---- output ----------------------------------------------------------------------------------
+    // Prepares the report (a progress dialog appears when it takes more than a second; cancelling it
+    // stops the run) and shows it in the modal preview, or prints it: on the printer the user picks,
+    // or into the application's PrintToPdfFile when one is set. A failure raises Exception.
+    void ShowReport(TReport &report, QWidget *parent);
+    void Print(TReport &report, QWidget *parent);
+    // Prepares without showing anything; false when cancelled.
+    bool PrepareReport(TReport &report, QWidget *parent);
+
 private:
     void DefineChartDataSets();
     void DefineUnifiedPlanDataSets();
+    void DefineReportDataSets();
+    void DefinirRptMaleg();
+    // The page header and footer every report repeats; firstTitle and secondTitle are the title lines.
+    void AgregarMarcoPagina(TReport &report, const QString &firstTitle, const QString &secondTitle);
+    void RegisterCommon(TReport &report);
+
+    std::function<bool()> m_manejaAreas;
 };
 
 extern TDtmReportes *DtmReportes;

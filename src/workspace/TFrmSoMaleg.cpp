@@ -8,6 +8,9 @@
 #include "TDtmReportes.h"
 #include "TDtmSoMaleg.h"
 #include "TFrmMemo.h"
+#include "TFrmReports.h"
+#include "TPrompts.h"
+#include "TReport.h"
 #include "controls/TDBCmbCodigoBox.h"
 #include "controls/TDBEdit.h"
 #include "controls/TDBMemo.h"
@@ -180,6 +183,7 @@ void TFrmSoMaleg::FormCreate(QObject *sender)
     TfrmFormaMaestro::FormCreate(sender);
     QObject *report = DtmReportes;
     QvAsignarRptPreview(report, 0);
+    DtmReportes->RegistrarFormaPrincipal(CdsGnEmpre, [this] { return m_manejaAreas; });
     pgcPlanAnual->setCurrentIndex(0);
 }
 
@@ -362,8 +366,72 @@ bool TFrmSoMaleg::eventFilter(QObject *watched, QEvent *event)
     return TfrmFormaMaestro::eventFilter(watched, event);
 }
 
-void TFrmSoMaleg::GenerarRpt(QObject *)
+void TFrmSoMaleg::GenerarRpt(QObject *Sender)
 {
-    QMessageBox::information(this, QCoreApplication::applicationName(),
-                             QStringLiteral("Los informes de la autoevaluación aún no están disponibles en esta versión."));
+    // The chooser lives for this dispatch only and is freed on every path.
+    const std::unique_ptr<TFrmReports> FrmReports = std::make_unique<TFrmReports>(this);
+    ImprimePlanAnual = false;
+    ImprimePlanUnificado = false;
+    if (Application()->Prompts().ShowModal(*FrmReports) != QDialog::Accepted)
+        return;
+    const int option = FrmReports->ItemIndex();
+    if (option < 0 || option > 4)
+        throw Exception(QStringLiteral("Debe Seleccionar una Opción Válida!!"));
+
+    SClientDataSet *maleg = DtmSoMaleg->QrySoMaleg;
+    const QString keptText = maleg->CommandText();
+    const bool reorder = option == 0 && m_manejaAreas;
+    auto reopenWith = [maleg](const QString &text) {
+        maleg->Close();
+        maleg->SetCommandText(text);
+        maleg->Open();
+    };
+    TReport *report = nullptr;
+    switch (option) {
+    case 0: {
+        report = DtmReportes->frxRptMaleg.get();
+        if (reorder) {
+            // Records in the nesting of the report's groups: cycle, standard, area, sub-standard.
+            QString copy = keptText;
+            const qsizetype at = copy.indexOf(QStringLiteral("ORDER BY"), 0, Qt::CaseInsensitive);
+            if (at >= 0)
+                copy.truncate(at);
+            reopenWith(copy + QStringLiteral(" ORDER BY MA.RMT_PAMA, MA.RMT_DEPA, MA.COD_AREA, MA.RMT_ESTA"));
+        } else {
+            reopenWith(keptText); // the report reads fresh data
+        }
+        break;
+    }
+    case 1:
+        report = DtmReportes->frxRptGraCicl.get();
+        break;
+    case 2:
+        report = DtmReportes->frxRptGraEsta.get();
+        break;
+    case 3:
+        report = DtmReportes->frxRPlanAnual.get();
+        ImprimePlanAnual = true;
+        ImprimePlanUnificado = false;
+        break;
+    case 4:
+        report = DtmReportes->frxRptPlanAnualU.get();
+        ImprimePlanAnual = false;
+        ImprimePlanUnificado = true;
+        break;
+    }
+    try {
+        if (option != 0)
+            throw Exception(QStringLiteral("El reporte \"%1\" estará disponible en una próxima versión.").arg(report->Name));
+        if (Sender == spbPreview || Sender == Imprimir3)
+            DtmReportes->ShowReport(*report, this);
+        else if (Sender == spbReporte || Sender == Imprimir1)
+            DtmReportes->Print(*report, this);
+    } catch (...) {
+        // The evaluation goes back to its own order whatever happened to the report.
+        if (reorder)
+            reopenWith(keptText);
+        throw;
+    }
+    if (reorder)
+        reopenWith(keptText);
 }

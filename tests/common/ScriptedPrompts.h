@@ -1,0 +1,56 @@
+#pragma once
+
+// The prompt service of the tests: answers the module's dialogs from a script instead of a user.
+// Each answer sets the dialog's properties as a user would and returns the dialog's result; with no
+// answer left the dialog is cancelled. What was asked is kept in `asked` (the dialogs' titles).
+
+#include "TApplication.h"
+#include "TPrompts.h"
+
+#include <QDialog>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <memory>
+
+class ScriptedPrompts : public TPrompts
+{
+public:
+    using Answer = std::function<int(QDialog &dialog)>;
+
+    // Installs a fresh script as the application's prompt service; the returned pointer stays valid
+    // until another service is installed.
+    static ScriptedPrompts *Install()
+    {
+        auto prompts = std::make_unique<ScriptedPrompts>();
+        ScriptedPrompts *raw = prompts.get();
+        Application()->SetPrompts(std::move(prompts));
+        return raw;
+    }
+
+    // Chooses an item of a dialog that has an ItemIndex property and accepts it.
+    static Answer Choose(int index)
+    {
+        return [index](QDialog &dialog) {
+            dialog.setProperty("ItemIndex", index);
+            return int(QDialog::Accepted);
+        };
+    }
+    static Answer Cancel()
+    {
+        return [](QDialog &) { return int(QDialog::Rejected); };
+    }
+
+    std::deque<Answer> answers;
+    QStringList asked;
+
+    int ShowModal(QDialog &dialog) override
+    {
+        asked << dialog.windowTitle();
+        if (answers.empty())
+            return QDialog::Rejected;
+        Answer answer = std::move(answers.front());
+        answers.pop_front();
+        return answer(dialog);
+    }
+};
