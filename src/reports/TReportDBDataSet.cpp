@@ -3,6 +3,17 @@
 #include "dataset/TDataSet.h"
 #include "dataset/TField.h"
 
+namespace {
+
+// The text a report shows for a field: its display text, but a long text's own words rather than
+// the "(memo)" a grid shows for it.
+QString TextOf(const TField &field)
+{
+    return field.DataType() == TFieldType::ftMemo ? field.AsString() : field.DisplayText();
+}
+
+} // namespace
+
 TReportDBDataSet::TReportDBDataSet(const QString &userName, TDataSet *dataSet, bool movesCursor)
     : m_userName(userName), m_dataSet(dataSet), m_movesCursor(movesCursor)
 {
@@ -79,7 +90,7 @@ void TReportDBDataSet::Load()
         const auto &fields = m_dataSet->Fields();
         for (int i = 0; i < fields.size(); ++i) {
             m_values[size_t(i)] = fields[i]->Value();
-            m_texts << fields[i]->DisplayText();
+            m_texts << TextOf(*fields[i]);
         }
     });
 }
@@ -98,7 +109,7 @@ QString TReportDBDataSet::DisplayText(const QString &field) const
 {
     if (m_movesCursor) {
         const TField *f = m_dataSet->FindField(field);
-        return f && m_dataSet->Active() && !m_dataSet->IsEmpty() ? f->DisplayText() : QString();
+        return f && m_dataSet->Active() && !m_dataSet->IsEmpty() ? TextOf(*f) : QString();
     }
     const int column = Column(field);
     return column >= 0 && column < m_texts.size() ? m_texts.at(column) : QString();
