@@ -443,15 +443,22 @@ void TReportEngine::PrintGroupHeaders(const TDataLevel &level, size_t from, std:
 {
     // When one header of the run starts a new page, the page break comes before the first header
     // printed, so the outer headings stay with the group they open.
-    if (!first) {
+    bool breakPage = false;
+    if (!first)
         for (size_t i = from; i < level.Groups.size(); ++i) {
             TBand *h = level.Groups[i].Header;
-            if (h->StartNewPage && h->Visible && m_printedOnce.count(h) && m_pageHasData) {
-                NewPage();
-                break;
-            }
+            breakPage = breakPage || (h->StartNewPage && h->Visible && m_printedOnce.count(h));
         }
+    // Headings are kept with the first row they announce: when the headers and a row of the data
+    // band's usual height do not fit, they all go to the next page.
+    double needed = level.Data->Height + (level.Data->ChildBand ? level.Data->ChildBand->Height : 0);
+    for (size_t i = from; i < level.Groups.size(); ++i) {
+        const TBand *h = level.Groups[i].Header;
+        if (h->Visible)
+            needed += h->Height + (h->ChildBand ? h->ChildBand->Height : 0);
     }
+    if (m_pageHasData && (breakPage || needed > FreeSpace()))
+        NewPage();
     for (size_t i = from; i < level.Groups.size(); ++i) {
         TBand *h = level.Groups[i].Header;
         values[i] = Condition(h);
