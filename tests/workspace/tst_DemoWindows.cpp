@@ -8,6 +8,7 @@
 #include "TDtmReportes.h"
 #include "TDtmSoMaleg.h"
 #include "TFrmMemo.h"
+#include "TFrmReports.h"
 #include "TFrmSoMaleg.h"
 #include "controls/TAdjButton.h"
 #include "controls/TDBGridModel.h"
@@ -21,6 +22,7 @@
 #include "dataset/TField.h"
 
 #include <QDir>
+#include <QGroupBox>
 #include <QMessageBox>
 #include <QFile>
 #include <QLocale>
@@ -289,6 +291,25 @@ private slots:
         QCOMPARE(FrmMemo->size(), QSize(408, 277));
         save(FrmMemo, QStringLiteral("memo.png"));
         FrmMemo->hide();
+    }
+
+    void reportChooser()
+    {
+        TFrmReports chooser(FrmSoMaleg);
+        chooser.show();
+        QCoreApplication::processEvents();
+        QCOMPARE(chooser.windowTitle(), QStringLiteral("Reportes"));
+        QCOMPARE(chooser.RGrpOpcRepo->title(), QStringLiteral("Reportes"));
+        QStringList items;
+        for (QRadioButton *radio : chooser.RGrpOpcRepo->findChildren<QRadioButton *>())
+            items << radio->text();
+        QCOMPARE(items, (QStringList{QStringLiteral("Tabla Valores"), QStringLiteral("Gráfico por Ciclo"),
+                                     QStringLiteral("Gráfico por Estándar"), QStringLiteral("Plan Anual SGSST"),
+                                     QStringLiteral("Plan Anual SGSST Unificado")}));
+        QCOMPARE(chooser.ItemIndex(), 0);
+        QCOMPARE(chooser.BtnAceptar->text(), QStringLiteral("Aceptar"));
+        QCOMPARE(chooser.BtnCancelar->text(), QStringLiteral("Cancelar"));
+        save(&chooser, QStringLiteral("reportes.png"));
     }
 };
 
