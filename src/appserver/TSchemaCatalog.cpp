@@ -215,6 +215,7 @@ QString TSchemaCatalog::SqlType(const SColumnDef &column)
         return QStringLiteral("VARCHAR(%1)").arg(column.Size);
     case TFieldType::ftSmallint: return QStringLiteral("SMALLINT");
     case TFieldType::ftInteger: return QStringLiteral("INTEGER");
+    case TFieldType::ftLargeint: return QStringLiteral("BIGINT");
     case TFieldType::ftFloat: return QStringLiteral("DOUBLE PRECISION");
     case TFieldType::ftDateTime: return QStringLiteral("TIMESTAMP");
     case TFieldType::ftBoolean: return QStringLiteral("BOOLEAN");
