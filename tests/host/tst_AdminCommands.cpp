@@ -64,13 +64,13 @@ private slots:
             << QByteArray("clave\n") << 0 << QStringLiteral("Usuario ana guardado.");
         QTest::newRow("its evaluation")
             << QStringList{QStringLiteral("import-catalogue"), QStringLiteral("--db"), db, QStringLiteral("--company"),
-                           QStringLiteral("7"), QStringLiteral("--csv"), QStringLiteral(ZE_SAMPLE_CATALOGUE),
+                           QStringLiteral("7"), QStringLiteral("--csv"), QStringLiteral(ZE_DEMO_DIR "/catalogo-estandares-minimos.csv"),
                            QStringLiteral("--process-date"), QStringLiteral("2026-02-02"), QStringLiteral("--valid-from"),
                            QStringLiteral("2026-01-01"), QStringLiteral("--areas"), QStringLiteral("1:Planta,2:Oficinas")}
             << QByteArray() << 0 << QStringLiteral("60 ítems, 120 registros de evaluación");
         QTest::newRow("a catalogue for a company that does not exist")
             << QStringList{QStringLiteral("import-catalogue"), QStringLiteral("--db"), db, QStringLiteral("--company"),
-                           QStringLiteral("9"), QStringLiteral("--csv"), QStringLiteral(ZE_SAMPLE_CATALOGUE),
+                           QStringLiteral("9"), QStringLiteral("--csv"), QStringLiteral(ZE_DEMO_DIR "/catalogo-estandares-minimos.csv"),
                            QStringLiteral("--process-date"), QStringLiteral("2026-02-02"), QStringLiteral("--valid-from"),
                            QStringLiteral("2026-01-01")}
             << QByteArray() << 1 << QStringLiteral("La empresa 9 no existe.");
