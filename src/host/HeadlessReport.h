@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// The report output without a user (tolvane-host --report N --pdf FILE): the module's report
+// dispatch runs as the print button runs it, with the chooser answered by HeadlessPrompts, and
+// printing writes FILE as PDF (TApplication::PrintToPdfFile). What the module would have shown is
+// collected instead: exception messages, and the texts of message boxes, which are closed as they
+// open (a progress dialog is left to run).
+class HeadlessReport : public QObject
+{
+    Q_OBJECT
+public:
+    HeadlessReport(int option, const QString &pdfFile);
+
+    // Clicks the print button of the module window (a TfrmFormaMaestro). True when FILE was written
+    // and nothing was raised; Messages() then holds what message boxes said, and otherwise also why
+    // it failed. FILE is removed first, so an earlier one never passes for this run's.
+    bool Run(QWidget *moduleWindow);
+    QStringList Messages() const { return m_messages; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    int m_option;
+    QString m_pdfFile;
+    QStringList m_messages;
+};
