@@ -1,12 +1,10 @@
 #include "dataset/TLargeintField.h"
 
-#include "SysUtils.h"
-#include "dataset/TFieldFormat.h"
-
 #include <limits>
 
 TLargeintField::TLargeintField(TDataSet *dataSet, const QString &fieldName, TFieldKind kind)
-    : TField(dataSet, fieldName, TFieldType::ftLargeint, 0, kind)
+    : TIntegerField(dataSet, fieldName, TFieldType::ftLargeint, kind, std::numeric_limits<qint64>::min(),
+                    std::numeric_limits<qint64>::max())
 {}
 
 qint64 TLargeintField::AsLargeInt() const
@@ -16,13 +14,7 @@ qint64 TLargeintField::AsLargeInt() const
 
 void TLargeintField::SetAsLargeInt(qint64 value)
 {
-    SetData(qlonglong(value));
-}
-
-QString TLargeintField::AsString() const
-{
-    const QVariant &data = Data();
-    return data.isValid() ? QString::number(data.toLongLong()) : QString();
+    StoreChecked(value);
 }
 
 void TLargeintField::SetAsString(const QString &value)
@@ -35,40 +27,13 @@ void TLargeintField::SetAsString(const QString &value)
     const qlonglong number = value.trimmed().toLongLong(&ok);
     if (!ok)
         RaiseConvertError(value, "integer");
-    SetAsLargeInt(number);
+    StoreChecked(number);
 }
 
 int TLargeintField::AsInteger() const
 {
     const qint64 value = AsLargeInt();
     if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
-        throw EDatabaseError(QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
-                                 .arg(value)
-                                 .arg(DisplayName())
-                                 .arg(std::numeric_limits<int>::min())
-                                 .arg(std::numeric_limits<int>::max()));
+        RaiseRangeError(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
     return int(value);
-}
-
-void TLargeintField::SetAsInteger(int value)
-{
-    SetAsLargeInt(value);
-}
-
-double TLargeintField::AsFloat() const
-{
-    return double(AsLargeInt());
-}
-
-void TLargeintField::SetAsFloat(double value)
-{
-    SetAsLargeInt(TFieldFormat::Round(value));
-}
-
-QString TLargeintField::GetText(bool displayText) const
-{
-    if (IsNull())
-        return QString();
-    const QString &format = displayText || EditFormat.isEmpty() ? DisplayFormat : EditFormat;
-    return format.isEmpty() ? AsString() : TFieldFormat::FormatFloat(format, AsFloat());
 }
