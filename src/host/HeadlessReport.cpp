@@ -6,8 +6,8 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QToolButton>
@@ -15,9 +15,19 @@
 
 HeadlessReport::HeadlessReport(int option, const QString &pdfFile) : m_option(option), m_pdfFile(pdfFile) {}
 
+HeadlessReport::~HeadlessReport()
+{
+    if (!m_installed)
+        return;
+    qApp->removeEventFilter(this);
+    TApplication *app = Application();
+    app->PrintToPdfFile.clear();
+    app->SetPrompts(nullptr);
+    app->ShowException = m_showException;
+}
+
 bool HeadlessReport::Run(QWidget *moduleWindow)
 {
-    m_messages.clear();
     auto *form = qobject_cast<TfrmFormaMaestro *>(moduleWindow);
     if (!form) {
         m_messages << QStringLiteral("La ventana del módulo no tiene botón de impresión.");
@@ -28,21 +38,20 @@ bool HeadlessReport::Run(QWidget *moduleWindow)
         return false;
     }
     TApplication *app = Application();
-    const auto showException = app->ShowException;
-    QStringList raised;
-    app->ShowException = [&raised](const QString &message) { raised << message; };
-    app->SetPrompts(std::make_unique<HeadlessPrompts>(m_option));
-    app->PrintToPdfFile = m_pdfFile;
-    qApp->installEventFilter(this);
-
+    if (!m_installed) {
+        m_installed = true;
+        m_showException = app->ShowException;
+        app->ShowException = [this](const QString &message) {
+            m_messages << message;
+            ++m_raised;
+        };
+        app->SetPrompts(std::make_unique<HeadlessPrompts>(m_option));
+        app->PrintToPdfFile = m_pdfFile;
+        qApp->installEventFilter(this);
+    }
+    const int raisedBefore = m_raised;
     form->spbReporte->click();
-
-    qApp->removeEventFilter(this);
-    app->PrintToPdfFile.clear();
-    app->SetPrompts(nullptr);
-    app->ShowException = showException;
-    m_messages << raised;
-    if (!raised.isEmpty())
+    if (m_raised > raisedBefore)
         return false;
     if (QFileInfo(m_pdfFile).size() > 0)
         return true;
