@@ -3,6 +3,7 @@
 #include "EAppServerError.h"
 #include "TAppServerEngine.h"
 #include "TCatalogueImporter.h"
+#include "TCompanyStore.h"
 #include "TDemoWorld.h"
 #include "THttpService.h"
 #include "TUserStore.h"
@@ -43,6 +44,8 @@ int TAdminCommands::Usage(const QString &problem)
         "  tolvane-server init --db DB\n"
         "  tolvane-server demo --db DB\n"
         "  tolvane-server add-company --db DB --company N --name NOMBRE [--nit NIT] [--areas S|N] [--group S|N]\n"
+        "  tolvane-server set-company --db DB --company N [--name NOMBRE] [--nit NIT] [--logo ARCHIVO.png]\n"
+        "                 (NIT: solo dígitos, sin puntos ni dígito de verificación; logotipo PNG o JPEG)\n"
         "  tolvane-server add-user --db DB --user U --companies 1,2   (contraseña por la entrada estándar)\n"
         "  tolvane-server import-catalogue --db DB --company N --csv ARCHIVO --process-date AAAA-MM-DD\n"
         "                 --valid-from AAAA-MM-DD [--valid-to AAAA-MM-DD] [--areas \"1:Planta,2:Oficinas\"]\n"
@@ -72,6 +75,8 @@ int TAdminCommands::Run(const QStringList &arguments)
             return Demo();
         if (command == QStringLiteral("add-company"))
             return AddCompany();
+        if (command == QStringLiteral("set-company"))
+            return SetCompany();
         if (command == QStringLiteral("add-user"))
             return AddUser();
         if (command == QStringLiteral("import-catalogue"))
@@ -103,11 +108,24 @@ int TAdminCommands::Demo()
     return 0;
 }
 
-int TAdminCommands::AddCompany()
+std::optional<int> TAdminCommands::CompanyOption() const
 {
     bool ok = false;
     const int code = Option(QStringLiteral("company")).toInt(&ok);
-    if (!ok)
+    return ok ? std::optional<int>(code) : std::nullopt;
+}
+
+std::optional<qint64> TAdminCommands::NitOption() const
+{
+    if (!m_options.contains(QStringLiteral("nit")))
+        return std::nullopt;
+    return TCompanyStore::ParseNit(Option(QStringLiteral("nit")));
+}
+
+int TAdminCommands::AddCompany()
+{
+    const std::optional<int> code = CompanyOption();
+    if (!code)
         return Usage(QStringLiteral("Falta --company o no es un número."));
     const auto yes = [this](const QString &name) {
         const QString v = Option(name).trimmed().toUpper();
@@ -115,11 +133,47 @@ int TAdminCommands::AddCompany()
             throw EAppServerError(400, QStringLiteral("--%1 admite S o N.").arg(name));
         return v == QStringLiteral("S");
     };
+    SCompany company;
+    company.Code = *code;
+    company.Name = Option(QStringLiteral("name"));
+    company.Nit = NitOption();
+    company.ManageAreas = yes(QStringLiteral("areas"));
+    company.InGroup = yes(QStringLiteral("group"));
     auto engine = TAppServerEngine::ForDatabase(Option(QStringLiteral("db")));
     engine->CreateSchema();
-    TDemoWorld::AddCompany(engine->Database(), code, Option(QStringLiteral("name")), Option(QStringLiteral("nit")),
-                           yes(QStringLiteral("areas")), yes(QStringLiteral("group")));
-    m_out << QStringLiteral("Empresa %1 registrada.").arg(code) << Qt::endl;
+    TCompanyStore(engine->Database()).Add(company);
+    m_out << QStringLiteral("Empresa %1 registrada.").arg(*code) << Qt::endl;
+    return 0;
+}
+
+int TAdminCommands::SetCompany()
+{
+    const std::optional<int> code = CompanyOption();
+    if (!code)
+        return Usage(QStringLiteral("Falta --company o no es un número."));
+    SCompanyChange change;
+    QStringList changed;
+    if (m_options.contains(QStringLiteral("name"))) {
+        change.Name = Option(QStringLiteral("name"));
+        changed << QStringLiteral("nombre");
+    }
+    change.Nit = NitOption();
+    if (change.Nit)
+        changed << QStringLiteral("NIT");
+    if (m_options.contains(QStringLiteral("logo"))) {
+        const QString path = Option(QStringLiteral("logo"));
+        QFile file(path);
+        if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+            throw EAppServerError(400, QStringLiteral("No se puede leer el archivo --logo \"%1\".").arg(path));
+        change.Logo = file.readAll();
+        changed << QStringLiteral("logotipo");
+    }
+    if (changed.isEmpty())
+        return Usage(QStringLiteral("Indique qué cambiar: --name, --nit o --logo."));
+    auto engine = TAppServerEngine::ForDatabase(Option(QStringLiteral("db")));
+    engine->CreateSchema();
+    TCompanyStore(engine->Database()).Change(*code, change);
+    m_out << QStringLiteral("Empresa %1 actualizada: %2.").arg(*code).arg(changed.join(QStringLiteral(", "))) << Qt::endl;
     return 0;
 }
 

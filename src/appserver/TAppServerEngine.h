@@ -21,7 +21,7 @@ public:
     static std::shared_ptr<TAppServerEngine> ForDatabase(const QString &location);
 
     TDatabase &Database() { return m_db; }
-    // Creates every missing table and index; existing data is kept.
+    // Creates every missing table, index and column; existing data is kept.
     void CreateSchema();
     // Raises EAppServerError 401 on an unknown user or a wrong password.
     std::shared_ptr<TServerSession> SignIn(const QString &user, const QString &password);

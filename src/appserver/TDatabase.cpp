@@ -350,6 +350,7 @@ QVariant TDatabase::FromDb(const QVariant &value, TFieldType type)
     }
     case TFieldType::ftSmallint:
     case TFieldType::ftInteger: return value.toInt();
+    case TFieldType::ftLargeint: return value.toLongLong();
     case TFieldType::ftFloat: return value.toDouble();
     case TFieldType::ftBoolean: return value.toBool();
     case TFieldType::ftBlob: return value.toByteArray();

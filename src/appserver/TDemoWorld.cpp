@@ -2,8 +2,8 @@
 
 #include "EAppServerError.h"
 #include "TCatalogueImporter.h"
+#include "TCompanyStore.h"
 #include "TDatabase.h"
-#include "TSchemaCatalog.h"
 #include "TSqlTransaction.h"
 #include "TUserStore.h"
 
@@ -12,70 +12,25 @@
 #include <QSqlQuery>
 
 namespace {
-
 const QDate kProcessDate(2026, 2, 2);
-
-void insertParams(TDatabase &db, int company, bool areas)
-{
-    const STableDef *t = TSchemaCatalog::Instance().Table(QStringLiteral("SO_PARAM"));
-    QStringList cols, marks;
-    QVariantList values;
-    for (const SColumnDef &c : t->Columns) {
-        QVariant v;
-        if (c.Name == QStringLiteral("ACT_USUA"))
-            v = QStringLiteral("DEMO");
-        else if (c.Name == QStringLiteral("ACT_HORA"))
-            v = QDateTime::currentDateTime();
-        else if (c.Name == QStringLiteral("ACT_ESTA"))
-            v = QStringLiteral("A");
-        else if (c.Name == QStringLiteral("COD_EMPR"))
-            v = company;
-        else if (c.Name == QStringLiteral("MAN_AREA"))
-            v = areas ? QStringLiteral("S") : QStringLiteral("N");
-        else if (c.Name == QStringLiteral("COR_EMPL"))
-            v = QStringLiteral("sst@empresa%1.example").arg(company);
-        else if (c.Required && c.Size == 1)
-            v = QStringLiteral("N");
-        cols << c.Name;
-        marks << QStringLiteral("?");
-        values << v;
-    }
-    db.Run(QStringLiteral("INSERT INTO SO_PARAM (%1) VALUES (%2)").arg(cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
-           values);
-}
-
 } // namespace
+
+// A file of the demonstration resources. They live in a static library, so they are registered here
+// explicitly (outside any namespace, as the registration requires).
+static QByteArray resource(const QString &name)
+{
+    Q_INIT_RESOURCE(demo);
+    QFile f(QStringLiteral(":/appserver/") + name);
+    if (!f.open(QIODevice::ReadOnly))
+        throw EAppServerError(500, QStringLiteral("No se encuentra el archivo de ejemplo %1.").arg(name));
+    return f.readAll();
+}
 
 TDemoWorld::TDemoWorld(TDatabase &db) : m_db(db) {}
 
-void TDemoWorld::AddCompany(TDatabase &db, int code, const QString &name, const QString &nit, bool manageAreas,
-                            bool inGroup)
-{
-    if (code < 1 || code > 32767)
-        throw EAppServerError(400, QStringLiteral("El código de empresa debe estar entre 1 y 32767."));
-    if (name.trimmed().isEmpty())
-        throw EAppServerError(400, QStringLiteral("Falta el nombre de la empresa."));
-    TSqlTransaction tx(db, TSqlTransaction::TMode::Write);
-    {
-        QSqlQuery q = db.Run(QStringLiteral("SELECT COUNT(*) FROM GN_EMPRE WHERE COD_EMPR = ?"), {code});
-        if (q.next() && q.value(0).toInt() > 0)
-            throw EAppServerError(400, QStringLiteral("La empresa %1 ya existe.").arg(code));
-    }
-    db.Run(QStringLiteral("INSERT INTO GN_EMPRE (COD_EMPR, NOM_EMPR, NIT_EMPR, PAI_EMPR, GRU_EMPR, COD_DIFL) VALUES (?, ?, ?, ?, ?, ?)"),
-           {code, name.trimmed().left(60), nit.trimmed().left(20), 57, inGroup ? QStringLiteral("S") : QStringLiteral("N"),
-            QVariant()});
-    insertParams(db, code, manageAreas);
-    tx.Commit();
-}
-
 QString TDemoWorld::SampleCatalogue()
 {
-    // The resource lives in a static library: register it explicitly.
-    Q_INIT_RESOURCE(demo);
-    QFile f(QStringLiteral(":/appserver/catalogo-estandares-minimos.csv"));
-    if (!f.open(QIODevice::ReadOnly))
-        throw EAppServerError(500, QStringLiteral("No se encuentra el catálogo de ejemplo."));
-    return QString::fromUtf8(f.readAll());
+    return QString::fromUtf8(resource(QStringLiteral("catalogo-estandares-minimos.csv")));
 }
 
 void TDemoWorld::Build()
@@ -86,14 +41,13 @@ void TDemoWorld::Build()
             throw EAppServerError(409, QStringLiteral("La base de datos ya tiene empresas; la demostración se crea en una base vacía."));
     }
     const QDateTime now = QDateTime::currentDateTime();
+    TCompanyStore companies(m_db);
+    companies.Add({1, QStringLiteral("IAV"), QStringLiteral("Industrias Andinas del Valle S.A.S."), 900123456,
+                   resource(QStringLiteral("logo-empresa-1.png")), true, true});
+    companies.Add({2, QStringLiteral("SCL"), QStringLiteral("Servicios Contables La Ceiba Ltda."), 800654321,
+                   resource(QStringLiteral("logo-empresa-2.png")), false, false});
     {
         TSqlTransaction tx(m_db, TSqlTransaction::TMode::Write);
-        m_db.Run(QStringLiteral("INSERT INTO GN_EMPRE (COD_EMPR, NOM_EMPR, NIT_EMPR, PAI_EMPR, GRU_EMPR, COD_DIFL) VALUES (?, ?, ?, ?, ?, ?)"),
-                 {1, QStringLiteral("Industrias Andinas del Valle S.A.S."), QStringLiteral("900123456-7"), 57, QStringLiteral("S"), QVariant()});
-        m_db.Run(QStringLiteral("INSERT INTO GN_EMPRE (COD_EMPR, NOM_EMPR, NIT_EMPR, PAI_EMPR, GRU_EMPR, COD_DIFL) VALUES (?, ?, ?, ?, ?, ?)"),
-                 {2, QStringLiteral("Servicios Contables La Ceiba Ltda."), QStringLiteral("800987654-3"), 57, QStringLiteral("N"), QVariant()});
-        insertParams(m_db, 1, true);
-        insertParams(m_db, 2, false);
         for (const char *flag : {"Q0000133", "Q0000008"})
             m_db.Run(QStringLiteral("INSERT INTO GN_DIGIF (COD_VARI, COD_PAIS, COD_EMPR, VAL_VARI, TIP_DATO, DES_VARI) VALUES (?, 57, 1, 'S', 'C', ?)"),
                      {QString::fromLatin1(flag), QString::fromLatin1(flag) == QStringLiteral("Q0000133")

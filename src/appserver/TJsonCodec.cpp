@@ -21,7 +21,8 @@ const TypeName kTypes[] = {{TFieldType::ftString, "string"},   {TFieldType::ftFi
                            {TFieldType::ftSmallint, "smallint"}, {TFieldType::ftInteger, "integer"},
                            {TFieldType::ftFloat, "float"},     {TFieldType::ftDateTime, "datetime"},
                            {TFieldType::ftMemo, "memo"},       {TFieldType::ftBlob, "blob"},
-                           {TFieldType::ftBoolean, "boolean"}, {TFieldType::ftUnknown, "unknown"}};
+                           {TFieldType::ftBoolean, "boolean"}, {TFieldType::ftLargeint, "largeint"},
+                           {TFieldType::ftUnknown, "unknown"}};
 
 QString isoText(const QDateTime &d)
 {
@@ -147,6 +148,10 @@ QVariant TJsonCodec::ToTypedValue(const QJsonValue &value, TFieldType type)
         if (!value.isDouble())
             bad(QStringLiteral("Se esperaba un número entero."));
         return int(value.toDouble());
+    case TFieldType::ftLargeint:
+        if (!value.isDouble())
+            bad(QStringLiteral("Se esperaba un número entero."));
+        return qlonglong(value.toDouble());
     case TFieldType::ftFloat:
         if (!value.isDouble())
             bad(QStringLiteral("Se esperaba un número."));

@@ -448,6 +448,11 @@ private:
                 return false;
             row.emplaceBack(int(number));
             return true;
+        case TFieldType::ftLargeint:
+            if (!c.Number(number))
+                return false;
+            row.emplaceBack(qlonglong(number));
+            return true;
         case TFieldType::ftFloat:
             if (!c.Number(number))
                 return false;

@@ -250,10 +250,11 @@ TProviderCatalog::TProviderCatalog()
                      + QStringLiteral(" AND OPC_CICL = '%1' ORDER BY RMT_PLAS").arg(QLatin1String(c[1])),
                  false, {}, {}, true});
     }
-    // The companies the signed-in user may open, for the company selector.
+    // The companies the signed-in user may open: the company selector, and the page header of the
+    // reports (short name, name, logo, tax number).
     {
         const QList<SFieldDef> fields = fieldsOf(QStringLiteral("GN_EMPRE"),
-                                                 split("COD_EMPR NOM_EMPR NIT_EMPR PAI_EMPR GRU_EMPR COD_DIFL"),
+                                                 split("COD_EMPR INI_EMPR NOM_EMPR BMP_REPO NIT_EMPR PAI_EMPR GRU_EMPR COD_DIFL"),
                                                  split("COD_EMPR"));
         Add({QStringLiteral("DtsPGnEmpre"), {}, fields,
              selectOf(fields, QStringLiteral("GN_EMPRE")) + QStringLiteral(" WHERE COD_EMPR IN ({COMPANIES}) ORDER BY COD_EMPR"),

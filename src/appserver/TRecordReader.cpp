@@ -37,11 +37,6 @@ TFieldType typeOfValue(const QVariant &v)
     }
 }
 
-bool isNumeric(TFieldType t)
-{
-    return t == TFieldType::ftInteger || t == TFieldType::ftSmallint || t == TFieldType::ftFloat;
-}
-
 // The field of a result column the provider does not declare: the driver's type when it knows one
 // (PostgreSQL), else the schema's declaration of a column of that name, else the values' own type.
 SFieldDef inferField(const QString &name, QMetaType driverType, const QList<QVariantList> &rows, int column)
@@ -62,10 +57,13 @@ SFieldDef inferField(const QString &name, QMetaType driverType, const QList<QVar
         declared = TSchemaCatalog::Instance().AnyColumn(base.remove(suffix));
     if (driver != TFieldType::ftString && driverType.isValid()) {
         f.DataType = driver;
-        if (declared && isNumeric(declared->DataType) && isNumeric(driver))
-            f.DataType = declared->DataType == TFieldType::ftFloat || driver == TFieldType::ftFloat ? TFieldType::ftFloat
-                                                                                                       : TFieldType::ftInteger;
-    } else if (declared && !(valueType && isNumeric(*valueType) && !isNumeric(declared->DataType))) {
+        if (declared && IsNumericType(declared->DataType) && IsNumericType(driver)) {
+            if (declared->DataType == TFieldType::ftFloat || driver == TFieldType::ftFloat)
+                f.DataType = TFieldType::ftFloat;
+            else
+                f.DataType = declared->DataType == TFieldType::ftLargeint ? TFieldType::ftLargeint : TFieldType::ftInteger;
+        }
+    } else if (declared && !(valueType && IsNumericType(*valueType) && !IsNumericType(declared->DataType))) {
         f.DataType = declared->DataType;
         f.Size = declared->Size;
     } else {

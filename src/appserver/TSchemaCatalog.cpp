@@ -6,9 +6,11 @@ constexpr TFieldType Str = TFieldType::ftString;
 constexpr TFieldType Chr = TFieldType::ftFixedChar;
 constexpr TFieldType Sml = TFieldType::ftSmallint;
 constexpr TFieldType Int = TFieldType::ftInteger;
+constexpr TFieldType Lng = TFieldType::ftLargeint;
 constexpr TFieldType Flt = TFieldType::ftFloat;
 constexpr TFieldType Dtm = TFieldType::ftDateTime;
 constexpr TFieldType Mem = TFieldType::ftMemo;
+constexpr TFieldType Blb = TFieldType::ftBlob;
 
 SColumnDef col(const char *name, TFieldType type, int size = 0, bool required = false)
 {
@@ -58,10 +60,11 @@ const TSchemaCatalog &TSchemaCatalog::Instance()
 
 TSchemaCatalog::TSchemaCatalog()
 {
-    // Companies and the general catalogues.
+    // Companies and the general catalogues. A company carries its short name, its tax number (without
+    // the check digit) and the logo its reports print (PNG or JPEG bytes).
     Add({QStringLiteral("GN_EMPRE"),
-         {req("COD_EMPR", Sml), req("NOM_EMPR", Str, 60), col("NIT_EMPR", Str, 20), col("PAI_EMPR", Sml),
-          req("GRU_EMPR", Chr, 1), col("COD_DIFL", Sml)},
+         {req("COD_EMPR", Sml), col("INI_EMPR", Str, 20), req("NOM_EMPR", Str, 60), col("BMP_REPO", Blb),
+          col("NIT_EMPR", Lng), col("PAI_EMPR", Sml), req("GRU_EMPR", Chr, 1), col("COD_DIFL", Sml)},
          keys("COD_EMPR"), {}, false});
     Add({QStringLiteral("GN_TERCE"),
          {req("COD_EMPR", Sml), req("COD_TERC", Flt), col("NOM_TERC", Chr, 40), col("APE_TERC", Chr, 40),
@@ -215,14 +218,21 @@ QString TSchemaCatalog::SqlType(const SColumnDef &column)
         return QStringLiteral("VARCHAR(%1)").arg(column.Size);
     case TFieldType::ftSmallint: return QStringLiteral("SMALLINT");
     case TFieldType::ftInteger: return QStringLiteral("INTEGER");
+    case TFieldType::ftLargeint: return QStringLiteral("BIGINT");
     case TFieldType::ftFloat: return QStringLiteral("DOUBLE PRECISION");
     case TFieldType::ftDateTime: return QStringLiteral("TIMESTAMP");
     case TFieldType::ftBoolean: return QStringLiteral("BOOLEAN");
+    // PostgreSQL's binary type. SQLite takes any type name; bytes bound as a blob stay a blob there.
+    case TFieldType::ftBlob: return QStringLiteral("BYTEA");
     case TFieldType::ftMemo:
-    case TFieldType::ftBlob:
     case TFieldType::ftUnknown: break;
     }
     return QStringLiteral("TEXT");
+}
+
+QString TSchemaCatalog::AddColumnDdl(const STableDef &table, const SColumnDef &column)
+{
+    return QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(table.Name, column.Name, SqlType(column));
 }
 
 QStringList TSchemaCatalog::Ddl() const

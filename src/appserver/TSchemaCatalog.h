@@ -43,6 +43,9 @@ public:
 
     // CREATE TABLE / CREATE INDEX statements, in dependency order.
     QStringList Ddl() const;
+    // The statement that gives a table made by an earlier version a column declared since. The column
+    // is added nullable whatever its declaration: the rows already there have no value for it.
+    static QString AddColumnDdl(const STableDef &table, const SColumnDef &column);
     static QString SqlType(const SColumnDef &column);
 
 private:

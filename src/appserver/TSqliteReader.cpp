@@ -45,6 +45,8 @@ QVariant typed(sqlite3_stmt *st, int i, TFieldType type)
     switch (type) {
     case TFieldType::ftSmallint:
     case TFieldType::ftInteger: return kind == SQLITE_TEXT ? QVariant(text(st, i).toInt()) : QVariant(sqlite3_column_int(st, i));
+    case TFieldType::ftLargeint:
+        return kind == SQLITE_TEXT ? QVariant(text(st, i).toLongLong()) : QVariant(qlonglong(sqlite3_column_int64(st, i)));
     case TFieldType::ftFloat: return kind == SQLITE_TEXT ? QVariant(text(st, i).toDouble()) : QVariant(sqlite3_column_double(st, i));
     case TFieldType::ftDateTime: {
         const QDateTime d = TDatabase::ParseDateTime(text(st, i));

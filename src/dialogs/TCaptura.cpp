@@ -275,6 +275,11 @@ bool TCaptura::ConvertSearchText(const TField &field, const QString &text, QVari
         value = int(TFieldFormat::Round(number));
         return true;
     }
+    case TFieldType::ftLargeint: {
+        bool ok = false;
+        value = text.trimmed().toLongLong(&ok);
+        return ok;
+    }
     case TFieldType::ftFloat: {
         bool ok = false;
         const double number = TFieldFormat::StrToFloat(text, &ok);

@@ -5,10 +5,17 @@
 #include <QVariant>
 
 // What travels between a client dataset and an application-server provider. Values are QVariants;
-// a null value is an invalid QVariant (QVariant()). Dates are QDateTime, small/int are int, float is
-// double, memo and strings are QString, blobs QByteArray, booleans bool.
+// a null value is an invalid QVariant (QVariant()). Dates are QDateTime, small/int are int, largeint
+// (64-bit) is qlonglong, float is double, memo and strings are QString, blobs QByteArray, booleans bool.
 
-enum class TFieldType { ftUnknown, ftString, ftFixedChar, ftSmallint, ftInteger, ftFloat, ftDateTime, ftMemo, ftBlob, ftBoolean };
+enum class TFieldType { ftUnknown, ftString, ftFixedChar, ftSmallint, ftInteger, ftFloat, ftDateTime, ftMemo, ftBlob, ftBoolean,
+                        ftLargeint };
+
+// Whether values of the type are numbers (compared, aligned and written in SQL as numbers).
+constexpr bool IsNumericType(TFieldType t)
+{
+    return t == TFieldType::ftSmallint || t == TFieldType::ftInteger || t == TFieldType::ftLargeint || t == TFieldType::ftFloat;
+}
 
 struct SFieldDef
 {

@@ -35,6 +35,18 @@
 namespace {
 const QString kDateFilter = QStringLiteral("filtro-fecha");
 const QString kCompany = QStringLiteral("empresa");
+const QString kParameters = QStringLiteral("parametros");
+
+// The condition the parameter string carries ("AND <condition>", gStParHpv) as a standing condition
+// of its own: the query by example joins its conditions with AND itself, so the leading AND goes,
+// and the rest is parenthesised so that an OR inside it cannot reach past the company condition.
+// Blank: no condition.
+QString parameterCondition(const QString &text)
+{
+    static const QRegularExpression leadingAnd(QStringLiteral("^\\s*AND\\b"), QRegularExpression::CaseInsensitiveOption);
+    const QString condition = QString(text).remove(leadingAnd).trimmed();
+    return condition.isEmpty() ? QString() : QLatin1Char('(') + condition + QLatin1Char(')');
+}
 
 QToolButton *menuButton(QWidget *parent, const QString &name, const QString &text, const QString &hint)
 {
@@ -275,6 +287,7 @@ void TfrmFormaMaestro::cmbEmpresaChange(QObject *)
     if (DBQbe1->BaseSQL().isEmpty())
         DBQbe1->Inicializar(gBoUsuaAudi);
     DBQbe1->SetCondition(kCompany, QStringLiteral("%1COD_EMPR = %2").arg(MainAlias()).arg(code));
+    DBQbe1->SetCondition(kParameters, parameterCondition(gStParHpv));
     DBQbe1->Reopen();
 }
 

@@ -83,7 +83,8 @@ public:
     // first) and runs the company change.
     virtual void FormCreate(QObject *sender);
     // The selected company becomes the application's Tag, and the form's dataset is reopened on it
-    // through DBQbe1 (the condition "<alias>.COD_EMPR = <company>" after the base SQL).
+    // through DBQbe1: after the base SQL, the condition "<alias>.COD_EMPR = <company>" and the
+    // condition of the parameter string (gStParHpv, without its leading AND, in parentheses).
     virtual void cmbEmpresaChange(QObject *sender);
     // Asks for a range of ACT_HORA dates and reopens the form's dataset filtered by it through the
     // parameters PDT_ACT_HORA_INIC and PDT_ACT_HORA_FINA; "Quitar filtro" removes it.

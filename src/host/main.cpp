@@ -1,9 +1,12 @@
 // tolvane-host: the suite's desktop program, reduced to what a module needs. It loads a module
 // library by path, calls its load entry point with the nine start-up arguments, shows the returned
-// window in its workspace and unloads the module when it closes.
+// window in its workspace and unloads the module when it closes. Without a user it either saves a
+// picture of the window (--screenshot) or prints a report to a PDF file (--report N --pdf FILE).
+// Exit status: 0 done, 1 the module or the report failed (message on stderr), 2 usage error.
 
 #include "AppServerTransports.h"
 #include "Globals.h"
+#include "HeadlessReport.h"
 #include "HostApplication.h"
 #include "HostWindow.h"
 #include "ModuleLoader.h"
@@ -30,15 +33,25 @@ void printError(const QString &message)
     std::fprintf(stderr, "tolvane-host: %s\n", message.toLocal8Bit().constData());
 }
 
+constexpr int kUsageError = 2;
+
+// Whether an option that needs no display (--screenshot, --report, --pdf) is on the command line.
+bool headlessArg(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i)
+        for (const char *option : {"--screenshot", "--report", "--pdf"})
+            if (QByteArray(argv[i]).startsWith(option))
+                return true;
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    // Without a display the program can only take a screenshot: use the offscreen platform.
-    bool screenshotArg = false;
-    for (int i = 1; i < argc; ++i)
-        screenshotArg = screenshotArg || QByteArray(argv[i]).startsWith("--screenshot");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && (!hasDisplay() || screenshotArg))
+    // Without a display the program can only take a screenshot or print a report; those two never
+    // need one: use the offscreen platform.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && (!hasDisplay() || headlessArg(argc, argv)))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Colombia));
@@ -48,8 +61,8 @@ int main(int argc, char **argv)
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Programa anfitrión de módulos."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption helpOpt = parser.addHelpOption();
+    const QCommandLineOption versionOpt = parser.addVersionOption();
     const QCommandLineOption moduleOpt(QStringLiteral("module"), QStringLiteral("Biblioteca del módulo."),
                                        QStringLiteral("path"), QStringLiteral(ZE_DEFAULT_MODULE));
     const QCommandLineOption protocolOpt(QStringLiteral("protocol"),
@@ -73,9 +86,43 @@ int main(int argc, char **argv)
     const QCommandLineOption screenshotOpt(QStringLiteral("screenshot"),
                                            QStringLiteral("Guardar una imagen de la ventana y salir."),
                                            QStringLiteral("file"));
+    const QCommandLineOption reportOpt(QStringLiteral("report"),
+                                       QStringLiteral("Imprimir el informe N del selector de informes (con --pdf) y salir."),
+                                       QStringLiteral("N"));
+    const QCommandLineOption pdfOpt(QStringLiteral("pdf"), QStringLiteral("Archivo PDF del informe de --report."),
+                                    QStringLiteral("file"));
     parser.addOptions({moduleOpt, protocolOpt, aliasOpt, serverOpt, userOpt, passwordOpt, companyOpt, paramsOpt,
-                       nativeOpt, screenshotOpt});
-    parser.process(app);
+                       nativeOpt, screenshotOpt, reportOpt, pdfOpt});
+    if (!parser.parse(QCoreApplication::arguments())) {
+        printError(parser.errorText());
+        return kUsageError;
+    }
+    if (parser.isSet(helpOpt))
+        parser.showHelp(0);
+    if (parser.isSet(versionOpt))
+        parser.showVersion();
+    const bool report = parser.isSet(reportOpt);
+    int reportOption = -1;
+    if (report != parser.isSet(pdfOpt)) {
+        printError(QStringLiteral("--report y --pdf se usan juntas: --report N --pdf ARCHIVO."));
+        return kUsageError;
+    }
+    if (report) {
+        bool ok = false;
+        reportOption = parser.value(reportOpt).trimmed().toInt(&ok);
+        if (!ok) {
+            printError(QStringLiteral("--report debe ser un número entero: \"%1\".").arg(parser.value(reportOpt)));
+            return kUsageError;
+        }
+        if (parser.value(pdfOpt).trimmed().isEmpty()) {
+            printError(QStringLiteral("--pdf necesita un nombre de archivo."));
+            return kUsageError;
+        }
+        if (parser.isSet(screenshotOpt)) {
+            printError(QStringLiteral("--report no se usa junto con --screenshot."));
+            return kUsageError;
+        }
+    }
 
     gStCodiUsua = parser.value(userOpt).left(8);
     // The host plays the suite's connection layer: in-process and HTTP transports to the server.
@@ -87,6 +134,7 @@ int main(int argc, char **argv)
     window.resize(1100, 820);
 
     const QString screenshot = parser.value(screenshotOpt);
+    QWidget *moduleWindow = nullptr;
     try {
         loader.Open();
         ModuleLoader::StartUp settings;
@@ -99,7 +147,7 @@ int main(int argc, char **argv)
         settings.params = parser.value(paramsOpt);
         settings.clientVersion = QStringLiteral(ZE_HOST_VERSION ";") + QDate::currentDate().toString(Qt::ISODate);
         const uint32_t handle = loader.Load(settings, parser.isSet(nativeOpt));
-        QWidget *moduleWindow = FindControl(handle);
+        moduleWindow = FindControl(handle);
         if (!moduleWindow)
             throw Exception(QStringLiteral("El módulo devolvió una ventana desconocida (%1).").arg(handle));
         window.show();
@@ -107,7 +155,7 @@ int main(int argc, char **argv)
     } catch (const EAbort &) {
         return 1;
     } catch (const Exception &e) {
-        if (!screenshot.isEmpty() || !hasDisplay()) {
+        if (!screenshot.isEmpty() || report || !hasDisplay()) {
             printError(e.Message());
         } else {
             Application()->HandleException(std::current_exception());
@@ -115,6 +163,15 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    if (report) {
+        app.processEvents();
+        HeadlessReport output(reportOption, parser.value(pdfOpt));
+        const bool written = output.Run(moduleWindow);
+        loader.Unload();
+        for (const QString &message : output.Messages())
+            printError(message);
+        return written ? 0 : 1;
+    }
     if (!screenshot.isEmpty()) {
         app.processEvents();
         const bool saved = window.grab().save(screenshot);

@@ -168,6 +168,7 @@ private slots:
         const int str = int(TFieldType::ftString), memo = int(TFieldType::ftMemo), chr = int(TFieldType::ftFixedChar);
         const int itg = int(TFieldType::ftInteger), sml = int(TFieldType::ftSmallint), flt = int(TFieldType::ftFloat);
         const int dtm = int(TFieldType::ftDateTime), blb = int(TFieldType::ftBlob), bln = int(TFieldType::ftBoolean);
+        const int lng = int(TFieldType::ftLargeint);
         const double inf = std::numeric_limits<double>::infinity();
         QString longMemo;
         for (int i = 0; i < 2000; ++i)
@@ -198,6 +199,9 @@ private slots:
             {"entero mínimo", itg, std::numeric_limits<int>::min(), true, true},
             {"entero nulo", itg, QVariant(), true, true},
             {"smallint", sml, -32768, true, true},
+            {"entero largo", lng, QVariant(qlonglong(9001234567)), true, true},
+            {"entero largo negativo", lng, QVariant(-qlonglong(1) << 53), true, true},
+            {"entero largo nulo", lng, QVariant(), true, true},
             {"flotante cero", flt, 0.0, true, true},
             {"menos cero", flt, -0.0, true, false},
             {"decimal", flt, 72.5, true, true},

@@ -5,6 +5,7 @@
 #include "TProviderCatalog.h"
 
 #include <QDateTime>
+#include <QFile>
 
 namespace {
 
@@ -84,6 +85,7 @@ private slots:
             {"DtsPGnDitem", QStringLiteral("COD_ITEM DES_ITEM OBS_ERVA"), ""},
             {"DtsPGnTerce", QStringLiteral("NOM_TERC APE_TERC DCE_MAIL"), ""},
             {"DtsPGnDigif", QStringLiteral("VAL_VARI TIP_DATO"), ""},
+            {"DtsPGnEmpre", QStringLiteral("COD_EMPR INI_EMPR NOM_EMPR BMP_REPO NIT_EMPR PAI_EMPR GRU_EMPR COD_DIFL"), "COD_EMPR"},
             {"DtsPSoSemon", QStringLiteral("ACT_USUA ACT_HORA ACT_ESTA COD_EMPR RMT_SEMO FEC_PROC RMT_PAMA RMT_DEPA RMT_ESTA RMT_ITES "
                                            "SEG_MIEN FEC_SEGU COD_RESP TEX_SEGU FEC_CUMP COD_AREA NUM_ERAL PLA_ACCI TIP_ACTI FEC_INIC "
                                            "FEC_FINA EST_ADOS"), "COD_EMPR RMT_SEMO"},
@@ -288,6 +290,16 @@ private slots:
         QCOMPARE(companies.Rows.size(), 2);
         QCOMPARE(companies.Rows.at(0).at(col(companies, "GRU_EMPR")).toString(), QStringLiteral("S"));
         QCOMPARE(companies.Rows.at(1).at(col(companies, "GRU_EMPR")).toString(), QStringLiteral("N"));
+        // What the reports' page header prints: short name, tax number as a whole number, logo bytes.
+        QCOMPARE(field(companies, "NIT_EMPR").DataType, TFieldType::ftLargeint);
+        QCOMPARE(field(companies, "BMP_REPO").DataType, TFieldType::ftBlob);
+        const QVariantList &first = companies.Rows.at(0);
+        QCOMPARE(first.at(col(companies, "INI_EMPR")).toString(), QStringLiteral("IAV"));
+        QCOMPARE(first.at(col(companies, "NIT_EMPR")), QVariant(qlonglong(900123456)));
+        QCOMPARE(companies.Rows.at(1).at(col(companies, "NIT_EMPR")), QVariant(qlonglong(800654321)));
+        QFile logo(QStringLiteral(ZE_DEMO_DIR "/logo-empresa-1.png"));
+        QVERIFY(logo.open(QIODevice::ReadOnly));
+        QCOMPARE(first.at(col(companies, "BMP_REPO")).toByteArray(), logo.readAll());
     }
 
     // Client SQL may read and nothing else.

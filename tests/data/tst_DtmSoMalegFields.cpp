@@ -30,6 +30,8 @@ QString typeText(TFieldType type, int size)
         return u"small"_s;
     case TFieldType::ftInteger:
         return u"int"_s;
+    case TFieldType::ftLargeint:
+        return u"largeint"_s;
     case TFieldType::ftFloat:
         return u"float"_s;
     case TFieldType::ftDateTime:

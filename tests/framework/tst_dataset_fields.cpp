@@ -9,6 +9,7 @@
 #include "dataset/TFixedCharField.h"
 #include "dataset/TFloatField.h"
 #include "dataset/TIntegerField.h"
+#include "dataset/TLargeintField.h"
 #include "dataset/TMemoField.h"
 #include "dataset/TSmallintField.h"
 #include "dataset/TStringField.h"
@@ -32,6 +33,7 @@ struct Record
     TMemoField *Notes = new TMemoField(&DataSet, u"NOTES"_s);
     TBlobField *Data = new TBlobField(&DataSet, u"DATA"_s);
     TBooleanField *Flag = new TBooleanField(&DataSet, u"FLAG"_s);
+    TLargeintField *Nit = new TLargeintField(&DataSet, u"NIT"_s);
 
     Record()
     {
@@ -88,6 +90,7 @@ void tst_dataset_fields::nullConversions_data()
                             << u"'' is not a valid floating point value"_s;
     QTest::newRow("integer") << u"NUMBER"_s << QString() << u"0"_s << u"0"_s;
     QTest::newRow("small") << u"SMALL"_s << QString() << u"0"_s << u"0"_s;
+    QTest::newRow("largeint") << u"NIT"_s << QString() << u"0"_s << u"0"_s;
     QTest::newRow("float") << u"AMOUNT"_s << QString() << u"0"_s << u"0"_s;
 }
 
@@ -112,7 +115,7 @@ void tst_dataset_fields::nullConversions()
 void tst_dataset_fields::assignments_data()
 {
     QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("setter"); // String, Integer, Float, Value
+    QTest::addColumn<QString>("setter"); // String, Integer, Float, Value; AsInteger: Value, then read back
     QTest::addColumn<QVariant>("input");
     QTest::addColumn<QString>("asString"); // or the error message
     QTest::addColumn<bool>("isNull");
@@ -128,6 +131,14 @@ void tst_dataset_fields::assignments_data()
         << u"SMALL"_s << u"Integer"_s << QVariant(40000)
         << u"40000 is not a valid value for field 'SMALL'. The allowed range is -32768 to 32767"_s << true;
     QTest::newRow("small in range") << u"SMALL"_s << u"Integer"_s << QVariant(-32768) << u"-32768"_s << false;
+    QTest::newRow("largeint from text") << u"NIT"_s << u"String"_s << QVariant(u"9001234567"_s) << u"9001234567"_s << false;
+    QTest::newRow("largeint bad text") << u"NIT"_s << u"String"_s << QVariant(u"900123456-7"_s)
+                                       << u"'900123456-7' is not a valid integer value for field 'NIT'"_s << true;
+    QTest::newRow("largeint from a 64-bit value")
+        << u"NIT"_s << u"Value"_s << QVariant(qlonglong(8006543210)) << u"8006543210"_s << false;
+    QTest::newRow("largeint as integer out of range")
+        << u"NIT"_s << u"AsInteger"_s << QVariant(qlonglong(8006543210))
+        << u"8006543210 is not a valid value for field 'NIT'. The allowed range is -2147483648 to 2147483647"_s << false;
     QTest::newRow("float from text") << u"AMOUNT"_s << u"String"_s << QVariant(u"2.75"_s) << u"2.75"_s << false;
     QTest::newRow("float bad text") << u"AMOUNT"_s << u"String"_s << QVariant(u"dos"_s)
                                     << u"'dos' is not a valid floating point value for field 'AMOUNT'"_s << true;
@@ -173,6 +184,8 @@ void tst_dataset_fields::assignments()
             f->SetAsFloat(input.toDouble());
         else
             f->SetValue(input);
+        if (setter == u"AsInteger")
+            f->AsInteger();
     });
     QCOMPARE(error.isEmpty() ? f->AsString() : error, asString);
     QCOMPARE(f->IsNull(), isNull);
@@ -344,7 +357,7 @@ void tst_dataset_fields::propertiesAndLookup()
     QCOMPARE(record.DataSet.FindField(u"nada"_s), nullptr);
     QCOMPARE(raised([&] { record.DataSet.FieldByName(u"nada"_s); }), u"Field 'nada' not found"_s);
     QCOMPARE(record.Amount->Index(), 4);
-    QCOMPARE(record.DataSet.FieldCount(), 9);
+    QCOMPARE(record.DataSet.FieldCount(), 10);
 }
 
 void tst_dataset_fields::colombianLocale()
@@ -357,6 +370,11 @@ void tst_dataset_fields::colombianLocale()
     record.Amount->DisplayFormat = u"#,##0.0"_s;
     record.Amount->SetAsFloat(1234.56);
     QCOMPARE(record.Amount->DisplayText(), u"1.234,6"_s);
+    // A tax number reads as plain digits, in its text and in its value.
+    record.Nit->SetAsString(u"900123456"_s);
+    QCOMPARE(record.Nit->DisplayText(), u"900123456"_s);
+    QCOMPARE(record.Nit->Value().toString(), u"900123456"_s);
+    QCOMPARE(record.Nit->Value().typeId(), QMetaType::LongLong);
     record.Moment->SetAsDateTime(QDateTime(QDate(2024, 3, 9), QTime(8, 30)));
     const QString text = record.Moment->AsString();
     QCOMPARE(text, u"9/03/2024 08:30:00"_s);

@@ -1,7 +1,12 @@
 // tolvane-server's admin commands as an administrator types them: a database from nothing to an
-// evaluation a user can open.
+// evaluation a user can open, and a company's name, tax number and report logo changed afterwards.
 
+#include <QFile>
+#include <QImage>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -11,23 +16,51 @@ class tst_AdminCommands : public QObject
 
     QTemporaryDir m_dir;
     QString m_db;
+    QString m_companyDb; // company 3 as add-company leaves it, copied for each set-company case
 
     struct Run
     {
         int exitCode;
         QString out;
+        QString err;
     };
 
     Run server(const QStringList &args, const QByteArray &input = QByteArray())
     {
         QProcess p;
-        p.setProcessChannelMode(QProcess::MergedChannels);
         p.start(qEnvironmentVariable("ZE_SERVER_PATH"), args);
         p.write(input);
         p.closeWriteChannel();
         if (!p.waitForFinished(120000))
-            return {-1, QStringLiteral("timeout")};
-        return {p.exitCode(), QString::fromUtf8(p.readAll())};
+            return {-1, QStringLiteral("timeout"), QString()};
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    }
+
+    QString file(const QString &name) const { return m_dir.filePath(name); }
+
+    static QByteArray bytesOf(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    // NOM_EMPR, NIT_EMPR and BMP_REPO of company 3 in a SQLite file.
+    static QVariantList companyRow(const QString &db)
+    {
+        QVariantList row;
+        {
+            QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("lectura"));
+            c.setDatabaseName(db);
+            if (c.open()) {
+                QSqlQuery q(QStringLiteral("SELECT NOM_EMPR, NIT_EMPR, BMP_REPO FROM GN_EMPRE WHERE COD_EMPR = 3"), c);
+                if (q.next())
+                    row << q.value(0).toString() << q.value(1).toLongLong() << q.value(2).toByteArray();
+                q.finish();
+            }
+            c.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("lectura"));
+        return row;
     }
 
 private slots:
@@ -35,6 +68,23 @@ private slots:
     {
         m_db = m_dir.filePath(QStringLiteral("nueva.sqlite"));
         QCOMPARE(server({QStringLiteral("init"), QStringLiteral("--db"), m_db}).exitCode, 0);
+        m_companyDb = file(QStringLiteral("empresa.sqlite"));
+        QCOMPARE(server({QStringLiteral("add-company"), QStringLiteral("--db"), m_companyDb, QStringLiteral("--company"),
+                         QStringLiteral("3"), QStringLiteral("--name"), QStringLiteral("Ferretería El Tornillo"),
+                         QStringLiteral("--nit"), QStringLiteral("900555111")})
+                     .exitCode,
+                 0);
+        // Logos a user may hand over: a JPEG, a text file named .png, a PNG whose header is damaged.
+        QImage picture(24, 16, QImage::Format_RGB32);
+        picture.fill(QColor(0x1f, 0x6f, 0x8b));
+        QVERIFY(picture.save(file(QStringLiteral("logo.jpg")), "JPEG"));
+        QFile text(file(QStringLiteral("texto.png")));
+        QVERIFY(text.open(QIODevice::WriteOnly) && text.write("esto no es una imagen\n") > 0);
+        text.close();
+        QByteArray damaged = bytesOf(QStringLiteral(ZE_DEMO_DIR "/logo-empresa-2.png"));
+        damaged[20] = char(0x7f); // the height changes, the chunk's CRC no longer matches
+        QFile broken(file(QStringLiteral("dañado.png")));
+        QVERIFY(broken.open(QIODevice::WriteOnly) && broken.write(damaged) == damaged.size());
     }
 
     void steps_data()
@@ -64,13 +114,13 @@ private slots:
             << QByteArray("clave\n") << 0 << QStringLiteral("Usuario ana guardado.");
         QTest::newRow("its evaluation")
             << QStringList{QStringLiteral("import-catalogue"), QStringLiteral("--db"), db, QStringLiteral("--company"),
-                           QStringLiteral("7"), QStringLiteral("--csv"), QStringLiteral(ZE_SAMPLE_CATALOGUE),
+                           QStringLiteral("7"), QStringLiteral("--csv"), QStringLiteral(ZE_DEMO_DIR "/catalogo-estandares-minimos.csv"),
                            QStringLiteral("--process-date"), QStringLiteral("2026-02-02"), QStringLiteral("--valid-from"),
                            QStringLiteral("2026-01-01"), QStringLiteral("--areas"), QStringLiteral("1:Planta,2:Oficinas")}
             << QByteArray() << 0 << QStringLiteral("60 ítems, 120 registros de evaluación");
         QTest::newRow("a catalogue for a company that does not exist")
             << QStringList{QStringLiteral("import-catalogue"), QStringLiteral("--db"), db, QStringLiteral("--company"),
-                           QStringLiteral("9"), QStringLiteral("--csv"), QStringLiteral(ZE_SAMPLE_CATALOGUE),
+                           QStringLiteral("9"), QStringLiteral("--csv"), QStringLiteral(ZE_DEMO_DIR "/catalogo-estandares-minimos.csv"),
                            QStringLiteral("--process-date"), QStringLiteral("2026-02-02"), QStringLiteral("--valid-from"),
                            QStringLiteral("2026-01-01")}
             << QByteArray() << 1 << QStringLiteral("La empresa 9 no existe.");
@@ -82,8 +132,99 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QString, says);
         const Run run = server(args.replaceInStrings(QStringLiteral("%DB%"), m_db), input);
-        QVERIFY2(run.out.contains(says), qPrintable(run.out));
+        QVERIFY2((run.out + run.err).contains(says), qPrintable(run.out + run.err));
         QCOMPARE(run.exitCode, exitCode);
+    }
+
+    // set-company changes only what it is given; a refusal says why on stderr and changes nothing.
+    // The row read back is company 3's name, tax number and logo (a file's bytes, or none).
+    void setCompany_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("before"); // SQL run on the database first
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("says");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<qlonglong>("nit");
+        QTest::addColumn<QString>("logo");
+        const QString original = QStringLiteral("Ferretería El Tornillo");
+        const QString demoLogo = QStringLiteral(ZE_DEMO_DIR "/logo-empresa-1.png");
+        const auto args = [](std::initializer_list<const char *> words) {
+            QStringList out{QStringLiteral("set-company"), QStringLiteral("--db"), QStringLiteral("%DB%")};
+            for (const char *w : words)
+                out << QString::fromUtf8(w);
+            return out;
+        };
+        QTest::newRow("name, NIT and logo")
+            << args({"--company", "3", "--name", "Ferretería El Tornillo S.A.S.", "--nit", "901234567", "--logo", ZE_DEMO_DIR "/logo-empresa-1.png"})
+            << QString() << 0 << QStringLiteral("Empresa 3 actualizada: nombre, NIT, logotipo.")
+            << QStringLiteral("Ferretería El Tornillo S.A.S.") << 901234567LL << demoLogo;
+        QTest::newRow("only a ten-digit NIT")
+            << args({"--company", "3", "--nit", " 9001234567 "}) << QString() << 0
+            << QStringLiteral("Empresa 3 actualizada: NIT.") << original << 9001234567LL << QString();
+        QTest::newRow("a JPEG logo")
+            << args({"--company", "3", "--logo", "%DIR%/logo.jpg"}) << QString() << 0
+            << QStringLiteral("Empresa 3 actualizada: logotipo.") << original << 900555111LL << QStringLiteral("%DIR%/logo.jpg");
+        QTest::newRow("a database made before logos gains the column")
+            << args({"--company", "3", "--logo", ZE_DEMO_DIR "/logo-empresa-1.png"})
+            << QStringLiteral("ALTER TABLE GN_EMPRE DROP COLUMN BMP_REPO") << 0
+            << QStringLiteral("Empresa 3 actualizada: logotipo.") << original << 900555111LL << demoLogo;
+        QTest::newRow("unknown company")
+            << args({"--company", "99", "--name", "Otra"}) << QString() << 1
+            << QStringLiteral("Error: La empresa 99 no existe.") << original << 900555111LL << QString();
+        QTest::newRow("NIT with its check digit")
+            << args({"--company", "3", "--name", "Otra", "--nit", "900123456-7"}) << QString() << 1
+            << QStringLiteral("Error: El NIT debe ser un número entero positivo de hasta 15 cifras, sin puntos ni dígito de"
+                              " verificación: \"900123456-7\".")
+            << original << 900555111LL << QString();
+        QTest::newRow("NIT zero")
+            << args({"--company", "3", "--nit", "0"}) << QString() << 1
+            << QStringLiteral("Error: El NIT debe ser un número entero positivo") << original << 900555111LL << QString();
+        QTest::newRow("a text file named .png")
+            << args({"--company", "3", "--name", "Otra", "--logo", "%DIR%/texto.png"}) << QString() << 1
+            << QStringLiteral("Error: El logotipo no es una imagen PNG o JPEG válida.") << original << 900555111LL << QString();
+        QTest::newRow("a PNG whose header is damaged")
+            << args({"--company", "3", "--logo", "%DIR%/dañado.png"}) << QString() << 1
+            << QStringLiteral("Error: El logotipo no es una imagen PNG o JPEG válida.") << original << 900555111LL << QString();
+        QTest::newRow("a logo file that is not there")
+            << args({"--company", "3", "--nit", "901234567", "--logo", "%DIR%/no-existe.png"}) << QString() << 1
+            << QStringLiteral("Error: No se puede leer el archivo --logo \"%DIR%/no-existe.png\".") << original << 900555111LL
+            << QString();
+        QTest::newRow("nothing to change")
+            << args({"--company", "3"}) << QString() << 2 << QStringLiteral("Indique qué cambiar: --name, --nit o --logo.")
+            << original << 900555111LL << QString();
+    }
+    void setCompany()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, before);
+        QFETCH(int, exitCode);
+        QFETCH(QString, says);
+        QFETCH(QString, name);
+        QFETCH(qlonglong, nit);
+        QFETCH(QString, logo);
+        QTemporaryDir dir;
+        const QString db = dir.filePath(QStringLiteral("caso.sqlite"));
+        QVERIFY(QFile::copy(m_companyDb, db));
+        if (!before.isEmpty()) {
+            {
+                QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("antes"));
+                c.setDatabaseName(db);
+                QVERIFY(c.open());
+                QSqlQuery q(c);
+                QVERIFY2(q.exec(before), qPrintable(q.lastError().text()));
+                c.close();
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("antes"));
+        }
+        args.replaceInStrings(QStringLiteral("%DB%"), db).replaceInStrings(QStringLiteral("%DIR%"), m_dir.path());
+        says.replace(QStringLiteral("%DIR%"), m_dir.path());
+        const Run run = server(args);
+        QVERIFY2((exitCode == 0 ? run.out : run.err).contains(says), qPrintable(run.out + run.err));
+        QCOMPARE(run.exitCode, exitCode);
+        const QByteArray bytes = logo.isEmpty() ? QByteArray() : bytesOf(logo.replace(QStringLiteral("%DIR%"), m_dir.path()));
+        QVERIFY(logo.isEmpty() || !bytes.isEmpty());
+        QCOMPARE(companyRow(db), (QVariantList{name, nit, bytes}));
     }
 };
 

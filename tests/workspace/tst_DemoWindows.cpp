@@ -88,6 +88,13 @@ private slots:
         QVERIFY(FrmSoMaleg->ManejaAreas());
         QVERIFY(FrmSoMaleg->CumpleParcial());
         QVERIFY(FrmSoMaleg->pgcPlanAnual->isTabVisible(1));
+        // The company list carries what the reports' page header prints.
+        SClientDataSet *companies = FrmSoMaleg->CdsGnEmpre;
+        QCOMPARE(companies->FieldByName(QStringLiteral("COD_EMPR"))->AsInteger(), 1);
+        QCOMPARE(companies->FieldByName(QStringLiteral("INI_EMPR"))->DisplayText(), QStringLiteral("IAV"));
+        QCOMPARE(companies->FieldByName(QStringLiteral("NIT_EMPR"))->DisplayText(), QStringLiteral("900123456"));
+        QCOMPARE(companies->FieldByName(QStringLiteral("NIT_EMPR"))->Value().toString(), QStringLiteral("900123456"));
+        QVERIFY(companies->FieldByName(QStringLiteral("BMP_REPO"))->Value().toByteArray().startsWith("\x89PNG\r\n\x1a\n"));
     }
 
     void pages_data()

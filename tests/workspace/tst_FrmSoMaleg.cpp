@@ -81,6 +81,7 @@ private slots:
     }
     void cleanup()
     {
+        gStParHpv.clear();
         TFrmMemo::ExecuteHook = nullptr;
         TCaptura::ModalHook = nullptr;
         Application()->DestroyComponents();
@@ -212,6 +213,45 @@ private slots:
         // The evaluation query itself is restored on every change.
         QVERIFY(f->SqlBaseMaleg().startsWith(QStringLiteral("SELECT MA.ACT_USUA, MA.ACT_HORA,")));
         QVERIFY(f->SqlBaseMaleg().endsWith(QStringLiteral("  AND MA.COD_AREA = AR.COD_AREA\r\n")));
+    }
+
+    // The host's parameter string limits the records of every company the user opens.
+    void parameterStringCondition_data()
+    {
+        QTest::addColumn<QString>("condition");
+        QTest::addColumn<int>("company");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("field"); // every row shown has this value in it
+        QTest::addColumn<int>("value");
+        QTest::newRow("none") << QString() << 1 << 120 << QStringLiteral("COD_EMPR") << 1;
+        QTest::newRow("blank") << QStringLiteral("   ") << 2 << 60 << QStringLiteral("COD_EMPR") << 2;
+        QTest::newRow("one area") << QStringLiteral("AND MA.COD_AREA = 2") << 1 << 60 << QStringLiteral("COD_AREA") << 2;
+        QTest::newRow("one cycle, and in lower case") << QStringLiteral("and PA.COD_CICL = 1") << 1 << 44
+                                                      << QStringLiteral("COD_CICL") << 1;
+        QTest::newRow("the same on the other company") << QStringLiteral("AND PA.COD_CICL = 1") << 2 << 22
+                                                       << QStringLiteral("COD_CICL") << 1;
+        QTest::newRow("an OR stays inside the company")
+            << QStringLiteral("AND MA.COD_AREA = 1 OR MA.COD_AREA = 2") << 2 << 60 << QStringLiteral("COD_EMPR") << 2;
+    }
+    void parameterStringCondition()
+    {
+        QFETCH(QString, condition);
+        QFETCH(int, company);
+        QFETCH(int, rows);
+        QFETCH(QString, field);
+        QFETCH(int, value);
+        TFrmSoMaleg *f = form();
+        gStParHpv = condition;
+        // Chosen after the other company: the condition comes back on every change.
+        for (int c : {3 - company, company}) {
+            f->cmbEmpresa->SetCodigo(QString::number(c));
+            f->cmbEmpresaChange(f->cmbEmpresa);
+        }
+        SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
+        QCOMPARE(f->DBGFrm->GridModel()->rowCount(), rows);
+        QCOMPARE(f->PnlStatus->text(), QStringLiteral("Consultando · registro 1 de %1").arg(rows));
+        for (q->First(); !q->Eof(); q->Next())
+            QCOMPARE(q->FieldByName(field)->AsInteger(), value);
     }
 
     void justificationFollowsTheEditAndTheChoice()

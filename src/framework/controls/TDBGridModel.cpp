@@ -107,8 +107,7 @@ QVariant TDBGridModel::data(const QModelIndex &index, int role) const
     if (!ds || !field || index.row() >= m_rows)
         return QVariant();
     if (role == Qt::TextAlignmentRole) {
-        const TFieldType t = field->DataType();
-        const bool numeric = t == TFieldType::ftSmallint || t == TFieldType::ftInteger || t == TFieldType::ftFloat;
+        const bool numeric = IsNumericType(field->DataType());
         return QVariant::fromValue(Qt::AlignVCenter | (numeric ? Qt::AlignRight : Qt::AlignLeft));
     }
     QString text;

@@ -17,11 +17,6 @@ QString quoted(const QString &text)
     return QLatin1Char('\'') + escaped + QLatin1Char('\'');
 }
 
-bool isNumeric(TFieldType t)
-{
-    return t == TFieldType::ftSmallint || t == TFieldType::ftInteger || t == TFieldType::ftFloat;
-}
-
 // Splits a select list at its top-level commas.
 QStringList splitSelectList(const QString &list)
 {
@@ -137,7 +132,7 @@ QString TQSDBQbe::CriterionText(const TQbeCriterion &c) const
     const QString op = c.Operator.isEmpty() ? QStringLiteral("=") : c.Operator;
     if (value.isEmpty())
         return op == QStringLiteral("<>") ? column + QStringLiteral(" IS NOT NULL") : column + QStringLiteral(" IS NULL");
-    if (isNumeric(type)) {
+    if (IsNumericType(type)) {
         bool ok = false;
         double number = QLocale(QLocale::Spanish, QLocale::Colombia).toDouble(value, &ok);
         if (!ok)

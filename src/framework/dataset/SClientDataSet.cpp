@@ -22,6 +22,8 @@ QVariant normalized(const QVariant &value, TFieldType type)
     case TFieldType::ftSmallint:
     case TFieldType::ftInteger:
         return id == QMetaType::Int ? value : QVariant(value.toInt());
+    case TFieldType::ftLargeint:
+        return id == QMetaType::LongLong ? value : QVariant(value.toLongLong());
     case TFieldType::ftFloat:
         return id == QMetaType::Double ? value : QVariant(value.toDouble());
     case TFieldType::ftDateTime:

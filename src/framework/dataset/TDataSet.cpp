@@ -9,6 +9,7 @@
 #include "dataset/TFixedCharField.h"
 #include "dataset/TFloatField.h"
 #include "dataset/TIntegerField.h"
+#include "dataset/TLargeintField.h"
 #include "dataset/TMemoField.h"
 #include "dataset/TSmallintField.h"
 #include "dataset/TStringField.h"
@@ -100,6 +101,9 @@ TField *TDataSet::CreateField(const SFieldDef &def)
         break;
     case TFieldType::ftInteger:
         field = new TIntegerField(this, def.Name);
+        break;
+    case TFieldType::ftLargeint:
+        field = new TLargeintField(this, def.Name);
         break;
     case TFieldType::ftFloat:
         field = new TFloatField(this, def.Name);

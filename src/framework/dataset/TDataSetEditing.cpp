@@ -241,6 +241,7 @@ bool TDataSet::Matches(quint32 slot, const std::vector<TField *> &fields, const 
         }
         case TFieldType::ftSmallint:
         case TFieldType::ftInteger:
+        case TFieldType::ftLargeint:
         case TFieldType::ftFloat: {
             bool ok = false;
             const double wanted = key.toDouble(&ok);

@@ -18,7 +18,7 @@ TIntegerField::TIntegerField(TDataSet *dataSet, const QString &fieldName, TField
 QString TIntegerField::AsString() const
 {
     const QVariant &data = Data();
-    return data.isValid() ? QString::number(data.toInt()) : QString();
+    return data.isValid() ? QString::number(data.toLongLong()) : QString();
 }
 
 void TIntegerField::SetAsString(const QString &value)
@@ -48,7 +48,7 @@ void TIntegerField::SetAsInteger(int value)
 
 double TIntegerField::AsFloat() const
 {
-    return Data().toInt();
+    return Data().toDouble();
 }
 
 void TIntegerField::SetAsFloat(double value)
@@ -61,16 +61,22 @@ QString TIntegerField::GetText(bool displayText) const
     if (IsNull())
         return QString();
     const QString &format = displayText || EditFormat.isEmpty() ? DisplayFormat : EditFormat;
-    return format.isEmpty() ? AsString() : TFieldFormat::FormatFloat(format, AsInteger());
+    return format.isEmpty() ? AsString() : TFieldFormat::FormatFloat(format, AsFloat());
 }
 
 void TIntegerField::StoreChecked(qint64 value)
 {
     if (value < m_min || value > m_max)
-        throw EDatabaseError(QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
-                                 .arg(value)
-                                 .arg(DisplayName())
-                                 .arg(m_min)
-                                 .arg(m_max));
-    SetData(int(value));
+        RaiseRangeError(value, m_min, m_max);
+    // Values that fit 32 bits are kept as int, wider ranges as qlonglong: the type the packets carry.
+    SetData(m_max > std::numeric_limits<int>::max() ? QVariant(qlonglong(value)) : QVariant(int(value)));
+}
+
+void TIntegerField::RaiseRangeError(qint64 value, qint64 minValue, qint64 maxValue) const
+{
+    throw EDatabaseError(QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
+                             .arg(value)
+                             .arg(DisplayName())
+                             .arg(minValue)
+                             .arg(maxValue));
 }

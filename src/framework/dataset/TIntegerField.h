@@ -3,7 +3,7 @@
 #include "dataset/TField.h"
 
 // A 32-bit integer. Null reads as '' / 0; assigning '' clears; AsFloat assignments are rounded
-// half to even.
+// half to even. Its text is plain digits unless a DisplayFormat says otherwise.
 class TIntegerField : public TField
 {
 public:
@@ -21,6 +21,7 @@ protected:
                   qint64 maxValue);
     QString GetText(bool displayText) const override;
     void StoreChecked(qint64 value);
+    [[noreturn]] void RaiseRangeError(qint64 value, qint64 minValue, qint64 maxValue) const;
 
 private:
     qint64 m_min;
