@@ -214,5 +214,38 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
                 r[i] = TDatabase::FromDb(r.at(i), packet.Fields.at(i).DataType);
         packet.Rows << std::move(r);
     }
+    if (!provider.MainTable.isEmpty() && !HasOrderBy(sql))
+        SortByKey(packet);
     return packet;
+}
+
+bool TRecordReader::HasOrderBy(const TSqlText &sql)
+{
+    const QStringList &words = sql.Words();
+    for (int i = 0; i + 1 < words.size(); ++i)
+        if (words.at(i) == QStringLiteral("ORDER") && words.at(i + 1) == QStringLiteral("BY"))
+            return true;
+    return false;
+}
+
+void TRecordReader::SortByKey(SDataPacket &packet)
+{
+    // Rows of a table's provider come in the order of the table's key, as a database clustered on
+    // its key hands them out, whatever plan the database chose for the joins.
+    QList<int> key;
+    for (int i = 0; i < packet.Fields.size(); ++i)
+        if (packet.Fields.at(i).InKey)
+            key << i;
+    if (key.isEmpty())
+        return;
+    std::stable_sort(packet.Rows.begin(), packet.Rows.end(), [&key](const QVariantList &a, const QVariantList &b) {
+        for (int c : key) {
+            const QPartialOrdering order = QVariant::compare(a.at(c), b.at(c));
+            if (order == QPartialOrdering::Less)
+                return true;
+            if (order == QPartialOrdering::Greater)
+                return false;
+        }
+        return false;
+    });
 }

@@ -27,7 +27,13 @@ public:
     // Whether a parameter name designates a company (P_COD_EMPR, PCODEMPR, PSMCOD_EMPR ...).
     static bool IsCompanyParam(const QString &name);
 
+    // Whether the statement orders its rows itself (an ORDER BY outside quotes and comments).
+    static bool HasOrderBy(const class TSqlText &sql);
+
 private:
+    // Puts the rows in the order of the key fields of the packet.
+    static void SortByKey(SDataPacket &packet);
+
     TDatabase &m_db;
     const QSet<int> &m_companies;
 };

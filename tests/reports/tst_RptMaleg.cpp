@@ -1,0 +1,356 @@
+// The report dispatch and the values table, printed from the main window over the demo world (and a
+// 2018 evaluation added to it) through the in-process application server. Output is checked through
+// the text of the PDF written and through the cells of the prepared pages.
+
+#include "AppServerTransports.h"
+#include "Globals.h"
+#include "ScriptedPrompts.h"
+#include "TApplication.h"
+#include "TCaptura.h"
+#include "TDtmReportes.h"
+#include "TDtmSoMaleg.h"
+#include "TFrmMemo.h"
+#include "TFrmReports.h"
+#include "TFrmSoMaleg.h"
+#include "TReport.h"
+#include "SysUtils.h"
+#include "controls/TQSDBQbe.h"
+#include "controls/TQsCmbCodigo.h"
+#include "dataset/SClientDataSet.h"
+#include "dataset/TField.h"
+#include "dataset/TFloatField.h"
+#include "dataset/TFieldFormat.h"
+
+#include <QLocale>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+#include <map>
+
+class tst_RptMaleg : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_db;
+    ScriptedPrompts *m_prompts = nullptr;
+
+    static QString pdfText(const QString &file)
+    {
+        QProcess p;
+        p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
+        p.waitForFinished(60000);
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+
+    // Runs the dispatch from the print button with chooser option `option`, writing a PDF; its text.
+    QString print(int option)
+    {
+        const QString file = m_dir.filePath(QStringLiteral("reporte.pdf"));
+        QFile::remove(file);
+        Application()->PrintToPdfFile = file;
+        m_prompts->answers.push_back(ScriptedPrompts::Choose(option));
+        try {
+            FrmSoMaleg->GenerarRpt(FrmSoMaleg->spbReporte);
+        } catch (...) {
+            Application()->PrintToPdfFile.clear();
+            throw;
+        }
+        Application()->PrintToPdfFile.clear();
+        return pdfText(file);
+    }
+
+    void selectCompany(int code, const QDate &processDate = QDate(2026, 2, 2))
+    {
+        FrmSoMaleg->DBQbe1->SetCondition(QStringLiteral("fecha"), QStringLiteral("MA.FEC_PROC = :PFECPROC"));
+        FrmSoMaleg->DBQbe1->ParamValues.insert(QStringLiteral("PFECPROC"), QDateTime(processDate, QTime(0, 0)));
+        FrmSoMaleg->cmbEmpresa->SetCodigo(QString::number(code));
+        FrmSoMaleg->cmbEmpresaChange(FrmSoMaleg->cmbEmpresa);
+    }
+
+    static SClientDataSet *maleg() { return DtmSoMaleg->QrySoMaleg; }
+
+    // The cells of the prepared row whose first cell reads `numeral`, left to right.
+    static QStringList rowCells(const QString &numeral)
+    {
+        const TPreparedReport &pages = DtmReportes->frxRptMaleg->PreparedPages();
+        for (int i = 0; i < pages.PageCount(); ++i) {
+            const auto page = pages.Page(i);
+            for (const TPrimitive &p : page->items) {
+                if (p.kind != TPrimitive::Text || p.lines.join(QString()) != numeral)
+                    continue;
+                std::map<double, QString> cells;
+                for (const TPrimitive &q : page->items)
+                    if (q.kind == TPrimitive::Text && qAbs(q.rect.y() - p.rect.y()) < 0.01)
+                        cells[q.rect.x()] = q.lines.join(QLatin1Char(' '));
+                QStringList row;
+                for (const auto &[x, text] : cells)
+                    row << text;
+                return row;
+            }
+        }
+        return {};
+    }
+
+    static QRegularExpression AreaHeading()
+    {
+        return QRegularExpression(QStringLiteral("^[ \\t]*AREA[ \\t]*$"), QRegularExpression::MultilineOption);
+    }
+    static qsizetype areaHeadings(const QString &text)
+    {
+        qsizetype n = 0;
+        for (auto it = AreaHeading().globalMatch(text); it.hasNext(); it.next())
+            ++n;
+        return n;
+    }
+    // The blocks of records of one area within one standard of one cycle.
+    static qsizetype areaBlocks()
+    {
+        QSet<QString> blocks;
+        for (maleg()->First(); !maleg()->Eof(); maleg()->Next())
+            blocks << maleg()->FieldByName(QStringLiteral("RMT_PAMA"))->AsString() + QLatin1Char('/') +
+                          maleg()->FieldByName(QStringLiteral("RMT_DEPA"))->AsString() + QLatin1Char('/') +
+                          maleg()->FieldByName(QStringLiteral("COD_AREA"))->AsString();
+        return blocks.size();
+    }
+
+    void exec(const QString &sql, const QVariantList &values = {})
+    {
+        QSqlDatabase db = QSqlDatabase::database(QStringLiteral("prueba"));
+        QSqlQuery q(db);
+        QVERIFY2(q.prepare(sql), qPrintable(sql));
+        for (const QVariant &v : values)
+            q.addBindValue(v);
+        QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Colombia));
+        m_db = m_dir.filePath(QStringLiteral("demo.sqlite"));
+        const QString server = qEnvironmentVariable("ZE_SERVER_PATH");
+        QCOMPARE(QProcess::execute(server, {QStringLiteral("demo"), QStringLiteral("--db"), m_db}), 0);
+        // A 2018 evaluation of company 2 beside its demo one.
+        QCOMPARE(QProcess::execute(server, {QStringLiteral("import-catalogue"), QStringLiteral("--db"), m_db,
+                                            QStringLiteral("--company"), QStringLiteral("2"), QStringLiteral("--csv"),
+                                            QStringLiteral(ZE_SAMPLE_CATALOGUE), QStringLiteral("--process-date"),
+                                            QStringLiteral("2018-03-01"), QStringLiteral("--valid-from"),
+                                            QStringLiteral("2018-01-01"), QStringLiteral("--valid-to"),
+                                            QStringLiteral("2018-12-31")}),
+                 0);
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("prueba"));
+        db.setDatabaseName(m_db);
+        QVERIFY(db.open());
+        RegisterAppServerTransports();
+        gStProtocolo = QStringLiteral("local");
+        gStParSrv = m_db;
+        gStParUsu = gStParPas = gStCodiUsua = QStringLiteral("demo");
+        gStParEmp = QStringLiteral("1");
+        TApplication *app = Application();
+        DtmSoMaleg = new TDtmSoMaleg(app);
+        DtmReportes = new TDtmReportes(app);
+        FrmSoMaleg = new TFrmSoMaleg(app);
+        FrmMemo = new TFrmMemo(app);
+        Captura = new TCaptura(app);
+        m_prompts = ScriptedPrompts::Install();
+    }
+    void cleanupTestCase()
+    {
+        Application()->DestroyComponents();
+        Application()->SetPrompts(nullptr);
+        QSqlDatabase::removeDatabase(QStringLiteral("prueba"));
+    }
+
+    void valuesTable_data()
+    {
+        QTest::addColumn<int>("company");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("areas");
+        QTest::newRow("areas") << 1 << QStringLiteral("Industrias Andinas del Valle S.A.S.")
+                               << QStringList{QStringLiteral("1 Planta"), QStringLiteral("2 Oficinas")};
+        QTest::newRow("no areas") << 2 << QString() << QStringList();
+    }
+    void valuesTable()
+    {
+        QFETCH(int, company);
+        QFETCH(QString, name);
+        QFETCH(QStringList, areas);
+        selectCompany(company);
+        const QString text = print(0);
+        for (const char *expected : {"NIT: ", "Sistema de Gestión de la Seguridad y Salud en el Trabajo",
+                                     "ESTÁNDARES MÍNIMOS SG-SST", "TABLA DE VALORES Y CALIFICACIÓN", "CICLO",
+                                     "1. PLANEAR", "ESTÁNDAR", "1.1.1", "CALIFICACIÓN DE LA EMPRESA O CONTRATANTE",
+                                     "TOTALES", "EL NIVEL DE SU EVALUACIÓN ES:", "FIRMA DEL EMPLEADOR O CONTRATANTE",
+                                     "FIRMA DEL RESPONSABLE DE LA EJECUCIÓN SG-SST", "Usuario: demo",
+                                     "Tolvane: ZErOdadi", "Página: 1"})
+            QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
+        if (!name.isEmpty())
+            QVERIFY(text.contains(name));
+
+        // The total and the level are those of the records printed.
+        double total = 0;
+        for (maleg()->First(); !maleg()->Eof(); maleg()->Next())
+            total += DtmSoMaleg->QrySoMalegDtfCalificacion->AsFloat();
+        maleg()->First();
+        const QString level = DtmSoMaleg->EvalCriterio(total);
+        QVERIFY(!level.isEmpty());
+        const QRegularExpression totals(QStringLiteral("TOTALES\\s+%1\\s").arg(
+            QRegularExpression::escape(TFieldFormat::FormatFloat(QStringLiteral("#,##0.##"), total))));
+        QVERIFY2(totals.match(text).hasMatch(), qPrintable(text.right(1500)));
+        QVERIFY(text.contains(level));
+
+        // Each cycle is one group: the records come in the order of their key unless told otherwise.
+        qsizetype cycles = 0;
+        for (auto it = QRegularExpression(QStringLiteral("^[ \\t]*CICLO[ \\t]*$"), QRegularExpression::MultilineOption)
+                           .globalMatch(text);
+             it.hasNext(); it.next())
+            ++cycles;
+        QCOMPARE(cycles, 4);
+
+        // Areas: a heading for every area of every standard, each opening its own page (under the
+        // headings of a new standard or cycle); none without areas.
+        QCOMPARE(areaHeadings(text), areas.isEmpty() ? 0 : areaBlocks());
+        for (const QString &page : text.split(QLatin1Char('\f'), Qt::SkipEmptyParts)) {
+            const qsizetype at = page.indexOf(AreaHeading());
+            if (at >= 0)
+                QVERIFY(!page.left(at).contains(QStringLiteral("NUMERAL")));
+        }
+        for (const QString &area : areas)
+            QVERIFY(text.contains(area));
+        if (areas.isEmpty())
+            QVERIFY(!text.contains(QStringLiteral("Planta")));
+    }
+
+    // Sub-standard score: the group's scores as a percentage of its weight.
+    void subStandardScore()
+    {
+        selectCompany(1);
+        print(0);
+        // The first group printed: the lowest cycle, standard, area and sub-standard.
+        auto key = [] {
+            QList<int> k;
+            for (const char *f : {"RMT_PAMA", "RMT_DEPA", "COD_AREA", "RMT_ESTA"})
+                k << maleg()->FieldByName(QString::fromLatin1(f))->AsInteger();
+            return k;
+        };
+        QList<int> first;
+        for (maleg()->First(); !maleg()->Eof(); maleg()->Next())
+            if (first.isEmpty() || key() < first)
+                first = key();
+        double sum = 0, weight = 0;
+        for (maleg()->First(); !maleg()->Eof(); maleg()->Next())
+            if (key() == first) {
+                sum += DtmSoMaleg->QrySoMalegDtfCalificacion->AsFloat();
+                weight = DtmSoMaleg->QrySoMalegPOR_ESTA_1->AsFloat();
+            }
+        const QStringList cells = rowCells(QStringLiteral("CALIFICACIÓN DE LA EMPRESA O CONTRATANTE"));
+        QCOMPARE(cells.value(1), TFieldFormat::FormatFloat(QStringLiteral("#,##0.##"), sum / (weight / 100)));
+    }
+
+    // The column set follows the year of the process date; the compliance cells follow the code.
+    void columnsAndComplianceCells_data()
+    {
+        QTest::addColumn<QDate>("processDate");
+        QTest::addColumn<QStringList>("headings");
+        QTest::addColumn<QStringList>("absent");
+        QTest::newRow("2018") << QDate(2018, 3, 1)
+                              << QStringList{QStringLiteral("CUMPLIMIENTO"), QStringLiteral("CALIFICACIÓN"),
+                                             QStringLiteral("JUSTIFICACIÓN")}
+                              << QStringList{QStringLiteral("SATISFACTORIAMENTE"), QStringLiteral("APLICA")};
+        QTest::newRow("2026") << QDate(2026, 2, 2)
+                              << QStringList{QStringLiteral("SATISFACTORIAMENTE"), QStringLiteral("APLICA")}
+                              << QStringList{QStringLiteral("JUSTIFICACIÓN")};
+    }
+    void columnsAndComplianceCells()
+    {
+        QFETCH(QDate, processDate);
+        QFETCH(QStringList, headings);
+        QFETCH(QStringList, absent);
+        // Six items of company 2 get C, N, J, X, P and no code.
+        const QStringList codes = {QStringLiteral("C"), QStringLiteral("N"), QStringLiteral("J"), QStringLiteral("X"),
+                                   QStringLiteral("P"), QString()};
+        const QString year = QString::number(processDate.year());
+        exec(QStringLiteral("UPDATE SO_MALEG SET IND_CUMP = NULL WHERE COD_EMPR = 2 AND substr(FEC_PROC, 1, 4) = ?"), {year});
+        for (int i = 0; i < codes.size(); ++i)
+            exec(QStringLiteral("UPDATE SO_MALEG SET IND_CUMP = ? WHERE COD_EMPR = 2 AND substr(FEC_PROC, 1, 4) = ?"
+                                " AND RMT_ITES = ?"),
+                 {codes[i].isEmpty() ? QVariant() : QVariant(codes[i]), year, i + 1});
+        selectCompany(2, processDate);
+        const QString text = print(0);
+        for (const QString &h : headings)
+            QVERIFY2(text.contains(h), qPrintable(h));
+        for (const QString &h : absent)
+            QVERIFY2(!text.contains(h), qPrintable(h));
+
+        for (maleg()->First(); !maleg()->Eof(); maleg()->Next()) {
+            const int item = maleg()->FieldByName(QStringLiteral("RMT_ITES"))->AsInteger();
+            if (item > codes.size())
+                continue;
+            const QString code = codes[item - 1];
+            const QString numeral = maleg()->FieldByName(QStringLiteral("NUM_ERAL"))->AsString().trimmed();
+            const QString value = maleg()->FieldByName(QStringLiteral("VAL_ITEM"))->DisplayText();
+            const QStringList cells = rowCells(numeral);
+            QCOMPARE(cells.size(), 7);
+            if (processDate.year() >= 2019) {
+                const QStringList compliance = cells.mid(4);
+                const QStringList expected = {code == QStringLiteral("C") ? value : QString(),
+                                              code == QStringLiteral("N") ? QStringLiteral("0") : QString(),
+                                              code == QStringLiteral("J") || code == QStringLiteral("X") ? value
+                                                                                                           : QString()};
+                QCOMPARE(compliance, expected);
+            } else {
+                QCOMPARE(cells.value(4), maleg()->FieldByName(QStringLiteral("DtfNmbCump"))->DisplayText());
+                QCOMPARE(cells.value(5), DtmSoMaleg->QrySoMalegDtfCalificacion->DisplayText());
+            }
+        }
+    }
+
+    void dispatchFlagsAndInvalidOption()
+    {
+        selectCompany(2);
+        // The annual plan raises its flag; a cancelled chooser afterwards clears it.
+        m_prompts->answers.push_back(ScriptedPrompts::Choose(3));
+        try {
+            FrmSoMaleg->GenerarRpt(FrmSoMaleg->spbReporte);
+        } catch (const Exception &) {
+        }
+        QVERIFY(FrmSoMaleg->ImprimePlanAnual);
+        m_prompts->answers.push_back(ScriptedPrompts::Cancel());
+        FrmSoMaleg->GenerarRpt(FrmSoMaleg->spbReporte);
+        QVERIFY(!FrmSoMaleg->ImprimePlanAnual && !FrmSoMaleg->ImprimePlanUnificado);
+
+        m_prompts->answers.push_back(ScriptedPrompts::Choose(-1));
+        try {
+            FrmSoMaleg->GenerarRpt(FrmSoMaleg->spbPreview);
+            QFAIL("no message");
+        } catch (const Exception &e) {
+            QCOMPARE(e.Message(), QStringLiteral("Debe Seleccionar una Opción Válida!!"));
+        }
+        QVERIFY(!FrmSoMaleg->ImprimePlanAnual && !FrmSoMaleg->ImprimePlanUnificado);
+        QCOMPARE(m_prompts->asked.last(), QStringLiteral("Reportes"));
+        QTRY_VERIFY(FrmSoMaleg->findChildren<TFrmReports *>().isEmpty());
+    }
+
+    // With areas the report reads the records in the groups' order, then the query gets its own
+    // order clause back, written as it was.
+    void orderClauseReplacedAndRestored()
+    {
+        selectCompany(1);
+        const QString own = maleg()->CommandText() + QStringLiteral(" order by MA.RMT_ITES desc");
+        maleg()->Close();
+        maleg()->SetCommandText(own);
+        maleg()->Open();
+        const QString text = print(0);
+        QCOMPARE(maleg()->CommandText(), own);
+        // In the groups' order each area forms one block: two area headings, not one per record.
+        QCOMPARE(areaHeadings(text), areaBlocks());
+        selectCompany(1);
+    }
+};
+
+QTEST_MAIN(tst_RptMaleg)
+#include "tst_RptMaleg.moc"
