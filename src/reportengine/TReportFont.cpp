@@ -38,8 +38,9 @@ QFont TReportFont::Make(const QString &family, double pointSize, bool bold, bool
     font.setUnderline(underline);
     font.setHintingPreference(QFont::PreferNoHinting);
     font.setKerning(false);
-    // Any letter spacing other than zero keeps the shaper from joining "fi" into one glyph.
-    font.setLetterSpacing(QFont::AbsoluteSpacing, 0.05);
+    // Any letter spacing set keeps the shaper from joining "fi" into one glyph. Qt stores spacing in
+    // 1/64 pixel, so a tiny absolute spacing rounds to none; 100 % is "set" and leaves advances as they are.
+    font.setLetterSpacing(QFont::PercentageSpacing, 100);
     font.setStyleStrategy(QFont::PreferAntialias);
     return font;
 }
