@@ -3,7 +3,10 @@
 #include "SysUtils.h"
 #include "TApplication.h"
 #include "TPdfExport.h"
+#include "TPrompts.h"
 #include "TReport.h"
+#include "TReportPreview.h"
+#include "TReportPrinter.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -52,7 +55,11 @@ void TDtmReportes::ShowReport(TReport &report, QWidget *parent)
 {
     if (!PrepareReport(report, parent))
         return;
-    throw Exception(QStringLiteral("La vista previa de los reportes aún no está disponible en esta versión."));
+    TReportPreview preview(report.PreparedPages(), parent);
+    // The values table and the two charts show the edit button, which stays disabled.
+    preview.SetShowEditButton(&report == frxRptMaleg.get() || &report == frxRptGraCicl.get() ||
+                              &report == frxRptGraEsta.get());
+    Application()->Prompts().ShowModal(preview);
 }
 
 void TDtmReportes::Print(TReport &report, QWidget *parent)
@@ -60,11 +67,11 @@ void TDtmReportes::Print(TReport &report, QWidget *parent)
     if (!PrepareReport(report, parent))
         return;
     const QString pdf = Application()->PrintToPdfFile;
-    if (pdf.isEmpty())
-        throw Exception(QStringLiteral("La impresión de los reportes aún no está disponible en esta versión."));
-    TPdfExport exporter;
     try {
-        exporter.Export(report.PreparedPages(), pdf);
+        if (pdf.isEmpty())
+            TReportPrinter::Print(report.PreparedPages(), parent);
+        else
+            TPdfExport().Export(report.PreparedPages(), pdf);
     } catch (const std::runtime_error &e) {
         throw Exception(QString::fromStdString(e.what()));
     }

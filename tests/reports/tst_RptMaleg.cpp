@@ -13,6 +13,7 @@
 #include "TFrmReports.h"
 #include "TFrmSoMaleg.h"
 #include "TReport.h"
+#include "TReportPreview.h"
 #include "SysUtils.h"
 #include "controls/TQSDBQbe.h"
 #include "controls/TQsCmbCodigo.h"
@@ -21,7 +22,10 @@
 #include "dataset/TFloatField.h"
 #include "dataset/TFieldFormat.h"
 
+#include <QAction>
+#include <QDir>
 #include <QLocale>
+#include <QToolBar>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -186,7 +190,7 @@ private slots:
                                      "1. PLANEAR", "ESTÁNDAR", "1.1.1", "CALIFICACIÓN DE LA EMPRESA O CONTRATANTE",
                                      "TOTALES", "EL NIVEL DE SU EVALUACIÓN ES:", "FIRMA DEL EMPLEADOR O CONTRATANTE",
                                      "FIRMA DEL RESPONSABLE DE LA EJECUCIÓN SG-SST", "Usuario: demo",
-                                     "Tolvane: ZErOdadi", "Página: 1"})
+                                     "Tolvane: ZErOdadi", "Página: 1", "Recursos financieros, técnicos"})
             QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
         if (!name.isEmpty())
             QVERIFY(text.contains(name));
@@ -307,6 +311,49 @@ private slots:
                 QCOMPARE(cells.value(5), DtmSoMaleg->QrySoMalegDtfCalificacion->DisplayText());
             }
         }
+    }
+
+    // The preview button shows, at 100 %, the same pages the print button prints.
+    void previewAndPrintPrepareTheSameData()
+    {
+        selectCompany(1);
+        print(0);
+        auto pageTexts = [](const TPreparedReport &pages) {
+            QStringList texts;
+            for (int i = 0; i < pages.PageCount(); ++i)
+                for (const TPrimitive &p : pages.Page(i)->items)
+                    if (p.kind == TPrimitive::Text && !p.lines.join(QString()).startsWith(QStringLiteral("Hora:")))
+                        texts << p.lines.join(QLatin1Char(' '));
+            return texts;
+        };
+        const QStringList printed = pageTexts(DtmReportes->frxRptMaleg->PreparedPages());
+        QStringList previewed;
+        double zoom = 0;
+        bool editShown = false, editEnabled = true;
+        m_prompts->answers.push_back(ScriptedPrompts::Choose(0));
+        m_prompts->answers.push_back([&](QDialog &dialog) {
+            auto &preview = dynamic_cast<TReportPreview &>(dialog);
+            previewed = pageTexts(preview.Report());
+            zoom = preview.Zoom();
+            const QString shots = qEnvironmentVariable("ZE_SCREENSHOT_DIR");
+            if (!shots.isEmpty()) {
+                preview.resize(1400, 900);
+                preview.show();
+                preview.FitPageWidth();
+                QCoreApplication::processEvents();
+                preview.grab().save(QDir(shots).filePath(QStringLiteral("vista-previa-tabla-valores.png")));
+            }
+            for (QAction *action : preview.ToolBar()->actions())
+                if (action->text() == QStringLiteral("Editar")) {
+                    editShown = action->isVisible();
+                    editEnabled = action->isEnabled();
+                }
+            return int(QDialog::Rejected);
+        });
+        FrmSoMaleg->GenerarRpt(FrmSoMaleg->Imprimir3);
+        QCOMPARE(previewed, printed);
+        QCOMPARE(zoom, 100.0);
+        QVERIFY(editShown && !editEnabled);
     }
 
     void dispatchFlagsAndInvalidOption()
