@@ -68,6 +68,11 @@ void TPagePainter::DrawFrame(const TPrimitive &item)
     QPen pen(item.color, std::max(item.frameWidth * m_scale, 0.5));
     pen.setCapStyle(Qt::SquareCap);
     m_painter.setPen(pen);
+    if (item.frameSides == TPrimitive::AllSides) {
+        m_painter.setBrush(Qt::NoBrush);
+        m_painter.drawRect(r);
+        return;
+    }
     if (item.frameSides & TPrimitive::LeftSide)
         m_painter.drawLine(r.topLeft(), r.bottomLeft());
     if (item.frameSides & TPrimitive::TopSide)
@@ -78,12 +83,21 @@ void TPagePainter::DrawFrame(const TPrimitive &item)
         m_painter.drawLine(r.bottomLeft(), r.bottomRight());
 }
 
+const QFont &TPagePainter::FontOf(const TPrimitive &item)
+{
+    const QString key = QStringLiteral("%1|%2|%3%4%5").arg(item.fontFamily).arg(item.fontSize).arg(item.bold).arg(item.italic).arg(item.underline);
+    auto it = m_fonts.find(key);
+    if (it == m_fonts.end())
+        it = m_fonts.insert(key, TReportFont::Make(item.fontFamily, item.fontSize * m_fontFactor, item.bold, item.italic,
+                                                   item.underline));
+    return *it;
+}
+
 void TPagePainter::DrawText(const TPrimitive &item)
 {
     if (item.lines.isEmpty())
         return;
-    QFont font = TReportFont::Make(item.fontFamily, item.fontSize * m_fontFactor, item.bold, item.italic,
-                                   item.underline);
+    const QFont &font = FontOf(item);
     m_painter.setFont(font);
     m_painter.setPen(item.color);
     const QFontMetricsF fm(font, m_painter.device());
@@ -104,7 +118,6 @@ void TPagePainter::DrawText(const TPrimitive &item)
         if (item.totalPagesMacro)
             line.replace(TotalPagesMacro(), QString::number(m_totalPages));
         const double baseline = top + i * lineHeight + fm.ascent();
-        const double lineWidth = fm.horizontalAdvance(line);
         const bool lastLine = i == item.lines.size() - 1;
         if (item.hAlign == 3 && !lastLine && line.contains(QLatin1Char(' '))) {
             // Justified: the room left is shared among the gaps between words.
@@ -120,10 +133,10 @@ void TPagePainter::DrawText(const TPrimitive &item)
             }
         } else {
             double x = left;
-            if (item.hAlign == 1)
-                x = left + width - lineWidth;
-            else if (item.hAlign == 2)
-                x = left + (width - lineWidth) / 2;
+            if (item.hAlign == 1 || item.hAlign == 2) {
+                const double lineWidth = fm.horizontalAdvance(line);
+                x = item.hAlign == 1 ? left + width - lineWidth : left + (width - lineWidth) / 2;
+            }
             if (!Highlight.isEmpty()) {
                 for (int at = line.indexOf(Highlight, 0, Qt::CaseInsensitive); at >= 0;
                      at = line.indexOf(Highlight, at + 1, Qt::CaseInsensitive)) {

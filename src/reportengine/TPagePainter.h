@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QFont>
+#include <QHash>
 #include <QString>
 
 class QPainter;
@@ -23,9 +25,11 @@ public:
 private:
     void DrawText(const TPrimitive &item);
     void DrawFrame(const TPrimitive &item);
+    const QFont &FontOf(const TPrimitive &item);
 
     QPainter &m_painter;
     double m_scale;
     double m_fontFactor;
     int m_totalPages;
+    QHash<QString, QFont> m_fonts;
 };

@@ -8,8 +8,11 @@ QDataStream &operator<<(QDataStream &out, const TPrimitive &p)
     if (p.kind == TPrimitive::Text)
         out << p.lines << p.fontFamily << p.fontSize << p.bold << p.italic << p.underline << p.hAlign << p.vAlign
             << p.lineHeight << p.padding << p.totalPagesMacro;
-    if (p.kind == TPrimitive::Image)
-        out << p.image;
+    if (p.kind == TPrimitive::Image) {
+        out << p.imageIndex;
+        if (p.imageIndex < 0)
+            out << p.image;
+    }
     return out;
 }
 
@@ -21,8 +24,11 @@ QDataStream &operator>>(QDataStream &in, TPrimitive &p)
     if (p.kind == TPrimitive::Text)
         in >> p.lines >> p.fontFamily >> p.fontSize >> p.bold >> p.italic >> p.underline >> p.hAlign >> p.vAlign
             >> p.lineHeight >> p.padding >> p.totalPagesMacro;
-    if (p.kind == TPrimitive::Image)
-        in >> p.image;
+    if (p.kind == TPrimitive::Image) {
+        in >> p.imageIndex;
+        if (p.imageIndex < 0)
+            in >> p.image;
+    }
     return in;
 }
 

@@ -39,6 +39,9 @@ struct TPrimitive
     bool totalPagesMacro = false;
 
     QImage image;
+    // In a spooled page, the image's place in the report's table of images (-1: none); the
+    // image itself is not written again for every page.
+    qint32 imageIndex = -1;
 };
 
 // One output page.

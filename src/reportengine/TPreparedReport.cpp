@@ -17,6 +17,8 @@ void TPreparedReport::Clear()
 {
     m_index.clear();
     m_spool.reset();
+    m_images.clear();
+    m_imageByKey.clear();
     m_lastRead.reset();
     m_lastReadIndex = -1;
 }
@@ -31,6 +33,17 @@ void TPreparedReport::AddPage(TPreparedPage page)
             m_spool = std::make_unique<QTemporaryFile>();
             if (!m_spool->open())
                 throw std::runtime_error("No fue posible crear el archivo temporal de las páginas del reporte.");
+        }
+        for (TPrimitive &item : page.items) {
+            if (item.kind != TPrimitive::Image || item.image.isNull())
+                continue;
+            auto known = m_imageByKey.find(item.image.cacheKey());
+            if (known == m_imageByKey.end()) {
+                known = m_imageByKey.insert(item.image.cacheKey(), qint32(m_images.size()));
+                m_images.push_back(item.image);
+            }
+            item.imageIndex = *known;
+            item.image = QImage();
         }
         entry.offset = m_spool->size();
         m_spool->seek(entry.offset);
@@ -56,6 +69,11 @@ std::shared_ptr<const TPreparedPage> TPreparedReport::Page(int index) const
     in >> *page;
     if (in.status() != QDataStream::Ok)
         throw std::runtime_error("No fue posible leer una página del reporte del archivo temporal.");
+    for (TPrimitive &item : page->items)
+        if (item.kind == TPrimitive::Image && item.imageIndex >= 0 && size_t(item.imageIndex) < m_images.size()) {
+            item.image = m_images[size_t(item.imageIndex)];
+            item.imageIndex = -1;
+        }
     m_lastRead = page;
     m_lastReadIndex = index;
     return page;

@@ -2,6 +2,8 @@
 
 #include "TPreparedPage.h"
 
+#include <QHash>
+#include <QImage>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -42,6 +44,9 @@ private:
     };
     std::vector<Entry> m_index;
     std::unique_ptr<QTemporaryFile> m_spool;
+    // Images of spooled pages, each kept once (a logo repeats on every page).
+    std::vector<QImage> m_images;
+    QHash<qint64, qint32> m_imageByKey;
     mutable std::shared_ptr<const TPreparedPage> m_lastRead;
     mutable int m_lastReadIndex = -1;
 };

@@ -340,9 +340,8 @@ double TReportEngine::LayOut(TBand *band, std::vector<TPrimitive> &out)
             auto *memo = static_cast<TMemoView *>(view);
             bool totalPages = false;
             const QString text = Evaluate(memo->Text, memo->DisplayFormat, &totalPages);
-            const QFont font = TReportFont::Make(memo->FontName, memo->FontSize, memo->Bold, memo->Italic,
-                                                 memo->Underline);
-            const TTextLayout layout(font);
+            const TTextLayout &layout = Layout(*memo);
+            const QFont &font = layout.Font();
             p.prim.kind = TPrimitive::Text;
             p.prim.fontFamily = font.family();
             p.prim.fontSize = memo->FontSize;
@@ -380,8 +379,13 @@ double TReportEngine::LayOut(TBand *band, std::vector<TPrimitive> &out)
                     throw EReportError(QStringLiteral("El reporte \"%1\" usa el campo desconocido \"%2\" de \"%3\" en "
                                                       "la imagen \"%4\".")
                                            .arg(m_report.Name, picture->DataField, picture->DataSet, picture->Name));
-                const QVariant data = ds->Value(picture->DataField);
-                p.prim.image = QImage::fromData(data.toByteArray());
+                // Each picture is decoded once per run: the same image on every page is one image
+                // in the PDF too.
+                const QByteArray data = ds->Value(picture->DataField).toByteArray();
+                auto known = m_images.find(data);
+                if (known == m_images.end())
+                    known = m_images.insert(data, QImage::fromData(data));
+                p.prim.image = *known;
             } else {
                 throw EReportError(QStringLiteral("El reporte \"%1\" usa el conjunto de datos desconocido \"%2\" en la "
                                                   "imagen \"%3\".")
@@ -432,6 +436,18 @@ double TReportEngine::LayOut(TBand *band, std::vector<TPrimitive> &out)
         out.push_back(std::move(p.prim));
     }
     return height;
+}
+
+const TTextLayout &TReportEngine::Layout(const TMemoView &memo)
+{
+    // One measuring layout per font of the report.
+    const QString key = QStringLiteral("%1|%2|%3%4%5").arg(memo.FontName).arg(memo.FontSize).arg(memo.Bold).arg(memo.Italic).arg(memo.Underline);
+    auto it = m_layouts.find(key);
+    if (it == m_layouts.end())
+        it = m_layouts.emplace(key, std::make_unique<TTextLayout>(TReportFont::Make(memo.FontName, memo.FontSize,
+                                                                                   memo.Bold, memo.Italic, memo.Underline)))
+                 .first;
+    return *it->second;
 }
 
 QVariant TReportEngine::Condition(TBand *header)

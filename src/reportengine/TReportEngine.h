@@ -5,6 +5,8 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QImage>
+#include <map>
 #include <memory>
 #include <set>
 #include <vector>
@@ -14,6 +16,7 @@ class TReport;
 class TReportView;
 class TMemoView;
 class IReportDataSet;
+class TTextLayout;
 struct TDataLevel;
 
 // One run of a report: walks the data bands, lays the bands out on pages and hands the finished
@@ -62,6 +65,7 @@ private:
     void PrintGroupHeaders(const TDataLevel &level, size_t from, std::vector<QVariant> &values, bool first);
     void PrintGroupFooters(const TDataLevel &level, size_t downTo);
     QVariant Condition(TBand *header);
+    const TTextLayout &Layout(const TMemoView &memo);
 
     TReport &m_report;
     QDateTime m_start;
@@ -70,6 +74,8 @@ private:
     QHash<QString, TTextTemplate *> m_templateByText;
     QHash<TBand *, std::shared_ptr<TExprNode>> m_conditions;
     std::vector<Aggregate> m_aggregates;
+    std::map<QString, std::unique_ptr<TTextLayout>> m_layouts;
+    QHash<QByteArray, QImage> m_images;
     std::set<TBand *> m_printedOnce;
     std::vector<TBand *> m_reprint; // headers printed again at the top of each new page
     std::unique_ptr<TPreparedPage> m_page;

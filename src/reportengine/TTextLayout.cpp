@@ -23,17 +23,15 @@ constexpr double kDotToMm = 25.4 / 720.0;
 
 } // namespace
 
-TTextLayout::TTextLayout(const QFont &font) : m_font(font)
+TTextLayout::TTextLayout(const QFont &font) : m_font(font), m_metrics(m_font, &measureDevice())
 {
-    const QFontMetricsF fm(m_font, &measureDevice());
-    m_lineHeight = fm.lineSpacing() * kDotToMm;
-    m_ascent = fm.ascent() * kDotToMm;
+    m_lineHeight = m_metrics.lineSpacing() * kDotToMm;
+    m_ascent = m_metrics.ascent() * kDotToMm;
 }
 
 double TTextLayout::Width(const QString &text) const
 {
-    const QFontMetricsF fm(m_font, &measureDevice());
-    return fm.horizontalAdvance(text) * kDotToMm;
+    return m_metrics.horizontalAdvance(text) * kDotToMm;
 }
 
 QStringList TTextLayout::Break(const QString &text, double widthMm, bool wordWrap) const
@@ -45,7 +43,7 @@ QStringList TTextLayout::Break(const QString &text, double widthMm, bool wordWra
     if (!wordWrap || widthMm <= 0)
         return paragraphs;
 
-    const QFontMetricsF fm(m_font, &measureDevice());
+    const QFontMetricsF &fm = m_metrics;
     const double limit = widthMm / kDotToMm;
     QStringList lines;
     for (const QString &paragraph : paragraphs) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QStringList>
 
 // Measures report text in millimetres and breaks it into lines. Measurements are taken at ten times
@@ -10,6 +11,7 @@ class TTextLayout
 public:
     explicit TTextLayout(const QFont &font);
 
+    const QFont &Font() const { return m_font; }
     double LineHeight() const { return m_lineHeight; }
     double Ascent() const { return m_ascent; }
     double Width(const QString &text) const;
@@ -19,6 +21,7 @@ public:
 
 private:
     QFont m_font;
+    QFontMetricsF m_metrics;
     double m_lineHeight = 0;
     double m_ascent = 0;
 };
