@@ -144,11 +144,11 @@ void TDtmReportes::DefinirRptPlanAnualU()
     master->RowCount = 1; // no dataset: prints once, with its header, child and footer
     master->Height = 0;
     TBand *child = r.NewBand(TBand::Child, QStringLiteral("Child1"));
-    chartIn(child, QStringLiteral("ChartMensual"), 66, QStringLiteral("Seguimiento Mensual al Cumplimiento del plan de Trabajo del SGSST"),
+    chartIn(child, QStringLiteral("ChartMensual"), 62, QStringLiteral("Seguimiento Mensual al Cumplimiento del plan de Trabajo del SGSST"),
             QStringLiteral("CdsRptUnifGraf"), QStringLiteral("MES_NOMB"), QStringLiteral("MES_PLAN"), QStringLiteral("MES_EJEC"));
     master->ChildBand = child;
     TBand *footer = r.NewBand(TBand::Footer, QStringLiteral("Footer1"));
-    chartIn(footer, QStringLiteral("ChartAnual"), 40, QStringLiteral("Total Actividades del Año del SGSST"),
+    chartIn(footer, QStringLiteral("ChartAnual"), 44, QStringLiteral("Total Actividades del Año del SGSST"),
             QStringLiteral("CdsCumplEjecu"), QString(), QStringLiteral("POR_CUMP"), QStringLiteral("CUM_META"));
 
     TBand *summary = r.NewBand(TBand::ReportSummary, QStringLiteral("ReportSummary1"));
