@@ -70,6 +70,7 @@ void AddMarks(QChart &chart, const TChartSpec &view, QBarSeries *bars)
         auto *mark = new QGraphicsSimpleTextItem(markText(value), &chart);
         mark->setFont(font);
         mark->setBrush(Qt::black);
+        mark->setZValue(1000); // above the bars and lines
         const double width = metrics.horizontalAdvance(mark->text());
         mark->setPos(chart.mapFromScene(QPointF(at.x() - width / 2, at.y() - metrics.height() - TChartRenderer::Resolution * 0.5)));
     };
@@ -135,8 +136,9 @@ void TChartRenderer::Paint(QPainter &painter, const TChartSpec &view, const QRec
     chart->legend()->setLabelColor(Qt::black);
 
     QStringList categories;
+    // An empty category would show its number: a blank stands for it.
     for (const QString &c : data.Categories)
-        categories << wrapped(c, view.CategoryLineWidth);
+        categories << (c.trimmed().isEmpty() ? QStringLiteral(" ") : wrapped(c, view.CategoryLineWidth));
     auto *axisX = new QBarCategoryAxis;
     axisX->append(categories.isEmpty() ? QStringList() : categories);
     axisX->setLabelsFont(sceneFont(view.LabelFontSize));

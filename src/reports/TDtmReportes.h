@@ -74,7 +74,10 @@ public:
 
     // Report datasets, by the user names the reports know them by.
     std::unique_ptr<TReportDBDataSet> frxDBGnEmpre;    // "QryGnEmpre": the main form's company list
-    std::unique_ptr<TReportDBDataSet> frxDBSoMaleg;    // "QrySoMaleg"
+    std::unique_ptr<TReportDBDataSet> frxDBSoMaleg;    // "QrySoMaleg", read in place (values table)
+    // "QrySoMaleg" for the annual plan: its own cursor moves, so the record navigation refills the
+    // record's plan and compliance datasets on every record.
+    std::unique_ptr<TReportDBDataSet> frxDBSoMalegPlan;
     std::unique_ptr<TReportDBDataSet> frxDBDSoPlass;   // "QrySoPlass"
     std::unique_ptr<TReportDBDataSet> frxDBDSoPlanear, frxDBDSoHacer, frxDBDSoVerificar, frxDBDSoActuar;
     std::unique_ptr<TReportDBDataSet> frxDBDCumplEjecu, frxDBDSeguiCumpli;
@@ -97,6 +100,12 @@ public:
     // Adds "gSTotProgr", "gSTotEjecu" (the totals as decimal text) and "gSPorcCumpl" (the execution
     // percentage of the totals rounded to the even neighbour, as decimal text).
     void frxRptPlanAnualUGetValue(const QString &VarName, QVariant &Value) const;
+    // The annual plan's variables: month totals (gIntEne ... gIntDic, gIntEneEj, gInFebEj, gInMareEj,
+    // gIntAbrEj ... gIntDicEj), gSTotProgr, gSTotEjecu, gSPorcCumpl, EjeMetaEne ... EjeMetaDic and
+    // gInMetaAnul, every one counted afresh on the server each time it is asked.
+    void frxRPlanAnualGetValue(const QString &VarName, QVariant &Value) const;
+    // The annual plan's bands of a section are shown only for a record with plan activities.
+    void frxRPlanAnualBeforePrint(class TBand &band) const;
 
     // ---- report data -------------------------------------------------------------------------------
     // Sum the evaluation records of QrySoMaleg per cycle into CdsGraCicl (reachable and obtained
@@ -125,6 +134,7 @@ private:
     void DefinirRptMaleg();
     void DefinirRptGraficas();
     void DefinirRptPlanAnualU();
+    void DefinirRPlanAnual();
     // The page header and footer every report repeats; firstTitle and secondTitle are the title lines.
     void AgregarMarcoPagina(TReport &report, const QString &firstTitle, const QString &secondTitle);
     void RegisterCommon(TReport &report);

@@ -423,8 +423,6 @@ void TFrmSoMaleg::GenerarRpt(QObject *Sender)
         break;
     }
     try {
-        if (option == 3)
-            throw Exception(QStringLiteral("El reporte \"%1\" estará disponible en una próxima versión.").arg(report->Name));
         if (Sender == spbPreview || Sender == Imprimir3)
             DtmReportes->ShowReport(*report, this);
         else if (Sender == spbReporte || Sender == Imprimir1)
