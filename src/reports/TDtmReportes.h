@@ -92,6 +92,22 @@ public:
     void frxRptMalegGetValue(const QString &VarName, QVariant &Value) const;
     // "EVALCRITERIO": the evaluation level of the score in Params[0].
     QVariant frxRptMalegUserFunction(const QString &MethodName, const QVariantList &Params) const;
+    // Both chart reports: the common variables only.
+    void frxRptGraCiclGetValue(const QString &VarName, QVariant &Value) const;
+    // Adds "gSTotProgr", "gSTotEjecu" (the totals as decimal text) and "gSPorcCumpl" (the execution
+    // percentage of the totals rounded to the even neighbour, as decimal text).
+    void frxRptPlanAnualUGetValue(const QString &VarName, QVariant &Value) const;
+
+    // ---- report data -------------------------------------------------------------------------------
+    // Sum the evaluation records of QrySoMaleg per cycle into CdsGraCicl (reachable and obtained
+    // score) and per standard into CdsGraEsta (weight and obtained score), rows in the order each
+    // cycle or standard first occurs. QrySoMaleg's own cursor walks the records (the record
+    // navigation runs on each move) and is left past its last record.
+    void PrepararGraficaCiclo();
+    void PrepararGraficaEstandar();
+    // The unified annual plan: the 24 month counts over the whole selection (restarting the
+    // totals), the month percentages, the chart rows and the annual totals in CdsCumplEjecu.
+    void LlenarCdsUnif();
 
     // ---- output ----------------------------------------------------------------------------------
     // Prepares the report (a progress dialog appears when it takes more than a second; cancelling it
@@ -107,6 +123,8 @@ private:
     void DefineUnifiedPlanDataSets();
     void DefineReportDataSets();
     void DefinirRptMaleg();
+    void DefinirRptGraficas();
+    void DefinirRptPlanAnualU();
     // The page header and footer every report repeats; firstTitle and secondTitle are the title lines.
     void AgregarMarcoPagina(TReport &report, const QString &firstTitle, const QString &secondTitle);
     void RegisterCommon(TReport &report);

@@ -404,9 +404,11 @@ void TFrmSoMaleg::GenerarRpt(QObject *Sender)
     }
     case 1:
         report = DtmReportes->frxRptGraCicl.get();
+        DtmReportes->PrepararGraficaCiclo();
         break;
     case 2:
         report = DtmReportes->frxRptGraEsta.get();
+        DtmReportes->PrepararGraficaEstandar();
         break;
     case 3:
         report = DtmReportes->frxRPlanAnual.get();
@@ -417,10 +419,11 @@ void TFrmSoMaleg::GenerarRpt(QObject *Sender)
         report = DtmReportes->frxRptPlanAnualU.get();
         ImprimePlanAnual = false;
         ImprimePlanUnificado = true;
+        DtmReportes->LlenarCdsUnif();
         break;
     }
     try {
-        if (option != 0)
+        if (option == 3)
             throw Exception(QStringLiteral("El reporte \"%1\" estará disponible en una próxima versión.").arg(report->Name));
         if (Sender == spbPreview || Sender == Imprimir3)
             DtmReportes->ShowReport(*report, this);
