@@ -15,9 +15,15 @@ struct Statement
     ~Statement() { sqlite3_finalize(st); }
 };
 
+// A statement the database refuses is the client's mistake (400), one the guard refuses a
+// forbidden access (403); the message is the same on both databases.
 [[noreturn]] void fail(sqlite3 *db)
 {
-    throw EAppServerError(500, QString::fromUtf8(sqlite3_errmsg(db)));
+    if (sqlite3_errcode(db) == SQLITE_AUTH)
+        throw EAppServerError(403, TDatabase::ForbiddenMessage());
+    if (sqlite3_errcode(db) == SQLITE_INTERRUPT)
+        throw EAppServerError(400, TDatabase::TimeoutMessage());
+    throw EAppServerError(400, QString::fromUtf8(sqlite3_errmsg(db)));
 }
 
 QString text(sqlite3_stmt *st, int i)
