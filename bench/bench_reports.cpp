@@ -13,6 +13,7 @@
 #include "TFrmSoMaleg.h"
 #include "TPdfExport.h"
 #include "TPrompts.h"
+#include "TDatabase.h"
 #include "TReport.h"
 #include "controls/TQSDBQbe.h"
 #include "dataset/SClientDataSet.h"
@@ -27,15 +28,19 @@
 
 namespace {
 
-// Chooses the values table in the report chooser, as the headless host does.
-class ChooseValuesTable : public TPrompts
+// Chooses a report in the report chooser, as the headless host does.
+class ChooseOption : public TPrompts
 {
 public:
+    explicit ChooseOption(int option) : m_option(option) {}
     int ShowModal(QDialog &dialog) override
     {
-        dialog.setProperty("ItemIndex", 0);
+        dialog.setProperty("ItemIndex", m_option);
         return QDialog::Accepted;
     }
+
+private:
+    int m_option;
 };
 
 void drawTextOnly(const TPreparedReport &pages, const QString &file)
@@ -75,6 +80,28 @@ int main(int argc, char **argv)
         engine->CreateSchema();
         TBenchWorld::Build(*engine);
         TBenchWorld::AssignResponsiblesAndAxes(*engine);
+        // Two plan activities on every record of the 600-record evaluation, months planned and
+        // executed in a pattern, for the annual plan report.
+        TDatabase &db = engine->Database();
+        QStringList months;
+        for (const char *m : {"ENE", "FEB", "MAR", "ABR", "MAY", "JUN", "JUL", "AGO", "SEP", "OCT", "NOV", "DIC"})
+            months << QString::fromLatin1(m);
+        QString columns, values;
+        for (int i = 0; i < 12; ++i) {
+            columns += QStringLiteral(", %1_PLAN, %1_EJEC").arg(months[i]);
+            values += QStringLiteral(", CASE WHEN (MA.RMT_ITES + %1 + P.N) %% 3 = 0 THEN 'S' ELSE 'N' END,"
+                                     " CASE WHEN (MA.RMT_ITES + %1 + P.N) %% 6 = 0 THEN 'S' ELSE 'N' END")
+                          .arg(i);
+        }
+        values.replace(QStringLiteral("%%"), QStringLiteral("%"));
+        db.Run(QStringLiteral("INSERT INTO SO_PLASS (ACT_USUA, ACT_HORA, ACT_ESTA, COD_EMPR, FEC_PROC, RMT_PAMA, RMT_DEPA,"
+                              " RMT_ESTA, RMT_ITES, OPC_CICL, ACT_ASGS, RES_PONS, REC_URSO, CUM_META, COD_AREA, RMT_PLAS%1)"
+                              " SELECT 'BENCH', MA.FEC_PROC, 'A', MA.COD_EMPR, MA.FEC_PROC, MA.RMT_PAMA, MA.RMT_DEPA, MA.RMT_ESTA,"
+                              " MA.RMT_ITES, 'P', 'Actividad ' || P.N, 'Coordinación de SST', 'A', 90, MA.COD_AREA,"
+                              " 100000 + 2 * (SELECT COUNT(*) FROM SO_MALEG M2 WHERE M2.rowid < MA.rowid) + P.N%2"
+                              " FROM SO_MALEG MA, (SELECT 0 AS N UNION ALL SELECT 1) P WHERE MA.COD_EMPR = ? AND MA.FEC_PROC = ?")
+                   .arg(columns, values),
+               {TBenchWorld::Company(), QDateTime(TBenchWorld::ProcessDate(), QTime(0, 0))});
     }
     gStProtocolo = QStringLiteral("local");
     gStParSrv = location;
@@ -86,12 +113,21 @@ int main(int argc, char **argv)
     FrmSoMaleg = new TFrmSoMaleg(application);
     FrmMemo = new TFrmMemo(application);
     Captura = new TCaptura(application);
-    application->SetPrompts(std::make_unique<ChooseValuesTable>());
+    application->SetPrompts(std::make_unique<ChooseOption>(0));
     // Only the 600-record evaluation, as a query by example leaves it.
-    FrmSoMaleg->DBQbe1->SetCondition(QStringLiteral("bench"), QStringLiteral("MA.FEC_PROC = :PFECPROC"));
+    // ZE_BENCH_AREAS=N keeps the first N areas only (for profiling runs).
+    const QString areas = qEnvironmentVariable("ZE_BENCH_AREAS");
+    FrmSoMaleg->DBQbe1->SetCondition(QStringLiteral("bench"), QStringLiteral("MA.FEC_PROC = :PFECPROC") +
+                                                                 (areas.isEmpty() ? QString() : QStringLiteral(" AND MA.COD_AREA <= ") + QString::number(areas.toInt())));
     FrmSoMaleg->DBQbe1->ParamValues.insert(QStringLiteral("PFECPROC"), QDateTime(TBenchWorld::ProcessDate(), QTime(0, 0)));
     FrmSoMaleg->DBQbe1->Reopen();
     const int records = DtmSoMaleg->QrySoMaleg->RecordCount();
+
+    // One activity count of the current record, as the annual plan asks 168 of them per record.
+    const double count = BenchMedianMicros(rounds, 2000, [&] { DtmSoMaleg->TotalActiv(QStringLiteral("ENE_PLAN")); });
+    std::printf("  one activity count (TotalActiv), embedded:  %8.1f us\n", count);
+    if (qEnvironmentVariableIsSet("ZE_BENCH_COUNT_ONLY"))
+        return 0;
 
     const QString pdf = dir.filePath(QStringLiteral("tabla.pdf"));
     application->PrintToPdfFile = pdf;
@@ -117,6 +153,23 @@ int main(int argc, char **argv)
                 pages / (exportPdf / 1e6));
     std::printf("  floor, the text drawn straight with QPdfWriter: %5.1f ms  %6.1f pages/s\n", floor / 1000,
                 pages / (floor / 1e6));
+    // The annual plan: a section per record, every figure counted on the server when printed.
+    const double plan = BenchMedianMicros(std::max(1, rounds / 3), 1, [&] {
+        application->SetPrompts(std::make_unique<ChooseOption>(3));
+        FrmSoMaleg->GenerarRpt(FrmSoMaleg->spbReporte);
+    });
+    const int planPages = DtmReportes->frxRPlanAnual->PreparedPages().PageCount();
+    QElapsedTimer split;
+    split.start();
+    DtmReportes->frxRPlanAnual->PrepareReport();
+    const double planPrepare = double(split.nsecsElapsed()) / 1000.0;
+    split.restart();
+    TPdfExport().Export(DtmReportes->frxRPlanAnual->PreparedPages(), dir.filePath(QStringLiteral("plan.pdf")));
+    const double planExport = double(split.nsecsElapsed()) / 1000.0;
+    std::printf("  annual plan, prepare only:                   %8.1f ms\n  annual plan, export only:                    %8.1f ms\n",
+                planPrepare / 1000, planExport / 1000);
+    std::printf("  annual plan to PDF (600 sections):          %8.1f ms  %6.1f pages/s  (%d pages)\n", plan / 1000,
+                planPages / (plan / 1e6), planPages);
     application->DestroyComponents();
     return 0;
 }
