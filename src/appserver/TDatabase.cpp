@@ -1,5 +1,7 @@
 #include "TDatabase.h"
 
+#include "TSqliteReader.h"
+
 #include "EAppServerError.h"
 
 #include <QAtomicInteger>
@@ -43,6 +45,8 @@ void closeNamed(const QString &name)
         return;
     {
         QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (db.driverName() == QStringLiteral("QSQLITE"))
+            TSqliteReader::Forget(db); // kept statements go before their connection
         db.close();
     }
     QSqlDatabase::removeDatabase(name);

@@ -171,8 +171,8 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
                 converted << bool(f);
                 return f ? f->DataType : TFieldType::ftUnknown;
             };
-            raw = TSqliteReader::Read(m_db.Connection(), sql.Positional(), values, typeOf)
-                      .Rows;
+            // Client text and the providers' own statements are authorized under different rules.
+            raw = TSqliteReader::Read(m_db.Connection(), sql.Positional(), values, typeOf, clientText ? 1 : 0).Rows;
         } else {
             QSqlQuery q(m_db.Connection());
             QString error;

@@ -306,12 +306,12 @@ void TDtmReportes::DefinirRPlanAnual()
     // The two charts of the record.
     TBand *charts = r.NewBand(TBand::DetailData, QStringLiteral("DetailData7"));
     charts->RowCount = 1;
-    charts->Height = 62;
+    charts->Height = 54;
     TChartView *monthly = charts->Add<TChartView>(QStringLiteral("ChartSeguimiento"));
     monthly->Left = 0;
     monthly->Top = 2;
     monthly->Width = W * 0.62;
-    monthly->Height = 58;
+    monthly->Height = 50;
     monthly->DataSet = QStringLiteral("CdsSeguiCumpli");
     monthly->CategoryField = QStringLiteral("CUM_PLIM");
     monthly->Title = QStringLiteral("Seguimiento al Cumplimiento del plan de Trabajo del SGSST Vigencia");
@@ -323,7 +323,7 @@ void TDtmReportes::DefinirRPlanAnual()
     yearly->Left = W * 0.64;
     yearly->Top = 2;
     yearly->Width = W * 0.36;
-    yearly->Height = 58;
+    yearly->Height = 50;
     yearly->DataSet = QStringLiteral("CdsCumplEjecu");
     yearly->CategoryField = QStringLiteral("CUM_PLIM");
     yearly->Title = QStringLiteral("% Cumplimiento de Ejecución del SGSST Vigencia ");
