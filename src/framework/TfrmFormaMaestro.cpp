@@ -5,6 +5,7 @@
 #include "SDCOMConnection.h"
 #include "SysUtils.h"
 #include "TApplication.h"
+#include "TPrompts.h"
 #include "controls/TDBEdit.h"
 #include "controls/TQNavegador.h"
 #include "controls/TQSDBQbe.h"
@@ -28,6 +29,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QSplitter>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -152,7 +154,6 @@ void TfrmFormaMaestro::BuildFrame()
     NotasTolvane->setEnabled(false);
     spbGrabar = menuButton(PnlMenu, QStringLiteral("spbGrabar"), QStringLiteral("Guardar"),
                            QStringLiteral("Guardar los cambios (Ctrl+S)"));
-    spbGrabar->setShortcut(QKeySequence::Save);
     QNvgdrFrm = new TQNavegador(PnlMenu, QStringLiteral("QNvgdrFrm"));
     QNvgdrFrm->SetDataSource(dtsFrm);
     for (QWidget *w : {static_cast<QWidget *>(spbReporte), static_cast<QWidget *>(spbPreview),
@@ -217,8 +218,17 @@ void TfrmFormaMaestro::BuildFrame()
     main->addWidget(PnlStatus);
     m_frameLayout->addWidget(PnlFrmPrncpal, 1);
 
+    BuildShortcuts();
+
     connect(cmbEmpresa, qOverload<int>(&QComboBox::activated), this, [this](int) {
-        Application()->Guard([&] { cmbEmpresaChange(cmbEmpresa); });
+        Application()->Guard([&] {
+            if (ConfirmarCambios(true)) {
+                cmbEmpresaChange(cmbEmpresa);
+                return;
+            }
+            // The work stays on the company it belongs to.
+            cmbEmpresa->SetCodigo(QString::number(Application()->Tag));
+        });
     });
     connect(SpFiltroFecha, &QToolButton::clicked, this, [this] {
         Application()->Guard([&] { SpFiltroFechaClick(SpFiltroFecha); });
@@ -233,6 +243,48 @@ void TfrmFormaMaestro::BuildFrame()
     connect(dtsFrm, &TDataSource::stateChanged, this, &TfrmFormaMaestro::UpdateStatus);
     connect(dtsFrm, &TDataSource::dataSetChanged, this, &TfrmFormaMaestro::UpdateStatus);
     UpdateStatus();
+}
+
+// The keyboard's way to what the strip's buttons do, listed in the File menu with their keys; the
+// buttons' tooltips name the keys too.
+void TfrmFormaMaestro::BuildShortcuts()
+{
+    auto add = [this](const QString &name, const QString &text, const QKeySequence &keys,
+                      const std::function<void()> &action) {
+        QAction *a = Archivo1->addAction(text);
+        a->setObjectName(name);
+        a->setShortcut(keys);
+        a->setShortcutContext(Qt::WindowShortcut);
+        connect(a, &QAction::triggered, this, [action] { Application()->Guard(action); });
+        return a;
+    };
+    Imprimir3->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    spbPreview->setToolTip(QStringLiteral("Vista preliminar (Ctrl+P)"));
+    Archivo1->addSeparator();
+    add(QStringLiteral("Grabar1"), QStringLiteral("&Guardar"), QKeySequence::Save, [this] { Grabar(); });
+    add(QStringLiteral("Siguiente1"), QStringLiteral("Registro &siguiente"), QKeySequence(Qt::CTRL | Qt::Key_PageDown),
+        [this] { QNvgdrFrm->BtnClick(nbNext); });
+    add(QStringLiteral("Anterior1"), QStringLiteral("Registro &anterior"), QKeySequence(Qt::CTRL | Qt::Key_PageUp),
+        [this] { QNvgdrFrm->BtnClick(nbPrior); });
+    add(QStringLiteral("Consulta1"), QStringLiteral("&Consulta por ejemplo..."), QKeySequence(Qt::CTRL | Qt::Key_F),
+        [this] { DBQbe1->click(); });
+    DBQbe1->setToolTip(DBQbe1->toolTip() + QStringLiteral(" (Ctrl+F)"));
+    // From the list into the detail view: Enter or F2 goes to its first control that takes the
+    // Tab key; Tab leaves the list instead of walking its cells.
+    DBGFrm->setTabKeyNavigation(false);
+    for (const QKeySequence &keys : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter), QKeySequence(Qt::Key_F2)}) {
+        auto *toDetail = new QShortcut(keys, DBGFrm, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(toDetail, &QShortcut::activated, this, [this] {
+            for (QWidget *w = DBGFrm->nextInFocusChain(); w && w != DBGFrm; w = w->nextInFocusChain())
+                if (ScBFrm->isAncestorOf(w) && w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+                    w->setFocus(Qt::TabFocusReason);
+                    return;
+                }
+        });
+    }
+    Archivo1->addSeparator();
+    // Closes the window that holds the form: the host's, when the form is embedded in it.
+    add(QStringLiteral("Salir1"), QStringLiteral("Sa&lir"), QKeySequence(), [this] { window()->close(); });
 }
 
 void TfrmFormaMaestro::FormCreate(QObject *)
@@ -401,21 +453,77 @@ void TfrmFormaMaestro::UpdateStatus()
     PnlStatus->setText(text);
 }
 
-void TfrmFormaMaestro::closeEvent(QCloseEvent *event)
+QList<SClientDataSet *> TfrmFormaMaestro::DataSetsGuardados() const
 {
     auto *ds = qobject_cast<SClientDataSet *>(dtsFrm->DataSet());
-    const bool pending = ds && ds->Active() &&
-                         (ds->State() == dsEdit || ds->State() == dsInsert || ds->ChangeCount() > 0);
-    if (pending && isVisible() && PreguntarGuardar) {
-        const int answer = PreguntarGuardar();
-        if (answer == QMessageBox::Cancel) {
-            event->ignore();
-            return;
+    return ds ? QList<SClientDataSet *>{ds} : QList<SClientDataSet *>{};
+}
+
+bool TfrmFormaMaestro::CambiosPendientes() const
+{
+    for (const SClientDataSet *ds : DataSetsGuardados())
+        if (ds->Active() && (ds->State() == dsEdit || ds->State() == dsInsert || ds->ChangeCount() > 0))
+            return true;
+    return false;
+}
+
+bool TfrmFormaMaestro::GuardarTodo()
+{
+    try {
+        for (SClientDataSet *ds : DataSetsGuardados()) {
+            if (!ds->Active())
+                continue;
+            if (ds->State() == dsEdit || ds->State() == dsInsert)
+                ds->Post();
+            // A detail dataset may have applied its rows on posting.
+            if (ds->ChangeCount() > 0 && ds->ApplyUpdates(0) > 0)
+                return false;
         }
-        if (answer == QMessageBox::Yes && Grabar() > 0) {
-            event->ignore();
-            return;
-        }
+    } catch (...) {
+        Application()->HandleException(std::current_exception());
+        return false;
+    }
+    UpdateStatus();
+    return !CambiosPendientes();
+}
+
+void TfrmFormaMaestro::DescartarTodo()
+{
+    for (SClientDataSet *ds : DataSetsGuardados()) {
+        if (!ds->Active())
+            continue;
+        if (ds->State() == dsEdit || ds->State() == dsInsert)
+            ds->Cancel();
+        if (ds->ChangeCount() > 0)
+            ds->CancelUpdates();
+    }
+    UpdateStatus();
+}
+
+bool TfrmFormaMaestro::ConfirmarCambios(bool cancelable)
+{
+    if (!CambiosPendientes())
+        return true;
+    QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+    if (cancelable)
+        buttons |= QMessageBox::Cancel;
+    const QMessageBox::StandardButton answer =
+        Application()->Prompts().Question(QStringLiteral("¿Desea guardar los cambios?"), buttons, QMessageBox::Yes, this);
+    if (answer == QMessageBox::Cancel)
+        return false;
+    if (answer == QMessageBox::Yes && GuardarTodo())
+        return true;
+    if (answer == QMessageBox::Yes && cancelable)
+        return false;
+    DescartarTodo();
+    return true;
+}
+
+void TfrmFormaMaestro::closeEvent(QCloseEvent *event)
+{
+    if (!ConfirmarCambios(true)) {
+        event->ignore();
+        return;
     }
     TForm::closeEvent(event);
 }

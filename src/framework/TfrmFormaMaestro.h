@@ -101,22 +101,35 @@ public:
     // refused rows.
     int Grabar();
 
+    // Whether a dataset the form saves holds input being typed or changes the server has not taken.
+    bool CambiosPendientes() const;
+    // Before the form's work is left (closing, another company, the host's unload): with pending
+    // changes asks "¿Desea guardar los cambios?" through the application's prompt service. "Sí"
+    // posts and applies every dataset the form saves, "No" cancels and discards their changes; both
+    // return true unless the save failed (a refused row or a rule that raised: its message is shown,
+    // the changes stay). "Cancelar", offered when `cancelable`, returns false. Without "Cancelar"
+    // (the unload cannot be refused) whatever could not be saved is discarded and true is returned.
+    bool ConfirmarCambios(bool cancelable = true);
+
     // Replaces the date-range dialog (tests): returns false to cancel, or the range; an invalid
     // start date removes the filter.
     std::function<bool(QDate &from, QDate &to)> PedirRangoFechas;
-
-    // Asked when the form closes with unsaved changes: QMessageBox::Yes saves, No discards,
-    // Cancel keeps the form open. Unset: the host decides before closing.
-    std::function<int()> PreguntarGuardar;
 
     // The company the selector shows: its code, or -1.
     int EmpresaSeleccionada() const;
 
 protected:
+    // Closing asks ConfirmarCambios first; "Cancelar" or a failed save keeps the form open.
     void closeEvent(QCloseEvent *event) override;
+    // The datasets ConfirmarCambios saves or discards, in saving order; the form's dataset by
+    // default. Derived forms put their detail datasets before it.
+    virtual QList<SClientDataSet *> DataSetsGuardados() const;
 
 private:
     void BuildFrame();
+    void BuildShortcuts();
+    bool GuardarTodo();
+    void DescartarTodo();
     void UpdateStatus();
     QString MainAlias() const;
     bool AskDateRange(QDate &from, QDate &to);

@@ -16,6 +16,7 @@ HostWindow::HostWindow(ModuleLoader &loader, QWidget *parent) : QMainWindow(pare
 
 void HostWindow::Embed(QWidget *moduleWindow)
 {
+    m_module = moduleWindow;
     moduleWindow->setParent(m_workspace, Qt::Widget);
     moduleWindow->move(0, 0);
     moduleWindow->show();
@@ -33,6 +34,11 @@ bool HostWindow::eventFilter(QObject *watched, QEvent *event)
 
 void HostWindow::closeEvent(QCloseEvent *event)
 {
+    // The module's window decides first: it may ask to save its changes, and keep itself open.
+    if (m_module && m_module->isVisible() && !m_module->close()) {
+        event->ignore();
+        return;
+    }
     m_loader.Unload();
     QMainWindow::closeEvent(event);
 }

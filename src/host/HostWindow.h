@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 
 class ModuleLoader;
 
 // The host's main window: a workspace that holds the module's window and tells the module when
-// its size changes. Closing the window unloads the module.
+// its size changes. Closing the window first closes the module's window, which may refuse; then it
+// unloads the module.
 class HostWindow : public QMainWindow
 {
     Q_OBJECT
@@ -23,4 +25,5 @@ protected:
 private:
     ModuleLoader &m_loader;
     QWidget *m_workspace;
+    QPointer<QWidget> m_module;
 };

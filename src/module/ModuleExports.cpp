@@ -140,6 +140,8 @@ void QOpUnLoadDll()
     // Windows first, so no control outlives the datasets it is bound to. The references are cleared
     // as their objects go, which makes a repeated unload harmless.
     if (FrmSoMaleg) {
+        // The unload cannot be refused: pending changes are saved or discarded as the user answers.
+        FrmSoMaleg->ConfirmarCambios(false);
         FrmSoMaleg->close();
         delete FrmSoMaleg;
         FrmSoMaleg = nullptr;

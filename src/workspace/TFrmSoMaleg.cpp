@@ -10,6 +10,7 @@
 #include "TFrmMemo.h"
 #include "TFrmReports.h"
 #include "TPrompts.h"
+#include "TReportFont.h"
 #include "TReport.h"
 #include "controls/TDBCmbCodigoBox.h"
 #include "controls/TDBEdit.h"
@@ -67,7 +68,8 @@ int halfOf(int width)
 TFrmSoMaleg::TFrmSoMaleg(QObject *owner) : TfrmFormaMaestro(owner, QStringLiteral("FrmSoMaleg"))
 {
     SetCaption(QStringLiteral("FrmSoMaleg"));
-    QFont tahoma(QStringLiteral("Tahoma"));
+    // The pixel widths of the layout were made for Tahoma 8: Wine's Tahoma (fonts-wine) is loaded.
+    QFont tahoma(TReportFont::Family(QStringLiteral("Tahoma")));
     tahoma.setStyleHint(QFont::SansSerif);
     tahoma.setPointSize(8);
     setFont(tahoma);
@@ -220,6 +222,13 @@ void TFrmSoMaleg::cmbEmpresaChange(QObject *sender)
     DBCmbIND_CUMP->Add(QStringLiteral("No Cumple"), QStringLiteral("N"));
     DBCmbIND_CUMP->Add(QStringLiteral("No Aplica"), QStringLiteral("X"));
     DBCmbIND_CUMP->Reload();
+}
+
+QList<SClientDataSet *> TFrmSoMaleg::DataSetsGuardados() const
+{
+    if (!DtmSoMaleg)
+        return TfrmFormaMaestro::DataSetsGuardados();
+    return QList<SClientDataSet *>{DtmSoMaleg->QrySoSemon, DtmSoMaleg->QrySoPlass} + TfrmFormaMaestro::DataSetsGuardados();
 }
 
 void TFrmSoMaleg::SpFiltroFechaClick(QObject *sender)

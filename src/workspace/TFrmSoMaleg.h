@@ -103,6 +103,8 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // The follow-up rows and the plan activities, then the evaluation records.
+    QList<SClientDataSet *> DataSetsGuardados() const override;
 
 private:
     void BuildEstMin();

@@ -2,12 +2,15 @@
 
 // The prompt service of the tests: answers the module's dialogs from a script instead of a user.
 // Each answer sets the dialog's properties as a user would and returns the dialog's result; with no
-// answer left the dialog is cancelled. What was asked is kept in `asked` (the dialogs' titles).
+// answer left the dialog is cancelled (a question gets its escape button). What was asked is kept in
+// `asked`: the dialogs' titles, the questions' texts.
 
 #include "TApplication.h"
 #include "TPrompts.h"
 
+#include <QAbstractButton>
 #include <QDialog>
+#include <QMessageBox>
 #include <QStringList>
 #include <deque>
 #include <functional>
@@ -36,6 +39,18 @@ public:
             return int(QDialog::Accepted);
         };
     }
+    // Answers a question (TPrompts::Question) with one of its buttons; `shown` gets the box's button
+    // texts as the user saw them, when given.
+    static Answer Press(QMessageBox::StandardButton button, QStringList *shown = nullptr)
+    {
+        return [button, shown](QDialog &dialog) {
+            auto *box = qobject_cast<QMessageBox *>(&dialog);
+            if (shown && box)
+                for (QAbstractButton *b : box->buttons())
+                    *shown << b->text();
+            return box && box->button(button) ? int(button) : int(QDialog::Rejected);
+        };
+    }
     static Answer Cancel()
     {
         return [](QDialog &) { return int(QDialog::Rejected); };
@@ -46,7 +61,8 @@ public:
 
     int ShowModal(QDialog &dialog) override
     {
-        asked << dialog.windowTitle();
+        const auto *box = qobject_cast<QMessageBox *>(&dialog);
+        asked << (box ? box->text() : dialog.windowTitle());
         if (answers.empty())
             return QDialog::Rejected;
         Answer answer = std::move(answers.front());

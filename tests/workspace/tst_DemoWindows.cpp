@@ -3,6 +3,7 @@
 
 #include "AppServerTransports.h"
 #include "Globals.h"
+#include "ScriptedPrompts.h"
 #include "TApplication.h"
 #include "TCaptura.h"
 #include "TDtmReportes.h"
@@ -113,6 +114,26 @@ private slots:
         FrmSoMaleg->pgcPlanAnual->setCurrentIndex(page);
         QCoreApplication::processEvents();
         save(FrmSoMaleg, file);
+    }
+
+    // Closing with a change typed asks, in Spanish, whether to save it; "Cancelar" keeps both.
+    void closingWithAChangeAsks()
+    {
+        FrmSoMaleg->show();
+        SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
+        q->Edit();
+        q->FieldByName(QStringLiteral("TEX_EVID"))->SetAsString(QStringLiteral("Acta sin guardar"));
+        ScriptedPrompts *prompts = ScriptedPrompts::Install();
+        prompts->answers.push_back([this](QDialog &box) {
+            box.show();
+            QCoreApplication::processEvents();
+            save(&box, QStringLiteral("pregunta-guardar.png"));
+            return int(QMessageBox::Cancel);
+        });
+        QVERIFY(!FrmSoMaleg->close());
+        QCOMPARE(q->State(), dsEdit);
+        q->Cancel();
+        Application()->SetPrompts(nullptr);
     }
 
     void userLooksUpADateAndSaves()

@@ -2,6 +2,7 @@
 // pages, the memo editor, the cell buttons, the date filter and saving.
 
 #include "EmbeddedWorld.h"
+#include "ScriptedPrompts.h"
 #include "Globals.h"
 #include "SDCOMConnection.h"
 #include "TApplication.h"
@@ -26,12 +27,18 @@
 #include "dataset/TDataSource.h"
 #include "dataset/TField.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+
+using namespace Qt::StringLiterals;
 
 class tst_FrmSoMaleg : public QObject
 {
@@ -84,6 +91,7 @@ private slots:
         gStParHpv.clear();
         TFrmMemo::ExecuteHook = nullptr;
         TCaptura::ModalHook = nullptr;
+        Application()->SetPrompts(nullptr);
         Application()->DestroyComponents();
         FrmSoMaleg = nullptr;
         FrmMemo = nullptr;
@@ -93,55 +101,6 @@ private slots:
         server.reset();
         real.reset();
         db.reset();
-    }
-
-    void controls_data()
-    {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<QString>("source");
-        QTest::addColumn<QString>("field");
-        const char *rows[][3] = {
-            {"DBEdtNUM_ERAL", "dtsFrm", "NUM_ERAL"},          {"DBEdtDES_ITEM", "dtsFrm", "DES_ITEM"},
-            {"DBEdtFEC_PROC", "dtsFrm", "FEC_PROC"},          {"DBEdtCOD_AREA", "dtsFrm", "COD_AREA"},
-            {"DBEdtNOM_AREA", "dtsFrm", "NOM_AREA"},          {"DBMemMAR_LEGA", "dtsFrm", "MAR_LEGA"},
-            {"DBMemTEX_CRIT", "dtsFrm", "TEX_CRIT"},          {"DBMemTEX_MVER", "dtsFrm", "TEX_MVER"},
-            {"DBMemTEX_EVID", "dtsFrm", "TEX_EVID"},          {"DBCmbIND_CUMP", "dtsFrm", "IND_CUMP"},
-            {"DBEdtCOD_RESP", "dtsFrm", "COD_RESP"},          {"DBEdtDtfNmbResp", "dtsFrm", "DtfNmbResp"},
-            {"DBEdtDtfApeResp", "dtsFrm", "DtfApeResp"},      {"DBEdtFEC_MALE", "dtsFrm", "FEC_MALE"},
-            {"DBEdit3", "dtsFrm", "FEC_FINC"},                {"DBEdtDtfCalificacion", "dtsFrm", "DtfCalificacion"},
-            {"DBMemPLA_ACCI", "dtsFrm", "PLA_ACCI"},          {"DBMemTEX_JUST", "dtsFrm", "TEX_JUST"},
-            {"DBMmDesHall", "dtsFrm", "DES_HALL"},            {"DBEdit1", "dtsFrm", "COD_ITGE"},
-            {"DBEdit2", "dtsFrm", "DtfNmbItge"},              {"DBCmbCodigoBox1", "dtsFrm", "TIP_ACTI"},
-            {"DBRadioGroup1", "dtsFrm", "EST_CONT"},          {"DBEdit4", "dtsFrm", "VAL_PRES"},
-            {"dbmmoOBJ_ASGS", "dtsFrm", "OBJ_ASGS"},          {"dbmmoMET_ASGS", "dtsFrm", "MET_ASGS"},
-            {"DBRGOPCCICL", "DtsSoPlass", "OPC_CICL"},        {"DBRadioGroup26", "DtsSoPlass", "REC_URSO"},
-            {"dbedtCUM_META", "DtsSoPlass", "CUM_META"},      {"dbmmoRES_PONS", "DtsSoPlass", "RES_PONS"},
-            {"dbmmoACT_ASGS", "DtsSoPlass", "ACT_ASGS"},      {"dbmmoOBS_VACI", "DtsSoPlass", "OBS_VACI"},
-            {"DBRGENE_PLAN", "DtsSoPlass", "ENE_PLAN"},       {"DBRGDIC_EJEC", "DtsSoPlass", "DIC_EJEC"},
-        };
-        for (const auto &r : rows)
-            QTest::newRow(r[0]) << QString::fromLatin1(r[0]) << QString::fromLatin1(r[1]) << QString::fromLatin1(r[2]);
-    }
-    void controls()
-    {
-        QFETCH(QString, control);
-        QFETCH(QString, source);
-        QFETCH(QString, field);
-        QWidget *w = form()->findChild<QWidget *>(control);
-        QVERIFY2(w, qPrintable(control));
-        TDataSource *ds = nullptr;
-        QString boundField;
-        if (auto *e = qobject_cast<TDBEdit *>(w))
-            ds = e->DataSource(), boundField = e->DataField();
-        else if (auto *m = qobject_cast<TDBMemo *>(w))
-            ds = m->DataSource(), boundField = m->DataField();
-        else if (auto *c = qobject_cast<TDBCmbCodigoBox *>(w))
-            ds = c->DataSource(), boundField = c->DataField();
-        else if (auto *g = qobject_cast<TDBRadioGroup *>(w))
-            ds = g->DataSource(), boundField = g->DataField();
-        QVERIFY(ds);
-        QCOMPARE(ds->objectName(), source);
-        QCOMPARE(boundField, field);
     }
 
     void initialState()
@@ -168,6 +127,34 @@ private slots:
         QVERIFY(DtmSoMaleg->QrySoMaleg->Active());
         QCOMPARE(DtmSoMaleg->QrySoMaleg->RecordCount(), 120);
         QCOMPARE(f->DBEdtNUM_ERAL->text(), QStringLiteral("1.1.1"));
+    }
+
+    // Without the mouse: Enter on the list goes into the detail view, Ctrl+PgDn and Ctrl+PgUp move
+    // between records from there, and the File menu lists every key with "Salir" last.
+    void keyboardPath()
+    {
+        TFrmSoMaleg *f = form();
+        f->show();
+        f->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        f->DBGFrm->setFocus();
+        QTest::keyClick(f->DBGFrm, Qt::Key_Return);
+        QWidget *detail = QApplication::focusWidget();
+        QVERIFY(detail && f->ScBFrm->isAncestorOf(detail));
+        SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
+        QCOMPARE(q->RecNo(), 1);
+        QTest::keyClick(detail, Qt::Key_PageDown, Qt::ControlModifier);
+        QTest::keyClick(detail, Qt::Key_PageDown, Qt::ControlModifier);
+        QCOMPARE(q->RecNo(), 3);
+        QTest::keyClick(detail, Qt::Key_PageUp, Qt::ControlModifier);
+        QCOMPARE(q->RecNo(), 2);
+        QStringList menu;
+        for (const QAction *a : f->Archivo1->actions())
+            if (!a->isSeparator())
+                menu << a->text() + QLatin1Char(' ') + a->shortcut().toString();
+        QCOMPARE(menu, (QStringList{u"&Imprimir... "_s, u"&Vista preliminar... Ctrl+P"_s, u"&Guardar Ctrl+S"_s,
+                                    u"Registro &siguiente Ctrl+PgDown"_s, u"Registro &anterior Ctrl+PgUp"_s,
+                                    u"&Consulta por ejemplo... Ctrl+F"_s, u"Sa&lir "_s}));
     }
 
     void companyChange_data()
@@ -483,6 +470,88 @@ private slots:
         const QVariantList stored = db->Rows(QStringLiteral("SELECT TEX_EVID, IND_CUMP FROM SO_MALEG") + first.arg(2)).value(0);
         QCOMPARE(stored.value(0).toString(), QStringLiteral("Acta del otro usuario"));
         QVERIFY(stored.value(1).isNull());
+    }
+
+    // Leaving the window's work with pending changes asks "¿Desea guardar los cambios?": closing
+    // the window (the title-bar button, Alt+F4), choosing another company, the host's unload (which
+    // cannot be refused: no "Cancelar"). In each of the three datasets, posted or still typed: "Sí"
+    // stores the change, "No" drops it, "Cancelar" keeps the window, the company and the change.
+    void leavingWithPendingChangesAsks_data()
+    {
+        QTest::addColumn<QString>("dataset");
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("left");
+        QTest::addColumn<bool>("stored");
+        const int yes = QMessageBox::Yes, no = QMessageBox::No, cancel = QMessageBox::Cancel;
+        for (const char *ds : {"evaluación en edición", "evaluación anotada", "seguimiento", "plan"}) {
+            QTest::addRow("cerrar, %s, Sí", ds) << QString::fromUtf8(ds) << u"cerrar"_s << yes << true << true;
+            QTest::addRow("cerrar, %s, No", ds) << QString::fromUtf8(ds) << u"cerrar"_s << no << true << false;
+            QTest::addRow("cerrar, %s, Cancelar", ds) << QString::fromUtf8(ds) << u"cerrar"_s << cancel << false << false;
+        }
+        QTest::newRow("empresa, seguimiento, Sí") << u"seguimiento"_s << u"empresa"_s << yes << true << true;
+        QTest::newRow("empresa, evaluación anotada, No") << u"evaluación anotada"_s << u"empresa"_s << no << true << false;
+        QTest::newRow("empresa, plan, Cancelar") << u"plan"_s << u"empresa"_s << cancel << false << false;
+        QTest::newRow("descargar, plan, Sí") << u"plan"_s << u"descargar"_s << yes << true << true;
+        QTest::newRow("descargar, evaluación en edición, No") << u"evaluación en edición"_s << u"descargar"_s << no
+                                                              << true << false;
+    }
+    void leavingWithPendingChangesAsks()
+    {
+        QFETCH(QString, dataset);
+        QFETCH(QString, way);
+        QFETCH(int, answer);
+        QFETCH(bool, left);
+        QFETCH(bool, stored);
+        TFrmSoMaleg *f = form();
+        f->show();
+        QVERIFY(toFirstItem());
+        const QString text = QStringLiteral("Cambio sin guardar");
+        QString stored_sql;
+        if (dataset.startsWith(u"evaluación")) {
+            DtmSoMaleg->QrySoMaleg->Edit();
+            DtmSoMaleg->QrySoMaleg->FieldByName(QStringLiteral("TEX_EVID"))->SetAsString(text);
+            if (dataset.endsWith(u"anotada"))
+                DtmSoMaleg->QrySoMaleg->Post();
+            stored_sql = QStringLiteral("SELECT COUNT(*) FROM SO_MALEG WHERE TEX_EVID = ?");
+        } else {
+            SClientDataSet *detail = dataset == u"plan" ? DtmSoMaleg->QrySoPlass : DtmSoMaleg->QrySoSemon;
+            const QString field = dataset == u"plan" ? QStringLiteral("RES_PONS") : QStringLiteral("SEG_MIEN");
+            detail->Edit();
+            detail->FieldByName(field)->SetAsString(text);
+            if (dataset == u"seguimiento") // the follow-up rules want a completion date
+                detail->FieldByName(QStringLiteral("FEC_CUMP"))->SetAsDateTime(EmbeddedDatabase::ProcessDate());
+            stored_sql = QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 = ?")
+                             .arg(dataset == u"plan" ? QStringLiteral("SO_PLASS") : QStringLiteral("SO_SEMON"), field);
+        }
+        QVERIFY(f->CambiosPendientes());
+
+        ScriptedPrompts *prompts = ScriptedPrompts::Install();
+        QStringList buttons;
+        prompts->answers.push_back(ScriptedPrompts::Press(QMessageBox::StandardButton(answer), &buttons));
+        bool wentAway = false;
+        if (way == u"cerrar") {
+            wentAway = f->close();
+            QCOMPARE(f->isVisible(), !wentAway);
+        } else if (way == u"empresa") {
+            f->cmbEmpresa->setCurrentIndex(1);
+            emit f->cmbEmpresa->activated(1);
+            wentAway = Application()->Tag == 2;
+            QCOMPARE(f->cmbEmpresa->Codigo(), QString::number(Application()->Tag));
+        } else {
+            wentAway = f->ConfirmarCambios(false);
+        }
+        QCOMPARE(prompts->asked, QStringList{QStringLiteral("¿Desea guardar los cambios?")});
+        QStringList offered{QStringLiteral("&Sí"), QStringLiteral("&No")};
+        if (way != u"descargar")
+            offered << QStringLiteral("&Cancelar");
+        buttons.sort();
+        offered.sort();
+        QCOMPARE(buttons, offered);
+        QCOMPARE(wentAway, left);
+        QCOMPARE(db->Value(stored_sql, {text}).toInt(), stored ? 1 : 0);
+        // Cancelled: the change is still there to be saved; otherwise nothing is pending.
+        QCOMPARE(f->CambiosPendientes(), !left);
     }
 };
 

@@ -3,6 +3,7 @@
 #include "SDCOMConnection.h"
 #include "SysUtils.h"
 #include "TApplication.h"
+#include "TPrompts.h"
 #include "dataset/SClientDataSet.h"
 #include "dataset/TField.h"
 
@@ -15,6 +16,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLocale>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableWidget>
@@ -166,8 +168,9 @@ void TAdjButton::Click()
         const int row = table->currentRow();
         if (row < 0)
             return;
-        if (QMessageBox::question(&dialog, QCoreApplication::applicationName(),
-                                  QStringLiteral("¿Eliminar el archivo \"%1\"?").arg(files.at(row).Nombre)) == QMessageBox::Yes) {
+        if (Application()->Prompts().Question(QStringLiteral("¿Eliminar el archivo \"%1\"?").arg(files.at(row).Nombre),
+                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No,
+                                              &dialog) == QMessageBox::Yes) {
             Eliminar(files.at(row).Numero);
             reload();
         }

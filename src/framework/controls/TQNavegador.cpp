@@ -1,6 +1,7 @@
 #include "controls/TQNavegador.h"
 
 #include "TApplication.h"
+#include "TPrompts.h"
 #include "dataset/TDataSet.h"
 #include "dataset/TDataSource.h"
 
@@ -91,9 +92,8 @@ void TQNavegador::BtnClick(TNavigateBtn button)
         const QString question = QStringLiteral("¿Eliminar el registro?");
         bool agreed = true;
         if (ConfirmDelete)
-            agreed = Confirm ? Confirm(question)
-                             : QMessageBox::question(this, QCoreApplication::applicationName(), question) ==
-                                   QMessageBox::Yes;
+            agreed = Application()->Prompts().Question(question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No,
+                                                       this) == QMessageBox::Yes;
         if (!agreed)
             return;
         ds->Delete();

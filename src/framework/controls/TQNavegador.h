@@ -25,12 +25,10 @@ public:
     void SetDataSource(TDataSource *source);
     TNavButtonSet VisibleButtons() const { return m_visible; }
     void SetVisibleButtons(TNavButtonSet buttons);
-    // Ask "¿Eliminar el registro?" before a delete.
+    // Ask "¿Eliminar el registro?" (Sí/No, through the application's prompt service) before a delete.
     bool ConfirmDelete = true;
     // Runs after a button's action completed (the master form applies its changes after a post).
     std::function<void(TNavigateBtn button)> AfterAction;
-    // Replaces the question box (tests); returns whether the user agreed.
-    std::function<bool(const QString &question)> Confirm;
 
     QToolButton *Button(TNavigateBtn button) const { return m_buttons.value(button); }
     // Runs a button's action as a click does.
