@@ -28,6 +28,20 @@ void whereTerm(QStringList &terms, QVariantList &values, const QString &column, 
     }
 }
 
+// A text longer than its column is refused, never cut: SQLite would keep it whole and PostgreSQL
+// refuse it with a message of its own. Empty when the value fits.
+QString lengthRefusal(const SColumnDef &column, const QVariant &value)
+{
+    const bool text = column.DataType == TFieldType::ftString || column.DataType == TFieldType::ftFixedChar;
+    if (!text || column.Size <= 0 || isNull(value))
+        return QString();
+    const qsizetype length = value.toString().size();
+    if (length <= column.Size)
+        return QString();
+    return QStringLiteral("El campo %1 admite %2 caracteres y se enviaron %3: acorte el texto.")
+        .arg(column.Name).arg(column.Size).arg(length);
+}
+
 } // namespace
 
 TChangeApplier::TChangeApplier(TDatabase &db, const QSet<int> &companies) : m_db(db), m_companies(companies) {}
@@ -109,6 +123,12 @@ SApplyResult TChangeApplier::Apply(const SProviderDef &provider, const SDelta &d
 
 QString TChangeApplier::ApplyRow(const STableDef &table, const SDelta &delta, const SDeltaRow &row)
 {
+    if (row.Kind != TUpdateKind::ukDelete)
+        for (int i : std::as_const(m_writable))
+            if (row.Kind == TUpdateKind::ukInsert || row.Changed.at(i))
+                if (QString refusal = lengthRefusal(*table.Column(delta.Fields.at(i).Name), row.NewValues.at(i));
+                    !refusal.isEmpty())
+                    return refusal;
     QString sql;
     QVariantList values;
     if (row.Kind == TUpdateKind::ukInsert) {

@@ -225,6 +225,20 @@ private slots:
         QVERIFY(refused.Errors.first().CurValues.isEmpty());
         QVERIFY(Reread(*demo, p).Rows.first().at(col(p, "IND_CUMP")).isNull());
         QVERIFY_THROWS_EXCEPTION(Exception, demo->ApplyUpdates(QStringLiteral("DtsPGnTerce"), delta, 0));
+
+        // A text one character over its column (OBJ_ASGS keeps 255) is refused whole, not cut; at
+        // the size it is stored as sent.
+        const int obj = col(p, "OBJ_ASGS");
+        const QVariant before = Reread(*demo, p).Rows.first().at(obj);
+        const SApplyResult tooLong = demo->ApplyUpdates(
+            QStringLiteral("DtsPSoMaleg"), SDelta{p.Fields, {modify(p.Rows.first(), {{obj, QString(256, u'ñ')}})}}, 0);
+        QCOMPARE(tooLong.ErrorCount, 1);
+        QCOMPARE(tooLong.Errors.first().Message,
+                 QStringLiteral("El campo OBJ_ASGS admite 255 caracteres y se enviaron 256: acorte el texto."));
+        QCOMPARE(Reread(*demo, p).Rows.first().at(obj), before);
+        QCOMPARE(demo->ApplyUpdates(QStringLiteral("DtsPSoMaleg"),
+                                    SDelta{p.Fields, {modify(p.Rows.first(), {{obj, QString(255, u'ñ')}})}}, 0).ErrorCount, 0);
+        QCOMPARE(Reread(*demo, p).Rows.first().at(obj).toString(), QString(255, u'ñ'));
     }
 };
 

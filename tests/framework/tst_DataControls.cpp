@@ -2,6 +2,7 @@
 
 #include "FakeAppServer.h"
 #include "SDCOMConnection.h"
+#include "ScriptedPrompts.h"
 #include "controls/TDBCmbCodigoBox.h"
 #include "controls/TDBEdit.h"
 #include "controls/TDBGridModel.h"
@@ -17,6 +18,7 @@
 #include "dataset/TStringField.h"
 
 #include <QAbstractItemModelTester>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
 #include <QToolButton>
@@ -101,6 +103,51 @@ private slots:
         QCOMPARE(ds->State(), dsBrowse);
         QCOMPARE(ds->FieldByName(QStringLiteral("NOMBRE"))->AsString(), QStringLiteral("Fila 2 editada"));
         QCOMPARE(edit.text(), QStringLiteral("Fila 2 editada"));
+    }
+
+    // Every editor of a text field stops input at the field's size (NOMBRE keeps 40): what the user
+    // sees is what is stored, nothing is cut later. A memo field has no size and no limit.
+    void inputStopsAtTheFieldSize_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("limit");
+        QTest::newRow("texto de 40") << QStringLiteral("NOMBRE") << 40;
+        QTest::newRow("memo sin límite") << QStringLiteral("NOTAS") << 0;
+    }
+    void inputStopsAtTheFieldSize()
+    {
+        QFETCH(QString, field);
+        QFETCH(int, limit);
+        const QString typed(45, u'x');
+        const QString kept = limit > 0 ? typed.left(limit) : typed;
+
+        TDBEdit edit;
+        edit.SetDataSource(src.get());
+        edit.SetDataField(field);
+        edit.show();
+        edit.selectAll();
+        QTest::keyClicks(&edit, typed);
+        QCOMPARE(edit.text(), kept);
+        ds->Post();
+        QCOMPARE(ds->FieldByName(field)->AsString(), kept);
+
+        TDBMemo memo;
+        memo.SetDataSource(src.get());
+        memo.SetDataField(field);
+        QCOMPARE(memo.MaxLength, limit);
+
+        // A grid cell typed into.
+        TTolvaneDBgrid grid;
+        grid.SetDataSource(src.get());
+        grid.SetColumns({TColumn{QStringLiteral("COD")}, TColumn{field, 200}});
+        grid.show();
+        grid.setCurrentIndex(grid.GridModel()->index(1, 1));
+        grid.edit(grid.currentIndex());
+        auto *cell = grid.findChild<QLineEdit *>();
+        QVERIFY(cell);
+        cell->selectAll();
+        QTest::keyClicks(cell, typed);
+        QCOMPARE(cell->text(), kept);
     }
 
     void escapeRestoresTheFieldText()
@@ -209,18 +256,20 @@ private slots:
         QVERIFY(!nav.Button(nbNext)->isEnabled());
         nav.BtnClick(nbCancel);
 
-        QStringList asked;
-        nav.Confirm = [&](const QString &q) {
-            asked << q;
-            return false;
-        };
+        // The question reads in Spanish; "No" keeps the row.
+        ScriptedPrompts *prompts = ScriptedPrompts::Install();
+        QStringList buttons;
+        prompts->answers.push_back(ScriptedPrompts::Press(QMessageBox::No, &buttons));
         nav.BtnClick(nbDelete);
-        QCOMPARE(asked, QStringList{QStringLiteral("¿Eliminar el registro?")});
+        QCOMPARE(prompts->asked, QStringList{QStringLiteral("¿Eliminar el registro?")});
+        buttons.sort();
+        QCOMPARE(buttons, (QStringList{QStringLiteral("&No"), QStringLiteral("&Sí")}));
         QCOMPARE(ds->RecordCount(), 3);
         nav.ConfirmDelete = false;
         nav.BtnClick(nbDelete);
         QCOMPARE(ds->RecordCount(), 2);
-        QCOMPARE(asked.size(), 1);
+        QCOMPARE(prompts->asked.size(), 1);
+        Application()->SetPrompts(nullptr);
     }
 
     void dateButtonPicksIntoItsField()

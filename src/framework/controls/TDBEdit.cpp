@@ -12,6 +12,9 @@ TDBEdit::TDBEdit(QWidget *parent, const QString &name) : QLineEdit(parent), m_li
     setObjectName(name);
     m_link->Load = [this] {
         TField *f = m_link->Field();
+        // Input stops at what the field keeps; nothing is cut when the text is stored.
+        const int limit = TFieldDataLink::TextLimit(f);
+        setMaxLength(limit > 0 ? limit : 32767);
         setText(!f ? QString() : (m_link->Editing() ? f->Text() : f->DisplayText()));
         setCursorPosition(0);
     };

@@ -2,10 +2,12 @@
 
 #include "TApplication.h"
 #include "controls/TDBGridModel.h"
+#include "controls/TFieldDataLink.h"
 #include "controls/TTolvaneDBgrid.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPainter>
 
 TDBGridDelegate::TDBGridDelegate(TTolvaneDBgrid *grid) : QStyledItemDelegate(grid), m_grid(grid) {}
@@ -37,7 +39,11 @@ QWidget *TDBGridDelegate::createEditor(QWidget *parent, const QStyleOptionViewIt
         combo->addItems(columns.at(index.column()).PickList);
         return combo;
     }
-    return QStyledItemDelegate::createEditor(parent, option, index);
+    QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
+    if (auto *line = qobject_cast<QLineEdit *>(editor))
+        if (const int limit = TFieldDataLink::TextLimit(m_grid->GridModel()->FieldAt(index.column())); limit > 0)
+            line->setMaxLength(limit);
+    return editor;
 }
 
 void TDBGridDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const

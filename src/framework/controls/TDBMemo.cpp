@@ -11,6 +11,9 @@ TDBMemo::TDBMemo(QWidget *parent, const QString &name) : QPlainTextEdit(parent),
     setTabChangesFocus(true);
     m_link->Load = [this] {
         TField *f = m_link->Field();
+        // Without a limit of its own the memo takes what its field keeps.
+        if (MaxLength <= 0 || MaxLength == m_fieldLimit)
+            MaxLength = m_fieldLimit = TFieldDataLink::TextLimit(f);
         m_loading = true;
         setPlainText(f ? f->AsString() : QString());
         m_loading = false;

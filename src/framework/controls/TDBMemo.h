@@ -6,7 +6,8 @@ class TDataSource;
 class TField;
 class TFieldDataLink;
 
-// A multi-line text bound to a field (memo fields and long strings). MaxLength 0 means no limit.
+// A multi-line text bound to a field (memo fields and long strings). MaxLength 0 means no limit;
+// left at 0 it becomes the size of a text field the memo shows.
 class TDBMemo : public QPlainTextEdit
 {
     Q_OBJECT
@@ -27,4 +28,5 @@ private:
     void UpdateLook();
     TFieldDataLink *m_link;
     bool m_loading = false;
+    int m_fieldLimit = 0;
 };

@@ -5,6 +5,7 @@
 #include "dataset/TDataSet.h"
 #include "dataset/TDataSource.h"
 #include "dataset/TField.h"
+#include "dataset/TStringField.h"
 
 TFieldDataLink::TFieldDataLink(QObject *control) : QObject(control) {}
 
@@ -150,4 +151,10 @@ bool TFieldDataLink::UserChanged(bool storeNow, const std::function<void()> &aft
         Application()->HandleException(std::current_exception());
         return false;
     }
+}
+
+int TFieldDataLink::TextLimit(const TField *field)
+{
+    const auto *text = dynamic_cast<const TStringField *>(field);
+    return text && !text->OnSetText && text->Size() > 0 ? text->Size() : 0;
 }

@@ -25,6 +25,10 @@ public:
     const QString &FieldName() const { return m_fieldName; }
     void SetFieldName(const QString &name);
 
+    // The most characters an editor of the field may take: a text field's size, or 0 (no limit)
+    // for other fields and for texts the field translates (OnSetText: "Programado" stores "P").
+    static int TextLimit(const TField *field);
+
     TDataSet *DataSet() const;
     // The bound field, or nullptr while the dataset is closed or has no such field.
     TField *Field() const;
