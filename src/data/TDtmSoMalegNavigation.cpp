@@ -37,7 +37,7 @@ QDateTime dateParam(const SClientDataSet &ds, const QString &name)
     bool ok = false;
     const QDateTime value = TFieldFormat::StrToDateTime(text, &ok);
     if (!ok)
-        throw EConvertError(QStringLiteral("'%1' is not a valid date").arg(text));
+        throw EConvertError(QStringLiteral("'%1' no es una fecha válida").arg(text));
     return value;
 }
 

@@ -3,6 +3,7 @@
 #include "dataset/SClientDataSet.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -15,7 +16,7 @@ void InstallReconcileDialog()
         const QString what = kind == TUpdateKind::ukInsert   ? QStringLiteral("agregar")
                              : kind == TUpdateKind::ukDelete ? QStringLiteral("eliminar")
                                                              : QStringLiteral("modificar");
-        QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(),
+        QMessageBox box(QMessageBox::Warning, QGuiApplication::applicationDisplayName(),
                         QStringLiteral("El servidor no aceptó %1 un registro:\n\n%2").arg(what, E.Message()));
         QPushButton *keep = box.addButton(QStringLiteral("Conservar mis cambios"), QMessageBox::AcceptRole);
         QPushButton *discard = box.addButton(QStringLiteral("Descartar mis cambios"), QMessageBox::DestructiveRole);

@@ -40,6 +40,6 @@ int StrToInt(const QString &text)
     }
     const qint64 limit = negative ? 2147483648LL : 2147483647LL;
     if (i != text.size() || i == digitsStart || value > limit)
-        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+        throw EConvertError(QStringLiteral("'%1' no es un número entero válido").arg(text));
     return int(negative ? -value : value);
 }

@@ -46,5 +46,5 @@ public:
 [[noreturn]] void Abort();
 
 // Decimal integer conversion: optional leading blanks, an optional sign, then decimal digits that fit
-// in 32 bits. Anything else raises EConvertError "'<text>' is not a valid integer value".
+// in 32 bits. Anything else raises EConvertError "'<text>' no es un número entero válido".
 int StrToInt(const QString &text);

@@ -2,12 +2,13 @@
 
 #include "TApplication.h"
 
+#include <QGuiApplication>
 #include <QMessageBox>
 
 HostApplication::HostApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     Application()->ShowException = [](const QString &message) {
-        QMessageBox::critical(nullptr, QCoreApplication::applicationName(), message);
+        QMessageBox::critical(nullptr, QGuiApplication::applicationDisplayName(), message);
     };
 }
 

@@ -17,7 +17,9 @@
 #include <QCommandLineParser>
 #include <QDate>
 #include <QDir>
+#include <QLibraryInfo>
 #include <QLocale>
+#include <QTranslator>
 #include <QTimer>
 #include <cstdio>
 
@@ -57,6 +59,13 @@ int main(int argc, char **argv)
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Colombia));
     HostApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tolvane-host"));
+    // Message boxes and window titles carry this name, not the executable's.
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Tolvane"));
+    // Qt's own buttons and dialogs (file, print, page setup) in Spanish: qt6-translations-l10n.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(), QStringLiteral("qt"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
     QCoreApplication::setApplicationVersion(QStringLiteral(ZE_HOST_VERSION));
 
     QCommandLineParser parser;

@@ -40,7 +40,7 @@ private slots:
             StrToInt(text);
             QFAIL("no conversion error");
         } catch (const EConvertError &e) {
-            QCOMPARE(e.Message(), QStringLiteral("'%1' is not a valid integer value").arg(text));
+            QCOMPARE(e.Message(), QStringLiteral("'%1' no es un número entero válido").arg(text));
         }
     }
 

@@ -86,8 +86,8 @@ void tst_dataset_fields::nullConversions_data()
     QTest::addColumn<QString>("asInteger"); // a number, or the error message
     QTest::addColumn<QString>("asFloat");
 
-    QTest::newRow("string") << u"TEXT"_s << QString() << u"'' is not a valid integer value"_s
-                            << u"'' is not a valid floating point value"_s;
+    QTest::newRow("string") << u"TEXT"_s << QString() << u"'' no es un número entero válido"_s
+                            << u"'' no es un número válido"_s;
     QTest::newRow("integer") << u"NUMBER"_s << QString() << u"0"_s << u"0"_s;
     QTest::newRow("small") << u"SMALL"_s << QString() << u"0"_s << u"0"_s;
     QTest::newRow("largeint") << u"NIT"_s << QString() << u"0"_s << u"0"_s;
@@ -122,26 +122,26 @@ void tst_dataset_fields::assignments_data()
 
     QTest::newRow("integer from text") << u"NUMBER"_s << u"String"_s << QVariant(u"42"_s) << u"42"_s << false;
     QTest::newRow("integer bad text") << u"NUMBER"_s << u"String"_s << QVariant(u"4x"_s)
-                                      << u"'4x' is not a valid integer value for field 'NUMBER'"_s << true;
+                                      << u"'4x' no es un valor entero válido para el campo 'NUMBER'"_s << true;
     QTest::newRow("integer empty text clears")
         << u"NUMBER"_s << u"String"_s << QVariant(QString()) << QString() << true;
     QTest::newRow("integer from float rounds to even") << u"NUMBER"_s << u"Float"_s << QVariant(2.5) << u"2"_s << false;
     QTest::newRow("integer from 3.5") << u"NUMBER"_s << u"Float"_s << QVariant(3.5) << u"4"_s << false;
     QTest::newRow("small out of range")
         << u"SMALL"_s << u"Integer"_s << QVariant(40000)
-        << u"40000 is not a valid value for field 'SMALL'. The allowed range is -32768 to 32767"_s << true;
+        << u"40000 no es un valor válido para el campo 'SMALL': admite de -32768 a 32767"_s << true;
     QTest::newRow("small in range") << u"SMALL"_s << u"Integer"_s << QVariant(-32768) << u"-32768"_s << false;
     QTest::newRow("largeint from text") << u"NIT"_s << u"String"_s << QVariant(u"9001234567"_s) << u"9001234567"_s << false;
     QTest::newRow("largeint bad text") << u"NIT"_s << u"String"_s << QVariant(u"900123456-7"_s)
-                                       << u"'900123456-7' is not a valid integer value for field 'NIT'"_s << true;
+                                       << u"'900123456-7' no es un valor entero válido para el campo 'NIT'"_s << true;
     QTest::newRow("largeint from a 64-bit value")
         << u"NIT"_s << u"Value"_s << QVariant(qlonglong(8006543210)) << u"8006543210"_s << false;
     QTest::newRow("largeint as integer out of range")
         << u"NIT"_s << u"AsInteger"_s << QVariant(qlonglong(8006543210))
-        << u"8006543210 is not a valid value for field 'NIT'. The allowed range is -2147483648 to 2147483647"_s << false;
+        << u"8006543210 no es un valor válido para el campo 'NIT': admite de -2147483648 a 2147483647"_s << false;
     QTest::newRow("float from text") << u"AMOUNT"_s << u"String"_s << QVariant(u"2.75"_s) << u"2.75"_s << false;
     QTest::newRow("float bad text") << u"AMOUNT"_s << u"String"_s << QVariant(u"dos"_s)
-                                    << u"'dos' is not a valid floating point value for field 'AMOUNT'"_s << true;
+                                    << u"'dos' no es un valor numérico válido para el campo 'AMOUNT'"_s << true;
     QTest::newRow("float general format") << u"AMOUNT"_s << u"Float"_s << QVariant(0.1 + 0.2) << u"0.3"_s << false;
     QTest::newRow("string cut to size") << u"TEXT"_s << u"String"_s << QVariant(u"abcdefgh"_s) << u"abcde"_s << false;
     QTest::newRow("string empty is null") << u"TEXT"_s << u"String"_s << QVariant(QString()) << QString() << true;
@@ -155,10 +155,10 @@ void tst_dataset_fields::assignments_data()
     QTest::newRow("date and time") << u"MOMENT"_s << u"String"_s << QVariant(u"2024-03-09T14:05:00"_s)
                                    << u"9 Mar 2024 14:05:00"_s << false;
     QTest::newRow("date bad text") << u"MOMENT"_s << u"String"_s << QVariant(u"ayer"_s)
-                                   << u"'ayer' is not a valid date and time"_s << true;
+                                   << u"'ayer' no es una fecha y hora válida"_s << true;
     QTest::newRow("boolean from text") << u"FLAG"_s << u"String"_s << QVariant(u"t"_s) << u"True"_s << false;
     QTest::newRow("boolean bad text") << u"FLAG"_s << u"String"_s << QVariant(u"si"_s)
-                                      << u"'si' is not a valid boolean value for field 'FLAG'"_s << true;
+                                      << u"'si' no es un valor lógico (S o N) válido para el campo 'FLAG'"_s << true;
     QTest::newRow("memo") << u"NOTES"_s << u"String"_s << QVariant(u"largo texto"_s) << u"largo texto"_s << false;
     QTest::newRow("blob") << u"DATA"_s << u"String"_s << QVariant(u"bytes"_s) << u"bytes"_s << false;
     QTest::newRow("integer as date refused") << u"NUMBER"_s << u"Value"_s << QVariant(QDateTime::currentDateTime())
@@ -367,6 +367,19 @@ void tst_dataset_fields::colombianLocale()
     record.Amount->SetAsString(u"2,75"_s);
     QCOMPARE(record.Amount->AsFloat(), 2.75);
     QCOMPARE(record.Amount->AsString(), u"2,75"_s);
+    // Thousands as written in Colombia; a lone point with fewer than three digits after it stays
+    // a decimal point.
+    for (const auto &[typed, value] : {std::pair{u"1.500.000,50"_s, 1500000.5}, std::pair{u"-12.345"_s, -12345.0},
+                                       std::pair{u"1.5"_s, 1.5}}) {
+        record.Amount->SetAsString(typed);
+        QCOMPARE(record.Amount->AsFloat(), value);
+    }
+    QCOMPARE(raised([&] { record.Amount->SetAsString(u"1.500.00,5"_s); }),
+             u"'1.500.00,5' no es un valor numérico válido para el campo 'AMOUNT'"_s);
+    record.Amount->Currency = true;
+    record.Amount->SetAsString(u"1.500.000,50"_s);
+    QCOMPARE(record.Amount->DisplayText(), u"1.500.000,50"_s);
+    record.Amount->Currency = false;
     record.Amount->DisplayFormat = u"#,##0.0"_s;
     record.Amount->SetAsFloat(1234.56);
     QCOMPARE(record.Amount->DisplayText(), u"1.234,6"_s);

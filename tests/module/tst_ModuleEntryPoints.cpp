@@ -279,13 +279,13 @@ private slots:
             fn<ResizeW>("CambiarTamanoW")(QStringLiteral("12a"), QStringLiteral("40"));
             QFAIL("no conversion error");
         } catch (const EConvertError &e) {
-            QCOMPARE(e.Message(), QStringLiteral("'12a' is not a valid integer value"));
+            QCOMPARE(e.Message(), QStringLiteral("'12a' no es un número entero válido"));
         }
         try {
             fn<ResizeW>("CambiarTamanoW")(QStringLiteral("40"), QStringLiteral("x"));
             QFAIL("no conversion error");
         } catch (const EConvertError &e) {
-            QCOMPARE(e.Message(), QStringLiteral("'x' is not a valid integer value"));
+            QCOMPARE(e.Message(), QStringLiteral("'x' no es un número entero válido"));
         }
         QCOMPARE(window->size(), QSize(900, 650));
         unload();

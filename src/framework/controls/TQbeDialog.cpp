@@ -22,7 +22,7 @@ TQbeDialog::TQbeDialog(const QList<QPair<QString, QString>> &fields, const QList
                        QWidget *parent)
     : QDialog(parent), m_fields(fields), m_table(new QTableWidget(0, 3, this))
 {
-    setWindowTitle(QStringLiteral("Query By Example"));
+    setWindowTitle(QStringLiteral("Consulta por ejemplo"));
     resize(560, 300);
     m_table->setHorizontalHeaderLabels({QStringLiteral("Campo"), QStringLiteral("Operador"), QStringLiteral("Valor")});
     m_table->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);

@@ -21,7 +21,7 @@ void TDateTimeField::SetAsString(const QString &value)
     bool ok = false;
     const QDateTime moment = TFieldFormat::StrToDateTime(value, &ok);
     if (!ok)
-        throw EConvertError(QStringLiteral("'%1' is not a valid date and time").arg(value));
+        throw EConvertError(QStringLiteral("'%1' no es una fecha y hora válida").arg(value));
     SetData(moment);
 }
 

@@ -216,8 +216,13 @@ void TField::FocusControl()
 
 void TField::RaiseConvertError(const QString &text, const char *kind) const
 {
-    throw EConvertError(QStringLiteral("'%1' is not a valid %2 value for field '%3'")
-                            .arg(text, QLatin1StringView(kind), DisplayName()));
+    // The kinds callers name, as the user reads them.
+    const QLatin1StringView k(kind);
+    const QString spanish = k == QLatin1StringView("integer")          ? QStringLiteral("entero")
+                            : k == QLatin1StringView("floating point") ? QStringLiteral("numérico")
+                            : k == QLatin1StringView("boolean")        ? QStringLiteral("lógico (S o N)")
+                                                                       : QString(k);
+    throw EConvertError(QStringLiteral("'%1' no es un valor %2 válido para el campo '%3'").arg(text, spanish, DisplayName()));
 }
 
 void TField::RaiseAccessError(const char *typeName) const

@@ -1,6 +1,7 @@
 #include "dataset/TFieldFormat.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <cmath>
 #include <cstdio>
 
@@ -198,6 +199,15 @@ QString TFieldFormat::FloatToStr(double value)
 double TFieldFormat::StrToFloat(const QString &text, bool *ok)
 {
     QString t = text.trimmed();
+    // Thousands written as people write them ("1.500.000,50" in Colombia) are taken when every
+    // group has three digits; "1.5" is left to the decimal reading below.
+    const QChar group = groupSeparator();
+    if (group != decimalPoint() && t.contains(group)) {
+        const QString g = QRegularExpression::escape(QString(group)), d = QRegularExpression::escape(QString(decimalPoint()));
+        const QRegularExpression grouped(u"^[+-]?\\d{1,3}(?:"_s + g + u"\\d{3})+(?:"_s + d + u"\\d*)?$"_s);
+        if (grouped.match(t).hasMatch())
+            t.remove(group);
+    }
     if (decimalPoint() != u'.')
         t.replace(decimalPoint(), u'.');
     bool good = false;

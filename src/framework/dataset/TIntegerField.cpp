@@ -74,7 +74,7 @@ void TIntegerField::StoreChecked(qint64 value)
 
 void TIntegerField::RaiseRangeError(qint64 value, qint64 minValue, qint64 maxValue) const
 {
-    throw EDatabaseError(QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
+    throw EDatabaseError(QStringLiteral("%1 no es un valor válido para el campo '%2': admite de %3 a %4")
                              .arg(value)
                              .arg(DisplayName())
                              .arg(minValue)

@@ -42,7 +42,7 @@ double TStringField::AsFloat() const
     bool ok = false;
     const double value = TFieldFormat::StrToFloat(text, &ok);
     if (!ok)
-        throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+        throw EConvertError(QStringLiteral("'%1' no es un número válido").arg(text));
     return value;
 }
 
@@ -57,7 +57,7 @@ QDateTime TStringField::AsDateTime() const
     bool ok = false;
     const QDateTime value = TFieldFormat::StrToDateTime(text, &ok);
     if (!ok)
-        throw EConvertError(QStringLiteral("'%1' is not a valid date and time").arg(text));
+        throw EConvertError(QStringLiteral("'%1' no es una fecha y hora válida").arg(text));
     return value;
 }
 
