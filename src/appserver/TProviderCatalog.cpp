@@ -168,11 +168,17 @@ TProviderCatalog::TProviderCatalog()
          QStringLiteral("SELECT NOM_TERC AS NOM_EMPL, APE_TERC AS APE_EMPL FROM GN_TERCE"
                         " WHERE COD_EMPR = :P_COD_EMPR AND COD_TERC = :P_COD_EMPL"),
          false, {}, {}, true});
+    // People of a group are shared: a user with a company of the group finds the people of every
+    // company of the group. Which rows may be read is decided by the query itself, so a company the
+    // user may not see simply finds nobody.
     Add({QStringLiteral("DtsPValResp"),
          {param("P_COD_EMPR", TFieldType::ftSmallint), param("P_COD_EMPL", TFieldType::ftFloat)},
          fieldsOf(QStringLiteral("GN_TERCE"), split("COD_TERC")),
-         QStringLiteral("SELECT COD_TERC FROM GN_TERCE WHERE COD_EMPR = :P_COD_EMPR AND COD_TERC = :P_COD_EMPL"),
-         false, {}, {}, true});
+         QStringLiteral("SELECT COD_TERC FROM GN_TERCE T WHERE T.COD_EMPR = :P_COD_EMPR AND T.COD_TERC = :P_COD_EMPL"
+                        "   AND (T.COD_EMPR IN ({COMPANIES})"
+                        "        OR (EXISTS (SELECT 1 FROM GN_EMPRE U WHERE U.COD_EMPR IN ({COMPANIES}) AND U.GRU_EMPR = 'S')"
+                        "            AND EXISTS (SELECT 1 FROM GN_EMPRE G WHERE G.COD_EMPR = T.COD_EMPR AND G.GRU_EMPR = 'S')))"),
+         false, {}, {}, false});
     // Item type 4 is the evaluation level: the band whose bounds hold the total passed as P_COD_ITEM.
     Add({QStringLiteral("DtsPGnDitem"),
          {param("P_COD_EMPR", TFieldType::ftSmallint), param("P_TIP_ITEM", TFieldType::ftSmallint),
