@@ -393,6 +393,51 @@ private slots:
         QCOMPARE(semon->FieldByName(QStringLiteral("TEX_SEGU"))->AsString(), after.isEmpty() ? before : after);
     }
 
+    // The grid asks for a responsible's names once per row it fetches; repainting unchanged rows asks
+    // nothing, and only a row that changed is asked for again. Figures in docs/performance.md.
+    void followUpGridAsksOncePerRow()
+    {
+        const QVariant day = TDatabase::ToDb(EmbeddedDatabase::ProcessDate());
+        for (int i = 1; i <= 24; ++i)
+            db->Exec(QStringLiteral("INSERT INTO SO_SEMON (ACT_USUA, ACT_HORA, ACT_ESTA, COD_EMPR, RMT_SEMO, FEC_PROC,"
+                                    " RMT_PAMA, RMT_DEPA, RMT_ESTA, RMT_ITES, COD_AREA, FEC_SEGU, COD_RESP, TEX_SEGU)"
+                                    " VALUES ('demo', ?, 'A', 1, ?, ?, 1, 1, 1, 1, 1, ?, 79456123, 'Fila')"),
+                     {day, 7000 + i, day, day});
+        QVERIFY(DtmSoMaleg->QrySoMaleg->Locate(QStringLiteral("RMT_PAMA;RMT_DEPA;RMT_ESTA;RMT_ITES;COD_AREA"),
+                                               QVariantList{1, 1, 1, 1, 1}, {}));
+        SClientDataSet *semon = DtmSoMaleg->QrySoSemon;
+        semon->Close();
+        semon->Open();
+        QCOMPARE(semon->RecordCount(), 25);
+        TDBGridModel *grid = form()->DBGSoSemon->GridModel();
+        QCOMPARE(grid->rowCount(), 25);
+        auto repaint = [&] {
+            const int before = server->OpensByProvider.value(QStringLiteral("DtsPGnTerce"));
+            for (int r = 0; r < grid->rowCount(); ++r)
+                for (int c = 0; c < grid->columnCount(); ++c)
+                    grid->data(grid->index(r, c), Qt::DisplayRole);
+            return server->OpensByProvider.value(QStringLiteral("DtsPGnTerce")) - before;
+        };
+        const int first = repaint();
+        QCOMPARE(first, 24); // every row but the current one, which the cursor fetched at open
+        QCOMPARE(repaint(), 0);
+        // Typing into the current row recomputes that row only; the others are not asked again.
+        semon->Edit();
+        semon->FieldByName(QStringLiteral("SEG_MIEN"))->SetAsString(QStringLiteral("x"));
+        const int typing = repaint();
+        QCOMPARE(typing, 0);
+        // A posted change is worked out again (by the cursor, once) and the grid shows it.
+        const int row = semon->RecNo() - 1;
+        QCOMPARE(grid->data(grid->index(row, 1), Qt::DisplayRole).toString(), QString()); // nobody with code 0
+        semon->FieldByName(QStringLiteral("COD_RESP"))->SetAsFloat(1010203040.0);
+        semon->FieldByName(QStringLiteral("FEC_CUMP"))->SetAsDateTime(EmbeddedDatabase::ProcessDate());
+        semon->Post();
+        semon->Last();
+        QCOMPARE(repaint(), 0);
+        QVERIFY(!grid->data(grid->index(row, 1), Qt::DisplayRole).toString().isEmpty());
+        qInfo("Pedidos de nombres por repintado de 25 filas: primero %d, sin cambios %d, al teclear %d", first, 0, typing);
+    }
+
     void dateCellButtonsOpenOnlyTheirPicker_data()
     {
         QTest::addColumn<int>("column");
