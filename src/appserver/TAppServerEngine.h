@@ -32,6 +32,8 @@ public:
     void SetClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
 private:
+    void CreateUserRole();
+
     TDatabase m_db;
     std::once_flag m_schemaChecked;
     std::function<QDateTime()> m_clock;

@@ -8,14 +8,9 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSet>
 
 namespace {
-
-const QVariant &valueAt(const QVariantList &values, int index)
-{
-    static const QVariant null;
-    return index >= 0 && index < values.size() ? values.at(index) : null;
-}
 
 bool isNull(const QVariant &v)
 {
@@ -50,6 +45,14 @@ SApplyResult TChangeApplier::Apply(const SProviderDef &provider, const SDelta &d
     if (!table)
         throw EAppServerError(500, QStringLiteral("Tabla principal desconocida: %1").arg(provider.MainTable));
 
+    // Field names are unique ignoring case: a second "cod_empr" must not decide what the first does not.
+    QSet<QString> seen;
+    for (const SFieldDef &f : delta.Fields) {
+        const QString name = f.Name.trimmed().toUpper();
+        if (seen.contains(name))
+            throw EAppServerError(400, QStringLiteral("El campo %1 aparece más de una vez en las actualizaciones.").arg(f.Name));
+        seen.insert(name);
+    }
     auto fieldIndex = [&](const QString &name) {
         for (int i = 0; i < delta.Fields.size(); ++i)
             if (delta.Fields.at(i).Name.compare(name, Qt::CaseInsensitive) == 0)
@@ -69,22 +72,14 @@ SApplyResult TChangeApplier::Apply(const SProviderDef &provider, const SDelta &d
         if (table->Column(n) && provider.WritableFields.contains(n, Qt::CaseInsensitive))
             m_writable << i;
     }
-    const int companyIndex = fieldIndex(QStringLiteral("COD_EMPR"));
-    for (const SDeltaRow &row : delta.Rows) {
-        const int width = int(delta.Fields.size());
+    const int width = int(delta.Fields.size());
+    for (const SDeltaRow &row : delta.Rows)
         if ((row.Kind != TUpdateKind::ukInsert && row.OldValues.size() != width)
             || (row.Kind != TUpdateKind::ukDelete && row.NewValues.size() != width)
             || (row.Kind == TUpdateKind::ukModify && row.Changed.size() != width))
             throw EAppServerError(400, QStringLiteral("Una fila de actualizaciones no tiene tantos valores como campos."));
-        const QVariant company =
-            valueAt(row.Kind == TUpdateKind::ukInsert ? row.NewValues : row.OldValues, companyIndex);
-        if (!isNull(company) && !m_companies.contains(company.toInt()))
-            throw EAppServerError(403, QStringLiteral("La empresa %1 no está asignada al usuario.").arg(company.toInt()));
-        if (row.Kind == TUpdateKind::ukModify && companyIndex >= 0 && row.Changed.at(companyIndex)
-            && !m_companies.contains(row.NewValues.at(companyIndex).toInt()))
-            throw EAppServerError(403, QStringLiteral("La empresa %1 no está asignada al usuario.")
-                                           .arg(row.NewValues.at(companyIndex).toInt()));
-    }
+    // Rows of companies the user may not open are the database's to refuse (the user's connection):
+    // they are not found, and a row written into such a company fails like any other refused row.
 
     SApplyResult result;
     TSqlTransaction tx(m_db, TSqlTransaction::TMode::Write);
@@ -152,9 +147,9 @@ QString TChangeApplier::ApplyRow(const STableDef &table, const SDelta &delta, co
     }
     QSqlQuery q(m_db.Connection());
     QString error;
-    if (!m_db.Execute(q, sql, values, &error))
+    int affected = 0;
+    if (!m_db.Execute(q, sql, values, &error, &affected))
         return error;
-    const int affected = q.numRowsAffected();
     if (affected < 1)
         return ConflictMessage();
     if (affected > 1)

@@ -1,5 +1,7 @@
 #include "TDatabase.h"
 
+#include "TSqliteReader.h"
+
 #include "EAppServerError.h"
 
 #include <QAtomicInteger>
@@ -12,25 +14,55 @@
 #include <QThread>
 #include <QUrl>
 #include <QUrlQuery>
+#include <QFile>
+#include <QFileInfo>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include "TSqlText.h"
+#include "TSqliteGuard.h"
 
 namespace {
 
 QAtomicInteger<quint64> g_nextId{1};
 
-// Connection names this thread opened, closed when the thread ends. Held through a plain pointer
-// so that a database object destroyed after this thread's storage (a static one, at exit) finds
-// nothing to close instead of touching a destroyed object.
+// What one thread holds of one database: the server's own connection, the user's connection (the
+// one the database restricts) and the request now running on it.
+struct SThreadState
+{
+    QString Owner;               // connection names
+    QString User;
+    TSqliteGuard *Guard = nullptr; // SQLite: belongs to the user's connection
+    int Pid = 0;                 // PostgreSQL: server process of the user's connection
+    QSet<int> Written;           // PostgreSQL: companies last written to SV_PERMI for that process
+    bool WrittenValid = false;
+    const QSet<int> *Scope = nullptr; // the companies of the request running on this thread
+};
+
+void closeNamed(const QString &name)
+{
+    if (name.isEmpty())
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (db.driverName() == QStringLiteral("QSQLITE"))
+            TSqliteReader::Forget(db); // kept statements go before their connection
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+// Connections this thread opened, closed when the thread ends. Held through a plain pointer so that
+// a database object destroyed after this thread's storage (a static one, at exit) finds nothing to
+// close instead of touching a destroyed object.
 struct ThreadConnections
 {
-    QHash<quint64, QString> names;
+    QHash<quint64, SThreadState> states;
     ~ThreadConnections()
     {
-        for (const QString &name : std::as_const(names)) {
-            {
-                QSqlDatabase db = QSqlDatabase::database(name, false);
-                db.close();
-            }
-            QSqlDatabase::removeDatabase(name);
+        for (const SThreadState &s : std::as_const(states)) {
+            closeNamed(s.User);
+            closeNamed(s.Owner);
         }
     }
 };
@@ -56,54 +88,18 @@ ThreadConnections &connections()
     return *t_connections;
 }
 
-// Replaces each '?' outside quotes and comments by the driver's literal for the next value.
-QString inlineValues(const QString &sql, const QVariantList &values, const QSqlDriver *driver)
-{
-    QString out;
-    out.reserve(sql.size() + 16 * values.size());
-    int next = 0;
-    const int n = int(sql.size());
-    for (int i = 0; i < n; ++i) {
-        const QChar c = sql.at(i);
-        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
-            int j = i + 1;
-            while (j < n && sql.at(j) != c)
-                ++j;
-            out += sql.mid(i, j + 1 - i);
-            i = j;
-            continue;
-        }
-        if (c == QLatin1Char('-') && i + 1 < n && sql.at(i + 1) == QLatin1Char('-')) {
-            int j = sql.indexOf(QLatin1Char('\n'), i);
-            if (j < 0)
-                j = n;
-            out += sql.mid(i, j - i);
-            i = j - 1;
-            continue;
-        }
-        if (c == QLatin1Char('?') && next < values.size()) {
-            const QVariant v = values.at(next++);
-            if (!v.isValid() || v.isNull()) {
-                out += QStringLiteral("NULL");
-            } else {
-                QSqlField f(QString(), v.metaType());
-                f.setValue(v);
-                out += driver->formatValue(f);
-            }
-            continue;
-        }
-        out += c;
-    }
-    return out;
-}
-
-} // namespace
-
 QString threadTag()
 {
     return QString::number(reinterpret_cast<quintptr>(QThread::currentThreadId()), 16);
 }
 
+// The role of a database's users on PostgreSQL: one per database, named after it.
+QString userRoleOf(const QString &database)
+{
+    return (database.toLower() + QStringLiteral("_usuarios")).left(63);
+}
+
+} // namespace
 
 TDatabase::TDatabase(const QString &location)
     : m_location(location.trimmed()), m_postgres(IsPostgresLocation(location)), m_id(g_nextId.fetchAndAddRelaxed(1))
@@ -122,48 +118,113 @@ bool TDatabase::IsPostgresLocation(const QString &location)
            || s.startsWith(QStringLiteral("postgres://"), Qt::CaseInsensitive);
 }
 
+QString TDatabase::UserRole() const
+{
+    return userRoleOf(QUrl(m_location).path().mid(1));
+}
+
 QSqlDatabase TDatabase::Connection()
 {
-    return Use(false);
-}
-
-QSqlDatabase TDatabase::QueryOnlyConnection()
-{
-    return Use(true);
-}
-
-QSqlDatabase TDatabase::Use(bool queryOnly)
-{
-    const quint64 key = m_id * 2 + (queryOnly ? 1 : 0);
-    const auto it = connections().names.constFind(key);
-    if (it != connections().names.cend()) {
-        QSqlDatabase db = QSqlDatabase::database(*it, false);
-        if (db.isOpen())
-            return db;
+    if (t_connections) {
+        const auto it = t_connections->states.constFind(m_id);
+        if (it != t_connections->states.cend() && it->Scope)
+            return UserConnection();
     }
-    const QString name = QStringLiteral("tolvane-%1-%2-%3").arg(m_id).arg(queryOnly ? 1 : 0).arg(threadTag());
-    QSqlDatabase db = Open(name, queryOnly);
-    connections().names.insert(key, name);
+    return OwnerConnection();
+}
+
+QSqlDatabase TDatabase::OwnerConnection()
+{
+    SThreadState &state = connections().states[m_id];
+    QSqlDatabase db = QSqlDatabase::database(state.Owner, false);
+    if (!state.Owner.isEmpty() && db.isOpen())
+        return db;
+    state.Owner = QStringLiteral("tolvane-%1-0-%2").arg(m_id).arg(threadTag());
+    return Open(state.Owner, false);
+}
+
+QSqlDatabase TDatabase::UserConnection()
+{
+    SThreadState &state = connections().states[m_id];
+    QSqlDatabase db = QSqlDatabase::database(state.User, false);
+    if (state.User.isEmpty() || !db.isOpen()) {
+        state.User = QStringLiteral("tolvane-%1-1-%2").arg(m_id).arg(threadTag());
+        state.Guard = nullptr;
+        state.WrittenValid = false;
+        db = Open(state.User, true);
+        if (m_postgres) {
+            QSqlQuery q(db);
+            if (!q.exec(QStringLiteral("SELECT pg_backend_pid()")) || !q.next())
+                throw EAppServerError(503, QStringLiteral("No fue posible abrir la conexión del usuario."));
+            state.Pid = q.value(0).toInt();
+            QSqlQuery owner(OwnerConnection());
+            owner.exec(QStringLiteral("DELETE FROM SV_PERMI WHERE NUM_PROC = %1").arg(state.Pid));
+        } else {
+            const QVariant handle = db.driver()->handle();
+            state.Guard = TSqliteGuard::Install(*static_cast<sqlite3 *const *>(handle.data()));
+        }
+    }
+    const QSet<int> companies = state.Scope ? *state.Scope : QSet<int>();
+    if (state.Guard) {
+        state.Guard->SetCompanies(companies);
+    } else if (m_postgres && (!state.WrittenValid || state.Written != companies)) {
+        // The row policies read the companies of this process from SV_PERMI, which only the server writes.
+        QSqlQuery owner(OwnerConnection());
+        QStringList rows;
+        for (int c : companies)
+            rows << QStringLiteral("(%1, %2)").arg(state.Pid).arg(c);
+        const QString sql = QStringLiteral("BEGIN; DELETE FROM SV_PERMI WHERE NUM_PROC = %1; %2 COMMIT")
+                                .arg(state.Pid)
+                                .arg(rows.isEmpty() ? QString() : QStringLiteral("INSERT INTO SV_PERMI (NUM_PROC, COD_EMPR) VALUES %1;").arg(rows.join(QStringLiteral(", "))));
+        if (!owner.exec(sql)) {
+            owner.exec(QStringLiteral("ROLLBACK"));
+            throw EAppServerError(503, QStringLiteral("No fue posible fijar las empresas del usuario."));
+        }
+        state.Written = companies;
+        state.WrittenValid = true;
+    }
     return db;
+}
+
+void TDatabase::BeginUser(const QSet<int> *companies)
+{
+    connections().states[m_id].Scope = companies;
+}
+
+void TDatabase::EndUser()
+{
+    if (t_connections && t_connections->states.contains(m_id))
+        t_connections->states[m_id].Scope = nullptr;
+}
+
+void TDatabase::SetClientStatement(TClientMode mode)
+{
+    if (mode != TClientMode::None)
+        UserConnection(); // the guard exists before the client's text is prepared
+    if (!t_connections || !t_connections->states.contains(m_id))
+        return;
+    SThreadState &state = t_connections->states[m_id];
+    if (state.Guard)
+        state.Guard->SetMode(mode == TClientMode::None   ? TSqliteGuard::TMode::Server
+                             : mode == TClientMode::Read ? TSqliteGuard::TMode::ClientRead
+                                                         : TSqliteGuard::TMode::ClientWrite);
+    if (m_postgres && mode == TClientMode::None && !state.User.isEmpty()) {
+        // Whatever a client's statement set for the session (set_config(..., false)) ends with it.
+        QSqlQuery q(QSqlDatabase::database(state.User, false));
+        q.exec(QStringLiteral("RESET ALL"));
+    }
 }
 
 void TDatabase::CloseConnection()
 {
     if (!t_connections)
         return;
-    for (const quint64 key : {m_id * 2, m_id * 2 + 1}) {
-        const QString name = t_connections->names.take(key);
-        if (name.isEmpty())
-            continue;
-        {
-            QSqlDatabase db = QSqlDatabase::database(name, false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(name);
-    }
+    const SThreadState state = t_connections->states.take(m_id);
+    closeNamed(state.User);
+    closeNamed(state.Owner);
 }
 
-QSqlDatabase TDatabase::Open(const QString &name, bool queryOnly)
+QSqlDatabase TDatabase::Open(const QString &name, bool user)
 {
     if (QSqlDatabase::contains(name))
         QSqlDatabase::removeDatabase(name);
@@ -176,6 +237,14 @@ QSqlDatabase TDatabase::Open(const QString &name, bool queryOnly)
         db.setUserName(url.userName());
         db.setPassword(url.password());
         db.setDatabaseName(url.path().mid(1));
+        if (user) {
+            // The users' role, whose login the schema made and only the server's own role may read.
+            QSqlQuery q(OwnerConnection());
+            if (!q.exec(QStringLiteral("SELECT CLA_ROLE FROM SV_ROLES WHERE NOM_ROLE = '%1'").arg(UserRole())) || !q.next())
+                throw EAppServerError(503, QStringLiteral("La base de datos no tiene el rol de los usuarios; ejecute tolvane-server init."));
+            db.setUserName(UserRole());
+            db.setPassword(q.value(0).toString());
+        }
         QUrlQuery q(url);
         if (q.hasQueryItem(QStringLiteral("connect_timeout")))
             db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(q.queryItemValue(QStringLiteral("connect_timeout"))));
@@ -185,12 +254,19 @@ QSqlDatabase TDatabase::Open(const QString &name, bool queryOnly)
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(m_location);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=30000"));
+        // A new database file is readable by its owner only.
+        if (!QFileInfo::exists(m_location)) {
+            const mode_t old = ::umask(077);
+            const bool ok = db.open();
+            ::umask(old);
+            if (ok)
+                QFile::setPermissions(m_location, QFile::ReadOwner | QFile::WriteOwner);
+        }
     }
-    if (!db.open()) {
-        const QString msg = db.lastError().text();
+    if (!db.isOpen() && !db.open()) {
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(name);
-        throw EAppServerError(500, QStringLiteral("No fue posible abrir la base de datos: %1").arg(msg));
+        throw EAppServerError(503, QStringLiteral("No fue posible abrir la base de datos."));
     }
     QSqlQuery q(db);
     if (m_postgres) {
@@ -199,8 +275,6 @@ QSqlDatabase TDatabase::Open(const QString &name, bool queryOnly)
         // WAL lets readers run while one writer holds the database.
         q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
         q.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
-        if (queryOnly)
-            q.exec(QStringLiteral("PRAGMA query_only=ON"));
     }
     return db;
 }
@@ -221,16 +295,27 @@ QSqlQuery TDatabase::Run(const QString &sql, const QVariantList &values)
     return q;
 }
 
-bool TDatabase::Execute(QSqlQuery &q, const QString &sql, const QVariantList &values, QString *error)
+bool TDatabase::Execute(QSqlQuery &q, const QString &sql, const QVariantList &values, QString *error, int *affected)
 {
     q.setForwardOnly(true);
     bool ok = false;
+    sqlite3 *lite = nullptr;
+    if (!m_postgres && affected) {
+        const QVariant handle = q.driver()->handle();
+        lite = handle.isValid() ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
+    }
+    const qint64 before = lite ? sqlite3_total_changes64(lite) : 0;
     if (m_postgres) {
         // One round trip: values become escaped literals instead of PREPARE/EXECUTE/DEALLOCATE.
-        QVariantList dbValues;
-        for (const QVariant &v : values)
-            dbValues << ToDb(v);
-        ok = q.exec(values.isEmpty() ? sql : inlineValues(sql, dbValues, q.driver()));
+        const QSqlDriver *driver = q.driver();
+        ok = q.exec(values.isEmpty() ? sql : TSqlText(sql, TSqlText::TDialect::Postgres).Substituted([&](int i) {
+            const QVariant v = i < values.size() ? ToDb(values.at(i)) : QVariant();
+            if (!v.isValid() || v.isNull())
+                return QStringLiteral("NULL");
+            QSqlField f(QString(), v.metaType());
+            f.setValue(v);
+            return driver->formatValue(f);
+        }));
     } else {
         ok = q.prepare(sql);
         if (ok) {
@@ -239,11 +324,30 @@ bool TDatabase::Execute(QSqlQuery &q, const QString &sql, const QVariantList &va
             ok = q.exec();
         }
     }
+    if (ok && affected)
+        // SQLite: rows written behind a user's views count too (the view itself reports none).
+        *affected = lite ? int(sqlite3_total_changes64(lite) - before) : q.numRowsAffected();
     if (!ok && error) {
         const QSqlError e = q.lastError();
-        *error = e.databaseText().isEmpty() ? e.text() : e.databaseText();
+        const QString code = e.nativeErrorCode();
+        if (code == QStringLiteral("42501") || code == QStringLiteral("23") /* SQLITE_AUTH */)
+            *error = ForbiddenMessage();
+        else if (code == QStringLiteral("57014"))
+            *error = TimeoutMessage();
+        else
+            *error = e.databaseText().isEmpty() ? e.text() : e.databaseText();
     }
     return ok;
+}
+
+QString TDatabase::ForbiddenMessage()
+{
+    return QStringLiteral("La sentencia usa tablas o filas que el usuario no puede usar.");
+}
+
+QString TDatabase::TimeoutMessage()
+{
+    return QStringLiteral("La consulta superó el tiempo máximo permitido.");
 }
 
 QString TDatabase::DateTimeText(const QDateTime &value)

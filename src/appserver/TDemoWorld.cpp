@@ -125,6 +125,12 @@ void TDemoWorld::Build()
                                 " AND RMT_ITES = ? AND COD_AREA = ?"),
                  values);
         if (n < 6) {
+            // The item's objective and goal for the year.
+            m_db.Run(QStringLiteral("UPDATE SO_MALEG SET OBJ_ASGS = ?, MET_ASGS = ? WHERE COD_EMPR = ? AND FEC_PROC = ?"
+                                    " AND RMT_PAMA = ? AND RMT_DEPA = ? AND RMT_ESTA = ? AND RMT_ITES = ? AND COD_AREA = ?"),
+                     {QStringLiteral("Cumplir el numeral con evidencia verificable durante la vigencia"),
+                      QStringLiteral("100 % de las actividades programadas ejecutadas"), r.company, kProcessDate.startOfDay(),
+                      r.pama, r.depa, r.esta, r.ites, r.area});
             // Two activities per item, planned across the year, the first months executed.
             for (int a = 0; a < 2; ++a) {
                 const int rmt = ++nextPlan[r.company];
@@ -138,7 +144,8 @@ void TDemoWorld::Build()
                                r.depa, r.esta, r.ites, QString(QLatin1Char(cycleLetter[(n + a) % 4])),
                                a == 0 ? QStringLiteral("Capacitación al personal sobre el numeral evaluado")
                                       : QStringLiteral("Inspección de verificación con el COPASST"),
-                               QStringLiteral("Coordinación de SST"), QStringLiteral("S"), QString(), a == 0 ? 80 : 100, r.area, rmt};
+                               QStringLiteral("Coordinación de SST"), a == 0 ? QStringLiteral("A") : QStringLiteral("F"),
+                               a == 0 ? QString() : QStringLiteral("Acta firmada por el COPASST"), a == 0 ? 80 : 100, r.area, rmt};
                 for (int m = 0; m < 12; ++m) {
                     const bool planned = (m + a + n) % 3 == 0;
                     cols << QString::fromLatin1(months[m]) + QStringLiteral("_PLAN") << QString::fromLatin1(months[m]) + QStringLiteral("_EJEC");

@@ -167,18 +167,12 @@ TProviderCatalog::TProviderCatalog()
          {textField("NOM_EMPL", 40), textField("APE_EMPL", 40)},
          QStringLiteral("SELECT NOM_TERC AS NOM_EMPL, APE_TERC AS APE_EMPL FROM GN_TERCE"
                         " WHERE COD_EMPR = :P_COD_EMPR AND COD_TERC = :P_COD_EMPL"),
-         false, {}, {}, true});
-    // People of a group are shared: a user with a company of the group finds the people of every
-    // company of the group. Which rows may be read is decided by the query itself, so a company the
-    // user may not see simply finds nobody.
+         false, {}, {}});
     Add({QStringLiteral("DtsPValResp"),
          {param("P_COD_EMPR", TFieldType::ftSmallint), param("P_COD_EMPL", TFieldType::ftFloat)},
          fieldsOf(QStringLiteral("GN_TERCE"), split("COD_TERC")),
-         QStringLiteral("SELECT COD_TERC FROM GN_TERCE T WHERE T.COD_EMPR = :P_COD_EMPR AND T.COD_TERC = :P_COD_EMPL"
-                        "   AND (T.COD_EMPR IN ({COMPANIES})"
-                        "        OR (EXISTS (SELECT 1 FROM GN_EMPRE U WHERE U.COD_EMPR IN ({COMPANIES}) AND U.GRU_EMPR = 'S')"
-                        "            AND EXISTS (SELECT 1 FROM GN_EMPRE G WHERE G.COD_EMPR = T.COD_EMPR AND G.GRU_EMPR = 'S')))"),
-         false, {}, {}, false});
+         QStringLiteral("SELECT COD_TERC FROM GN_TERCE WHERE COD_EMPR = :P_COD_EMPR AND COD_TERC = :P_COD_EMPL"),
+         false, {}, {}});
     // Item type 4 is the evaluation level: the band whose bounds hold the total passed as P_COD_ITEM.
     Add({QStringLiteral("DtsPGnDitem"),
          {param("P_COD_EMPR", TFieldType::ftSmallint), param("P_TIP_ITEM", TFieldType::ftSmallint),
@@ -191,14 +185,14 @@ TProviderCatalog::TProviderCatalog()
                         "         AND (LIM_INFE IS NULL OR LIM_INFE < :P_COD_ITEM OR (INC_INFE = 'S' AND LIM_INFE = :P_COD_ITEM))"
                         "         AND (LIM_SUPE IS NULL OR LIM_SUPE > :P_COD_ITEM OR (INC_SUPE = 'S' AND LIM_SUPE = :P_COD_ITEM))))"
                         " ORDER BY COD_ITEM"),
-         false, {}, {}, true});
+         false, {}, {}});
     // A person by code alone: looked up among the companies of the signed-in user.
     Add({QStringLiteral("DtsPGnTerce"), {param("PFLCOD_TERC", TFieldType::ftFloat)},
          fieldsOf(QStringLiteral("GN_TERCE"), split("NOM_TERC APE_TERC DCE_MAIL")),
          QStringLiteral("SELECT NOM_TERC, APE_TERC, DCE_MAIL FROM GN_TERCE"
                         " WHERE COD_TERC = :PFLCOD_TERC AND COD_EMPR IN ({COMPANIES}) ORDER BY COD_EMPR"),
-         false, {}, {}, true});
-    Add({QStringLiteral("DtsPTemporal"), {}, {}, QString(), true, {}, {}, true});
+         false, {}, {}});
+    Add({QStringLiteral("DtsPTemporal"), {}, {}, QString(), true, {}, {}});
     // Digit flags are read for the flag company (GN_EMPRE.COD_DIFL), which need not be one the user
     // may open: configuration, not company data.
     Add({QStringLiteral("DtsPGnDigif"),
@@ -207,7 +201,7 @@ TProviderCatalog::TProviderCatalog()
          fieldsOf(QStringLiteral("GN_DIGIF"), split("VAL_VARI TIP_DATO")),
          QStringLiteral("SELECT VAL_VARI, TIP_DATO FROM GN_DIGIF"
                         " WHERE COD_VARI = :PCODVARI AND COD_PAIS = :PCODPAIS AND COD_EMPR = :PCODEMPR"),
-         false, {}, {}, false});
+         false, {}, {}});
     {
         const STableDef *t = TSchemaCatalog::Instance().Table(QStringLiteral("SO_PARAM"));
         QStringList cols;
@@ -215,7 +209,7 @@ TProviderCatalog::TProviderCatalog()
             cols << c.Name;
         const QList<SFieldDef> fields = fieldsOf(t->Name, cols);
         Add({QStringLiteral("DtsPSoParam"), {param("P_COD_EMPR", TFieldType::ftSmallint)}, fields,
-             selectOf(fields, t->Name) + QStringLiteral(" WHERE COD_EMPR = :P_COD_EMPR"), false, {}, {}, true});
+             selectOf(fields, t->Name) + QStringLiteral(" WHERE COD_EMPR = :P_COD_EMPR"), false, {}, {}});
     }
     {
         const QString semon = QStringLiteral("SO_SEMON");
@@ -228,7 +222,7 @@ TProviderCatalog::TProviderCatalog()
         params << param("PCODAREA", TFieldType::ftInteger);
         Add({QStringLiteral("DtsPSoSemon"), params, fields,
              selectOf(fields, semon) + kItemFilter + QStringLiteral(" AND COD_AREA = :PCODAREA ORDER BY RMT_SEMO"),
-             false, semon, names(fields), true});
+             false, semon, names(fields)});
     }
     {
         const QString plass = QStringLiteral("SO_PLASS");
@@ -238,7 +232,7 @@ TProviderCatalog::TProviderCatalog()
             cols << c.Name;
         const QList<SFieldDef> fields = fieldsOf(plass, cols, split("COD_EMPR RMT_PLAS"));
         Add({QStringLiteral("DtsPSoPlass"), itemParams(), fields,
-             selectOf(fields, plass) + kItemFilter + QStringLiteral(" ORDER BY RMT_PLAS"), false, plass, cols, true});
+             selectOf(fields, plass) + kItemFilter + QStringLiteral(" ORDER BY RMT_PLAS"), false, plass, cols});
 
         // The per-cycle lists of the annual plan report: goal last, cycle option optional, no key.
         QStringList cycleCols = cols;
@@ -254,7 +248,7 @@ TProviderCatalog::TProviderCatalog()
             Add({QString::fromLatin1(c[0]), itemParams(), cycleFields,
                  selectOf(cycleFields, plass) + kItemFilter
                      + QStringLiteral(" AND OPC_CICL = '%1' ORDER BY RMT_PLAS").arg(QLatin1String(c[1])),
-                 false, {}, {}, true});
+                 false, {}, {}});
     }
     // The companies the signed-in user may open: the company selector, and the page header of the
     // reports (short name, name, logo, tax number).
@@ -264,7 +258,7 @@ TProviderCatalog::TProviderCatalog()
                                                  split("COD_EMPR"));
         Add({QStringLiteral("DtsPGnEmpre"), {}, fields,
              selectOf(fields, QStringLiteral("GN_EMPRE")) + QStringLiteral(" WHERE COD_EMPR IN ({COMPANIES}) ORDER BY COD_EMPR"),
-             false, {}, {}, true});
+             false, {}, {}});
     }
 }
 

@@ -18,7 +18,6 @@ struct SProviderDef
     bool TakesCommandText = false; // the client's text replaces Sql (read-only, one statement)
     QString MainTable;          // empty: the provider takes no updates
     QStringList WritableFields; // fields that are real columns of MainTable
-    bool CheckCompanyParams = true; // company parameters must name one of the user's companies
 };
 
 class TProviderCatalog

@@ -7,6 +7,7 @@
 #include "TSqlText.h"
 #include "TSqliteReader.h"
 #include "TSqlTransaction.h"
+#include "TClientStatement.h"
 
 #include <QDateTime>
 #include <QRegularExpression>
@@ -17,6 +18,9 @@
 #include <optional>
 
 namespace {
+
+// How long a client's query may run on PostgreSQL.
+constexpr int kClientQueryMilliseconds = 30000;
 
 TFieldType typeOfValue(const QVariant &v)
 {
@@ -78,13 +82,6 @@ SFieldDef inferField(const QString &name, QMetaType driverType, const QList<QVar
 
 TRecordReader::TRecordReader(TDatabase &db, const QSet<int> &companies) : m_db(db), m_companies(companies) {}
 
-bool TRecordReader::IsCompanyParam(const QString &name)
-{
-    QString n = name.toUpper();
-    n.remove(QLatin1Char('_'));
-    return n.endsWith(QStringLiteral("CODEMPR"));
-}
-
 QString TRecordReader::CompanyList(const QSet<int> &companies)
 {
     QList<int> list(companies.begin(), companies.end());
@@ -97,13 +94,11 @@ QString TRecordReader::CompanyList(const QSet<int> &companies)
 
 void TRecordReader::CheckClientQuery(const TSqlText &sql)
 {
-    if (sql.MultipleStatements())
+    if (sql.MultipleStatements() || sql.Unterminated())
         throw EAppServerError(400, QStringLiteral("El texto de comando debe ser una sola sentencia."));
     const QString first = sql.FirstKeyword();
     if (first != QStringLiteral("SELECT") && first != QStringLiteral("WITH"))
         throw EAppServerError(400, QStringLiteral("El texto de comando solo puede consultar datos (SELECT)."));
-    if (sql.NamesInternalTable())
-        throw EAppServerError(400, QStringLiteral("El texto de comando nombra tablas reservadas del servidor."));
 }
 
 QVariantList TRecordReader::BindValues(const QStringList &names, const QList<SParam> &params)
@@ -133,15 +128,12 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
         throw EAppServerError(400, QStringLiteral("El proveedor %1 necesita un texto de comando.").arg(provider.Name));
     if (!clientText)
         text.replace(QStringLiteral("{COMPANIES}"), CompanyList(m_companies));
-    const TSqlText sql(text);
-    if (provider.TakesCommandText)
+    // Every statement runs on the user's connection: which rows of which tables it may read is the
+    // database's decision (row policies, or the SQLite guard's views), the same for the provider's
+    // own text as for a client's.
+    const TSqlText sql(text, m_db.IsPostgres() ? TSqlText::TDialect::Postgres : TSqlText::TDialect::Sqlite);
+    if (clientText)
         CheckClientQuery(sql);
-
-    if (provider.CheckCompanyParams)
-        for (const SParam &p : params)
-            if (IsCompanyParam(p.Name) && p.Value.isValid() && !p.Value.isNull()
-                && !m_companies.contains(p.Value.toInt()))
-                throw EAppServerError(403, QStringLiteral("La empresa %1 no está asignada al usuario.").arg(p.Value.toInt()));
 
     auto declaredField = [&](const QString &name) -> const SFieldDef * {
         for (const SFieldDef &f : provider.Fields)
@@ -162,10 +154,15 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
     };
     const QVariantList values = BindValues(sql.ParamNames(), params);
     {
-        // Client text runs on a query-only connection (SQLite) or in a READ ONLY transaction.
+        // Client text runs read-only: the guard refuses writes (SQLite), a READ ONLY transaction (PostgreSQL).
+        std::optional<TClientStatement> client;
+        if (clientText)
+            client.emplace(m_db, TDatabase::TClientMode::Read);
         std::optional<TSqlTransaction> readOnly;
-        if (provider.TakesCommandText && m_db.IsPostgres())
+        if (clientText && m_db.IsPostgres()) {
             readOnly.emplace(m_db, TSqlTransaction::TMode::ReadOnly);
+            m_db.Exec(QStringLiteral("SET LOCAL statement_timeout = %1").arg(kClientQueryMilliseconds));
+        }
         if (!m_db.IsPostgres()) {
             auto typeOf = [&](int, const QString &column) {
                 names << uniqueName(column);
@@ -174,11 +171,13 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
                 converted << bool(f);
                 return f ? f->DataType : TFieldType::ftUnknown;
             };
-            raw = TSqliteReader::Read(provider.TakesCommandText ? m_db.QueryOnlyConnection() : m_db.Connection(),
-                                      sql.Positional(), values, typeOf)
-                      .Rows;
+            // Client text and the providers' own statements are authorized under different rules.
+            raw = TSqliteReader::Read(m_db.Connection(), sql.Positional(), values, typeOf, clientText ? 1 : 0).Rows;
         } else {
-            QSqlQuery q = m_db.Run(sql.Positional(), values);
+            QSqlQuery q(m_db.Connection());
+            QString error;
+            if (!m_db.Execute(q, text, values, &error))
+                throw EAppServerError(clientText ? 400 : 500, error);
             const QSqlRecord rec = q.record();
             for (int i = 0; i < rec.count(); ++i) {
                 names << uniqueName(rec.fieldName(i));
@@ -202,13 +201,10 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
         const SFieldDef *declared = declaredField(names.at(i));
         packet.Fields << (declared ? *declared : inferField(names.at(i), driverTypes.at(i), raw, i));
     }
-    const int companyColumn = provider.TakesCommandText ? int(names.indexOf(QStringLiteral("COD_EMPR"))) : -1;
     // The rows move into the packet, converted in place, instead of being copied value by value
     // (25 200 QVariant copies and as many destructions for the 600-record evaluation).
     packet.Rows.reserve(raw.size());
     for (QVariantList &r : raw) {
-        if (companyColumn >= 0 && !r.at(companyColumn).isNull() && !m_companies.contains(r.at(companyColumn).toInt()))
-            continue; // client SQL sees only the user's companies
         for (int i = 0; i < r.size(); ++i)
             if (!converted.at(i))
                 r[i] = TDatabase::FromDb(r.at(i), packet.Fields.at(i).DataType);

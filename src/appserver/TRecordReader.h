@@ -24,8 +24,6 @@ public:
     static QVariantList BindValues(const QStringList &names, const QList<SParam> &params);
     // "IN (...)" list of the user's companies.
     static QString CompanyList(const QSet<int> &companies);
-    // Whether a parameter name designates a company (P_COD_EMPR, PCODEMPR, PSMCOD_EMPR ...).
-    static bool IsCompanyParam(const QString &name);
 
     // Whether the statement orders its rows itself (an ORDER BY outside quotes and comments).
     static bool HasOrderBy(const class TSqlText &sql);

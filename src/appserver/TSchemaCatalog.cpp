@@ -80,7 +80,7 @@ TSchemaCatalog::TSchemaCatalog()
     Add({QStringLiteral("GN_DIGIF"),
          {req("COD_VARI", Str, 10), req("COD_PAIS", Sml), req("COD_EMPR", Sml), col("VAL_VARI", Str, 20),
           req("TIP_DATO", Chr, 1), col("DES_VARI", Str, 100)},
-         keys("COD_VARI COD_PAIS COD_EMPR"), {}, false});
+         keys("COD_VARI COD_PAIS COD_EMPR"), {}, false, true});
 
     // The company's occupational-health parameters: one row per company.
     {
@@ -186,6 +186,11 @@ TSchemaCatalog::TSchemaCatalog()
     Add({QStringLiteral("SV_CONTA"),
          {req("COD_EMPR", Sml), req("NOM_TABL", Str, 30), req("NOM_COLU", Str, 30), req("ULT_VALO", Int)},
          keys("COD_EMPR NOM_TABL NOM_COLU"), {}, true});
+    // PostgreSQL: the companies each connection of the users' role may see, by server process id
+    // (written by the server's own connection, read by the row policies through SV_EMPRESAS()).
+    Add({QStringLiteral("SV_PERMI"), {req("NUM_PROC", Int), req("COD_EMPR", Sml)}, keys("NUM_PROC COD_EMPR"), {}, true});
+    // PostgreSQL: the login of the users' role, created with the schema.
+    Add({QStringLiteral("SV_ROLES"), {req("NOM_ROLE", Str, 63), req("CLA_ROLE", Str, 64)}, keys("NOM_ROLE"), {}, true});
 }
 
 void TSchemaCatalog::Add(STableDef table)

@@ -24,8 +24,13 @@ struct STableDef
     QStringList Key;                 // primary key, in order
     QList<QStringList> Indexes;      // secondary indexes, each a column list
     bool Internal = false;           // server bookkeeping: never reachable from client SQL
+    bool Shared = false;             // configuration every user reads whatever its company (digit flags)
 
     const SColumnDef *Column(const QString &name) const;
+    // Rows that belong to a company (COD_EMPR): a user sees and changes only those of their companies.
+    bool CompanyRows() const { return !Internal && !Shared && Column(QStringLiteral("COD_EMPR")); }
+    // The module's own tables, the only ones a user's statements may write.
+    bool UserWritable() const { return CompanyRows() && Name.startsWith(QStringLiteral("SO_")); }
 };
 
 // Every table of the database: the module's tables, the company catalogue and the server's own

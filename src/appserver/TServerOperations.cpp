@@ -6,6 +6,8 @@
 #include "TSchemaCatalog.h"
 #include "TSqlText.h"
 #include "TSqlTransaction.h"
+#include "TClientStatement.h"
+#include "TUserScope.h"
 
 #include <QDateTime>
 #include <QSqlError>
@@ -56,11 +58,13 @@ QVariant TServerOperations::EjecutarSql(QVariantList &args)
     if (array.isEmpty() || array.at(0).typeId() != QMetaType::QString)
         throw EAppServerError(400, QStringLiteral("EjecutarSql espera un arreglo con el texto SQL y sus valores."));
 
-    const TSqlText sql(array.at(0).toString());
+    // The statement runs on the user's connection: the database keeps it to the module's tables and
+    // to rows of the user's companies; a row it refuses fails the statement and nothing is written.
+    const TSqlText sql(array.at(0).toString(), m_db.IsPostgres() ? TSqlText::TDialect::Postgres : TSqlText::TDialect::Sqlite);
     const QString first = sql.FirstKeyword();
-    if (sql.MultipleStatements() || sql.NamesInternalTable()
-        || !(first == QStringLiteral("UPDATE") || first == QStringLiteral("INSERT") || first == QStringLiteral("DELETE")
-             || first == QStringLiteral("SELECT"))) {
+    const bool select = first == QStringLiteral("SELECT");
+    if (sql.MultipleStatements() || sql.Unterminated()
+        || !(select || first == QStringLiteral("UPDATE") || first == QStringLiteral("INSERT") || first == QStringLiteral("DELETE"))) {
         args[1] = QVariant();
         args[2] = QStringLiteral("Sentencia no permitida.");
         return 1;
@@ -73,19 +77,23 @@ QVariant TServerOperations::EjecutarSql(QVariantList &args)
     QList<SParam> params;
     for (int i = 0; i < distinct.size(); ++i)
         params << SParam{distinct.at(i), TFieldType::ftUnknown, i + 1 < array.size() ? array.at(i + 1) : QVariant()};
-    for (const SParam &p : std::as_const(params))
-        if (TRecordReader::IsCompanyParam(p.Name))
-            CheckCompany(p.Value);
 
     try {
+        TUserScope scope(m_db, m_companies);
+        TClientStatement client(m_db, select ? TDatabase::TClientMode::Read : TDatabase::TClientMode::Write);
         TSqlTransaction tx(m_db, TSqlTransaction::TMode::Write);
         QVariant outcome;
         {
-            QSqlQuery q = m_db.Run(sql.Positional(), TRecordReader::BindValues(sql.ParamNames(), params));
+            QSqlQuery q(m_db.Connection());
+            QString error;
+            int affected = 0;
+            const QString text = m_db.IsPostgres() ? array.at(0).toString() : sql.Positional();
+            if (!m_db.Execute(q, text, TRecordReader::BindValues(sql.ParamNames(), params), &error, &affected))
+                throw EAppServerError(400, error);
             if (q.isSelect())
                 outcome = q.next() ? q.value(0) : QVariant();
             else
-                outcome = q.numRowsAffected();
+                outcome = affected;
         }
         tx.Commit();
         args[1] = outcome;

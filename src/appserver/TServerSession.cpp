@@ -8,6 +8,7 @@
 #include "TProviderCatalog.h"
 #include "TRecordReader.h"
 #include "TServerOperations.h"
+#include "TUserScope.h"
 
 namespace {
 const SProviderDef &provider(const QString &name)
@@ -27,12 +28,16 @@ TServerSession::TServerSession(std::shared_ptr<TAppServerEngine> engine, QString
 SDataPacket TServerSession::GetRecords(const QString &providerName, const QList<SParam> &params,
                                        const QString &commandText)
 {
-    return TRecordReader(m_engine->Database(), m_companies).Read(provider(providerName), params, commandText);
+    const SProviderDef &def = provider(providerName);
+    TUserScope scope(m_engine->Database(), m_companies);
+    return TRecordReader(m_engine->Database(), m_companies).Read(def, params, commandText);
 }
 
 SApplyResult TServerSession::ApplyUpdates(const QString &providerName, const SDelta &delta, int maxErrors)
 {
-    return TChangeApplier(m_engine->Database(), m_companies).Apply(provider(providerName), delta, maxErrors);
+    const SProviderDef &def = provider(providerName);
+    TUserScope scope(m_engine->Database(), m_companies);
+    return TChangeApplier(m_engine->Database(), m_companies).Apply(def, delta, maxErrors);
 }
 
 QVariant TServerSession::Call(const QString &method, QVariantList &args)

@@ -9,49 +9,101 @@ bool isNameChar(QChar c)
 {
     return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$');
 }
+
+// End (one past) of a run quoted by q starting at i, where a doubled q stays inside; backslash
+// escapes one character when escapes is set. -1 when the text ends first.
+int quotedEnd(const QString &s, int i, QChar q, bool escapes)
+{
+    const int n = int(s.size());
+    for (int j = i + 1; j < n; ++j) {
+        const QChar c = s.at(j);
+        if (escapes && c == QLatin1Char('\\')) {
+            ++j;
+            continue;
+        }
+        if (c == q) {
+            if (j + 1 < n && s.at(j + 1) == q) {
+                ++j;
+                continue;
+            }
+            return j + 1;
+        }
+    }
+    return -1;
+}
+
+// PostgreSQL dollar quoting: "$tag$" opens (tag empty or an identifier without '$'); the same text
+// closes. Returns the end of the body, -1 when unterminated, 0 when i does not open one.
+int dollarEnd(const QString &s, int i)
+{
+    const int n = int(s.size());
+    int j = i + 1;
+    if (j < n && (s.at(j).isLetter() || s.at(j) == QLatin1Char('_'))) {
+        while (j < n && (s.at(j).isLetterOrNumber() || s.at(j) == QLatin1Char('_')))
+            ++j;
+    }
+    if (j >= n || s.at(j) != QLatin1Char('$'))
+        return 0;
+    const QString tag = s.mid(i, j + 1 - i);
+    const int close = int(s.indexOf(tag, j + 1));
+    return close < 0 ? -1 : close + int(tag.size());
+}
+
+// End of a block comment opened at i; PostgreSQL nests them, SQLite does not.
+int blockCommentEnd(const QString &s, int i, bool nested)
+{
+    const int n = int(s.size());
+    int depth = 1;
+    for (int j = i + 2; j + 1 < n; ++j) {
+        if (nested && s.at(j) == QLatin1Char('/') && s.at(j + 1) == QLatin1Char('*')) {
+            ++depth;
+            ++j;
+        } else if (s.at(j) == QLatin1Char('*') && s.at(j + 1) == QLatin1Char('/')) {
+            ++j;
+            if (--depth == 0)
+                return j + 1;
+        }
+    }
+    return -1;
+}
 } // namespace
 
-TSqlText::TSqlText(const QString &sql)
+TSqlText::TSqlText(const QString &sql, TDialect dialect) : m_text(sql)
 {
+    const bool pg = dialect == TDialect::Postgres;
     const int n = int(sql.size());
-    QString out;
-    out.reserve(n);
+    m_positional.reserve(n);
     int i = 0;
     bool afterTerminator = false;
+    auto skipTo = [&](int end) {
+        if (end < 0) {
+            m_unterminated = true;
+            end = n;
+        }
+        m_positional += QStringView(sql).mid(i, end - i);
+        i = end;
+    };
+    auto marker = [&](int start, int end, const QString &name) {
+        m_params << name;
+        m_spans << SSpan{start, end};
+        m_positional += pg ? QStringLiteral("$%1").arg(m_params.size()) : QStringLiteral("?");
+        i = end;
+    };
     while (i < n) {
         const QChar c = sql.at(i);
-        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
-            // Quoted literal or identifier; a doubled quote stays inside.
-            int j = i + 1;
-            while (j < n) {
-                if (sql.at(j) == c) {
-                    if (j + 1 < n && sql.at(j + 1) == c) {
-                        j += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++j;
-            }
-            if (afterTerminator)
-                m_multiple = true;
-            out += sql.mid(i, j + 1 - i);
-            i = j + 1;
+        const QChar next = i + 1 < n ? sql.at(i + 1) : QChar();
+        if (c.isSpace()) {
+            m_positional += c;
+            ++i;
             continue;
         }
-        if (c == QLatin1Char('-') && i + 1 < n && sql.at(i + 1) == QLatin1Char('-')) {
-            int j = sql.indexOf(QLatin1Char('\n'), i);
-            if (j < 0)
-                j = n;
-            out += sql.mid(i, j - i);
-            i = j;
+        if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
+            const int j = int(sql.indexOf(QLatin1Char('\n'), i));
+            skipTo(j < 0 ? n : j);
             continue;
         }
-        if (c == QLatin1Char('/') && i + 1 < n && sql.at(i + 1) == QLatin1Char('*')) {
-            int j = sql.indexOf(QStringLiteral("*/"), i + 2);
-            j = j < 0 ? n : j + 2;
-            out += sql.mid(i, j - i);
-            i = j;
+        if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
+            skipTo(blockCommentEnd(sql, i, pg));
             continue;
         }
         if (c == QLatin1Char(';')) {
@@ -59,26 +111,50 @@ TSqlText::TSqlText(const QString &sql)
             ++i; // a trailing terminator is dropped; anything after it is a second statement
             continue;
         }
-        if (c.isSpace()) {
-            out += c;
-            ++i;
-            continue;
-        }
         if (afterTerminator)
             m_multiple = true;
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            skipTo(quotedEnd(sql, i, c, false));
+            continue;
+        }
+        if (pg && (c == QLatin1Char('E') || c == QLatin1Char('e')) && next == QLatin1Char('\'')
+            && (i == 0 || !isNameChar(sql.at(i - 1)))) {
+            m_positional += c;
+            ++i;
+            skipTo(quotedEnd(sql, i, QLatin1Char('\''), true));
+            continue;
+        }
+        if (pg && c == QLatin1Char('$') && (i == 0 || !isNameChar(sql.at(i - 1)))) {
+            const int end = dollarEnd(sql, i);
+            if (end != 0) {
+                skipTo(end);
+                continue;
+            }
+        }
+        if (!pg && c == QLatin1Char('`')) {
+            skipTo(quotedEnd(sql, i, c, false));
+            continue;
+        }
+        if (!pg && c == QLatin1Char('[')) {
+            const int j = int(sql.indexOf(QLatin1Char(']'), i));
+            skipTo(j < 0 ? -1 : j + 1);
+            continue;
+        }
+        if (c == QLatin1Char('?')) {
+            marker(i, i + 1, QString());
+            continue;
+        }
         if (c == QLatin1Char(':')) {
-            if (i + 1 < n && sql.at(i + 1) == QLatin1Char(':')) { // PostgreSQL cast
-                out += QStringLiteral("::");
+            if (next == QLatin1Char(':')) { // PostgreSQL cast
+                m_positional += QStringLiteral("::");
                 i += 2;
                 continue;
             }
-            if (i + 1 < n && isNameStart(sql.at(i + 1))) {
+            if (isNameStart(next)) {
                 int j = i + 1;
                 while (j < n && isNameChar(sql.at(j)))
                     ++j;
-                m_params << sql.mid(i + 1, j - i - 1).toUpper();
-                out += QLatin1Char('?');
-                i = j;
+                marker(i, j, sql.mid(i + 1, j - i - 1).toUpper());
                 continue;
             }
         }
@@ -90,21 +166,25 @@ TSqlText::TSqlText(const QString &sql)
             if (m_firstKeyword.isEmpty())
                 m_firstKeyword = word;
             m_words << word;
-            out += sql.mid(i, j - i);
+            m_positional += QStringView(sql).mid(i, j - i);
             i = j;
             continue;
         }
-        out += c;
+        m_positional += c;
         ++i;
     }
-    m_positional = out;
 }
 
-bool TSqlText::NamesInternalTable() const
+QString TSqlText::Substituted(const std::function<QString(int)> &literal) const
 {
-    for (const QString &w : m_words)
-        if (w.startsWith(QStringLiteral("SV_")) || w.startsWith(QStringLiteral("PG_"))
-            || w.startsWith(QStringLiteral("SQLITE_")) || w == QStringLiteral("INFORMATION_SCHEMA"))
-            return true;
-    return false;
+    QString out;
+    out.reserve(m_text.size() + 16 * m_spans.size());
+    int from = 0;
+    for (int p = 0; p < m_spans.size(); ++p) {
+        out += QStringView(m_text).mid(from, m_spans.at(p).Start - from);
+        out += literal(p);
+        from = m_spans.at(p).End;
+    }
+    out += QStringView(m_text).mid(from);
+    return out;
 }

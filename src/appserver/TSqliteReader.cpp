@@ -4,20 +4,64 @@
 #include "TDatabase.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QSqlDriver>
 #include <sqlite3.h>
 
 namespace {
 
+// Prepared statements of this thread's connections, by connection and by kind and text. A thread
+// keeps few connections and the module sends few distinct texts, so a small bound is enough.
+//
+// Held through a plain pointer: the thread's connections are closed by thread-exit code that may
+// run after this file's thread storage is gone, and closing a connection forgets its statements;
+// the cache is freed when its last connection is forgotten.
+struct StatementCache
+{
+    static constexpr int Capacity = 256;
+    QHash<sqlite3 *, QHash<QByteArray, sqlite3_stmt *>> byConnection;
+};
+thread_local StatementCache *t_statements = nullptr;
+
+QHash<QByteArray, sqlite3_stmt *> &statementsOf(sqlite3 *db)
+{
+    if (!t_statements)
+        t_statements = new StatementCache;
+    return t_statements->byConnection[db];
+}
+
+// A statement borrowed from the cache (or prepared for once), reset when the read ends so it holds
+// no read transaction between calls.
 struct Statement
 {
     sqlite3_stmt *st = nullptr;
-    ~Statement() { sqlite3_finalize(st); }
+    bool cached = false;
+    ~Statement()
+    {
+        if (cached) {
+            sqlite3_reset(st);
+            sqlite3_clear_bindings(st);
+        } else {
+            sqlite3_finalize(st);
+        }
+    }
 };
 
+sqlite3 *handleOf(const QSqlDatabase &qdb)
+{
+    const QVariant handle = qdb.driver() ? qdb.driver()->handle() : QVariant();
+    return handle.isValid() ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
+}
+
+// A statement the database refuses is the client's mistake (400), one the guard refuses a
+// forbidden access (403); the message is the same on both databases.
 [[noreturn]] void fail(sqlite3 *db)
 {
-    throw EAppServerError(500, QString::fromUtf8(sqlite3_errmsg(db)));
+    if (sqlite3_errcode(db) == SQLITE_AUTH)
+        throw EAppServerError(403, TDatabase::ForbiddenMessage());
+    if (sqlite3_errcode(db) == SQLITE_INTERRUPT)
+        throw EAppServerError(400, TDatabase::TimeoutMessage());
+    throw EAppServerError(400, QString::fromUtf8(sqlite3_errmsg(db)));
 }
 
 QString text(sqlite3_stmt *st, int i)
@@ -64,23 +108,49 @@ QVariant typed(sqlite3_stmt *st, int i, TFieldType type)
 
 } // namespace
 
-TSqliteReader::SResult TSqliteReader::Read(const QSqlDatabase &qdb, const QString &sql, const QVariantList &values,
-                                           const TTypeOf &typeOf)
+void TSqliteReader::Forget(const QSqlDatabase &db)
 {
-    const QVariant handle = qdb.driver()->handle();
-    sqlite3 *db = handle.isValid() ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
+    sqlite3 *handle = handleOf(db);
+    if (!handle || !t_statements)
+        return;
+    for (sqlite3_stmt *st : t_statements->byConnection.take(handle))
+        sqlite3_finalize(st);
+    if (t_statements->byConnection.isEmpty()) {
+        delete t_statements;
+        t_statements = nullptr;
+    }
+}
+
+TSqliteReader::SResult TSqliteReader::Read(const QSqlDatabase &qdb, const QString &sql, const QVariantList &values,
+                                           const TTypeOf &typeOf, int kind)
+{
+    sqlite3 *db = handleOf(qdb);
     if (!db)
         throw EAppServerError(500, QStringLiteral("La conexión SQLite no está abierta."));
     Statement s;
     const QByteArray utf8 = sql.toUtf8();
-    const char *tail = nullptr;
-    if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &s.st, &tail) != SQLITE_OK)
-        fail(db);
-    if (!s.st)
-        throw EAppServerError(400, QStringLiteral("La consulta está vacía."));
-    for (const char *p = tail; p && *p; ++p)
-        if (!QChar::isSpace(uchar(*p)))
-            throw EAppServerError(400, QStringLiteral("El texto de comando debe ser una sola sentencia."));
+    const QByteArray key = QByteArray::number(kind) + '\0' + utf8;
+    QHash<QByteArray, sqlite3_stmt *> &cache = statementsOf(db);
+    if (sqlite3_stmt *known = cache.value(key)) {
+        s.st = known;
+        s.cached = true;
+    } else {
+        const char *tail = nullptr;
+        if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &s.st, &tail) != SQLITE_OK)
+            fail(db);
+        if (!s.st)
+            throw EAppServerError(400, QStringLiteral("La consulta está vacía."));
+        for (const char *p = tail; p && *p; ++p)
+            if (!QChar::isSpace(uchar(*p)))
+                throw EAppServerError(400, QStringLiteral("El texto de comando debe ser una sola sentencia."));
+        if (cache.size() >= StatementCache::Capacity) {
+            for (sqlite3_stmt *old : std::as_const(cache))
+                sqlite3_finalize(old);
+            cache.clear();
+        }
+        cache.insert(key, s.st);
+        s.cached = true;
+    }
     for (int i = 0; i < values.size(); ++i) {
         const QVariant v = TDatabase::ToDb(values.at(i));
         int rc = SQLITE_OK;

@@ -21,6 +21,13 @@ public:
     // Type of result column i named name; ftUnknown: leave the value as stored.
     using TTypeOf = std::function<TFieldType(int column, const QString &name)>;
 
-    // sql uses positional '?' placeholders; raises EAppServerError on failure.
-    static SResult Read(const QSqlDatabase &db, const QString &sql, const QVariantList &values, const TTypeOf &typeOf);
+    // sql uses positional '?' placeholders; raises EAppServerError on failure. Statements are
+    // prepared once per connection and text, and kept for the next call with the same text and
+    // kind (the kind keeps apart statements the connection's guard authorized under different
+    // rules: a statement is authorized when it is prepared). A statement whose tables changed is
+    // prepared again by SQLite itself, and authorized again.
+    static SResult Read(const QSqlDatabase &db, const QString &sql, const QVariantList &values, const TTypeOf &typeOf,
+                        int kind = 0);
+    // Finalizes the statements kept for a connection; called before the connection closes.
+    static void Forget(const QSqlDatabase &db);
 };

@@ -6,7 +6,11 @@
 #include "dataset/TDateTimeField.h"
 #include "dataset/TField.h"
 #include "dataset/TIntegerField.h"
+#include "dataset/TParam.h"
+#include "dataset/TParams.h"
 #include "dataset/TSmallintField.h"
+
+#include <QRegularExpression>
 
 // The activity counts and the annual goal, run on the scratch dataset QryTemporal with SQL built here.
 // Column names are written into the SQL as given: callers pass only the fixed month-flag and goal
@@ -34,6 +38,20 @@ QString unifiedConditions(const QString &sql)
     return conditions;
 }
 
+// The main query's tables and join conditions: from its FROM to the end of the marker's first
+// condition.
+QString unifiedJoins(const QString &sql)
+{
+    static const QRegularExpression from(QStringLiteral("\\bFROM\\b"), QRegularExpression::CaseInsensitiveOption);
+    const int at = sql.indexOf(kUnifiedMarker);
+    const int start = int(sql.indexOf(from));
+    const int end = at + int(kUnifiedMarker.length()) - 4; // the marker without its " AND"
+    if (at < 0 || start < 0 || start > at)
+        throw Exception(QStringLiteral("No es posible contar las actividades del plan unificado: la consulta de "
+                                       "evaluaciones no tiene la forma esperada."));
+    return sql.mid(start, end - start) + QLatin1Char(' ');
+}
+
 } // namespace
 
 int TDtmSoMaleg::TotalActiv(const QString &Column)
@@ -53,14 +71,16 @@ int TDtmSoMaleg::TotalActiv(const QString &Column)
         return QryTemporal->FieldByName(Column)->AsInteger();
     }
 
-    // Every activity of the evaluation records the main query selects: its own conditions (area
-    // included) inside an EXISTS over SO_MALEG.
-    const QString conditions = unifiedConditions(QrySoMaleg->CommandText());
+    // Every activity of the evaluation records the main query selects: inside an EXISTS, the main
+    // query's own tables and joins (so its conditions may name any of them: PA., DI., AR. ...) and
+    // its own conditions, area included.
+    const QString mainSql = QrySoMaleg->CommandText();
+    const QString conditions = unifiedConditions(mainSql);
     const QString sql = QStringLiteral("SELECT COUNT(") + Column + QStringLiteral(") AS ") + Column +
                         QStringLiteral(" FROM SO_PLASS A ") + QStringLiteral("WHERE A.COD_EMPR = :P_COD_EMPR ") +
                         QStringLiteral("  AND A.") + Column + QStringLiteral(" =:") + Column +
-                        QStringLiteral("  AND EXISTS (SELECT * FROM SO_MALEG MA ") +
-                        QStringLiteral("              WHERE A.COD_EMPR = MA.COD_EMPR ") +
+                        QStringLiteral("  AND EXISTS (SELECT * ") + unifiedJoins(mainSql) +
+                        QStringLiteral("                AND A.COD_EMPR = MA.COD_EMPR ") +
                         QStringLiteral("                AND A.FEC_PROC = MA.FEC_PROC ") +
                         QStringLiteral("                AND A.RMT_PAMA = MA.RMT_PAMA ") +
                         QStringLiteral("                AND A.RMT_DEPA = MA.RMT_DEPA ") +
@@ -74,6 +94,15 @@ int TDtmSoMaleg::TotalActiv(const QString &Column)
         QryTemporal->ParamByName(QStringLiteral("PDT_ACT_HORA_INIC")).SetAsDateTime(FechaIniActividad);
     if (upper.contains(QStringLiteral(":PDT_ACT_HORA_FINA")))
         QryTemporal->ParamByName(QStringLiteral("PDT_ACT_HORA_FINA")).SetAsDateTime(FechaFinActividad);
+    // Any other parameter of the main query's conditions (one the query by example set) keeps the
+    // value it has there.
+    for (int i = 0; i < QryTemporal->Params().Count(); ++i) {
+        TParam &param = QryTemporal->Params().Items(i);
+        if (param.Name.startsWith(QStringLiteral("PDT_ACT_HORA_"), Qt::CaseInsensitive))
+            continue;
+        if (const TParam *own = QrySoMaleg->Params().FindParam(param.Name))
+            param.SetValue(own->Value);
+    }
     QryTemporal->ParamByName(QStringLiteral("P_COD_EMPR")).SetAsSmallInt(company);
     QryTemporal->ParamByName(Column).SetAsString(QStringLiteral("S"));
     QryTemporal->Open();

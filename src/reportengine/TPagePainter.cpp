@@ -7,6 +7,15 @@
 #include <QPaintDevice>
 #include <QPainter>
 
+namespace {
+TPagePainter::TDrawingPainter s_drawingPainter = nullptr;
+}
+
+void TPagePainter::SetDrawingPainter(TDrawingPainter painter)
+{
+    s_drawingPainter = painter;
+}
+
 TPagePainter::TPagePainter(QPainter &painter, double pxPerMm, int totalPages)
     : m_painter(painter), m_scale(pxPerMm), m_totalPages(totalPages)
 {
@@ -50,6 +59,14 @@ void TPagePainter::Draw(const TPrimitive &item)
         DrawFrame(item);
         break;
     }
+    case TPrimitive::Drawing:
+        if (s_drawingPainter) {
+            m_painter.save();
+            s_drawingPainter(m_painter, item.drawing, box, m_scale);
+            m_painter.restore();
+        }
+        DrawFrame(item);
+        break;
     case TPrimitive::Text:
         if (item.fill.isValid())
             m_painter.fillRect(box, item.fill);

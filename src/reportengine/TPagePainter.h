@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QFont>
+#include <QRectF>
 #include <QHash>
 #include <QString>
 
@@ -14,6 +16,11 @@ struct TPrimitive;
 class TPagePainter
 {
 public:
+    // Draws a Drawing primitive's encoded content into box (device coordinates) at pxPerMm. The
+    // program that prints charts installs one; without it a drawing shows as its frame only.
+    using TDrawingPainter = void (*)(QPainter &painter, const QByteArray &drawing, const QRectF &box, double pxPerMm);
+    static void SetDrawingPainter(TDrawingPainter painter);
+
     TPagePainter(QPainter &painter, double pxPerMm, int totalPages);
 
     // Text matching highlight (case-insensitive) is marked, as the preview's find shows it.

@@ -8,6 +8,8 @@ QDataStream &operator<<(QDataStream &out, const TPrimitive &p)
     if (p.kind == TPrimitive::Text)
         out << p.lines << p.fontFamily << p.fontSize << p.bold << p.italic << p.underline << p.hAlign << p.vAlign
             << p.lineHeight << p.padding << p.totalPagesMacro;
+    if (p.kind == TPrimitive::Drawing)
+        out << p.drawing;
     if (p.kind == TPrimitive::Image) {
         out << p.imageIndex;
         if (p.imageIndex < 0)
@@ -24,6 +26,8 @@ QDataStream &operator>>(QDataStream &in, TPrimitive &p)
     if (p.kind == TPrimitive::Text)
         in >> p.lines >> p.fontFamily >> p.fontSize >> p.bold >> p.italic >> p.underline >> p.hAlign >> p.vAlign
             >> p.lineHeight >> p.padding >> p.totalPagesMacro;
+    if (p.kind == TPrimitive::Drawing)
+        in >> p.drawing;
     if (p.kind == TPrimitive::Image) {
         in >> p.imageIndex;
         if (p.imageIndex < 0)

@@ -16,7 +16,7 @@ class QDataStream;
 // printer, PDF) shows the same lines.
 struct TPrimitive
 {
-    enum Kind : quint8 { Text, Rect, Line, Image };
+    enum Kind : quint8 { Text, Rect, Line, Image, Drawing };
     enum Sides : quint8 { NoSides = 0, LeftSide = 1, TopSide = 2, RightSide = 4, BottomSide = 8, AllSides = 15 };
 
     Kind kind = Text;
@@ -39,6 +39,9 @@ struct TPrimitive
     bool totalPagesMacro = false;
 
     QImage image;
+    // Drawing: what to draw, encoded by the drawing's kind (a chart: TChartSpec), drawn into the box
+    // by the drawing painter the program installs.
+    QByteArray drawing;
     // In a spooled page, the image's place in the report's table of images (-1: none); the
     // image itself is not written again for every page.
     qint32 imageIndex = -1;

@@ -1,6 +1,7 @@
 #include "TReportEngine.h"
 
 #include "IReportDataSet.h"
+#include "TChartView.h"
 #include "TReport.h"
 #include "TReportFont.h"
 #include "TTextLayout.h"
@@ -397,8 +398,12 @@ double TReportEngine::LayOut(TBand *band, std::vector<TPrimitive> &out)
             p.prim.kind = TPrimitive::Line;
             p.prim.frameWidth = view->FrameWidth;
             break;
-        case TReportView::Chart:
+        case TReportView::Chart: {
+            auto *chart = static_cast<TChartView *>(view);
+            p.prim.kind = TPrimitive::Drawing;
+            p.prim.drawing = TChartSpec::From(*chart, ChartData(*chart)).Encode();
             break;
+        }
         }
         placed.push_back(std::move(p));
     }
@@ -448,6 +453,33 @@ const TTextLayout &TReportEngine::Layout(const TMemoView &memo)
                                                                                    memo.Bold, memo.Italic, memo.Underline)))
                  .first;
     return *it->second;
+}
+
+TChartData TReportEngine::ChartData(const TChartView &chart)
+{
+    IReportDataSet *ds = m_report.FindDataSet(chart.DataSet);
+    if (!ds)
+        throw EReportError(QStringLiteral("El reporte \"%1\" usa el conjunto de datos desconocido \"%2\" en el "
+                                          "gráfico \"%3\".")
+                               .arg(m_report.Name, chart.DataSet, chart.Name));
+    QStringList fields;
+    if (!chart.CategoryField.isEmpty())
+        fields << chart.CategoryField;
+    for (const TChartView::Series &series : chart.SeriesList)
+        fields << series.ValueField;
+    for (const QString &field : fields)
+        if (!ds->HasField(field))
+            throw EReportError(QStringLiteral("El reporte \"%1\" usa el campo desconocido \"%2\" de \"%3\" en el "
+                                              "gráfico \"%4\".")
+                                   .arg(m_report.Name, field, chart.DataSet, chart.Name));
+    TChartData data;
+    data.Values.resize(chart.SeriesList.size());
+    for (ds->First(); !ds->Eof(); ds->Next()) {
+        data.Categories << (chart.CategoryField.isEmpty() ? QString() : ds->DisplayText(chart.CategoryField));
+        for (size_t i = 0; i < chart.SeriesList.size(); ++i)
+            data.Values[i] << TReportExpression::ToDouble(ds->Value(chart.SeriesList[i].ValueField));
+    }
+    return data;
 }
 
 QVariant TReportEngine::Condition(TBand *header)

@@ -66,6 +66,7 @@ private:
     void PrintGroupFooters(const TDataLevel &level, size_t downTo);
     QVariant Condition(TBand *header);
     const TTextLayout &Layout(const TMemoView &memo);
+    struct TChartData ChartData(const class TChartView &chart);
 
     TReport &m_report;
     QDateTime m_start;

@@ -4,6 +4,7 @@
 #include "Globals.h"
 #include "SysUtils.h"
 #include "TDtmSoMaleg.h"
+#include "TChartRenderer.h"
 #include "TReport.h"
 #include "TReportDBDataSet.h"
 #include "dataset/SClientDataSet.h"
@@ -25,6 +26,8 @@ TDtmReportes::TDtmReportes(QObject *owner) : TDataModule(owner, QStringLiteral("
     DefineChartDataSets();
     DefineUnifiedPlanDataSets();
     DefineReportDataSets();
+    // Pages with charts draw them through Qt Charts, in the preview, on paper and in PDF files.
+    TChartRenderer::Install();
 
     frxRptMaleg = std::make_unique<TReport>(QStringLiteral("Tabla Valores"));
     frxRptGraCicl = std::make_unique<TReport>(QStringLiteral("Gráfico por Ciclo"));
@@ -41,6 +44,12 @@ TDtmReportes::TDtmReportes(QObject *owner) : TDataModule(owner, QStringLiteral("
         return frxRptMalegUserFunction(name, params);
     };
     DefinirRptMaleg();
+    DefinirRptGraficas();
+    frxRptPlanAnualU->OnGetValue = [this](const QString &name, QVariant &value) { frxRptPlanAnualUGetValue(name, value); };
+    DefinirRptPlanAnualU();
+    // The annual plan walks the records with their own cursor.
+    frxRPlanAnual->RegisterDataSet(frxDBSoMalegPlan.get());
+    DefinirRPlanAnual();
     // The evaluation data module (created first, and in a library this one builds on) counts the
     // activities of the unified plan into FTotProgr and FTotEjecu and asks for monthly percentages
     // through this registration, which lapses when this module is destroyed.
@@ -62,6 +71,7 @@ void TDtmReportes::DefineReportDataSets()
     // The values table reads the evaluation records in place: the user's current record, and the
     // follow-up rows and plan it shows, stay as they were.
     frxDBSoMaleg = wrap("QrySoMaleg", dm ? dm->QrySoMaleg : nullptr, false);
+    frxDBSoMalegPlan = wrap("QrySoMaleg", dm ? dm->QrySoMaleg : nullptr, true);
     frxDBDSoPlass = wrap("QrySoPlass", dm ? dm->QrySoPlass : nullptr);
     frxDBDSoPlanear = wrap("QrySoPlanear", dm ? dm->QrySoPlanear : nullptr);
     frxDBDSoHacer = wrap("QrySoHacer", dm ? dm->QrySoHacer : nullptr);

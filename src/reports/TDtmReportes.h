@@ -74,7 +74,10 @@ public:
 
     // Report datasets, by the user names the reports know them by.
     std::unique_ptr<TReportDBDataSet> frxDBGnEmpre;    // "QryGnEmpre": the main form's company list
-    std::unique_ptr<TReportDBDataSet> frxDBSoMaleg;    // "QrySoMaleg"
+    std::unique_ptr<TReportDBDataSet> frxDBSoMaleg;    // "QrySoMaleg", read in place (values table)
+    // "QrySoMaleg" for the annual plan: its own cursor moves, so the record navigation refills the
+    // record's plan and compliance datasets on every record.
+    std::unique_ptr<TReportDBDataSet> frxDBSoMalegPlan;
     std::unique_ptr<TReportDBDataSet> frxDBDSoPlass;   // "QrySoPlass"
     std::unique_ptr<TReportDBDataSet> frxDBDSoPlanear, frxDBDSoHacer, frxDBDSoVerificar, frxDBDSoActuar;
     std::unique_ptr<TReportDBDataSet> frxDBDCumplEjecu, frxDBDSeguiCumpli;
@@ -92,6 +95,28 @@ public:
     void frxRptMalegGetValue(const QString &VarName, QVariant &Value) const;
     // "EVALCRITERIO": the evaluation level of the score in Params[0].
     QVariant frxRptMalegUserFunction(const QString &MethodName, const QVariantList &Params) const;
+    // Both chart reports: the common variables only.
+    void frxRptGraCiclGetValue(const QString &VarName, QVariant &Value) const;
+    // Adds "gSTotProgr", "gSTotEjecu" (the totals as decimal text) and "gSPorcCumpl" (the execution
+    // percentage of the totals rounded to the even neighbour, as decimal text).
+    void frxRptPlanAnualUGetValue(const QString &VarName, QVariant &Value) const;
+    // The annual plan's variables: month totals (gIntEne ... gIntDic, gIntEneEj, gInFebEj, gInMareEj,
+    // gIntAbrEj ... gIntDicEj), gSTotProgr, gSTotEjecu, gSPorcCumpl, EjeMetaEne ... EjeMetaDic and
+    // gInMetaAnul, every one counted afresh on the server each time it is asked.
+    void frxRPlanAnualGetValue(const QString &VarName, QVariant &Value) const;
+    // The annual plan's bands of a section are shown only for a record with plan activities.
+    void frxRPlanAnualBeforePrint(class TBand &band) const;
+
+    // ---- report data -------------------------------------------------------------------------------
+    // Sum the evaluation records of QrySoMaleg per cycle into CdsGraCicl (reachable and obtained
+    // score) and per standard into CdsGraEsta (weight and obtained score), rows in the order each
+    // cycle or standard first occurs. QrySoMaleg's own cursor walks the records (the record
+    // navigation runs on each move) and is left past its last record.
+    void PrepararGraficaCiclo();
+    void PrepararGraficaEstandar();
+    // The unified annual plan: the 24 month counts over the whole selection (restarting the
+    // totals), the month percentages, the chart rows and the annual totals in CdsCumplEjecu.
+    void LlenarCdsUnif();
 
     // ---- output ----------------------------------------------------------------------------------
     // Prepares the report (a progress dialog appears when it takes more than a second; cancelling it
@@ -107,6 +132,9 @@ private:
     void DefineUnifiedPlanDataSets();
     void DefineReportDataSets();
     void DefinirRptMaleg();
+    void DefinirRptGraficas();
+    void DefinirRptPlanAnualU();
+    void DefinirRPlanAnual();
     // The page header and footer every report repeats; firstTitle and secondTitle are the title lines.
     void AgregarMarcoPagina(TReport &report, const QString &firstTitle, const QString &secondTitle);
     void RegisterCommon(TReport &report);

@@ -64,17 +64,20 @@ void TDtmReportes::AgregarMarcoPagina(TReport &report, const QString &firstTitle
     logo->Height = 23;
     logo->DataSet = QStringLiteral("QryGnEmpre");
     logo->DataField = QStringLiteral("BMP_REPO");
-    const double textLeft = 40, textWidth = width - textLeft - 60;
+    const double textLeft = 40, textWidth = width - textLeft - 50;
+    header->Stretched = true; // a title too long for its line wraps and pushes what is below
     Memo(header, QStringLiteral("MemNomEmpr"), QRectF(textLeft, 0, textWidth, 6), QStringLiteral("[QryGnEmpre.\"NOM_EMPR\"]"),
          {.size = 11, .bold = true});
     Memo(header, QStringLiteral("MemNitEmpr"), QRectF(textLeft, 6, textWidth, 5),
          QStringLiteral("NIT: [QryGnEmpre.\"NIT_EMPR\"]"), {.size = 9, .bold = true});
-    Memo(header, QStringLiteral("MemTitulo1"), QRectF(textLeft, 11.5, textWidth, 5), firstTitle, {.size = 9, .bold = true});
-    Memo(header, QStringLiteral("MemTitulo2"), QRectF(textLeft, 16.5, textWidth, 5), secondTitle, {.size = 9});
+    Memo(header, QStringLiteral("MemTitulo1"), QRectF(textLeft, 11.5, textWidth, 5), firstTitle,
+         {.size = 9, .bold = true, .stretch = TMemoView::smActualHeight});
+    Memo(header, QStringLiteral("MemTitulo2"), QRectF(textLeft, 16.5, textWidth, 5), secondTitle,
+         {.size = 9, .stretch = TMemoView::smActualHeight});
     const MemoStyle right{.size = 8, .align = TMemoView::haRight};
-    Memo(header, QStringLiteral("MemPagina"), QRectF(width - 58, 0, 58, 5), QStringLiteral("Página: [PAGE#]"), right);
-    Memo(header, QStringLiteral("MemFecha"), QRectF(width - 58, 5, 58, 5), QStringLiteral("Fecha: [DATE]"), right);
-    Memo(header, QStringLiteral("MemHora"), QRectF(width - 58, 10, 58, 5), QStringLiteral("Hora: [TIME]"), right);
+    Memo(header, QStringLiteral("MemPagina"), QRectF(width - 45, 0, 45, 5), QStringLiteral("Página: [PAGE#]"), right);
+    Memo(header, QStringLiteral("MemFecha"), QRectF(width - 45, 5, 45, 5), QStringLiteral("Fecha: [DATE]"), right);
+    Memo(header, QStringLiteral("MemHora"), QRectF(width - 45, 10, 45, 5), QStringLiteral("Hora: [TIME]"), right);
     HLine(header, QStringLiteral("LinEncabezado"), 0, 25, width, 0.5);
     report.Page.PageHeader = header;
 

@@ -420,9 +420,11 @@ void TFrmSoMaleg::GenerarRpt(QObject *Sender)
     }
     case 1:
         report = DtmReportes->frxRptGraCicl.get();
+        DtmReportes->PrepararGraficaCiclo();
         break;
     case 2:
         report = DtmReportes->frxRptGraEsta.get();
+        DtmReportes->PrepararGraficaEstandar();
         break;
     case 3:
         report = DtmReportes->frxRPlanAnual.get();
@@ -433,11 +435,10 @@ void TFrmSoMaleg::GenerarRpt(QObject *Sender)
         report = DtmReportes->frxRptPlanAnualU.get();
         ImprimePlanAnual = false;
         ImprimePlanUnificado = true;
+        DtmReportes->LlenarCdsUnif();
         break;
     }
     try {
-        if (option != 0)
-            throw Exception(QStringLiteral("El reporte \"%1\" estará disponible en una próxima versión.").arg(report->Name));
         if (Sender == spbPreview || Sender == Imprimir3)
             DtmReportes->ShowReport(*report, this);
         else if (Sender == spbReporte || Sender == Imprimir1)

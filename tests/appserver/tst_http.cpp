@@ -162,7 +162,6 @@ private slots:
              "{\"fields\":[{\"name\":\"COD_EMPR\",\"type\":\"smallint\"}],\"changes\":[{\"kind\":\"otro\"}]}", "demo", 400},
             {"args", "/v1/methods/GenerarRMT", "{\"args\":{}}", "demo", 400},
             {"args rmt", "/v1/methods/GenerarRMT", "{\"args\":[[1,\"SO_PLASS\"]]}", "demo", 400},
-            {"empresa ajena", "/v1/providers/DtsPSoParam/open", "{\"params\":{\"P_COD_EMPR\":1}}", "solo2", 403},
             {"rmt ajeno", "/v1/methods/GenerarRMT", "{\"args\":[[1,\"SO_PLASS\",\"RMT_PLAS\"]]}", "solo2", 403},
         };
         for (const QString &b : TAppServerFixture::Backends())

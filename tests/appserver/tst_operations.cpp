@@ -43,7 +43,7 @@ private slots:
                                                                "   AND FEC_PROC = :P_FEC_PROC   AND RMT_PAMA = :P_RMT_PAMA"),
                                                 79456123.0, 1, QDateTime(QDate(2026, 2, 2), QTime(0, 0)), pama}),
                           QVariant(), QString()};
-        QCOMPARE(server->Call(QStringLiteral("EjecutarSql"), args).toInt(), 0);
+        QVERIFY2(server->Call(QStringLiteral("EjecutarSql"), args).toInt() == 0, qPrintable(args.at(2).toString()));
         QCOMPARE(args.at(1).toInt(), 8); // four items, two areas
         const SDataPacket p = server->GetRecords(
             QStringLiteral("DtsPTemporal"), {SParam{QStringLiteral("P"), TFieldType::ftInteger, pama}},

@@ -266,20 +266,20 @@ private slots:
         dm->QrySoMalegCOD_RESP->SetAsFloat(79456123.0); // a person of company 1
         QCOMPARE(dm->QrySoMalegCOD_RESP->AsFloat(), 79456123.0);
 
-        // People of a group are shared with the user's group companies; anybody else's are not found.
+        // A person of a company the user cannot reach, in the group or not, is not found; the check
+        // never turns into a refusal of the company.
         world->Exec(u"INSERT INTO GN_EMPRE (COD_EMPR, NOM_EMPR, PAI_EMPR, GRU_EMPR) VALUES (3, 'Del grupo', 57, 'S'),"
                     " (4, 'Ajena', 57, 'N')"_s);
         world->Exec(u"INSERT INTO GN_TERCE (COD_EMPR, COD_TERC, NOM_TERC, APE_TERC) VALUES (3, 333, 'Ana', 'Grupo'),"
                     " (4, 444, 'Luis', 'Ajeno')"_s);
-        dm->QrySoMalegEMP_ORIG->SetAsInteger(3);
-        dm->QrySoMalegCOD_RESP->SetAsFloat(333.0);
-        QCOMPARE(dm->QrySoMalegCOD_RESP->AsFloat(), 333.0);
-        dm->QrySoMalegEMP_ORIG->SetAsInteger(4);
-        try {
-            dm->QrySoMalegCOD_RESP->SetAsFloat(444.0);
-            QFAIL("a person of a company outside the user's group was found");
-        } catch (const Exception &e) {
-            QCOMPARE(e.Message(), u"El Responsable no existe en QGnTerce."_s);
+        for (const auto &[company, person] : {std::pair{3, 333.0}, std::pair{4, 444.0}}) {
+            dm->QrySoMalegEMP_ORIG->SetAsInteger(company);
+            try {
+                dm->QrySoMalegCOD_RESP->SetAsFloat(person);
+                QFAIL("a person of a company the user cannot reach was found");
+            } catch (const Exception &e) {
+                QCOMPARE(e.Message(), u"El Responsable no existe en QGnTerce."_s);
+            }
         }
 
         dm->QrySoMalegCOD_RESP->Clear();

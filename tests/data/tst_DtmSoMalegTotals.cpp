@@ -16,14 +16,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QString kUnifiedPrefix =
-    u"SELECT COUNT(ENE_PLAN) AS ENE_PLAN FROM SO_PLASS A WHERE A.COD_EMPR = :P_COD_EMPR   AND A.ENE_PLAN =:ENE_PLAN"
-    "  AND EXISTS (SELECT * FROM SO_MALEG MA               WHERE A.COD_EMPR = MA.COD_EMPR "
-    "                AND A.FEC_PROC = MA.FEC_PROC                 AND A.RMT_PAMA = MA.RMT_PAMA "
-    "                AND A.RMT_DEPA = MA.RMT_DEPA                 AND A.RMT_ESTA = MA.RMT_ESTA "
-    "                AND A.RMT_ITES = MA.RMT_ITES                 AND A.COD_AREA = MA.COD_AREA "
-    "                AND "_s;
-
 // Item 1.1.3 of company 1, area 1: rated "P", with two activities (goals 80 and 100).
 const QString kItem = u"MA.COD_EMPR = 1 AND MA.RMT_PAMA = 1 AND MA.RMT_DEPA = 1 AND MA.RMT_ESTA = 1"
                       " AND MA.RMT_ITES = 3 AND MA.COD_AREA = 1"_s;
@@ -108,25 +100,27 @@ private slots:
                                 "      + (SELECT COUNT(*)"_s + kItemPlass + u" AND DIC_PLAN = 'S')"_s));
     }
 
+    // The unified count takes the main query's conditions (up to the ORDER BY the harness adds), which may name any
+    // table the main query joins.
     void unifiedCount_data()
     {
         QTest::addColumn<QString>("extra");
-        QTest::addColumn<QString>("conditions");
         QTest::addColumn<QString>("independent");
-        QTest::newRow("condición") << u"MA.COD_EMPR = 1"_s << u"MA.COD_EMPR = 1 "_s
+        const QString joined = u"SELECT COUNT(*) FROM SO_PLASS A JOIN SO_MALEG MA ON A.COD_EMPR = MA.COD_EMPR"
+                               " AND A.FEC_PROC = MA.FEC_PROC AND A.RMT_PAMA = MA.RMT_PAMA"
+                               " AND A.RMT_DEPA = MA.RMT_DEPA AND A.RMT_ESTA = MA.RMT_ESTA"
+                               " AND A.RMT_ITES = MA.RMT_ITES AND A.COD_AREA = MA.COD_AREA"_s;
+        QTest::newRow("condición") << u"MA.COD_EMPR = 1"_s
                                    << u"SELECT COUNT(*) FROM SO_PLASS A WHERE A.COD_EMPR = 1 AND A.%1 = 'S'"_s;
         QTest::newRow("dos condiciones") << u"MA.COD_EMPR = 1 AND MA.IND_CUMP = 'N'"_s
-                                   << u"MA.COD_EMPR = 1 AND MA.IND_CUMP = 'N' "_s
-                                   << u"SELECT COUNT(*) FROM SO_PLASS A JOIN SO_MALEG MA ON A.COD_EMPR = MA.COD_EMPR"
-                                      " AND A.FEC_PROC = MA.FEC_PROC AND A.RMT_PAMA = MA.RMT_PAMA"
-                                      " AND A.RMT_DEPA = MA.RMT_DEPA AND A.RMT_ESTA = MA.RMT_ESTA"
-                                      " AND A.RMT_ITES = MA.RMT_ITES AND A.COD_AREA = MA.COD_AREA"
-                                      " WHERE A.COD_EMPR = 1 AND MA.IND_CUMP = 'N' AND A.%1 = 'S'"_s;
+                                         << joined + u" WHERE A.COD_EMPR = 1 AND MA.IND_CUMP = 'N' AND A.%1 = 'S'"_s;
+        QTest::newRow("tabla unida") << u"MA.COD_EMPR = 1 AND AR.NOM_AREA = 'Planta'"_s
+                                     << joined + u" JOIN SO_AREAS AR ON AR.COD_EMPR = MA.COD_EMPR AND AR.COD_AREA = MA.COD_AREA"
+                                                 " WHERE A.COD_EMPR = 1 AND AR.NOM_AREA = 'Planta' AND A.%1 = 'S'"_s;
     }
     void unifiedCount()
     {
         QFETCH(QString, extra);
-        QFETCH(QString, conditions);
         QFETCH(QString, independent);
         world->Open(extra);
         unificado = true;
@@ -134,9 +128,6 @@ private slots:
         const int executed = count(independent.arg(u"ENE_EJEC"_s));
         QVERIFY(planned > 0);
         QCOMPARE(dm->TotalActiv(u"ENE_PLAN"_s), planned);
-        // The unified count takes the main query's conditions up to its ORDER BY.
-        QCOMPARE(world->server->LastCommandText.split(u"\r\n"_s).join(u"\n"_s).trimmed(),
-                 QString(kUnifiedPrefix + conditions + u")"_s).split(u"\r\n"_s).join(u"\n"_s));
         QCOMPARE(RecordingAppServer::Param(world->server->LastParams, u"P_COD_EMPR"_s).toInt(), 1);
         QCOMPARE(dm->TotalActiv(u"ENE_EJEC"_s), executed);
         QCOMPARE(totProgr, planned);

@@ -2,25 +2,15 @@
 // 2018 evaluation added to it) through the in-process application server. Output is checked through
 // the text of the PDF written and through the cells of the prepared pages.
 
-#include "AppServerTransports.h"
-#include "Globals.h"
-#include "ScriptedPrompts.h"
-#include "TApplication.h"
-#include "TCaptura.h"
-#include "TDtmReportes.h"
-#include "TDtmSoMaleg.h"
-#include "TFrmMemo.h"
+#include "ReportWorld.h"
+#include "SysUtils.h"
 #include "TFrmReports.h"
-#include "TFrmSoMaleg.h"
 #include "TReport.h"
 #include "TReportPreview.h"
-#include "SysUtils.h"
-#include "controls/TQSDBQbe.h"
-#include "controls/TQsCmbCodigo.h"
 #include "dataset/SClientDataSet.h"
 #include "dataset/TField.h"
-#include "dataset/TFloatField.h"
 #include "dataset/TFieldFormat.h"
+#include "dataset/TFloatField.h"
 
 #include <QAction>
 #include <QDir>
@@ -38,42 +28,13 @@ class tst_RptMaleg : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    QString m_db;
-    ScriptedPrompts *m_prompts = nullptr;
-
-    static QString pdfText(const QString &file)
-    {
-        QProcess p;
-        p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
-        p.waitForFinished(60000);
-        return QString::fromUtf8(p.readAllStandardOutput());
-    }
-
-    // Runs the dispatch from the print button with chooser option `option`, writing a PDF; its text.
-    QString print(int option)
-    {
-        const QString file = m_dir.filePath(QStringLiteral("reporte.pdf"));
-        QFile::remove(file);
-        Application()->PrintToPdfFile = file;
-        m_prompts->answers.push_back(ScriptedPrompts::Choose(option));
-        try {
-            FrmSoMaleg->GenerarRpt(FrmSoMaleg->spbReporte);
-        } catch (...) {
-            Application()->PrintToPdfFile.clear();
-            throw;
-        }
-        Application()->PrintToPdfFile.clear();
-        return pdfText(file);
-    }
-
+    std::unique_ptr<ReportWorld> world;
+    QString print(int option) { return world->Print(option); }
     void selectCompany(int code, const QDate &processDate = QDate(2026, 2, 2))
     {
-        FrmSoMaleg->DBQbe1->SetCondition(QStringLiteral("fecha"), QStringLiteral("MA.FEC_PROC = :PFECPROC"));
-        FrmSoMaleg->DBQbe1->ParamValues.insert(QStringLiteral("PFECPROC"), QDateTime(processDate, QTime(0, 0)));
-        FrmSoMaleg->cmbEmpresa->SetCodigo(QString::number(code));
-        FrmSoMaleg->cmbEmpresaChange(FrmSoMaleg->cmbEmpresa);
+        world->SelectCompany(code, processDate);
     }
+    void exec(const QString &sql, const QVariantList &values = {}) { world->Exec(sql, values); }
 
     static SClientDataSet *maleg() { return DtmSoMaleg->QrySoMaleg; }
 
@@ -121,53 +82,9 @@ class tst_RptMaleg : public QObject
         return blocks.size();
     }
 
-    void exec(const QString &sql, const QVariantList &values = {})
-    {
-        QSqlDatabase db = QSqlDatabase::database(QStringLiteral("prueba"));
-        QSqlQuery q(db);
-        QVERIFY2(q.prepare(sql), qPrintable(sql));
-        for (const QVariant &v : values)
-            q.addBindValue(v);
-        QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
-    }
-
 private slots:
-    void initTestCase()
-    {
-        QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Colombia));
-        m_db = m_dir.filePath(QStringLiteral("demo.sqlite"));
-        const QString server = qEnvironmentVariable("ZE_SERVER_PATH");
-        QCOMPARE(QProcess::execute(server, {QStringLiteral("demo"), QStringLiteral("--db"), m_db}), 0);
-        // A 2018 evaluation of company 2 beside its demo one.
-        QCOMPARE(QProcess::execute(server, {QStringLiteral("import-catalogue"), QStringLiteral("--db"), m_db,
-                                            QStringLiteral("--company"), QStringLiteral("2"), QStringLiteral("--csv"),
-                                            QStringLiteral(ZE_SAMPLE_CATALOGUE), QStringLiteral("--process-date"),
-                                            QStringLiteral("2018-03-01"), QStringLiteral("--valid-from"),
-                                            QStringLiteral("2018-01-01"), QStringLiteral("--valid-to"),
-                                            QStringLiteral("2018-12-31")}),
-                 0);
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("prueba"));
-        db.setDatabaseName(m_db);
-        QVERIFY(db.open());
-        RegisterAppServerTransports();
-        gStProtocolo = QStringLiteral("local");
-        gStParSrv = m_db;
-        gStParUsu = gStParPas = gStCodiUsua = QStringLiteral("demo");
-        gStParEmp = QStringLiteral("1");
-        TApplication *app = Application();
-        DtmSoMaleg = new TDtmSoMaleg(app);
-        DtmReportes = new TDtmReportes(app);
-        FrmSoMaleg = new TFrmSoMaleg(app);
-        FrmMemo = new TFrmMemo(app);
-        Captura = new TCaptura(app);
-        m_prompts = ScriptedPrompts::Install();
-    }
-    void cleanupTestCase()
-    {
-        Application()->DestroyComponents();
-        Application()->SetPrompts(nullptr);
-        QSqlDatabase::removeDatabase(QStringLiteral("prueba"));
-    }
+    void initTestCase() { world = std::make_unique<ReportWorld>(); }
+    void cleanupTestCase() { world.reset(); }
 
     void valuesTable_data()
     {
@@ -330,8 +247,8 @@ private slots:
         QStringList previewed;
         double zoom = 0;
         bool editShown = false, editEnabled = true;
-        m_prompts->answers.push_back(ScriptedPrompts::Choose(0));
-        m_prompts->answers.push_back([&](QDialog &dialog) {
+        world->prompts->answers.push_back(ScriptedPrompts::Choose(0));
+        world->prompts->answers.push_back([&](QDialog &dialog) {
             auto &preview = dynamic_cast<TReportPreview &>(dialog);
             previewed = pageTexts(preview.Report());
             zoom = preview.Zoom();
@@ -360,17 +277,17 @@ private slots:
     {
         selectCompany(2);
         // The annual plan raises its flag; a cancelled chooser afterwards clears it.
-        m_prompts->answers.push_back(ScriptedPrompts::Choose(3));
+        world->prompts->answers.push_back(ScriptedPrompts::Choose(3));
         try {
             FrmSoMaleg->GenerarRpt(FrmSoMaleg->spbReporte);
         } catch (const Exception &) {
         }
         QVERIFY(FrmSoMaleg->ImprimePlanAnual);
-        m_prompts->answers.push_back(ScriptedPrompts::Cancel());
+        world->prompts->answers.push_back(ScriptedPrompts::Cancel());
         FrmSoMaleg->GenerarRpt(FrmSoMaleg->spbReporte);
         QVERIFY(!FrmSoMaleg->ImprimePlanAnual && !FrmSoMaleg->ImprimePlanUnificado);
 
-        m_prompts->answers.push_back(ScriptedPrompts::Choose(-1));
+        world->prompts->answers.push_back(ScriptedPrompts::Choose(-1));
         try {
             FrmSoMaleg->GenerarRpt(FrmSoMaleg->spbPreview);
             QFAIL("no message");
@@ -378,7 +295,7 @@ private slots:
             QCOMPARE(e.Message(), QStringLiteral("Debe Seleccionar una Opción Válida!!"));
         }
         QVERIFY(!FrmSoMaleg->ImprimePlanAnual && !FrmSoMaleg->ImprimePlanUnificado);
-        QCOMPARE(m_prompts->asked.last(), QStringLiteral("Reportes"));
+        QCOMPARE(world->prompts->asked.last(), QStringLiteral("Reportes"));
         QTRY_VERIFY(FrmSoMaleg->findChildren<TFrmReports *>().isEmpty());
     }
 

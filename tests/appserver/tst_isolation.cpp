@@ -1,0 +1,194 @@
+// What a hostile signed-in user tries, on both databases over both transports: a user of company 2
+// only ("solo2") reads or changes company 1's rows or the server's own tables through client SQL,
+// EjecutarSql and change logs. Each attempt must not show a company 1 or server value and must leave
+// every table as it was. The figures (attempts, how many got through) print at the end.
+#include "TAppServerFixture.h"
+#include "TProviderCatalog.h"
+#include "TSchemaCatalog.h"
+
+#include <QCryptographicHash>
+#include <QSqlRecord>
+
+namespace {
+
+// Values only company 1 or the server's tables hold.
+const char *const kMarkers[] = {"Andinas", "Restrepo", "Piedrah", "argon2", "900123456", "andinas.example"};
+
+struct SAttack { const char *kind; const char *text; };
+
+// kind: "sql" client SQL (DtsPTemporal), "ejec" EjecutarSql, "delta" a change log of the evaluation records.
+const SAttack kAttacks[] = {
+    {"sql", "SELECT NOM_EMPR FROM GN_EMPRE"},
+    {"sql", "SELECT NOM_EMPR AS X FROM GN_EMPRE WHERE COD_EMPR = 1"},
+    {"sql", "SELECT NOM_TERC FROM GN_TERCE UNION SELECT APE_TERC FROM GN_TERCE"},
+    {"sql", "SELECT (SELECT MAX(NIT_EMPR) FROM GN_EMPRE WHERE COD_EMPR = 1) AS X"},
+    {"sql", "WITH T AS (SELECT * FROM GN_TERCE) SELECT DCE_MAIL FROM T"},
+    {"sql", "SELECT * FROM \"SV_USUAR\""},
+    {"sql", "SELECT CLA_HASH FROM sv_usuar"},
+    {"sql", "SELECT NOM_EMPR FROM main.GN_EMPRE"},
+    {"sql", "SELECT nom_empr FROM public.gn_empre"},
+    {"sql", "SELECT * FROM \"GN_EMPRE\""},
+    {"sql", "SELECT sql FROM sqlite_master"},
+    {"sql", "SELECT * FROM pragma_table_info('SV_USUAR')"},
+    {"sql", "SELECT query_to_xml('select * from sv_usuar', true, true, '') AS X"},
+    {"sql", "SELECT set_config('role', 'none', true), query_to_xml('select nom_empr from gn_empre', true, true, '') AS X"},
+    {"sql", "SELECT set_config('search_path', 'pg_catalog', false) AS X"},
+    {"sql", "SELECT set_config('statement_timeout', '1', false) AS X"},
+    {"sql", "SELECT 1 AS X $$; DELETE FROM SO_AREAS; $$"},
+    {"sql", "SELECT E'\\'; DELETE FROM SO_AREAS; --' AS X"},
+    {"sql", "SELECT 1 AS X; COMMIT; DELETE FROM SO_AREAS"},
+    {"sql", "/* ? */ SELECT NOM_EMPR FROM GN_EMPRE WHERE COD_EMPR = :P"},
+    {"sql", "WITH D AS (DELETE FROM SO_AREAS RETURNING *) SELECT * FROM D"},
+    {"ejec", "UPDATE GN_EMPRE SET NOM_EMPR = 'X'"},
+    {"ejec", "UPDATE SO_AREAS SET NOM_AREA = 'X' WHERE COD_EMPR = 1"},
+    {"ejec", "UPDATE SO_AREAS SET COD_EMPR = 1 WHERE COD_EMPR = 2"},
+    {"ejec", "INSERT INTO SO_AREAS (COD_EMPR, COD_AREA, NOM_AREA) VALUES (1, 77, 'X')"},
+    {"ejec", "DELETE FROM SO_AREAS WHERE COD_EMPR = 1"},
+    {"ejec", "DELETE FROM main.SO_AREAS WHERE COD_EMPR = 1"},
+    {"ejec", "DELETE FROM public.so_areas WHERE cod_empr = 1"},
+    {"ejec", "INSERT INTO SV_USEMP (NOM_USUA, COD_EMPR) VALUES ('solo2', 1)"},
+    {"ejec", "INSERT INTO \"SV_USEMP\" (NOM_USUA, COD_EMPR) VALUES ('solo2', 1)"},
+    {"ejec", "INSERT INTO sv_usemp (nom_usua, cod_empr) VALUES ('solo2', 1)"},
+    {"ejec", "UPDATE SO_AREAS SET NOM_AREA = (SELECT MAX(CLA_HASH) FROM SV_USUAR) WHERE COD_EMPR = 2"},
+    {"ejec", "SELECT CLA_HASH FROM SV_USUAR"},
+    {"ejec", "SELECT NOM_EMPR FROM GN_EMPRE WHERE COD_EMPR = 1"},
+    {"ejec", "UPDATE SO_AREAS SET NOM_AREA = $$x$$ WHERE COD_EMPR = 2 $$; DROP TABLE SO_AREAS; $$"},
+    {"ejec", "CREATE TABLE X (A INTEGER)"},
+    {"ejec", "UPDATE SO_AREAS SET NOM_AREA = 'X' WHERE COD_EMPR = 1; DROP TABLE SO_AREAS"},
+    {"delta", "move"},
+    {"delta", "insert"},
+    {"delta", "duplicate"},
+    {"delta", "foreign"},
+};
+
+int g_attempts = 0;
+QStringList g_through;
+
+} // namespace
+
+class TstIsolation : public QObject
+{
+    Q_OBJECT
+    TAppServerFixture m_fx;
+
+    // Every table but the server's bookkeeping of connections, as the server's own connection reads it.
+    QByteArray Fingerprint(const QString &backend)
+    {
+        TDatabase &db = m_fx.Backend(backend).Engine->Database();
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        for (const STableDef &t : TSchemaCatalog::Instance().Tables()) {
+            if (t.Name == QStringLiteral("SV_PERMI") || t.Name == QStringLiteral("SV_ROLES"))
+                continue;
+            QSqlQuery q = db.Run(QStringLiteral("SELECT * FROM %1 ORDER BY %2").arg(t.Name, t.Key.join(QStringLiteral(", "))));
+            while (q.next())
+                for (int i = 0; i < q.record().count(); ++i)
+                    hash.addData(q.value(i).toString().toUtf8() + '|');
+        }
+        return hash.result();
+    }
+
+    // The change log an attack sends, built from a record of company 2 (and one of company 1).
+    SDelta Delta(IAppServer &mine, IAppServer &demo, const QString &how)
+    {
+        const SDataPacket p = mine.GetRecords(QStringLiteral("DtsPSoMaleg"), {}, TProviderCatalog::EvaluationSql());
+        int company = 0;
+        while (p.Fields.at(company).Name != QStringLiteral("COD_EMPR"))
+            ++company;
+        SDeltaRow r;
+        r.OldValues = p.Rows.first();
+        r.NewValues = r.OldValues;
+        r.Changed = QList<bool>(p.Fields.size(), false);
+        r.Kind = TUpdateKind::ukModify;
+        SDelta d{p.Fields, {}};
+        if (how == QStringLiteral("move")) {
+            r.NewValues[company] = 1;
+            r.Changed[company] = true;
+        } else if (how == QStringLiteral("insert")) {
+            r.Kind = TUpdateKind::ukInsert;
+            r.NewValues[company] = 1;
+        } else if (how == QStringLiteral("duplicate")) {
+            SFieldDef f = p.Fields.at(company);
+            f.Name = QStringLiteral("cod_empr");
+            d.Fields << f;
+            r.OldValues << 2;
+            r.NewValues << 1;
+            r.Changed << true;
+        } else {
+            const SDataPacket other = demo.GetRecords(QStringLiteral("DtsPSoMaleg"), {}, TProviderCatalog::EvaluationSql()
+                                                                                           + QStringLiteral(" AND MA.COD_EMPR = 1"));
+            r.OldValues = other.Rows.first();
+            r.NewValues = r.OldValues;
+            r.Kind = TUpdateKind::ukDelete;
+        }
+        d.Rows << r;
+        return d;
+    }
+
+private slots:
+    void initTestCase() { m_fx.Init(QStringLiteral("isolation")); }
+    void cleanupTestCase()
+    {
+        qInfo("Ataques: %d intentos, %d pasaron%s%s", g_attempts, int(g_through.size()), g_through.isEmpty() ? "" : ": ",
+              qPrintable(g_through.join(QStringLiteral("; "))));
+        m_fx.Cleanup();
+    }
+
+    void attack_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("transport");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("text");
+        for (const QString &b : TAppServerFixture::Backends())
+            for (const QString &t : TAppServerFixture::Transports())
+                for (int i = 0; i < int(std::size(kAttacks)); ++i)
+                    QTest::newRow(qPrintable(QStringLiteral("%1/%2/%3").arg(b, t).arg(i)))
+                        << b << t << QString::fromLatin1(kAttacks[i].kind) << QString::fromUtf8(kAttacks[i].text);
+    }
+    void attack()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, transport);
+        QFETCH(QString, kind);
+        QFETCH(QString, text);
+        ZE_OPEN(server, m_fx, backend, transport, QStringLiteral("solo2"), QStringLiteral("clave2"));
+        ZE_OPEN(demo, m_fx, backend, transport);
+        const QByteArray before = Fingerprint(backend);
+        QString answer;
+        try {
+            if (kind == QStringLiteral("sql")) {
+                const SDataPacket p = server->GetRecords(QStringLiteral("DtsPTemporal"), {SParam{QStringLiteral("P"), TFieldType::ftInteger, 1}}, text);
+                for (const QVariantList &r : p.Rows)
+                    for (const QVariant &v : r)
+                        answer += v.toString() + QLatin1Char('|');
+            } else if (kind == QStringLiteral("ejec")) {
+                QVariantList args{QVariant(QVariantList{text}), QVariant(), QString()};
+                server->Call(QStringLiteral("EjecutarSql"), args);
+                answer = args.at(1).toString();
+            } else {
+                const SApplyResult r = server->ApplyUpdates(QStringLiteral("DtsPSoMaleg"), Delta(*server, *demo, text), 0);
+                QVERIFY(r.ErrorCount == 1 && !r.Committed);
+                for (const QVariant &v : r.Errors.first().CurValues)
+                    answer += v.toString() + QLatin1Char('|');
+            }
+        } catch (const EAppServerError &e) {
+            QVERIFY2(e.Status() >= 400 && e.Status() < 500, qPrintable(e.Message()));
+            answer = e.Message();
+        }
+        ++g_attempts;
+        bool leaked = false;
+        for (const char *m : kMarkers)
+            leaked = leaked || answer.contains(QString::fromLatin1(m), Qt::CaseInsensitive);
+        const bool changed = Fingerprint(backend) != before;
+        if (leaked || changed)
+            g_through << QStringLiteral("%1/%2: %3").arg(backend, transport, text);
+        QVERIFY2(!leaked, qPrintable(answer.left(300)));
+        QVERIFY(!changed);
+        // Nothing the attempt set stays behind: the next request of the same user is answered as usual.
+        QCOMPARE(server->GetRecords(QStringLiteral("DtsPGnEmpre"), {}, {}).Rows.size(), 1);
+        QCOMPARE(server->GetRecords(QStringLiteral("DtsPTemporal"), {}, QStringLiteral("SELECT COUNT(*) AS N FROM SO_MALEG")).Rows.first().first().toInt(), 60);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstIsolation)
+#include "tst_isolation.moc"
