@@ -7,7 +7,8 @@ class TField;
 class TFieldDataLink;
 
 // A multi-line text bound to a field (memo fields and long strings). MaxLength 0 means no limit;
-// left at 0 it becomes the size of a text field the memo shows.
+// otherwise typing and pasting stop at MaxLength characters. Left at 0 it becomes the size of a
+// text field the memo shows.
 class TDBMemo : public QPlainTextEdit
 {
     Q_OBJECT
@@ -26,6 +27,7 @@ protected:
 
 private:
     void UpdateLook();
+    void KeepWithinMaxLength();
     TFieldDataLink *m_link;
     bool m_loading = false;
     int m_fieldLimit = 0;
