@@ -128,7 +128,7 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
     // Every statement runs on the user's connection: which rows of which tables it may read is the
     // database's decision (row policies, or the SQLite guard's views), the same for the provider's
     // own text as for a client's.
-    const TSqlText sql(text, m_db.IsPostgres() ? TSqlText::TDialect::Postgres : TSqlText::TDialect::Sqlite);
+    const TSqlText &sql = Scanned(text, m_db.IsPostgres() ? TSqlText::TDialect::Postgres : TSqlText::TDialect::Sqlite);
     if (clientText)
         CheckClientQuery(sql);
 
@@ -214,6 +214,24 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
     if (!provider.MainTable.isEmpty() && !HasOrderBy(sql))
         SortByKey(packet);
     return packet;
+}
+
+const TSqlText &TRecordReader::Scanned(const QString &text, TSqlText::TDialect dialect)
+{
+    // The texts this thread scanned lately: a count asked again and again sends the same text.
+    struct Cache
+    {
+        QHash<QString, TSqlText> texts[2];
+    };
+    thread_local Cache cache;
+    QHash<QString, TSqlText> &texts = cache.texts[dialect == TSqlText::TDialect::Postgres ? 1 : 0];
+    auto it = texts.find(text);
+    if (it == texts.end()) {
+        if (texts.size() >= 256)
+            texts.clear();
+        it = texts.insert(text, TSqlText(text, dialect));
+    }
+    return *it;
 }
 
 bool TRecordReader::HasOrderBy(const TSqlText &sql)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataPacket.h"
+#include "TSqlText.h"
 
 #include <QSet>
 
@@ -25,6 +26,8 @@ public:
     // "IN (...)" list of the user's companies.
     static QString CompanyList(const QSet<int> &companies);
 
+    // The scan of a statement's text, kept per thread for texts sent again; valid until the next call.
+    static const TSqlText &Scanned(const QString &text, TSqlText::TDialect dialect);
     // Whether the statement orders its rows itself (an ORDER BY outside quotes and comments).
     static bool HasOrderBy(const class TSqlText &sql);
 

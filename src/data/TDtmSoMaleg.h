@@ -329,6 +329,10 @@ public:
     // refused rows go to the shared conflict handling and stay in the log unless it drops them.
     // Returns the number of refused rows (0 when there was nothing to send).
     int SaveDependent(SClientDataSet &DataSet);
+    // After a save that turned a record "N": stores its one follow-up row (key COD_EMPR, FEC_PROC,
+    // RMT_PAMA, RMT_DEPA, RMT_ESTA, RMT_ITES, COD_AREA in recordKey), keeping a row the user is typing.
+    void AbrirSeguimientoAutomatico(const QVariantList &recordKey, const QVariant &numeral, const QVariant &plan,
+                                    bool recordIsCurrent);
     // The message boxes of these rules. Buttons and Icon are QMessageBox::StandardButtons and
     // QMessageBox::Icon values; returns the QMessageBox::StandardButton chosen. Tests install a hook
     // instead of the real box.

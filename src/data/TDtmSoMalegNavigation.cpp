@@ -7,6 +7,7 @@
 #include "dataset/TFieldFormat.h"
 #include "dataset/TFloatField.h"
 #include "dataset/TIntegerField.h"
+#include "dataset/TParam.h"
 #include "dataset/TSmallintField.h"
 #include "dataset/TStringField.h"
 
@@ -29,11 +30,15 @@ const QStringList &monthCodes()
     return codes;
 }
 
-// A date parameter of the filter, through its text in the locale's short date format; raises
-// EConvertError when the text is no date.
+// A date parameter of the filter. A date-time value is taken as it is, milliseconds included, so the
+// counts that reuse the range see the same last moment as the evaluation query (23:59:59.999); a
+// text is read in the locale's short date format and raises EConvertError when it is no date.
 QDateTime dateParam(const SClientDataSet &ds, const QString &name)
 {
-    const QString text = ds.ParamByName(name).AsString();
+    const TParam &param = ds.ParamByName(name);
+    if (param.Value.typeId() == QMetaType::QDateTime)
+        return param.AsDateTime();
+    const QString text = param.AsString();
     bool ok = false;
     const QDateTime value = TFieldFormat::StrToDateTime(text, &ok);
     if (!ok)

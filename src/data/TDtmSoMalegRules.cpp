@@ -73,6 +73,10 @@ QString TDtmSoMaleg::NombreCiclo(int code)
 
 QString TDtmSoMaleg::EvalCriterio(long double pExTotal)
 {
+    // Without a current record there is no company whose bands could hold the total: the level is
+    // empty, as it is when no band does, and nothing is asked.
+    if (QrySoMalegCOD_EMPR->IsNull())
+        return QString();
     QryGnDitem->Close();
     QryGnDitem->ParamByName(QStringLiteral("P_COD_EMPR")).SetAsSmallInt(QrySoMalegCOD_EMPR->AsInteger());
     QryGnDitem->ParamByName(QStringLiteral("P_TIP_ITEM")).SetAsSmallInt(4);

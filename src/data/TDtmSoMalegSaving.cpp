@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <utility>
 
 // What happens after the evaluation records are saved, the handling of refused rows, and how the
 // annual plan activities and follow-up rows reach the server.
@@ -21,6 +22,10 @@
 // - The automatic follow-up flag lasts only for the row the module opens by itself: it is set just
 //   before that row is inserted and cleared once the row is posted or refused. Rows the user enters
 //   afterwards keep their completion-date check.
+// - A follow-up row the user left half typed does not stand in the way of the automatic row: it is
+//   put aside, the automatic row is stored, and the half-typed row comes back as it was.
+// - The automatic row always carries the saved record's key, even when giving the responsible to the
+//   whole cycle reloaded a selection that no longer holds that record.
 // - The refresh after a save never throws away what the user typed: a follow-up row or an activity
 //   still being edited with changes, or rows the server has not yet taken, keep their dataset as it
 //   is (it is not reloaded); an untouched new row is simply cancelled.
@@ -62,6 +67,9 @@ void refreshDependent(TDtmSoMaleg &dm, SClientDataSet &ds)
     dm.SetItemParams(ds);
     ds.Open();
 }
+
+// The key of an evaluation record; follow-up rows carry the same columns.
+const QString kRecordKey = QStringLiteral("COD_EMPR;FEC_PROC;RMT_PAMA;RMT_DEPA;RMT_ESTA;RMT_ITES;COD_AREA");
 
 // Clears the automatic follow-up flag when the automatic row is done with, whatever happened.
 struct TAutomaticRow
@@ -130,7 +138,14 @@ void TDtmSoMaleg::QrySoMalegAfterApplyUpdates(SClientDataSet &, QVariant &OwnerD
         !outcome.value(QStringLiteral("Committed"), true).toBool())
         return;
 
+    // The saved record, by its key: the reload below may leave it out of the selection (a query by
+    // example on the responsible), and its follow-up row must never land on another record.
+    const QVariant recordKey = QrySoMaleg->FieldValues(kRecordKey);
     const double responsible = QrySoMalegCOD_RESP->IsNull() ? 0.0 : QrySoMalegCOD_RESP->AsFloat();
+    const QString compliance = QrySoMalegIND_CUMP->AsString();
+    const QVariant numeral = QrySoMalegNUM_ERAL->Value();
+    const QVariant plan = QrySoMalegPLA_ACCI->Value();
+    bool stillCurrent = true;
     if (responsible != RespAntesEdicion) {
         const int answer = ShowMessageBox(
             QStringLiteral("¿Desea que este Responsable aplique para todos los registros del ciclo?"),
@@ -142,27 +157,79 @@ void TDtmSoMaleg::QrySoMalegAfterApplyUpdates(SClientDataSet &, QVariant &OwnerD
                 responsible, Application()->Tag, QrySoMalegFEC_PROC->AsDateTime(), QrySoMalegRMT_PAMA->AsInteger()};
             if (TDtmSoMalegServer::EjecutarSql(*QrySoMaleg, statement) == 1)
                 throw Exception(QStringLiteral("Error editando el Responsable."));
-            // Every record of the cycle shows the new responsible; back to the same record.
-            TBookmark record = QrySoMaleg->GetBookmark();
+            // Every record of the cycle shows the new responsible; back to the same record, found by
+            // its key since the reloaded rows are new ones.
             QrySoMaleg->Close();
             QrySoMaleg->Open();
-            if (QrySoMaleg->BookmarkValid(record))
-                QrySoMaleg->GotoBookmark(record);
+            stillCurrent = QrySoMaleg->Locate(kRecordKey, recordKey);
         }
     }
 
-    const QString compliance = QrySoMalegIND_CUMP->AsString();
-    if (compliance != CumpAntesEdicion && compliance == QStringLiteral("N")) {
-        // A row the user is still typing goes first, with its own checks.
-        if (QrySoSemon->Active())
-            QrySoSemon->CheckBrowseMode();
+    if (compliance != CumpAntesEdicion && compliance == QStringLiteral("N"))
+        AbrirSeguimientoAutomatico(recordKey.toList(), numeral, plan, stillCurrent);
+}
+
+// The follow-up row of a record that has just become "N", built from the record's key, area,
+// numeral and action plan as they were saved. A row the user is still typing is put aside with
+// everything typed, so that its own checks neither block this row nor lose it, and is given back
+// afterwards in the same state. When the record is no longer current, the row is stored for it all
+// the same and the follow-up rows of the current record are shown again.
+void TDtmSoMaleg::AbrirSeguimientoAutomatico(const QVariantList &recordKey, const QVariant &numeral,
+                                             const QVariant &plan, bool recordIsCurrent)
+{
+    const TDataSetState pendingState = QrySoSemon->Active() ? QrySoSemon->State() : dsInactive;
+    const bool pending = pendingState == dsEdit || pendingState == dsInsert;
+    QList<std::pair<TField *, QVariant>> typed;
+    if (pending) {
+        for (TField *field : QrySoSemon->Fields())
+            if (field->FieldKind == fkData)
+                typed.append({field, field->Value()});
+        QrySoSemon->Cancel();
+    }
+
+    {
         TAutomaticRow automatic(SeguimientoAutomatico);
         QrySoSemon->Insert();
+        const QStringList keyFields = kRecordKey.split(u';');
+        for (int i = 0; i < keyFields.size(); ++i)
+            QrySoSemon->FieldByName(keyFields.at(i))->SetValue(recordKey.value(i));
         QrySoSemonCOD_RESP->SetAsFloat(0);
         QrySoSemonFEC_SEGU->SetAsDateTime(QDateTime(QDate::currentDate(), QTime(0, 0)));
-        QrySoSemonCOD_AREA->SetValue(QrySoMalegCOD_AREA->Value());
-        QrySoSemonNUM_ERAL->SetValue(QrySoMalegNUM_ERAL->Value());
-        QrySoSemonPLA_ACCI->SetValue(QrySoMalegPLA_ACCI->Value());
+        QrySoSemonNUM_ERAL->SetValue(numeral);
+        QrySoSemonPLA_ACCI->SetValue(plan);
         QrySoSemon->Post();
     }
+
+    if (!recordIsCurrent) {
+        // The row the user was typing belonged to the saved record, which is no longer shown.
+        QrySoSemon->Close();
+        SetItemParams(*QrySoSemon);
+        QrySoSemon->ParamByName(QStringLiteral("PCODAREA")).SetAsInteger(QrySoMalegCOD_AREA->AsInteger());
+        QrySoSemon->Open();
+        return;
+    }
+    if (!pending)
+        return;
+    if (pendingState == dsInsert) {
+        // The new row already has its key and defaults among the typed values: no second key.
+        const TDataSet::TDataSetNotifyEvent newRecord = std::exchange(QrySoSemon->OnNewRecord, nullptr);
+        try {
+            QrySoSemon->Insert();
+        } catch (...) {
+            QrySoSemon->OnNewRecord = newRecord;
+            throw;
+        }
+        QrySoSemon->OnNewRecord = newRecord;
+    } else {
+        QVariant key;
+        for (const auto &[field, value] : typed)
+            if (field == QrySoSemonRMT_SEMO)
+                key = value;
+        if (!QrySoSemon->Locate(QStringLiteral("RMT_SEMO"), key))
+            return;
+        QrySoSemon->Edit();
+    }
+    for (const auto &[field, value] : typed)
+        if (!TRecordStore::SameValue(field->Value(), value))
+            field->SetValue(value);
 }

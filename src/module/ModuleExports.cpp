@@ -32,6 +32,19 @@ QString str(const char16_t *text)
     return QString::fromUtf16(text);
 }
 
+// The text without the blanks (U+0020 only) at both ends; tabs, line breaks and other spaces are
+// part of the words and stay.
+QString TrimBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == u' ')
+        ++begin;
+    while (end > begin && text.at(end - 1) == u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
 // Splits the parameter string into its words (kept in gSlParams) and its condition (the entry
 // beginning with AND, kept in gStParHpv). Quoted groups are one entry without their quotes.
 void ParseParameterString()
@@ -39,26 +52,26 @@ void ParseParameterString()
     gSlParams = std::make_unique<QStringList>();
     QStringList &list = *gSlParams;
     QString rest = gStParHpv;
-    while (!rest.trimmed().isEmpty()) {
+    while (!TrimBlanks(rest).isEmpty()) {
         QString token;
         bool taken = false;
         for (qsizetype i = 0; i < rest.size() && !taken; ++i) {
             const QChar c = rest.at(i);
             if (c != u' ' && c != u'"')
                 token.append(c);
-            if (c == u' ' || token.trimmed() == rest.trimmed()) {
-                list.append(token.trimmed());
+            if (c == u' ' || TrimBlanks(token) == TrimBlanks(rest)) {
+                list.append(TrimBlanks(token));
                 const qsizetype at = rest.indexOf(token);
                 if (at >= 0)
                     rest.remove(at, token.size());
-                rest = rest.trimmed();
+                rest = TrimBlanks(rest);
                 taken = true;
             } else if (c == u'"') {
                 rest.remove(0, 1);
                 const qsizetype close = rest.indexOf(u'"');
                 // Without a closing quote the group is empty and the whole text stays to be read.
-                list.append(rest.left(close < 0 ? 0 : close).trimmed());
-                rest = rest.mid(close + 1).trimmed();
+                list.append(TrimBlanks(rest.left(close < 0 ? 0 : close)));
+                rest = TrimBlanks(rest.mid(close + 1));
                 taken = true;
             }
         }
@@ -88,7 +101,7 @@ uint32_t Load(const QString &protocol, const QString &alias, const QString &serv
     gStParEmp = company;
     gStParHpv = parameters;
     gStAliasCnx = alias;
-    if (!gStParHpv.trimmed().isEmpty())
+    if (!TrimBlanks(gStParHpv).isEmpty())
         ParseParameterString();
     gStProtocolo = protocol;
     gStServerGUID = str(kServerGUID);

@@ -7,6 +7,7 @@
 #include "TChartRenderer.h"
 #include "TReport.h"
 #include "TReportDBDataSet.h"
+#include "TReportMonths.h"
 #include "dataset/SClientDataSet.h"
 #include "dataset/TFloatField.h"
 #include "dataset/TIntegerField.h"
@@ -188,10 +189,7 @@ void TDtmReportes::DefineChartDataSets()
 
 void TDtmReportes::DefineUnifiedPlanDataSets()
 {
-    const QStringList months = {QStringLiteral("ENE"), QStringLiteral("FEB"), QStringLiteral("MAR"),
-                                QStringLiteral("ABR"), QStringLiteral("MAY"), QStringLiteral("JUN"),
-                                QStringLiteral("JUL"), QStringLiteral("AGO"), QStringLiteral("SEP"),
-                                QStringLiteral("OCT"), QStringLiteral("NOV"), QStringLiteral("DIC")};
+    const QStringList &months = TReportMonths::Codes();
 
     CdsRptUnif = new SClientDataSet(this, QStringLiteral("CdsRptUnif"));
     for (const QString &month : months) {

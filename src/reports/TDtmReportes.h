@@ -138,6 +138,8 @@ private:
     // The page header and footer every report repeats; firstTitle and secondTitle are the title lines.
     void AgregarMarcoPagina(TReport &report, const QString &firstTitle, const QString &secondTitle);
     void RegisterCommon(TReport &report);
+    // The signature captions closing both annual plan reports.
+    void AgregarFirmasPlan(TReport &report);
 
     std::function<bool()> m_manejaAreas;
 };

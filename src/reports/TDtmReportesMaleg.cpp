@@ -95,6 +95,21 @@ void TDtmReportes::AgregarMarcoPagina(TReport &report, const QString &firstTitle
     report.Page.PageFooter = footer;
 }
 
+void TDtmReportes::AgregarFirmasPlan(TReport &report)
+{
+    const double width = report.Page.Paper().width() - report.Page.LeftMargin - report.Page.RightMargin;
+    TBand *summary = report.NewBand(TBand::ReportSummary, QStringLiteral("ReportSummary1"));
+    summary->Height = 22;
+    for (int i = 0; i < 2; ++i) {
+        const double left = i == 0 ? 20 : width - 130;
+        HLine(summary, QStringLiteral("LinFirma%1").arg(i + 1), left, 14, 110);
+        Memo(summary, QStringLiteral("MemFirma%1").arg(i + 1), QRectF(left, 15, 110, 5),
+             i == 0 ? QStringLiteral("FIRMA DEL EMPLEADOR O CONTRATANTE ") : QStringLiteral("FIRMA RESPONSABLE EJECUCIÓN SGSST"),
+             {.size = 8, .bold = true, .align = TMemoView::haCenter});
+    }
+    report.Page.ReportSummary = summary;
+}
+
 void TDtmReportes::DefinirRptMaleg()
 {
     TReport &r = *frxRptMaleg;

@@ -7,6 +7,7 @@
 #include "TReport.h"
 #include "TReportDBDataSet.h"
 #include "TReportLayout.h"
+#include "TReportMonths.h"
 #include "dataset/SClientDataSet.h"
 #include "dataset/TFieldFormat.h"
 
@@ -18,24 +19,6 @@ using TReportLayout::Memo;
 using TReportLayout::MemoStyle;
 
 namespace {
-
-const QStringList &monthCodes()
-{
-    static const QStringList codes = {QStringLiteral("ENE"), QStringLiteral("FEB"), QStringLiteral("MAR"),
-                                      QStringLiteral("ABR"), QStringLiteral("MAY"), QStringLiteral("JUN"),
-                                      QStringLiteral("JUL"), QStringLiteral("AGO"), QStringLiteral("SEP"),
-                                      QStringLiteral("OCT"), QStringLiteral("NOV"), QStringLiteral("DIC")};
-    return codes;
-}
-
-const QStringList &monthNames()
-{
-    static const QStringList names = {QStringLiteral("ENERO"),     QStringLiteral("FEBRERO"), QStringLiteral("MARZO"),
-                                      QStringLiteral("ABRIL"),     QStringLiteral("MAYO"),    QStringLiteral("JUNIO"),
-                                      QStringLiteral("JULIO"),     QStringLiteral("AGOSTO"),  QStringLiteral("SEPTIEMBRE"),
-                                      QStringLiteral("OCTUBRE"),   QStringLiteral("NOVIEMBRE"), QStringLiteral("DICIEMBRE")};
-    return names;
-}
 
 // The variables of the month totals, planned and executed, as the report names them (two of the
 // executed ones are spelt irregularly).
@@ -87,22 +70,22 @@ void TDtmReportes::frxRPlanAnualGetValue(const QString &VarName, QVariant &Value
     // Every figure is a fresh count on the server, each time the report asks for it.
     auto total = [dm](const QString &suffix) {
         int sum = 0;
-        for (const QString &month : monthCodes())
+        for (const QString &month : TReportMonths::Codes())
             sum += dm->TotalActiv(month + suffix);
         return sum;
     };
     for (int m = 0; m < 12; ++m) {
         if (VarName == plannedVariable(m)) {
-            Value = QString::number(dm->TotalActiv(monthCodes()[m] + QStringLiteral("_PLAN")));
+            Value = QString::number(dm->TotalActiv(TReportMonths::Codes()[m] + QStringLiteral("_PLAN")));
             return;
         }
         if (VarName == executedVariable(m)) {
-            Value = QString::number(dm->TotalActiv(monthCodes()[m] + QStringLiteral("_EJEC")));
+            Value = QString::number(dm->TotalActiv(TReportMonths::Codes()[m] + QStringLiteral("_EJEC")));
             return;
         }
         if (VarName == goalVariable(m)) {
-            const int planned = dm->TotalActiv(monthCodes()[m] + QStringLiteral("_PLAN"));
-            const int executed = dm->TotalActiv(monthCodes()[m] + QStringLiteral("_EJEC"));
+            const int planned = dm->TotalActiv(TReportMonths::Codes()[m] + QStringLiteral("_PLAN"));
+            const int executed = dm->TotalActiv(TReportMonths::Codes()[m] + QStringLiteral("_EJEC"));
             Value = TFieldFormat::FormatFloat(QStringLiteral("0"), double(EjecMensualActi(planned, executed)));
             return;
         }
@@ -178,7 +161,7 @@ void TDtmReportes::DefinirRPlanAnual()
     small.size = 4.6;
     for (int m = 0; m < 12; ++m) {
         const double x = c.marksLeft() + 2 * m * c.mark;
-        Memo(child2, QStringLiteral("MemTitMes%1").arg(m + 1), QRectF(x, 6, 2 * c.mark, 4), monthNames()[m], small)->WordWrap = false;
+        Memo(child2, QStringLiteral("MemTitMes%1").arg(m + 1), QRectF(x, 6, 2 * c.mark, 4), TReportMonths::Names()[m], small)->WordWrap = false;
         Memo(child2, QStringLiteral("MemTitP%1").arg(m + 1), QRectF(x, 10, c.mark, 4), QStringLiteral("P"), heading);
         Memo(child2, QStringLiteral("MemTitE%1").arg(m + 1), QRectF(x + c.mark, 10, c.mark, 4), QStringLiteral("E"), heading);
     }
@@ -214,7 +197,7 @@ void TDtmReportes::DefinirRPlanAnual()
         QList<TMemoView *> marks;
         for (int m = 0; m < 12; ++m)
             for (int e = 0; e < 2; ++e)
-                marks << Memo(band, prefix + monthCodes()[m] + (e ? QStringLiteral("_EJEC") : QStringLiteral("_PLAN")),
+                marks << Memo(band, prefix + TReportMonths::Codes()[m] + (e ? QStringLiteral("_EJEC") : QStringLiteral("_PLAN")),
                               QRectF(c.marksLeft() + (2 * m + e) * c.mark, 0, c.mark, 5), QString(), cell);
         double cx = c.afterMarks();
         Memo(band, prefix + QStringLiteral("Responsable"), QRectF(cx, 0, c.responsible, 5), field(ds, "RES_PONS"),
@@ -233,7 +216,7 @@ void TDtmReportes::DefinirRPlanAnual()
         band->OnBeforePrint = [this, rows, marks, administrative, financial, support](TBand &b) {
             frxRPlanAnualBeforePrint(b);
             int i = 0;
-            for (const QString &month : monthCodes())
+            for (const QString &month : TReportMonths::Codes())
                 for (const char *suffix : {"_PLAN", "_EJEC"}) {
                     const QString value = rows->Value(month + QLatin1String(suffix)).toString();
                     TMemoView *mark = marks[i++];
@@ -280,7 +263,7 @@ void TDtmReportes::DefinirRPlanAnual()
              row == 0 ? heading : MemoStyle{.size = 6.5, .bold = true, .frame = kAll});
     for (int m = 0; m < 12; ++m) {
         const double mx = c.marksLeft() + 2 * m * c.mark;
-        Memo(compliance, QStringLiteral("MemCumplMes%1").arg(m + 1), QRectF(mx, 0, 2 * c.mark, rowH), monthNames()[m], small)
+        Memo(compliance, QStringLiteral("MemCumplMes%1").arg(m + 1), QRectF(mx, 0, 2 * c.mark, rowH), TReportMonths::Names()[m], small)
             ->WordWrap = false;
         Memo(compliance, QStringLiteral("MemCumplP%1").arg(m + 1), QRectF(mx, rowH, c.mark, rowH),
              QStringLiteral("[%1]").arg(plannedVariable(m)), bold);
@@ -339,19 +322,6 @@ void TDtmReportes::DefinirRPlanAnual()
     }
     master->OnBeforePrint = [this](TBand &b) { frxRPlanAnualBeforePrint(b); };
 
-    TBand *summary = r.NewBand(TBand::ReportSummary, QStringLiteral("ReportSummary1"));
-    summary->Height = 22;
-    for (int i = 0; i < 2; ++i) {
-        const double left = i == 0 ? 20 : W - 130;
-        TLineView *line = summary->Add<TLineView>(QStringLiteral("LinFirma%1").arg(i + 1));
-        line->Left = left;
-        line->Top = 14;
-        line->Width = 110;
-        line->Height = 0;
-        Memo(summary, QStringLiteral("MemFirma%1").arg(i + 1), QRectF(left, 15, 110, 5),
-             i == 0 ? QStringLiteral("FIRMA DEL EMPLEADOR O CONTRATANTE ") : QStringLiteral("FIRMA RESPONSABLE EJECUCIÓN SGSST"),
-             {.size = 8, .bold = true, .align = TMemoView::haCenter});
-    }
-    r.Page.ReportSummary = summary;
+    AgregarFirmasPlan(r);
     r.Page.Masters.push_back(level);
 }

@@ -6,6 +6,7 @@
 #include "TPreparedPage.h"
 #include "TReport.h"
 #include "TReportLayout.h"
+#include "TReportMonths.h"
 #include "dataset/SClientDataSet.h"
 #include "dataset/TFieldFormat.h"
 #include "dataset/TFloatField.h"
@@ -19,15 +20,6 @@ using TReportLayout::Memo;
 using TReportLayout::MemoStyle;
 
 namespace {
-
-const QStringList &monthCodes()
-{
-    static const QStringList codes = {QStringLiteral("ENE"), QStringLiteral("FEB"), QStringLiteral("MAR"),
-                                      QStringLiteral("ABR"), QStringLiteral("MAY"), QStringLiteral("JUN"),
-                                      QStringLiteral("JUL"), QStringLiteral("AGO"), QStringLiteral("SEP"),
-                                      QStringLiteral("OCT"), QStringLiteral("NOV"), QStringLiteral("DIC")};
-    return codes;
-}
 
 const QColor kProgramado(68, 102, 163);
 const QColor kEjecutado(68, 128, 68);
@@ -53,12 +45,12 @@ void TDtmReportes::LlenarCdsUnif()
     CdsRptUnif->EmptyDataSet();
     CdsRptUnif->Append();
     // The 24 counts of the report, each added to the totals by the count itself.
-    for (const QString &month : monthCodes())
+    for (const QString &month : TReportMonths::Codes())
         for (const char *kind : {"_PLAN", "_EJEC"}) {
             const QString column = month + QLatin1String(kind);
             CdsRptUnif->FieldByName(column)->SetAsInteger(dm->TotalActiv(column));
         }
-    for (const QString &month : monthCodes()) {
+    for (const QString &month : TReportMonths::Codes()) {
         const int planned = CdsRptUnif->FieldByName(month + QStringLiteral("_PLAN"))->AsInteger();
         const int executed = CdsRptUnif->FieldByName(month + QStringLiteral("_EJEC"))->AsInteger();
         // Ties go to the even neighbour: 1 of 8 gives 12, 3 of 8 gives 38.
@@ -68,7 +60,7 @@ void TDtmReportes::LlenarCdsUnif()
     CdsRptUnif->Post();
 
     CdsRptUnifGraf->EmptyDataSet();
-    for (const QString &month : monthCodes()) {
+    for (const QString &month : TReportMonths::Codes()) {
         CdsRptUnifGraf->Append();
         CdsRptUnifGrafMES_NOMB->SetAsString(month);
         CdsRptUnifGrafMES_PLAN->SetAsInteger(CdsRptUnif->FieldByName(month + QStringLiteral("_PLAN"))->AsInteger());
@@ -91,10 +83,6 @@ void TDtmReportes::DefinirRptPlanAnualU()
     AgregarMarcoPagina(r, QStringLiteral("Sistema de Gestión de la Seguridad y Salud en el Trabajo "),
                        QStringLiteral("Plan de Trabajo Anual de Seguridad y Salud en el Trabajo Unificado"));
     const double W = r.Page.Paper().width() - r.Page.LeftMargin - r.Page.RightMargin; // 340 mm
-    const QStringList monthNames = {QStringLiteral("ENERO"),   QStringLiteral("FEBRERO"),   QStringLiteral("MARZO"),
-                                    QStringLiteral("ABRIL"),   QStringLiteral("MAYO"),      QStringLiteral("JUNIO"),
-                                    QStringLiteral("JULIO"),   QStringLiteral("AGOSTO"),    QStringLiteral("SEPTIEMBRE"),
-                                    QStringLiteral("OCTUBRE"), QStringLiteral("NOVIEMBRE"), QStringLiteral("DICIEMBRE")};
 
     // The summary table: a row of headings, then planned, executed and percentage per month.
     TBand *header = r.NewBand(TBand::Header, QStringLiteral("Header1"));
@@ -111,15 +99,15 @@ void TDtmReportes::DefinirRptPlanAnualU()
     Memo(header, QStringLiteral("MemActividades"), QRectF(0, 2, labelWidth, rowHeight), QStringLiteral("ACTIVIDADES SGSST"), heading);
     for (int m = 0; m < 12; ++m)
         Memo(header, QStringLiteral("MemMes%1").arg(m + 1), QRectF(labelWidth + m * monthWidth, 2, monthWidth, rowHeight),
-             monthNames[m], heading);
+             TReportMonths::Names()[m], heading);
     Memo(header, QStringLiteral("MemTotalAnual"), QRectF(W - totalWidth, 2, totalWidth, rowHeight), QStringLiteral("TOTAL ANUAL"),
          heading);
     for (int row = 0; row < 3; ++row) {
         const double top = 2 + (row + 1) * rowHeight;
         Memo(header, QStringLiteral("MemFila%1").arg(row + 1), QRectF(0, top, labelWidth, rowHeight), rows[row], label);
         for (int m = 0; m < 12; ++m)
-            Memo(header, monthCodes()[m] + suffixes[row], QRectF(labelWidth + m * monthWidth, top, monthWidth, rowHeight),
-                 QStringLiteral("[CdsRptUnif.\"%1%2\"]%3").arg(monthCodes()[m], suffixes[row], row == 2 ? QStringLiteral("%") : QString()),
+            Memo(header, TReportMonths::Codes()[m] + suffixes[row], QRectF(labelWidth + m * monthWidth, top, monthWidth, rowHeight),
+                 QStringLiteral("[CdsRptUnif.\"%1%2\"]%3").arg(TReportMonths::Codes()[m], suffixes[row], row == 2 ? QStringLiteral("%") : QString()),
                  cell);
         Memo(header, QStringLiteral("MemTotal%1").arg(row + 1), QRectF(W - totalWidth, top, totalWidth, rowHeight), totals[row],
              {.size = 8, .bold = true, .align = TMemoView::haCenter, .frame = TPrimitive::AllSides});
@@ -151,21 +139,7 @@ void TDtmReportes::DefinirRptPlanAnualU()
     chartIn(footer, QStringLiteral("ChartAnual"), 44, QStringLiteral("Total Actividades del Año del SGSST"),
             QStringLiteral("CdsCumplEjecu"), QString(), QStringLiteral("POR_CUMP"), QStringLiteral("CUM_META"));
 
-    TBand *summary = r.NewBand(TBand::ReportSummary, QStringLiteral("ReportSummary1"));
-    summary->Height = 22;
-    const MemoStyle caption{.size = 8, .bold = true, .align = TMemoView::haCenter};
-    for (int i = 0; i < 2; ++i) {
-        const double left = i == 0 ? 20 : W - 130;
-        TLineView *line = summary->Add<TLineView>(QStringLiteral("LinFirma%1").arg(i + 1));
-        line->Left = left;
-        line->Top = 14;
-        line->Width = 110;
-        line->Height = 0;
-        Memo(summary, QStringLiteral("MemFirma%1").arg(i + 1), QRectF(left, 15, 110, 5),
-             i == 0 ? QStringLiteral("FIRMA DEL EMPLEADOR O CONTRATANTE ") : QStringLiteral("FIRMA RESPONSABLE EJECUCIÓN SGSST"),
-             caption);
-    }
-    r.Page.ReportSummary = summary;
+    AgregarFirmasPlan(r);
 
     TDataLevel level;
     level.Data = master;

@@ -95,11 +95,20 @@ TFrmSoMaleg::TFrmSoMaleg(QObject *owner) : TfrmFormaMaestro(owner, QStringLitera
         TColumn{QStringLiteral("DtfNmbResp"), 160}, TColumn{QStringLiteral("DtfApeResp"), 160},
         TColumn{QStringLiteral("FEC_MALE")},   TColumn{QStringLiteral("DtfCalificacion")},
     });
-    // The query-by-example fields offered at design time; areas are added per company.
-    DBQbe1->Campos = {QStringLiteral("FEC_PROC"), QStringLiteral("COD_CICL"), QStringLiteral("DES_ESTA"),
-                      QStringLiteral("DES_ESTA_1"), QStringLiteral("NUM_ERAL"), QStringLiteral("DES_ITEM"),
-                      QStringLiteral("IND_CUMP"), QStringLiteral("COD_RESP"), QStringLiteral("FEC_MALE"),
-                      QStringLiteral("ACT_USUA")};
+    // The query-by-example fields left out at design time: keys, audit columns, long texts and the
+    // columns a user does not search by. The criteria dialog offers the rest (process date, cycle,
+    // standards, numeral, item, compliance, responsible, rating date, user, and the area fields,
+    // which the company change leaves out for companies that do not manage areas).
+    DBQbe1->Campos = {QStringLiteral("ACT_HORA"), QStringLiteral("ACT_ESTA"), QStringLiteral("COD_EMPR"),
+                      QStringLiteral("CAS_CONT"), QStringLiteral("RMT_PAMA"), QStringLiteral("FEC_INIC"),
+                      QStringLiteral("FEC_FINA"), QStringLiteral("RMT_DEPA"), QStringLiteral("POR_ESTA"),
+                      QStringLiteral("RMT_ESTA"), QStringLiteral("POR_ESTA_1"), QStringLiteral("RMT_ITES"),
+                      QStringLiteral("VAL_ITEM"), QStringLiteral("MAR_LEGA"), QStringLiteral("TEX_CRIT"),
+                      QStringLiteral("TEX_MVER"), QStringLiteral("TEX_JUST"), QStringLiteral("TEX_EVID"),
+                      QStringLiteral("PLA_ACCI"), QStringLiteral("EMP_ORIG"), QStringLiteral("COD_ITGE"),
+                      QStringLiteral("TIP_ACTI"), QStringLiteral("EST_CONT"), QStringLiteral("VAL_PRES"),
+                      QStringLiteral("FEC_FINC"), QStringLiteral("TIP_ITEM"), QStringLiteral("OBJ_ASGS"),
+                      QStringLiteral("MET_ASGS"), QStringLiteral("DES_HALL"), QStringLiteral("ADJ_GUID")};
 
     pgcPlanAnual = new QTabWidget(ScBFrm);
     pgcPlanAnual->setObjectName(QStringLiteral("pgcPlanAnual"));
@@ -323,12 +332,19 @@ void TFrmSoMaleg::DBGSoSemonEditButtonClick(QObject *)
 void TFrmSoMaleg::EditarMemo(TField *field)
 {
     FrmMemo->SetCaption(QStringLiteral("Plan de Acción, Seguimiento y Monitoreo"));
-    FrmMemo->Memo->setPlainText(field->AsString());
+    const QString stored = field->AsString();
+    FrmMemo->Memo->setPlainText(stored);
     if (FrmMemo->ShowModal() != TFrmMemo::mrOk)
         return;
-    const QString text = FrmMemo->Memo->toPlainText();
-    if (text == field->AsString())
+    // The editor shows every line break as LF. A text that differs from the stored one only by its
+    // line breaks is unchanged; a changed text keeps the stored text's CR LF breaks when it had them.
+    QString text = FrmMemo->Memo->toPlainText();
+    QString storedLf = stored;
+    storedLf.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    if (text == storedLf)
         return;
+    if (stored.contains(QStringLiteral("\r\n")))
+        text.replace(u'\n', QStringLiteral("\r\n"));
     TDataSet *ds = field->DataSet();
     if (ds->State() != dsEdit && ds->State() != dsInsert)
         ds->Edit();

@@ -175,12 +175,16 @@ private slots:
         QTest::newRow("10") << 10.0 << u"CRÍTICO"_s;
         QTest::newRow("75,5") << 75.5 << u"MODERADAMENTE ACEPTABLE"_s;
         QTest::newRow("100") << 100.0 << u"ACEPTABLE"_s;
+        QTest::newRow("empty selection") << -1.0 << QString();
     }
     void evaluationCriterion()
     {
         QFETCH(double, total);
         QFETCH(QString, level);
-        openFirstWith({});
+        if (total < 0)
+            world->Open(u"MA.COD_EMPR = 1 AND MA.RMT_PAMA = 999"_s);
+        else
+            openFirstWith({});
         QCOMPARE(dm->EvalCriterio(static_cast<long double>(total)), level);
     }
 
@@ -261,6 +265,22 @@ private slots:
         QCOMPARE(dm->QrySoMalegCOD_RESP->AsFloat(), 1010203040.0);
         dm->QrySoMalegCOD_RESP->SetAsFloat(79456123.0); // a person of company 1
         QCOMPARE(dm->QrySoMalegCOD_RESP->AsFloat(), 79456123.0);
+
+        // A person of a company the user cannot reach, in the group or not, is not found; the check
+        // never turns into a refusal of the company.
+        world->Exec(u"INSERT INTO GN_EMPRE (COD_EMPR, NOM_EMPR, PAI_EMPR, GRU_EMPR) VALUES (3, 'Del grupo', 57, 'S'),"
+                    " (4, 'Ajena', 57, 'N')"_s);
+        world->Exec(u"INSERT INTO GN_TERCE (COD_EMPR, COD_TERC, NOM_TERC, APE_TERC) VALUES (3, 333, 'Ana', 'Grupo'),"
+                    " (4, 444, 'Luis', 'Ajeno')"_s);
+        for (const auto &[company, person] : {std::pair{3, 333.0}, std::pair{4, 444.0}}) {
+            dm->QrySoMalegEMP_ORIG->SetAsInteger(company);
+            try {
+                dm->QrySoMalegCOD_RESP->SetAsFloat(person);
+                QFAIL("a person of a company the user cannot reach was found");
+            } catch (const Exception &e) {
+                QCOMPARE(e.Message(), u"El Responsable no existe en QGnTerce."_s);
+            }
+        }
 
         dm->QrySoMalegCOD_RESP->Clear();
         QVERIFY(dm->QrySoMalegEMP_ORIG->IsNull());

@@ -136,22 +136,23 @@ private slots:
 
     void unifiedCountTakesTheDateRange()
     {
-        const QDateTime stamped(QDate(2026, 3, 10), QTime(9, 0));
+        // Stamped in the last second of the range: the count sees the end with its milliseconds.
+        const QDateTime end(QDate(2026, 3, 31), QTime(23, 59, 59, 999));
+        const QDateTime stamped(QDate(2026, 3, 31), QTime(23, 59, 59, 500));
         world->Exec(u"UPDATE SO_MALEG SET ACT_HORA = ? WHERE COD_EMPR = 1 AND RMT_PAMA = 1"_s, {TDatabase::ToDb(stamped)});
         world->Open(u"MA.COD_EMPR = 1 AND MA.ACT_HORA BETWEEN :PDT_ACT_HORA_INIC AND :PDT_ACT_HORA_FINA"_s,
                     {{u"PDT_ACT_HORA_INIC"_s, QDateTime(QDate(2026, 3, 1), QTime(0, 0))},
-                     {u"PDT_ACT_HORA_FINA"_s, QDateTime(QDate(2026, 3, 31), QTime(0, 0))}});
+                     {u"PDT_ACT_HORA_FINA"_s, end}});
         SClientDataSet *q = dm->QrySoMaleg;
         QCOMPARE(q->RecordCount(), count(u"SELECT COUNT(*) FROM SO_MALEG WHERE COD_EMPR = 1 AND RMT_PAMA = 1"_s));
         QCOMPARE(dm->FechaIniActividad, QDateTime(QDate(2026, 3, 1), QTime(0, 0)));
-        QCOMPARE(dm->FechaFinActividad, QDateTime(QDate(2026, 3, 31), QTime(0, 0)));
+        QCOMPARE(dm->FechaFinActividad, end);
         unificado = true;
         QCOMPARE(dm->TotalActiv(u"ENE_PLAN"_s),
                  count(u"SELECT COUNT(*) FROM SO_PLASS WHERE COD_EMPR = 1 AND RMT_PAMA = 1 AND ENE_PLAN = 'S'"_s));
         QCOMPARE(RecordingAppServer::Param(world->server->LastParams, u"PDT_ACT_HORA_INIC"_s).toDateTime(),
                  QDateTime(QDate(2026, 3, 1), QTime(0, 0)));
-        QCOMPARE(RecordingAppServer::Param(world->server->LastParams, u"PDT_ACT_HORA_FINA"_s).toDateTime(),
-                 QDateTime(QDate(2026, 3, 31), QTime(0, 0)));
+        QCOMPARE(RecordingAppServer::Param(world->server->LastParams, u"PDT_ACT_HORA_FINA"_s).toDateTime(), end);
 
         // A filter with only the start keeps the former end.
         q->Close();
@@ -162,7 +163,7 @@ private slots:
         q->ParamByName(u"PDT_ACT_HORA_INIC"_s).SetAsDateTime(QDateTime(QDate(2026, 3, 5), QTime(0, 0)));
         q->Open();
         QCOMPARE(dm->FechaIniActividad, QDateTime(QDate(2026, 3, 5), QTime(0, 0)));
-        QCOMPARE(dm->FechaFinActividad, QDateTime(QDate(2026, 3, 31), QTime(0, 0)));
+        QCOMPARE(dm->FechaFinActividad, end);
     }
 
     void unifiedCountWithoutItsConditionIsRefused()

@@ -145,15 +145,37 @@ private slots:
         QVERIFY(edit.isReadOnly());
     }
 
+    void memoStoresItsText_data()
+    {
+        QTest::addColumn<int>("maxLength");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("no limit") << 0 << QString() << QStringLiteral("línea 1\nlínea 2")
+                                  << QStringLiteral("línea 1\nlínea 2");
+        // Input stops at the limit: the text shown is the text posted, nothing is cut later.
+        QTest::newRow("typing stops at the limit") << 5 << QStringLiteral("abcdefg") << QString()
+                                                   << QStringLiteral("abcde");
+        QTest::newRow("a paste keeps what fits") << 5 << QStringLiteral("ab") << QStringLiteral("123456")
+                                                 << QStringLiteral("ab123");
+    }
     void memoStoresItsText()
     {
+        QFETCH(int, maxLength);
+        QFETCH(QString, typed);
+        QFETCH(QString, pasted);
+        QFETCH(QString, stored);
         TDBMemo memo;
+        memo.MaxLength = maxLength;
         memo.SetDataSource(src.get());
         memo.SetDataField(QStringLiteral("NOTAS"));
-        memo.setPlainText(QStringLiteral("línea 1\nlínea 2"));
+        memo.setPlainText(QString());
+        QTest::keyClicks(&memo, typed);
+        memo.insertPlainText(pasted);
+        QCOMPARE(memo.toPlainText(), stored);
         QCOMPARE(ds->State(), dsEdit);
         ds->Post();
-        QCOMPARE(ds->FieldByName(QStringLiteral("NOTAS"))->AsString(), QStringLiteral("línea 1\nlínea 2"));
+        QCOMPARE(ds->FieldByName(QStringLiteral("NOTAS"))->AsString(), stored);
     }
 
     void codedComboShowsAndStoresCodes()

@@ -197,6 +197,14 @@ private slots:
         QTest::newRow("repeated words") << QStringLiteral("ab abc ab") << true
                                         << QStringList{QStringLiteral("ab"), QStringLiteral("abc"), QStringLiteral("ab")}
                                         << QString();
+        // Only U+0020 is a blank: tabs, line breaks and non-breaking spaces belong to the words.
+        QTest::newRow("tabs and line breaks stay in the words")
+            << QStringLiteral("\tuno dos\n") << true << QStringList{QStringLiteral("\tuno"), QStringLiteral("dos\n")}
+            << QString();
+        QTest::newRow("a lone tab is a word") << QStringLiteral("\t") << true << QStringList{QStringLiteral("\t")}
+                                              << QString();
+        QTest::newRow("non-breaking space kept in the condition")
+            << QStringLiteral("\"AND A = 1\u00A0\"") << true << QStringList() << QStringLiteral("AND A = 1\u00A0");
         QTest::newRow("several blanks between words")
             << QStringLiteral("uno    dos  ") << true << QStringList{QStringLiteral("uno"), QStringLiteral("dos")}
             << QString();

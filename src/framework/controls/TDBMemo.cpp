@@ -5,6 +5,9 @@
 #include "controls/TFieldDataLink.h"
 #include "dataset/TField.h"
 
+#include <QTextCursor>
+#include <algorithm>
+
 TDBMemo::TDBMemo(QWidget *parent, const QString &name) : QPlainTextEdit(parent), m_link(new TFieldDataLink(this))
 {
     setObjectName(name);
@@ -23,8 +26,10 @@ TDBMemo::TDBMemo(QWidget *parent, const QString &name) : QPlainTextEdit(parent),
     };
     m_link->StateChanged = [this] { UpdateLook(); };
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
-        if (!m_loading)
-            m_link->UserChanged(false);
+        if (m_loading)
+            return;
+        KeepWithinMaxLength();
+        m_link->UserChanged(false);
     });
     UpdateLook();
 }
@@ -58,6 +63,26 @@ void TDBMemo::focusOutEvent(QFocusEvent *event)
 {
     QPlainTextEdit::focusOutEvent(event);
     Application()->Guard([&] { m_link->UpdateRecord(); });
+}
+
+// Input stops at MaxLength: what was just typed or pasted beyond it is taken back at the cursor, so
+// the text never holds more than the field keeps and nothing is cut silently when it is posted.
+void TDBMemo::KeepWithinMaxLength()
+{
+    const int excess = MaxLength > 0 ? int(toPlainText().size()) - MaxLength : 0;
+    if (excess <= 0)
+        return;
+    QTextCursor cursor = textCursor();
+    const int end = cursor.position();
+    cursor.setPosition(std::max(0, end - excess));
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    m_loading = true;
+    cursor.removeSelectedText();
+    // A text placed before the cursor moved cannot be taken back there: keep its first MaxLength.
+    if (toPlainText().size() > MaxLength)
+        setPlainText(toPlainText().left(MaxLength));
+    m_loading = false;
+    setTextCursor(cursor);
 }
 
 void TDBMemo::UpdateLook()

@@ -6,7 +6,8 @@ class TDataSource;
 class TField;
 class TFieldDataLink;
 
-// A multi-line text bound to a field (memo fields and long strings). MaxLength 0 means no limit.
+// A multi-line text bound to a field (memo fields and long strings). MaxLength 0 means no limit;
+// otherwise typing and pasting stop at MaxLength characters.
 class TDBMemo : public QPlainTextEdit
 {
     Q_OBJECT
@@ -25,6 +26,7 @@ protected:
 
 private:
     void UpdateLook();
+    void KeepWithinMaxLength();
     TFieldDataLink *m_link;
     bool m_loading = false;
 };

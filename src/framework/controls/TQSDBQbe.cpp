@@ -203,24 +203,28 @@ void TQSDBQbe::Click()
         ApplyCriteria(criteria);
 }
 
+QStringList TQSDBQbe::CamposOfrecidos() const
+{
+    QStringList offered;
+    if (!m_dataSet)
+        return offered;
+    auto leftOut = [this](const QString &name) {
+        for (const QString &entry : Campos)
+            if (entry.trimmed().compare(name, Qt::CaseInsensitive) == 0)
+                return true;
+        return false;
+    };
+    for (const TField *f : m_dataSet->Fields())
+        if (!f->Calculated() && !leftOut(f->FieldName()))
+            offered << f->FieldName();
+    return offered;
+}
+
 bool TQSDBQbe::ShowDialog(QList<TQbeCriterion> &criteria)
 {
     QList<QPair<QString, QString>> fields; // name, label
-    const QStringList names = Campos.isEmpty() ? [this] {
-        QStringList all;
-        for (TField *f : m_dataSet->Fields())
-            if (!f->Calculated())
-                all << f->FieldName();
-        return all;
-    }()
-                                               : Campos;
-    for (const QString &name : names) {
-        const QString trimmed = name.trimmed();
-        if (trimmed.isEmpty())
-            continue;
-        TField *f = m_dataSet->FindField(trimmed);
-        fields.append({trimmed, f ? f->DisplayLabel() : trimmed});
-    }
+    for (const QString &name : CamposOfrecidos())
+        fields.append({name, m_dataSet->FieldByName(name)->DisplayLabel()});
     TQbeDialog dialog(fields, criteria, window());
     if (dialog.exec() != QDialog::Accepted)
         return false;

@@ -23,8 +23,11 @@ public:
 
     void SetDataset(TDataSet *dataSet);
     SClientDataSet *Dataset() const { return m_dataSet; }
-    // The fields the criteria dialog offers; empty: every field of the dataset.
+    // The fields the criteria dialog leaves out (names, case ignored). The dialog offers every data
+    // field of the dataset that is not listed; calculated fields are never offered.
     QStringList Campos;
+    // What the criteria dialog offers: the dataset's data fields in their order, without Campos.
+    QStringList CamposOfrecidos() const;
     int Tag = 0;
     QString FormatoFecha = QStringLiteral("dd/MM/yyyy");
     bool UsaFormatoFecha = false;

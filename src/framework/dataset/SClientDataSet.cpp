@@ -93,6 +93,10 @@ void SClientDataSet::CreateDataSet()
 
 void SClientDataSet::SetCommandText(const QString &text)
 {
+    // The same text again keeps its parameters as they are: nothing to read anew (a count asked
+    // many times over writes the same text each time).
+    if (text == m_commandText && !text.isEmpty())
+        return;
     m_commandText = text;
     QString lines = text;
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
@@ -104,6 +108,8 @@ void SClientDataSet::SetCommandText(const QString &text)
 
 void SClientDataSet::SetSQL(const QStringList &lines)
 {
+    if (lines == m_sql && !lines.isEmpty())
+        return;
     m_sql = lines;
     m_commandText.clear();
     for (const QString &line : lines)

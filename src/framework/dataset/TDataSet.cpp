@@ -265,6 +265,29 @@ void TDataSet::GetCalcFields()
         throw;
     }
     m_state = saved;
+    // A stored record's values are kept for readers; an edit buffer's are not (not yet posted).
+    if (!m_editing)
+        m_keptCalc[m_store.SlotAt(m_pos)] = m_calcBuffer;
+}
+
+std::vector<QVariant> *TDataSet::KeptCalcFields(quint32 slot)
+{
+    if (m_keptCalcGeneration != m_store.Generation()) {
+        m_keptCalc.clear();
+        m_keptCalcGeneration = m_store.Generation();
+    }
+    const auto it = m_keptCalc.find(slot);
+    return it == m_keptCalc.end() ? nullptr : &it->second;
+}
+
+void TDataSet::ForgetCalcFields(quint32 slot)
+{
+    m_keptCalc.erase(slot);
+}
+
+void TDataSet::ForgetCalcFields()
+{
+    m_keptCalc.clear();
 }
 
 // ---- states, open and close --------------------------------------------------------------------
@@ -572,7 +595,10 @@ void TDataSet::PeekRecord(int recNo, const std::function<void()> &read)
     m_pos = recNo - 1;
     m_editing = false;
     try {
-        GetCalcFields();
+        if (const std::vector<QVariant> *kept = KeptCalcFields(m_store.SlotAt(m_pos)))
+            m_calcBuffer = *kept;
+        else
+            GetCalcFields();
         m_state = dsBrowse; // the reader sees a browsing dataset
         read();
     } catch (...) {

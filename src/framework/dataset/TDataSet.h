@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QVariant>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 class TField;
@@ -20,9 +21,12 @@ class TDataSource;
 // from a subclass (SClientDataSet reads them from a provider or creates them empty); edits are
 // cached in a change log until the subclass applies or merges them.
 //
-// Buffering: exactly one record is buffered, the current one, so OnCalcFields runs each time a record
-// becomes current (open, every move, the resync after Post/Cancel/Delete/Refresh, Locate), at Edit,
-// and after a data field changes while AutoCalcFields is set.
+// Buffering: the current record is buffered, so OnCalcFields runs each time a record becomes current
+// (open, every move, the resync after Post/Cancel/Delete/Refresh, Locate), at Edit, and after a data
+// field changes while AutoCalcFields is set. The calculated values of every other record a reader
+// fetched (PeekRecord, as grids paint) are kept like a record buffer keeps them: they are worked out
+// again only when that record changes (post, delete, revert, reconcile) or the rows are reloaded or
+// refreshed, so repainting an unchanged grid runs no OnCalcFields.
 //
 // Events are plain callbacks. A callback that raises (EAbort included) interrupts the operation at
 // that point; what has happened by then stays as described for each operation.
@@ -92,8 +96,8 @@ public:
     // Nested; while disabled, data sources get no notifications. The last EnableControls tells them
     // the whole dataset changed.
     // Runs read with record recNo (1-based) standing in as the current record, without moving the
-    // cursor and without events; its calculated fields are computed for it. Grids paint rows this
-    // way. The current record being edited is read from its edit buffer. Out of range: nothing runs.
+    // cursor and without events; its calculated fields are those kept for it, computed the first
+    // time it is read and again after it changed. Grids paint rows this way. The current record being edited is read from its edit buffer. Out of range: nothing runs.
     void PeekRecord(int recNo, const std::function<void()> &read);
 
     void DisableControls();
@@ -196,6 +200,10 @@ private:
     void ReleaseFields();
     void CalculateFields();
     void GetCalcFields();
+    // The kept calculated values of the rows (see Buffering above).
+    std::vector<QVariant> *KeptCalcFields(quint32 slot);
+    void ForgetCalcFields(quint32 slot);
+    void ForgetCalcFields();
     void CheckCanModify() const;
     void CheckRequiredFields();
     void InternalPost();
@@ -239,6 +247,8 @@ private:
     std::vector<TField *> m_calcFields;
     std::vector<QVariant> m_editBuffer;
     std::vector<QVariant> m_calcBuffer;
+    std::unordered_map<quint32, std::vector<QVariant>> m_keptCalc; // per slot
+    quint64 m_keptCalcGeneration = 0;                               // of m_store they belong to
     const TField *m_validating = nullptr; // its OnValidate is running: reads see the new value
     QVariant m_validatingValue;
     QString m_indexFieldNames;

@@ -128,6 +128,7 @@ void TDataSet::InternalPost()
     const int columns = m_store.ColumnCount();
     if (m_state == dsInsert) {
         const quint32 slot = m_store.NewSlot(m_editBuffer.data());
+        ForgetCalcFields(slot); // a slot number may come back after a delete
         m_pos = m_store.PlaceNew(slot, m_insertPos);
         if (LogChanges)
             m_log.LogInsert(slot);
@@ -137,6 +138,7 @@ void TDataSet::InternalPost()
     QVariant *row = m_store.Row(slot);
     if (std::equal(row, row + columns, m_editBuffer.begin(), &TRecordStore::SameValue))
         return;
+    ForgetCalcFields(slot);
     if (LogChanges)
         m_log.LogModify(slot, row, columns);
     std::copy(m_editBuffer.begin(), m_editBuffer.end(), row);
@@ -186,6 +188,7 @@ void TDataSet::Delete()
     Fire(BeforeDelete);
     Fire(BeforeScroll);
     const quint32 slot = CurrentSlot();
+    ForgetCalcFields(slot);
     m_store.Unplace(m_pos);
     bool release = true;
     if (LogChanges)
@@ -205,6 +208,7 @@ void TDataSet::Delete()
 void TDataSet::Refresh()
 {
     CheckBrowseMode();
+    ForgetCalcFields(); // what the calculations read elsewhere may have changed too
     InternalRefresh();
     ClampPosition();
     Resync();
@@ -388,6 +392,7 @@ void TDataSet::MergeChangeLog()
 
 void TDataSet::RevertSlot(quint32 slot)
 {
+    ForgetCalcFields(slot);
     const TChangeLog::TChange *change = m_log.Find(slot);
     if (!change)
         return;
@@ -415,6 +420,7 @@ void TDataSet::RevertSlot(quint32 slot)
 
 void TDataSet::AcceptSlot(quint32 slot)
 {
+    ForgetCalcFields(slot);
     const TChangeLog::TChange *change = m_log.Find(slot);
     if (!change)
         return;
@@ -426,6 +432,7 @@ void TDataSet::AcceptSlot(quint32 slot)
 
 void TDataSet::OverwriteSlot(quint32 slot, const QVariantList &values, bool reinstate)
 {
+    ForgetCalcFields(slot);
     QVariant *row = m_store.Row(slot);
     const int n = std::min(int(values.size()), m_store.ColumnCount());
     for (int i = 0; i < n; ++i)
@@ -441,6 +448,7 @@ void TDataSet::OverwriteSlot(quint32 slot, const QVariantList &values, bool rein
 
 void TDataSet::DropSlot(quint32 slot)
 {
+    ForgetCalcFields(slot);
     const int pos = m_store.PosOf(slot);
     if (pos >= 0)
         m_store.Unplace(pos);
