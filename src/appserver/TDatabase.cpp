@@ -207,7 +207,8 @@ void TDatabase::SetClientStatement(TClientMode mode)
     if (state.Guard)
         state.Guard->SetMode(mode == TClientMode::None   ? TSqliteGuard::TMode::Server
                              : mode == TClientMode::Read ? TSqliteGuard::TMode::ClientRead
-                                                         : TSqliteGuard::TMode::ClientWrite);
+                                                         : TSqliteGuard::TMode::ClientWrite,
+                             ClientMilliseconds());
     if (m_postgres && mode == TClientMode::None && !state.User.isEmpty()) {
         // Whatever a client's statement set for the session (set_config(..., false)) ends with it.
         QSqlQuery q(QSqlDatabase::database(state.User, false));
@@ -332,7 +333,7 @@ bool TDatabase::Execute(QSqlQuery &q, const QString &sql, const QVariantList &va
         const QString code = e.nativeErrorCode();
         if (code == QStringLiteral("42501") || code == QStringLiteral("23") /* SQLITE_AUTH */)
             *error = ForbiddenMessage();
-        else if (code == QStringLiteral("57014"))
+        else if (code == QStringLiteral("57014") || code == QStringLiteral("9") /* SQLITE_INTERRUPT */)
             *error = TimeoutMessage();
         else
             *error = e.databaseText().isEmpty() ? e.text() : e.databaseText();
@@ -348,6 +349,17 @@ QString TDatabase::ForbiddenMessage()
 QString TDatabase::TimeoutMessage()
 {
     return QStringLiteral("La consulta superó el tiempo máximo permitido.");
+}
+
+QString TDatabase::TooManyRowsMessage(int maxRows)
+{
+    return QStringLiteral("La consulta devuelve más de %1 filas; acótela con más condiciones.").arg(maxRows);
+}
+
+void TDatabase::SetClientLimits(int milliseconds, int maxRows)
+{
+    m_clientMilliseconds = std::max(1, milliseconds);
+    m_clientMaxRows = std::max(1, maxRows);
 }
 
 QString TDatabase::DateTimeText(const QDateTime &value)

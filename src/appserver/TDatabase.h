@@ -6,6 +6,7 @@
 #include <QSet>
 #include <QString>
 #include <QVariant>
+#include <atomic>
 
 class QSqlQuery;
 
@@ -50,6 +51,11 @@ public:
     // transaction ended, anything the client's text set for the session is reset.
     enum class TClientMode { None, Read, Write };
     void SetClientStatement(TClientMode mode);
+    // Limits of a client's text (client SQL, EjecutarSql): its running time on both databases, and
+    // the rows a client query may answer. Set before serving; defaults 30 s and 100 000 rows.
+    void SetClientLimits(int milliseconds, int maxRows);
+    int ClientMilliseconds() const { return m_clientMilliseconds.load(); }
+    int ClientMaxRows() const { return m_clientMaxRows.load(); }
     // PostgreSQL: the role of the users' connections (one per database).
     QString UserRole() const;
 
@@ -70,6 +76,7 @@ public:
     // What a user is told, on both databases, when the database refuses an access or a query runs too long.
     static QString ForbiddenMessage();
     static QString TimeoutMessage();
+    static QString TooManyRowsMessage(int maxRows);
     static QString DateTimeText(const QDateTime &value);
 
 private:
@@ -79,4 +86,6 @@ private:
     QString m_location;
     bool m_postgres = false;
     quint64 m_id = 0;
+    std::atomic<int> m_clientMilliseconds{30000};
+    std::atomic<int> m_clientMaxRows{100000};
 };

@@ -1,31 +1,33 @@
 #include "THttpServer.h"
 
 #include "SysUtils.h"
+#include "THttpRequestReader.h"
 
-#include <QList>
 #include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <fcntl.h>
+#include <map>
 #include <mutex>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <set>
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
-#include <sys/uio.h>
 #include <sys/time.h>
+#include <sys/uio.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-constexpr qsizetype kMaxHeader = 64 * 1024;
-constexpr qsizetype kMaxBody = 64 * 1024 * 1024;
-constexpr int kIdleSeconds = 60;
+using TClock = std::chrono::steady_clock;
 
 const char *reason(int status)
 {
@@ -36,15 +38,35 @@ const char *reason(int status)
     case 403: return "Forbidden";
     case 404: return "Not Found";
     case 405: return "Method Not Allowed";
+    case 408: return "Request Timeout";
     case 409: return "Conflict";
     case 411: return "Length Required";
     case 413: return "Payload Too Large";
+    case 429: return "Too Many Requests";
     case 431: return "Request Header Fields Too Large";
     case 500: return "Internal Server Error";
     case 501: return "Not Implemented";
     case 503: return "Service Unavailable";
     default: return "Status";
     }
+}
+
+QByteArray peerAddress(int s)
+{
+    sockaddr_storage addr{};
+    socklen_t len = sizeof addr;
+    char text[INET6_ADDRSTRLEN] = {};
+    if (::getpeername(s, reinterpret_cast<sockaddr *>(&addr), &len) != 0)
+        return {};
+    const void *where = addr.ss_family == AF_INET6 ? static_cast<const void *>(&reinterpret_cast<sockaddr_in6 *>(&addr)->sin6_addr)
+                                                   : static_cast<const void *>(&reinterpret_cast<sockaddr_in *>(&addr)->sin_addr);
+    return ::inet_ntop(addr.ss_family, where, text, sizeof text) ? QByteArray(text) : QByteArray();
+}
+
+void setBlocking(int s, bool blocking)
+{
+    const int flags = ::fcntl(s, F_GETFL);
+    ::fcntl(s, F_SETFL, blocking ? flags & ~O_NONBLOCK : flags | O_NONBLOCK);
 }
 
 // Writes head then body in one sendmsg (one segment train, no copy of a large body into the head).
@@ -73,138 +95,268 @@ bool sendAll(int s, const QByteArray &head, const QByteArray &body)
     return true;
 }
 
-QByteArray errorBody(const char *message)
+bool reply(int s, const THttpServer::SResponse &r, bool keepAlive)
 {
-    return QByteArray("{\"error\":\"") + message + "\"}";
+    const QByteArray head = "HTTP/1.1 " + QByteArray::number(r.Status) + ' ' + reason(r.Status)
+                            + "\r\nContent-Type: application/json; charset=utf-8\r\nContent-Length: "
+                            + QByteArray::number(r.Body.size())
+                            + (r.RetryAfter > 0 ? "\r\nRetry-After: " + QByteArray::number(r.RetryAfter) : QByteArray())
+                            + (keepAlive ? "\r\nConnection: keep-alive\r\n\r\n" : "\r\nConnection: close\r\n\r\n");
+    return sendAll(s, head, r.Body) && keepAlive;
 }
 
 } // namespace
 
 struct THttpServer::TImpl
 {
+    // One client connection. The loop owns it; while Busy a worker has it and the loop does not poll it.
+    struct SConnection
+    {
+        int Socket = -1;
+        QByteArray Peer;
+        QByteArray Buffer;          // received, not yet a whole request
+        TClock::time_point Started; // first byte of the pending request, or the last answer
+        bool Busy = false;
+        THttpRequestReader Reader;
+    };
+    struct SJob
+    {
+        SConnection *Connection;
+        SRequest Request;
+        bool KeepAlive;
+    };
+
     THandler handler;
-    int workers;
+    SHttpLimits limits;
     int listenSocket = -1;
+    int wake = -1; // eventfd: a worker handed a connection back, or Stop()
     std::atomic<bool> stopping{false};
+    std::vector<std::thread> threads;
+    std::map<int, std::unique_ptr<SConnection>> connections; // the loop's thread only
+
     std::mutex mutex;
     std::condition_variable ready;
-    std::deque<int> pending;
-    std::set<int> open; // connections being served, closed by Stop()
-    std::vector<std::thread> threads;
+    std::deque<SJob> jobs;
+    std::deque<std::pair<SConnection *, bool>> returned; // connection, keep it open
+
+    void Wake() const
+    {
+        const quint64 one = 1;
+        [[maybe_unused]] const ssize_t n = ::write(wake, &one, sizeof one);
+    }
 
     void Worker()
     {
         for (;;) {
-            int s = -1;
+            SJob job;
             {
                 std::unique_lock lock(mutex);
-                ready.wait(lock, [&] { return stopping || !pending.empty(); });
+                ready.wait(lock, [&] { return stopping || !jobs.empty(); });
                 if (stopping)
                     return;
-                s = pending.front();
-                pending.pop_front();
-                open.insert(s);
+                job = std::move(jobs.front());
+                jobs.pop_front();
             }
-            ServeConnection(s);
-            {
-                std::lock_guard lock(mutex);
-                open.erase(s);
-            }
-            ::close(s);
-        }
-    }
-
-    void Reply(int s, const SResponse &r, bool keepAlive, bool &ok)
-    {
-        const QByteArray head = "HTTP/1.1 " + QByteArray::number(r.Status) + ' ' + reason(r.Status)
-                                + "\r\nContent-Type: application/json; charset=utf-8\r\nContent-Length: "
-                                + QByteArray::number(r.Body.size())
-                                + (keepAlive ? "\r\nConnection: keep-alive\r\n\r\n" : "\r\nConnection: close\r\n\r\n");
-        ok = sendAll(s, head, r.Body) && keepAlive;
-    }
-
-    void ServeConnection(int s)
-    {
-        QByteArray buffer;
-        char chunk[65536];
-        bool alive = true;
-        while (alive && !stopping) {
-            // Header block.
-            qsizetype headerEnd = buffer.indexOf("\r\n\r\n");
-            while (headerEnd < 0) {
-                if (buffer.size() > kMaxHeader) {
-                    Reply(s, {431, errorBody("Encabezados demasiado largos.")}, false, alive);
-                    return;
-                }
-                const ssize_t n = ::recv(s, chunk, sizeof chunk, 0);
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n <= 0)
-                    return; // closed, idle timeout or stop
-                buffer.append(chunk, n);
-                headerEnd = buffer.indexOf("\r\n\r\n");
-            }
-            const QList<QByteArray> lines = buffer.left(headerEnd).split('\n');
-            const QList<QByteArray> first = lines.first().trimmed().split(' ');
-            SRequest req;
-            if (first.size() != 3 || !first.at(2).startsWith("HTTP/1.")) {
-                Reply(s, {400, errorBody("Solicitud HTTP mal formada.")}, false, alive);
-                return;
-            }
-            req.Method = first.at(0);
-            req.Path = first.at(1).left(first.at(1).indexOf('?') < 0 ? first.at(1).size() : first.at(1).indexOf('?'));
-            for (const QByteArray &l : lines.mid(1)) {
-                const qsizetype colon = l.indexOf(':');
-                if (colon > 0)
-                    req.Headers.insert(l.left(colon).trimmed().toLower(), l.mid(colon + 1).trimmed());
-            }
-            bool keepAlive = first.at(2) == "HTTP/1.1";
-            const QByteArray connection = req.Headers.value("connection").toLower();
-            if (connection == "close")
-                keepAlive = false;
-            else if (connection == "keep-alive")
-                keepAlive = true;
-            if (req.Headers.contains("transfer-encoding")) {
-                Reply(s, {411, errorBody("Se requiere Content-Length; no se admite transferencia por partes.")}, false, alive);
-                return;
-            }
-            bool lengthOk = true;
-            const qsizetype length = req.Headers.contains("content-length") ? req.Headers.value("content-length").toLongLong(&lengthOk) : 0;
-            if (!lengthOk || length < 0 || length > kMaxBody) {
-                Reply(s, {413, errorBody("Cuerpo de la solicitud no válido o demasiado grande.")}, false, alive);
-                return;
-            }
-            buffer.remove(0, headerEnd + 4);
-            while (buffer.size() < length) {
-                const ssize_t n = ::recv(s, chunk, sizeof chunk, 0);
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n <= 0)
-                    return;
-                buffer.append(chunk, n);
-            }
-            req.Body = buffer.left(length);
-            buffer.remove(0, length);
             SResponse res;
             try {
-                res = handler(req);
+                res = handler(job.Request);
             } catch (...) {
-                res = {500, errorBody("Error interno del servidor.")};
+                res = {500, QByteArray("{\"error\":\"Error interno del servidor.\"}")};
             }
-            Reply(s, res, keepAlive, alive);
+            // The answer goes out with a blocking write (bounded by SO_SNDTIMEO): a large packet to a
+            // slow reader holds this worker, never the loop.
+            setBlocking(job.Connection->Socket, true);
+            const bool keep = reply(job.Connection->Socket, res, job.KeepAlive);
+            setBlocking(job.Connection->Socket, false);
+            {
+                std::lock_guard lock(mutex);
+                returned.emplace_back(job.Connection, keep);
+            }
+            Wake();
         }
+    }
+
+    void Close(int s)
+    {
+        connections.erase(s);
+        ::close(s);
+    }
+
+    // Answers a framing error or a timeout from the loop (a short text that fits the socket's
+    // buffer) and closes.
+    void Refuse(SConnection &c, const SResponse &r)
+    {
+        reply(c.Socket, r, false);
+        // What the client already sent is read away first: closing over unread bytes would reset the
+        // connection and could destroy the answer before the client reads it.
+        char chunk[65536];
+        for (int i = 0; i < 64 && ::recv(c.Socket, chunk, sizeof chunk, 0) > 0; ++i) {
+        }
+        Close(c.Socket);
+    }
+
+    // Hands the next whole request of c, if there is one, to a worker; closing: the client sends no
+    // more, the connection closes after the answer. False when c was refused and is gone.
+    bool Dispatch(SConnection &c, bool closing = false)
+    {
+        switch (c.Reader.Next(c.Buffer)) {
+        case THttpRequestReader::TState::Incomplete:
+            return true;
+        case THttpRequestReader::TState::Refused:
+            Refuse(c, c.Reader.Refusal);
+            return false;
+        case THttpRequestReader::TState::Complete:
+            break;
+        }
+        c.Busy = true;
+        c.Reader.Request.Peer = c.Peer;
+        {
+            std::lock_guard lock(mutex);
+            jobs.push_back({&c, std::move(c.Reader.Request), c.Reader.KeepAlive && !closing});
+        }
+        ready.notify_one();
+        return true;
+    }
+
+    void Accept()
+    {
+        for (;;) {
+            const int s = ::accept4(listenSocket, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+            if (s < 0)
+                return; // EAGAIN: all taken; other errors: the next poll tells
+            if (int(connections.size()) >= limits.MaxConnections) {
+                reply(s, {503, QByteArray("{\"error\":\"El servidor atiende el máximo de conexiones; intente de nuevo en unos segundos.\"}"), 5}, false);
+                ::close(s);
+                continue;
+            }
+            const int one = 1;
+            ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+            timeval tv{limits.IdleSeconds, 0};
+            ::setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
+            auto c = std::make_unique<SConnection>();
+            c->Socket = s;
+            c->Peer = peerAddress(s);
+            c->Started = TClock::now();
+            connections.emplace(s, std::move(c));
+        }
+    }
+
+    void Receive(SConnection &c)
+    {
+        char chunk[65536];
+        bool closed = false;
+        for (;;) {
+            const ssize_t n = ::recv(c.Socket, chunk, sizeof chunk, 0);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                break;
+            if (n <= 0) {
+                closed = true;
+                break;
+            }
+            if (c.Buffer.isEmpty())
+                c.Started = TClock::now();
+            c.Buffer.append(chunk, n);
+            // Enough to refuse (431, 413) or to serve: the rest waits for the next round.
+            if (c.Buffer.size() > THttpRequestReader::kMaxHeader + THttpRequestReader::kMaxBody
+                || (c.Buffer.size() > THttpRequestReader::kMaxHeader && c.Buffer.indexOf("\r\n\r\n") < 0))
+                break;
+        }
+        if (Dispatch(c, closed) && closed && !c.Busy)
+            Close(c.Socket);
+    }
+
+    void TakeBack()
+    {
+        std::deque<std::pair<SConnection *, bool>> back;
+        {
+            std::lock_guard lock(mutex);
+            back.swap(returned);
+        }
+        for (auto [c, keep] : back) {
+            if (!keep) {
+                Close(c->Socket);
+                continue;
+            }
+            c->Busy = false;
+            c->Started = TClock::now();
+            Dispatch(*c); // a request that came right behind the answered one
+        }
+    }
+
+    void Expire()
+    {
+        const auto now = TClock::now();
+        std::vector<SConnection *> late;
+        for (auto &[s, c] : connections)
+            if (!c->Busy
+                && now - c->Started > std::chrono::seconds(c->Buffer.isEmpty() ? limits.IdleSeconds : limits.ReadTimeoutSeconds))
+                late.push_back(c.get());
+        for (SConnection *c : late) {
+            if (c->Buffer.isEmpty())
+                Close(c->Socket);
+            else
+                Refuse(*c, {408, QByteArray("{\"error\":\"La solicitud no llegó completa a tiempo.\"}")});
+        }
+    }
+
+    ~TImpl()
+    {
+        for (auto &[s, c] : connections)
+            ::close(s);
+        if (listenSocket >= 0)
+            ::close(listenSocket);
+    }
+
+    void Loop()
+    {
+        std::vector<pollfd> fds;
+        std::vector<SConnection *> polled;
+        while (!stopping) {
+            fds.assign({{listenSocket, POLLIN, 0}, {wake, POLLIN, 0}});
+            polled.clear();
+            for (auto &[s, c] : connections)
+                if (!c->Busy) {
+                    fds.push_back({s, POLLIN, 0});
+                    polled.push_back(c.get());
+                }
+            // A second at most between looks at the clocks of the connections.
+            const int n = ::poll(fds.data(), nfds_t(fds.size()), 1000);
+            if (n < 0 && errno != EINTR)
+                break;
+            if (stopping)
+                break;
+            if (fds[1].revents & POLLIN) {
+                quint64 count = 0;
+                [[maybe_unused]] const ssize_t r = ::read(wake, &count, sizeof count);
+            }
+            TakeBack();
+            for (size_t i = 2; i < fds.size(); ++i)
+                if (fds[i].revents & (POLLIN | POLLHUP | POLLERR))
+                    if (connections.count(fds[i].fd) && connections.at(fds[i].fd).get() == polled[i - 2])
+                        Receive(*polled[i - 2]);
+            if (fds[0].revents & POLLIN)
+                Accept();
+            Expire();
+        }
+        // Answers still being written end now; the sockets close with the server.
+        for (auto &[s, c] : connections)
+            ::shutdown(s, SHUT_RDWR);
     }
 };
 
-THttpServer::THttpServer(THandler handler, int workers) : d(std::make_unique<TImpl>())
+THttpServer::THttpServer(THandler handler, SHttpLimits limits) : d(std::make_unique<TImpl>())
 {
     d->handler = std::move(handler);
-    d->workers = workers;
+    d->limits = limits;
+    d->wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
 }
 
 THttpServer::~THttpServer()
 {
     Stop();
+    ::close(d->wake);
 }
 
 int THttpServer::Bind(const QString &host, int port)
@@ -218,7 +370,7 @@ int THttpServer::Bind(const QString &host, int port)
     const QByteArray p = QByteArray::number(port);
     if (::getaddrinfo(h.constData(), p.constData(), &hints, &found) != 0 || !found)
         throw Exception(QStringLiteral("No se reconoce la dirección %1.").arg(host));
-    const int s = ::socket(found->ai_family, found->ai_socktype | SOCK_CLOEXEC, found->ai_protocol);
+    const int s = ::socket(found->ai_family, found->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, found->ai_protocol);
     const int one = 1;
     ::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     const bool ok = s >= 0 && ::bind(s, found->ai_addr, found->ai_addrlen) == 0 && ::listen(s, 128) == 0;
@@ -233,7 +385,7 @@ int THttpServer::Bind(const QString &host, int port)
     socklen_t len = sizeof addr;
     ::getsockname(s, reinterpret_cast<sockaddr *>(&addr), &len);
     d->listenSocket = s;
-    for (int i = 0; i < d->workers; ++i)
+    for (int i = 0; i < d->limits.Workers; ++i)
         d->threads.emplace_back([this] { d->Worker(); });
     return addr.ss_family == AF_INET6 ? ntohs(reinterpret_cast<sockaddr_in6 *>(&addr)->sin6_port)
                                       : ntohs(reinterpret_cast<sockaddr_in *>(&addr)->sin_port);
@@ -241,47 +393,21 @@ int THttpServer::Bind(const QString &host, int port)
 
 void THttpServer::Serve()
 {
-    while (!d->stopping) {
-        const int c = ::accept4(d->listenSocket, nullptr, nullptr, SOCK_CLOEXEC);
-        if (c < 0) {
-            if (errno == EINTR || errno == ECONNABORTED)
-                continue;
-            break; // listening socket shut down
-        }
-        const int one = 1;
-        ::setsockopt(c, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        timeval tv{kIdleSeconds, 0};
-        ::setsockopt(c, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-        ::setsockopt(c, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
-        std::lock_guard lock(d->mutex);
-        if (d->stopping) {
-            ::close(c);
-            break;
-        }
-        d->pending.push_back(c);
-        d->ready.notify_one();
-    }
+    d->Loop();
 }
 
 void THttpServer::Stop()
 {
+    if (d->stopping.exchange(true))
+        return;
+    d->Wake();
     {
         std::lock_guard lock(d->mutex);
-        if (d->stopping.exchange(true))
-            return;
-        if (d->listenSocket >= 0)
-            ::shutdown(d->listenSocket, SHUT_RDWR);
-        for (int s : d->open)
-            ::shutdown(s, SHUT_RDWR);
-        for (int s : d->pending)
-            ::close(s);
-        d->pending.clear();
+        d->jobs.clear();
     }
     d->ready.notify_all();
     for (auto &t : d->threads)
         if (t.joinable())
             t.join();
-    if (d->listenSocket >= 0)
-        ::close(d->listenSocket);
-    d->listenSocket = -1;
+    d->threads.clear();
 }

@@ -6,11 +6,23 @@
 #include <functional>
 #include <memory>
 
-// A small HTTP/1.1 server for the application server's JSON API: a pool of worker threads, each
-// serving one keep-alive connection at a time with blocking sockets and TCP_NODELAY; requests are
-// framed by Content-Length (chunked bodies are refused), answers go out in a single write. Idle
-// connections close after 60 seconds. Each worker keeps its thread (and so its database
-// connection) for the server's lifetime.
+// What a THttpServer allows its clients.
+struct SHttpLimits
+{
+    int Workers = 32;
+    int MaxConnections = 1000;  // open connections, busy or idle
+    int ReadTimeoutSeconds = 30; // from the first byte of a request to its last
+    int IdleSeconds = 60;       // a kept-alive connection without a request
+};
+
+// A small HTTP/1.1 server for the application server's JSON API. One event loop (the thread that
+// calls Serve) holds every connection in a poll set and reads what arrives without blocking; a
+// pool of worker threads gets only complete requests, answers each in a single write and hands the
+// connection back to the loop. Idle or slow connections therefore cost no worker. Requests are
+// framed by Content-Length (chunked bodies are refused); sockets use TCP_NODELAY. A request that
+// does not arrive whole within the read timeout is answered 408, an idle kept-alive connection
+// closes after the idle time, and connections beyond the cap are answered 503 and closed. Each
+// worker keeps its thread (and so its database connection) for the server's lifetime.
 class THttpServer
 {
 public:
@@ -20,22 +32,24 @@ public:
         QByteArray Path;                  // without the query string
         QHash<QByteArray, QByteArray> Headers; // names in lower case
         QByteArray Body;
+        QByteArray Peer;                  // the client's address, without the port
     };
     struct SResponse
     {
         int Status = 200;
         QByteArray Body;                  // JSON
+        qint64 RetryAfter = 0;            // seconds; sent as Retry-After when positive
     };
     using THandler = std::function<SResponse(const SRequest &)>;
 
-    explicit THttpServer(THandler handler, int workers = 32);
+    explicit THttpServer(THandler handler, SHttpLimits limits = SHttpLimits());
     ~THttpServer();
     THttpServer(const THttpServer &) = delete;
     THttpServer &operator=(const THttpServer &) = delete;
 
     // Binds host:port (0: any free port) and returns the bound port; raises Exception on failure.
     int Bind(const QString &host, int port);
-    // Accepts connections until Stop(); blocks the calling thread.
+    // Runs the event loop until Stop(); blocks the calling thread.
     void Serve();
     void Stop();
 

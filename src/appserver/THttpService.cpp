@@ -5,15 +5,14 @@
 #include "THttpServer.h"
 #include "TJsonCodec.h"
 #include "TServerSession.h"
+#include "TSessionStore.h"
+#include "TSignInThrottle.h"
 
 #include <QHash>
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QRegularExpression>
 #include <algorithm>
-#include <chrono>
-#include <mutex>
-#include <sodium.h>
 #include <thread>
 
 namespace {
@@ -36,13 +35,6 @@ THttpServer::SResponse json(int status, const QJsonObject &body)
     return {status, QJsonDocument(body).toJson(QJsonDocument::Compact)};
 }
 
-QString randomToken()
-{
-    unsigned char bytes[32];
-    randombytes_buf(bytes, sizeof bytes);
-    return QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(bytes), sizeof bytes).toHex());
-}
-
 } // namespace
 
 struct THttpService::TImpl
@@ -50,28 +42,20 @@ struct THttpService::TImpl
     std::shared_ptr<TAppServerEngine> engine;
     std::unique_ptr<THttpServer> server;
     std::thread thread;
-    std::mutex mutex;
-    struct SEntry
-    {
-        std::shared_ptr<TServerSession> Session;
-        std::chrono::steady_clock::time_point LastUse;
-    };
-    QHash<QString, SEntry> sessions;
-    // A token unused for this long is forgotten (checked at each sign-in).
-    static constexpr std::chrono::hours kIdle{12};
+    TSignInThrottle throttle;
 
+    // The scheme is matched without regard to case ("Bearer", "bearer", "BEARER").
     std::shared_ptr<TServerSession> SessionOf(const THttpServer::SRequest &req)
     {
-        const QByteArray auth = req.Headers.value("authorization");
-        if (!auth.startsWith("Bearer "))
+        const QByteArray auth = req.Headers.value("authorization").trimmed();
+        const qsizetype blank = auth.indexOf(' ');
+        if (blank < 0 || auth.left(blank).toLower() != "bearer")
             throw EAppServerError(401, QStringLiteral("Falta el encabezado Authorization: Bearer <token>."));
-        const QString token = QString::fromLatin1(auth.mid(7)).trimmed();
-        std::lock_guard lock(mutex);
-        const auto it = sessions.find(token);
-        if (it == sessions.end())
+        const QString token = QString::fromLatin1(auth.mid(blank + 1)).trimmed();
+        const auto found = TSessionStore(engine->Database()).Resolve(token, engine->Now());
+        if (!found)
             throw EAppServerError(401, QStringLiteral("La sesión no existe o expiró."));
-        it->LastUse = std::chrono::steady_clock::now();
-        return it->Session;
+        return std::make_shared<TServerSession>(engine, found->User, found->Companies);
     }
 
     THttpServer::SResponse Handle(const THttpServer::SRequest &req)
@@ -98,7 +82,7 @@ struct THttpService::TImpl
         if (req.Method != "POST")
             throw EAppServerError(405, QStringLiteral("Solo se admite POST."));
         if (path == QStringLiteral("/v1/session"))
-            return SignIn(parseBody(req.Body));
+            return SignIn(parseBody(req.Body), req.Peer);
         auto session = SessionOf(req);
         const QJsonObject body = parseBody(req.Body);
         if (const auto m = provider.match(path); m.hasMatch()) {
@@ -109,24 +93,32 @@ struct THttpService::TImpl
         return Call(*session, method.match(path).captured(1), body);
     }
 
-    THttpServer::SResponse SignIn(const QJsonObject &body)
+    THttpServer::SResponse SignIn(const QJsonObject &body, const QByteArray &peer)
     {
         if (!body.value(QStringLiteral("user")).isString() || !body.value(QStringLiteral("password")).isString())
             throw EAppServerError(400, QStringLiteral("Se esperan \"user\" y \"password\" como texto."));
-        auto session = engine->SignIn(body.value(QStringLiteral("user")).toString(), body.value(QStringLiteral("password")).toString());
-        const QString token = randomToken();
+        const QString user = body.value(QStringLiteral("user")).toString().trimmed();
+        if (const qint64 wait = throttle.Wait(user, peer, engine->Now().toSecsSinceEpoch()); wait > 0) {
+            THttpServer::SResponse busy = json(429, {{QStringLiteral("error"),
+                QStringLiteral("Demasiados intentos fallidos de inicio de sesión; intente de nuevo en %1 s.").arg(wait)}});
+            busy.RetryAfter = wait;
+            return busy;
+        }
+        std::shared_ptr<TServerSession> session;
+        try {
+            session = engine->SignIn(user, body.value(QStringLiteral("password")).toString());
+        } catch (const EAppServerError &e) {
+            if (e.Status() == 401)
+                throttle.Failed(user, peer, engine->Now().toSecsSinceEpoch());
+            throw;
+        }
+        throttle.Succeeded(user, peer);
+        const QString token = TSessionStore(engine->Database()).Create(session->User(), engine->Now());
         QList<int> companies(session->Companies().begin(), session->Companies().end());
         std::sort(companies.begin(), companies.end());
         QJsonArray list;
         for (int c : companies)
             list.append(c);
-        {
-            std::lock_guard lock(mutex);
-            const auto now = std::chrono::steady_clock::now();
-            for (auto it = sessions.begin(); it != sessions.end();)
-                it = now - it->LastUse > kIdle ? sessions.erase(it) : std::next(it);
-            sessions.insert(token, {session, now});
-        }
         return json(200, {{QStringLiteral("token"), token}, {QStringLiteral("companies"), list}});
     }
 
@@ -161,10 +153,10 @@ struct THttpService::TImpl
     }
 };
 
-THttpService::THttpService(std::shared_ptr<TAppServerEngine> engine) : d(std::make_unique<TImpl>())
+THttpService::THttpService(std::shared_ptr<TAppServerEngine> engine, SHttpLimits limits) : d(std::make_unique<TImpl>())
 {
     d->engine = std::move(engine);
-    d->server = std::make_unique<THttpServer>([this](const THttpServer::SRequest &r) { return d->Handle(r); });
+    d->server = std::make_unique<THttpServer>([this](const THttpServer::SRequest &r) { return d->Handle(r); }, limits);
 }
 
 THttpService::~THttpService()

@@ -1,18 +1,20 @@
 #pragma once
 
+#include "THttpServer.h"
+
 #include <QString>
 #include <memory>
 
 class TAppServerEngine;
 
 // The HTTP/JSON face of the application server (docs/protocol.md): sign-in, providers, methods.
-// Requests are served by THttpServer: worker threads over keep-alive connections with TCP_NODELAY;
-// each worker uses its own database connection. Bearer tokens are random (256 bits), live in memory
-// and are forgotten after 12 hours without use.
+// Requests are served by THttpServer (an event loop holding the connections, worker threads for
+// whole requests); each worker uses its own database connection. Bearer tokens are random (256
+// bits) and kept in the database (TSessionStore); failed sign-ins are slowed by TSignInThrottle.
 class THttpService
 {
 public:
-    explicit THttpService(std::shared_ptr<TAppServerEngine> engine);
+    explicit THttpService(std::shared_ptr<TAppServerEngine> engine, SHttpLimits limits = SHttpLimits());
     ~THttpService();
     THttpService(const THttpService &) = delete;
     THttpService &operator=(const THttpService &) = delete;

@@ -19,9 +19,6 @@
 
 namespace {
 
-// How long a client's query may run on PostgreSQL.
-constexpr int kClientQueryMilliseconds = 30000;
-
 TFieldType typeOfValue(const QVariant &v)
 {
     switch (v.typeId()) {
@@ -153,6 +150,8 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
         return dup > 0 ? n + QStringLiteral("_%1").arg(dup) : n;
     };
     const QVariantList values = BindValues(sql.ParamNames(), params);
+    // Only a client's text can ask for an unbounded answer; the providers' own queries are the module's.
+    const int maxRows = clientText ? m_db.ClientMaxRows() : 0;
     {
         // Client text runs read-only: the guard refuses writes (SQLite), a READ ONLY transaction (PostgreSQL).
         std::optional<TClientStatement> client;
@@ -161,7 +160,7 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
         std::optional<TSqlTransaction> readOnly;
         if (clientText && m_db.IsPostgres()) {
             readOnly.emplace(m_db, TSqlTransaction::TMode::ReadOnly);
-            m_db.Exec(QStringLiteral("SET LOCAL statement_timeout = %1").arg(kClientQueryMilliseconds));
+            m_db.Exec(QStringLiteral("SET LOCAL statement_timeout = %1").arg(m_db.ClientMilliseconds()));
         }
         if (!m_db.IsPostgres()) {
             auto typeOf = [&](int, const QString &column) {
@@ -172,7 +171,7 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
                 return f ? f->DataType : TFieldType::ftUnknown;
             };
             // Client text and the providers' own statements are authorized under different rules.
-            raw = TSqliteReader::Read(m_db.Connection(), sql.Positional(), values, typeOf, clientText ? 1 : 0).Rows;
+            raw = TSqliteReader::Read(m_db.Connection(), sql.Positional(), values, typeOf, clientText ? 1 : 0, maxRows).Rows;
         } else {
             QSqlQuery q(m_db.Connection());
             QString error;
@@ -185,6 +184,8 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
                 converted << false;
             }
             while (q.next()) {
+                if (maxRows > 0 && raw.size() >= maxRows)
+                    throw EAppServerError(400, TDatabase::TooManyRowsMessage(maxRows));
                 QVariantList row;
                 row.reserve(rec.count());
                 for (int i = 0; i < rec.count(); ++i)

@@ -189,6 +189,10 @@ TSchemaCatalog::TSchemaCatalog()
     // PostgreSQL: the companies each connection of the users' role may see, by server process id
     // (written by the server's own connection, read by the row policies through SV_EMPRESAS()).
     Add({QStringLiteral("SV_PERMI"), {req("NUM_PROC", Int), req("COD_EMPR", Sml)}, keys("NUM_PROC COD_EMPR"), {}, true});
+    // Signed-in sessions of the HTTP service, shared by every server process on the database: only the
+    // SHA-256 of each token, its user and the last use (seconds since the epoch, UTC).
+    Add({QStringLiteral("SV_SESIO"), {req("HAS_TOKE", Str, 64), req("NOM_USUA", Str, 30), req("FEC_USOS", Lng)},
+         keys("HAS_TOKE"), {keys("NOM_USUA")}, true});
     // PostgreSQL: the login of the users' role, created with the schema.
     Add({QStringLiteral("SV_ROLES"), {req("NOM_ROLE", Str, 63), req("CLA_ROLE", Str, 64)}, keys("NOM_ROLE"), {}, true});
 }

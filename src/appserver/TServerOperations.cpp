@@ -82,6 +82,8 @@ QVariant TServerOperations::EjecutarSql(QVariantList &args)
         TUserScope scope(m_db, m_companies);
         TClientStatement client(m_db, select ? TDatabase::TClientMode::Read : TDatabase::TClientMode::Write);
         TSqlTransaction tx(m_db, TSqlTransaction::TMode::Write);
+        if (m_db.IsPostgres()) // SQLite: the guard interrupts a client's text past the same limit
+            m_db.Exec(QStringLiteral("SET LOCAL statement_timeout = %1").arg(m_db.ClientMilliseconds()));
         QVariant outcome;
         {
             QSqlQuery q(m_db.Connection());

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <chrono>
 
 struct sqlite3;
 struct sqlite3_context;
@@ -31,7 +32,9 @@ public:
 
     void SetCompanies(const QSet<int> &companies) { m_companies = companies; }
     TMode Mode() const { return m_mode; }
-    void SetMode(TMode mode) { m_mode = mode; }
+    // A client's mode lasts at most milliseconds: past it SQLite interrupts the statement
+    // (SQLITE_INTERRUPT, answered with TDatabase::TimeoutMessage).
+    void SetMode(TMode mode, int milliseconds);
 
 private:
     explicit TSqliteGuard(sqlite3 *db);
@@ -40,11 +43,13 @@ private:
     static void Allowed(sqlite3_context *context, int argc, sqlite3_value **argv);
     static void Write(sqlite3_context *context, int argc, sqlite3_value **argv);
     static void Destroy(void *self);
+    static int Progress(void *self);
     int Decide(int action, const char *a1, const char *a2, const char *schema, const char *inner) const;
 
     sqlite3 *m_db;
     QSet<int> m_companies;
     TMode m_mode = TMode::Server;
+    std::chrono::steady_clock::time_point m_deadline; // of the client's statement
     int m_nested = 0; // statements the guard itself is running (writes behind the views)
     QSet<QByteArray> m_companyTables; // upper case
     QSet<QByteArray> m_writable;

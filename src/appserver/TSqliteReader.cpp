@@ -122,7 +122,7 @@ void TSqliteReader::Forget(const QSqlDatabase &db)
 }
 
 TSqliteReader::SResult TSqliteReader::Read(const QSqlDatabase &qdb, const QString &sql, const QVariantList &values,
-                                           const TTypeOf &typeOf, int kind)
+                                           const TTypeOf &typeOf, int kind, int maxRows)
 {
     sqlite3 *db = handleOf(qdb);
     if (!db)
@@ -189,6 +189,8 @@ TSqliteReader::SResult TSqliteReader::Read(const QSqlDatabase &qdb, const QStrin
     }
     int rc;
     while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
+        if (maxRows > 0 && result.Rows.size() >= maxRows)
+            throw EAppServerError(400, TDatabase::TooManyRowsMessage(maxRows));
         QVariantList row;
         row.reserve(n);
         for (int i = 0; i < n; ++i)

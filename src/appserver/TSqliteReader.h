@@ -26,8 +26,9 @@ public:
     // kind (the kind keeps apart statements the connection's guard authorized under different
     // rules: a statement is authorized when it is prepared). A statement whose tables changed is
     // prepared again by SQLite itself, and authorized again.
+    // maxRows: more rows than this raise EAppServerError 400 (0: no limit).
     static SResult Read(const QSqlDatabase &db, const QString &sql, const QVariantList &values, const TTypeOf &typeOf,
-                        int kind = 0);
+                        int kind = 0, int maxRows = 0);
     // Finalizes the statements kept for a connection; called before the connection closes.
     static void Forget(const QSqlDatabase &db);
 };

@@ -2,6 +2,7 @@
 
 #include "EAppServerError.h"
 #include "TDatabase.h"
+#include "TSessionStore.h"
 #include "TSqlTransaction.h"
 
 #include <QDateTime>
@@ -50,6 +51,8 @@ void TUserStore::SetUser(const QString &user, const QString &password, const QSe
         throw EAppServerError(400, QStringLiteral("El nombre de usuario debe tener entre 1 y 30 caracteres."));
     const QString hash = HashPassword(password);
     TSqlTransaction tx(m_db, TSqlTransaction::TMode::Write);
+    // New password or companies: the user's open sessions end with them, on every server process.
+    TSessionStore(m_db).Revoke(name);
     m_db.Run(QStringLiteral("DELETE FROM SV_USEMP WHERE NOM_USUA = ?"), {name});
     m_db.Run(QStringLiteral("DELETE FROM SV_USUAR WHERE NOM_USUA = ?"), {name});
     m_db.Run(QStringLiteral("INSERT INTO SV_USUAR (NOM_USUA, CLA_HASH, COD_USUA, FEC_CREA) VALUES (?, ?, ?, ?)"),

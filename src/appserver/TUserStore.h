@@ -13,7 +13,7 @@ class TUserStore
 public:
     explicit TUserStore(TDatabase &db);
 
-    // Creates the user or replaces their password and companies.
+    // Creates the user or replaces their password and companies, ending the user's sessions.
     void SetUser(const QString &user, const QString &password, const QSet<int> &companies);
     // The user's companies when the password matches; nothing for an unknown user or a wrong password.
     std::optional<QSet<int>> Authenticate(const QString &user, const QString &password);

@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <atomic>
 #include <map>
 #include <memory>
 
@@ -35,6 +36,9 @@ public:
         std::unique_ptr<THttpService> Http;
         int Port = 0;
     };
+
+    static inline std::atomic<qint64> ClockOffset{0};
+    static inline std::atomic<qint64> ClockStoppedAt{0};
 
     static QStringList Backends() { return {QStringLiteral("sqlite"), QStringLiteral("postgres")}; }
     static QStringList Transports() { return {QStringLiteral("local"), QStringLiteral("http")}; }
@@ -76,6 +80,12 @@ public:
                 b.Engine->CreateSchema();
                 TDemoWorld(b.Engine->Database()).Build();
                 TUserStore(b.Engine->Database()).SetUser(QStringLiteral("solo2"), QStringLiteral("clave2"), {2});
+                // The server's clock: this machine's moved ClockOffset seconds ahead, or stopped at
+                // ClockStoppedAt (seconds since the epoch) when that is set (idle expiry, sign-in waits).
+                b.Engine->SetClock([] {
+                    const qint64 stopped = ClockStoppedAt.load();
+                    return stopped ? QDateTime::fromSecsSinceEpoch(stopped) : QDateTime::currentDateTime().addSecs(ClockOffset.load());
+                });
                 b.Http = std::make_unique<THttpService>(b.Engine);
                 b.Port = b.Http->Start(QStringLiteral("127.0.0.1"), 0);
             } catch (const Exception &e) {

@@ -1,11 +1,16 @@
 // The HTTP service as a curl user meets it: sign-in, bearer tokens, JSON answers, and 4xx answers
 // with a JSON message for every malformed request while the server keeps serving.
 #include "TAppServerFixture.h"
+#include "TSignInThrottle.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QThread>
+#include <cstdlib>
 #include <httplib.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -18,22 +23,48 @@ struct SReply
 {
     int Status = 0;
     QJsonObject Body;
+    int RetryAfter = 0;
 };
 
-SReply post(int port, const std::string &path, const std::string &body, const std::string &token = {})
+// authorization: the whole header value ("Bearer <token>"), none when empty.
+SReply postAs(int port, const std::string &path, const std::string &body, const std::string &authorization)
 {
     httplib::Client client("127.0.0.1", port);
     client.set_tcp_nodelay(true);
     httplib::Headers headers;
-    if (!token.empty())
-        headers.emplace("Authorization", "Bearer " + token);
+    if (!authorization.empty())
+        headers.emplace("Authorization", authorization);
     const auto res = client.Post(path, headers, body, "application/json");
     SReply r;
     if (res) {
         r.Status = res->status;
         r.Body = QJsonDocument::fromJson(QByteArray::fromStdString(res->body)).object();
+        r.RetryAfter = std::atoi(res->get_header_value("Retry-After").c_str());
     }
     return r;
+}
+
+SReply post(int port, const std::string &path, const std::string &body, const std::string &token = {})
+{
+    return postAs(port, path, body, token.empty() ? std::string() : "Bearer " + token);
+}
+
+SReply signInReply(int port, const QString &user, const QString &password)
+{
+    return post(port, "/v1/session",
+                QJsonDocument(QJsonObject{{QStringLiteral("user"), user}, {QStringLiteral("password"), password}}).toJson().toStdString());
+}
+
+// A `tolvane-server serve` of its own on the database; its port, 0 when it did not start.
+int startServer(QProcess &p, const QString &location)
+{
+    p.start(qEnvironmentVariable("ZE_SERVER_PATH"),
+            {QStringLiteral("serve"), QStringLiteral("--db"), location, QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")});
+    QByteArray out;
+    while (!out.contains('\n') && p.waitForReadyRead(20000))
+        out += p.readAllStandardOutput();
+    const qsizetype colon = out.lastIndexOf(':');
+    return colon < 0 ? 0 : out.mid(colon + 1).split('/').first().toInt();
 }
 
 std::string signIn(int port, const char *user, const char *password)
@@ -45,8 +76,8 @@ std::string signIn(int port, const char *user, const char *password)
     return r.Body.value(QStringLiteral("token")).toString().toStdString();
 }
 
-// Writes raw bytes (in pieces, to exercise framing) and returns the status of the first answer.
-int rawStatus(int port, const QList<QByteArray> &pieces)
+// A raw connection to 127.0.0.1:port (-1 on failure); reads wait at most 10 s.
+int rawConnect(int port)
 {
     const int s = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
@@ -59,15 +90,32 @@ int rawStatus(int port, const QList<QByteArray> &pieces)
         ::close(s);
         return -1;
     }
+    return s;
+}
+
+// The first answer on s: its status and body (0 when none came).
+std::pair<int, QByteArray> readAnswer(int s)
+{
+    char buf[4096];
+    const ssize_t n = ::recv(s, buf, sizeof buf, 0);
+    const QByteArray text(buf, n > 0 ? int(n) : 0);
+    const QList<QByteArray> first = text.split(' ');
+    return {first.size() > 1 ? first.at(1).toInt() : 0, text.mid(text.indexOf("\r\n\r\n") + 4)};
+}
+
+// Writes raw bytes (in pieces, to exercise framing) and returns the status of the first answer.
+int rawStatus(int port, const QList<QByteArray> &pieces)
+{
+    const int s = rawConnect(port);
+    if (s < 0)
+        return -1;
     for (const QByteArray &p : pieces) {
         ::send(s, p.constData(), size_t(p.size()), MSG_NOSIGNAL);
         QThread::msleep(5);
     }
-    char buf[512];
-    const ssize_t n = ::recv(s, buf, sizeof buf, 0);
+    const int status = readAnswer(s).first;
     ::close(s);
-    const QList<QByteArray> first = QByteArray(buf, n > 0 ? int(n) : 0).split(' ');
-    return first.size() > 1 ? first.at(1).toInt() : 0;
+    return status;
 }
 
 } // namespace
@@ -212,6 +260,10 @@ private slots:
                                      session.left(10), session.mid(10)}
                 << 200;
             QTest::newRow(qPrintable(b + QStringLiteral("/get"))) << b << QList<QByteArray>{"GET /v1/session HTTP/1.1\r\n\r\n"} << 405;
+            QTest::newRow(qPrintable(b + QStringLiteral("/encabezados largos")))
+                << b << QList<QByteArray>{"POST /v1/session HTTP/1.1\r\nX-Relleno: " + QByteArray(70 * 1024, 'a')} << 431;
+            QTest::newRow(qPrintable(b + QStringLiteral("/cuerpo grande")))
+                << b << QList<QByteArray>{"POST /v1/session HTTP/1.1\r\nContent-Length: 100000000\r\n\r\n{"} << 413;
         }
     }
     void rawRequests()
@@ -251,6 +303,266 @@ private slots:
         QCOMPARE(call.Status, 200);
         QCOMPARE(call.Body.value(QStringLiteral("result")).toInt(), 0);
         QCOMPARE(call.Body.value(QStringLiteral("args")).toArray().at(1).toInt(), 1);
+    }
+
+    // Tokens: 12 hours without use end them, a new password or new companies revoke them, the
+    // scheme's case does not matter. The server's clock is moved, not waited for.
+    void sessions_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("kind");
+        for (const QString &b : TAppServerFixture::Backends())
+            for (const char *k : {"expira", "esquema", "revoca clave", "revoca empresas"})
+                QTest::newRow(qPrintable(b + QLatin1Char('/') + QLatin1String(k))) << b << QString::fromLatin1(k);
+    }
+    void sessions()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, kind);
+        const int port = Port(backend);
+        if (!port)
+            QFAIL(qPrintable(m_fx.Error(backend)));
+        TUserStore users(m_fx.Backend(backend).Engine->Database());
+        users.SetUser(QStringLiteral("ana3"), QStringLiteral("clave3"), {2});
+        const std::string token = signIn(port, "ana3", "clave3");
+        QCOMPARE(token.size(), size_t(64));
+        const auto status = [&](const std::string &authorization) {
+            return postAs(port, "/v1/methods/BuscarFechaServidor", "{}", authorization).Status;
+        };
+        const std::string bearer = "Bearer " + token;
+        auto &offset = TAppServerFixture::ClockOffset;
+        const auto restore = qScopeGuard([&] { offset = 0; });
+        if (kind == QStringLiteral("expira")) {
+            auto desktop = m_fx.Open(backend, QStringLiteral("http"), QStringLiteral("ana3"), QStringLiteral("clave3"));
+            QVERIFY(desktop);
+            offset = 11 * 3600;
+            QCOMPARE(status(bearer), 200);
+            offset = 22 * 3600; // 11 hours after its last use
+            QCOMPARE(status(bearer), 200);
+            offset = 35 * 3600; // 13 hours
+            QCOMPARE(status(bearer), 401);
+            // The desktop module's connection signs in again by itself.
+            QVariantList args;
+            QVERIFY(desktop->Call(QStringLiteral("BuscarFechaServidor"), args).toDateTime().isValid());
+            offset = 0;
+            QCOMPARE(status(bearer), 401);
+        } else if (kind == QStringLiteral("esquema")) {
+            QCOMPARE(status("bearer " + token), 200);
+            QCOMPARE(status("BEARER   " + token), 200);
+            QCOMPARE(status("Basic " + token), 401);
+            QCOMPARE(status(token), 401);
+            QCOMPARE(status("Bearer " + std::string(64, '0')), 401);
+        } else {
+            QCOMPARE(status(bearer), 200);
+            const bool password = kind == QStringLiteral("revoca clave");
+            users.SetUser(QStringLiteral("ana3"), password ? QStringLiteral("otra3") : QStringLiteral("clave3"), {1, 2});
+            QCOMPARE(status(bearer), 401);
+            QCOMPARE(signInReply(port, QStringLiteral("ana3"), QStringLiteral("clave3")).Status, password ? 401 : 200);
+            const SReply again = signInReply(port, QStringLiteral("ana3"), password ? QStringLiteral("otra3") : QStringLiteral("clave3"));
+            QCOMPARE(again.Body.value(QStringLiteral("companies")).toArray(), (QJsonArray{1, 2}));
+        }
+    }
+
+    // Password guessing: free failures, then 429 with a wait that doubles; other users are not held
+    // back, the wait ends, and a success clears it. Then the same for one address guessing many names.
+    void throttle_data() { TAppServerFixture::AddBackendRows(); }
+    void throttle()
+    {
+        QFETCH(QString, backend);
+        const int port = Port(backend);
+        if (!port)
+            QFAIL(qPrintable(m_fx.Error(backend)));
+        TUserStore(m_fx.Backend(backend).Engine->Database()).SetUser(QStringLiteral("ana4"), QStringLiteral("clave4"), {2});
+        const auto attempt = [&](const char *password) { return signInReply(port, QStringLiteral("ana4"), QLatin1String(password)); };
+        auto &offset = TAppServerFixture::ClockStoppedAt;
+        offset = QDateTime::currentSecsSinceEpoch();
+        const auto restore = qScopeGuard([&] { offset = 0; });
+        for (int i = 0; i <= TSignInThrottle::kFreeUserFailures; ++i)
+            QCOMPARE(attempt("mala").Status, 401);
+        SReply held = attempt("clave4");
+        QCOMPARE(held.Status, 429);
+        QCOMPARE(held.RetryAfter, 1);
+        QVERIFY(held.Body.value(QStringLiteral("error")).toString().contains(QStringLiteral("intente de nuevo")));
+        QCOMPARE(signInReply(port, QStringLiteral("demo"), QStringLiteral("demo")).Status, 200);
+        offset += 2;
+        QCOMPARE(attempt("mala").Status, 401);
+        held = attempt("clave4");
+        QCOMPARE(held.Status, 429);
+        QCOMPARE(held.RetryAfter, 2);
+        offset += 3;
+        QCOMPARE(attempt("clave4").Status, 200);
+        QCOMPARE(attempt("mala").Status, 401);
+        QCOMPARE(attempt("clave4").Status, 200);
+
+        for (int i = 0; i <= TSignInThrottle::kFreeAddressFailures; ++i)
+            QCOMPARE(signInReply(port, QStringLiteral("nadie%1").arg(i), QStringLiteral("x")).Status, 401);
+        QCOMPARE(signInReply(port, QStringLiteral("demo"), QStringLiteral("demo")).Status, 429);
+        offset += 2;
+        QCOMPARE(signInReply(port, QStringLiteral("demo"), QStringLiteral("demo")).Status, 200);
+        offset = 0;
+    }
+
+    // Connections that send nothing, or a byte now and then, hold no worker: with more of them open
+    // than the server has workers, requests are still answered. A server of its own with small
+    // limits shows the cap (503) and the read timeout (408).
+    void connections_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char *k : {"ociosas", "goteo", "tope", "lenta"})
+            QTest::newRow(k) << QString::fromLatin1(k);
+    }
+    void connections()
+    {
+        QFETCH(QString, kind);
+        if (!m_fx.Error(QStringLiteral("sqlite")).isEmpty())
+            QFAIL(qPrintable(m_fx.Error(QStringLiteral("sqlite"))));
+        const bool own = kind == QStringLiteral("tope") || kind == QStringLiteral("lenta");
+        SHttpLimits limits;
+        limits.Workers = 2;
+        limits.MaxConnections = 3;
+        limits.ReadTimeoutSeconds = 1;
+        THttpService small(m_fx.Backend(QStringLiteral("sqlite")).Engine, limits);
+        const int port = own ? small.Start(QStringLiteral("127.0.0.1"), 0) : Port(QStringLiteral("sqlite"));
+        QList<int> held;
+        const auto release = qScopeGuard([&] {
+            for (int s : held)
+                ::close(s);
+        });
+        const int count = own ? limits.MaxConnections : 40;
+        for (int i = 0; i < count; ++i) {
+            held << rawConnect(port);
+            QVERIFY(held.last() >= 0);
+            if (kind == QStringLiteral("goteo") || kind == QStringLiteral("lenta"))
+                ::send(held.last(), "POST /v1/session HTTP/1.1\r\nContent-Le", 37, MSG_NOSIGNAL);
+        }
+        if (kind == QStringLiteral("tope")) {
+            const int extra = rawConnect(port);
+            const auto [status, body] = readAnswer(extra);
+            ::close(extra);
+            QCOMPARE(status, 503);
+            QVERIFY(QJsonDocument::fromJson(body).object().value(QStringLiteral("error")).toString().contains(QStringLiteral("máximo de conexiones")));
+            for (int s : held)
+                ::close(s);
+            held.clear();
+            QThread::msleep(200);
+        } else if (kind == QStringLiteral("lenta")) {
+            QElapsedTimer clock;
+            clock.start();
+            QCOMPARE(readAnswer(held.first()).first, 408);
+            QVERIFY(clock.elapsed() < 5000);
+            for (int s : held)
+                ::close(s);
+            held.clear();
+        } else if (kind == QStringLiteral("goteo")) {
+            QThread::msleep(100);
+            for (int s : held) // a byte more each: still not a whole request
+                ::send(s, "n", 1, MSG_NOSIGNAL);
+        }
+        QElapsedTimer clock;
+        clock.start();
+        const std::string token = signIn(port, "demo", "demo");
+        QCOMPARE(post(port, "/v1/methods/BuscarFechaServidor", "{}", token).Status, 200);
+        QVERIFY2(clock.elapsed() < 4000, "answered while the other connections wait");
+    }
+
+    // A client's text past the time limit or answering too many rows is refused with the same
+    // message on both databases and transports, and the next query of the connection runs as usual.
+    void limits_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("transport");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("message");
+        // Some 10^11 combinations of the evaluation records: minutes of work on either database.
+        const QString endless = QStringLiteral("SELECT COUNT(*) AS N FROM SO_MALEG A, SO_MALEG B, SO_MALEG C, SO_MALEG D");
+        const struct { const char *tag, *kind, *sql; } cases[] = {
+            {"lenta", "sql", nullptr},
+            {"lenta ejecutar", "ejec", nullptr},
+            {"filas", "sql", "SELECT COD_EMPR FROM SO_MALEG LIMIT 51"},
+            {"filas justas", "sql", "SELECT COD_EMPR FROM SO_MALEG LIMIT 50"},
+        };
+        for (const QString &b : TAppServerFixture::Backends())
+            for (const QString &t : TAppServerFixture::Transports())
+                for (const auto &c : cases) {
+                    const QString tag = QString::fromLatin1(c.tag);
+                    QTest::newRow(qPrintable(b + QLatin1Char('/') + t + QLatin1Char('/') + tag))
+                        << b << t << QString::fromLatin1(c.kind) << (c.sql ? QString::fromLatin1(c.sql) : endless)
+                        << (tag.startsWith(QStringLiteral("lenta")) ? TDatabase::TimeoutMessage()
+                            : tag == QStringLiteral("filas")     ? TDatabase::TooManyRowsMessage(50)
+                                                                 : QString());
+                }
+    }
+    void limits()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, transport);
+        QFETCH(QString, kind);
+        QFETCH(QString, sql);
+        QFETCH(QString, message);
+        auto server = m_fx.Open(backend, transport);
+        if (!server)
+            QFAIL(qPrintable(m_fx.LastError()));
+        // The HTTP service's engine and the one the in-process transport finds for the database.
+        TDatabase *const dbs[] = {&m_fx.Backend(backend).Engine->Database(),
+                                  &TAppServerEngine::ForDatabase(m_fx.Backend(backend).Location)->Database()};
+        const int milliseconds = dbs[0]->ClientMilliseconds(), rows = dbs[0]->ClientMaxRows();
+        const auto restore = qScopeGuard([&] {
+            for (TDatabase *db : dbs)
+                db->SetClientLimits(milliseconds, rows);
+        });
+        for (TDatabase *db : dbs)
+            db->SetClientLimits(700, 50);
+        QString error;
+        if (kind == QStringLiteral("ejec")) {
+            QVariantList args{QVariantList{sql}, QVariant(), QString()};
+            QCOMPARE(server->Call(QStringLiteral("EjecutarSql"), args).toInt(), message.isEmpty() ? 0 : 1);
+            error = args.at(2).toString();
+        } else {
+            try {
+                QCOMPARE(server->GetRecords(QStringLiteral("DtsPTemporal"), {}, sql).Rows.size(), 50);
+            } catch (const EAppServerError &e) {
+                QCOMPARE(e.Status(), 400);
+                error = e.Message();
+            }
+        }
+        QCOMPARE(error, message);
+        const SDataPacket next = server->GetRecords(QStringLiteral("DtsPTemporal"), {}, QStringLiteral("SELECT COD_AREA FROM SO_AREAS"));
+        QVERIFY(!next.Rows.isEmpty());
+    }
+
+    // Two server processes on one database accept each other's tokens, and an admin command's
+    // revocation reaches both.
+    void twoProcesses_data() { TAppServerFixture::AddBackendRows(); }
+    void twoProcesses()
+    {
+        QFETCH(QString, backend);
+        if (!m_fx.Error(backend).isEmpty())
+            QFAIL(qPrintable(m_fx.Error(backend)));
+        const QString db = m_fx.Backend(backend).Location;
+        TUserStore(m_fx.Backend(backend).Engine->Database()).SetUser(QStringLiteral("ana5"), QStringLiteral("clave5"), {2});
+        QProcess a, b;
+        const int portA = startServer(a, db);
+        const int portB = startServer(b, db);
+        QVERIFY2(portA > 0 && portB > 0, a.readAllStandardError().constData());
+        const std::string token = signIn(portA, "ana5", "clave5");
+        QCOMPARE(post(portB, "/v1/methods/BuscarFechaServidor", "{}", token).Status, 200);
+        QCOMPARE(post(portA, "/v1/methods/BuscarFechaServidor", "{}", token).Status, 200);
+        QProcess admin;
+        admin.start(qEnvironmentVariable("ZE_SERVER_PATH"), {QStringLiteral("add-user"), QStringLiteral("--db"), db, QStringLiteral("--user"),
+                                                            QStringLiteral("ana5"), QStringLiteral("--companies"), QStringLiteral("2")});
+        admin.write("nueva5\n");
+        admin.closeWriteChannel();
+        QVERIFY(admin.waitForFinished(30000));
+        QCOMPARE(admin.exitCode(), 0);
+        QCOMPARE(post(portA, "/v1/methods/BuscarFechaServidor", "{}", token).Status, 401);
+        QCOMPARE(post(portB, "/v1/methods/BuscarFechaServidor", "{}", token).Status, 401);
+        const std::string fresh = signIn(portB, "ana5", "nueva5");
+        QCOMPARE(post(portA, "/v1/methods/BuscarFechaServidor", "{}", fresh).Status, 200);
+        for (QProcess *p : {&a, &b}) {
+            p->terminate();
+            QVERIFY(p->waitForFinished(10000));
+        }
     }
 };
 
