@@ -104,6 +104,15 @@ void TDtmSoMaleg::QrySoSemonBeforePost(TDataSet &)
 {
     if (QrySoSemonFEC_CUMP->IsNull() && !SeguimientoAutomatico)
         throw Exception(QStringLiteral("Debe Ingresar ") + QrySoSemonFEC_CUMP->DisplayLabel());
+    // A range that ends before it starts is a typing mistake that would put the row in the wrong
+    // place of the plan: refused, naming both dates.
+    const std::pair<TDateTimeField *, TDateTimeField *> ranges[] = {{QrySoSemonFEC_SEGU, QrySoSemonFEC_CUMP},
+                                                                    {QrySoSemonFEC_INIC, QrySoSemonFEC_FINA}};
+    for (const auto &[start, end] : ranges)
+        if (!start->IsNull() && !end->IsNull() && end->AsDateTime().date() < start->AsDateTime().date())
+            throw Exception(QStringLiteral("La fecha \"%1\" (%2) es anterior a la fecha \"%3\" (%4).")
+                                .arg(end->DisplayLabel().trimmed(), end->DisplayText(), start->DisplayLabel().trimmed(),
+                                     start->DisplayText()));
 }
 
 void TDtmSoMaleg::QrySoSemonBeforeDelete(TDataSet &)

@@ -193,7 +193,19 @@ private slots:
         QCOMPARE(postError(dm.QrySoSemon), u"Debe Ingresar Fecha Cumplimiento "_s);
         QCOMPARE(dm.QrySoSemon->State(), dsInsert);
         QCOMPARE(stored(u"SO_SEMON"_s), 0);
+        // Ranges that end before they start are refused, naming both dates.
+        dm.QrySoSemonFEC_CUMP->SetAsDateTime(procDate.addDays(-1));
+        const auto refused = [](TField *end, TField *start) {
+            return u"La fecha \"%1\" (%2) es anterior a la fecha \"%3\" (%4)."_s.arg(
+                end->DisplayLabel().trimmed(), end->DisplayText(), start->DisplayLabel().trimmed(), start->DisplayText());
+        };
+        QCOMPARE(postError(dm.QrySoSemon), refused(dm.QrySoSemonFEC_CUMP, dm.QrySoSemonFEC_SEGU));
         dm.QrySoSemonFEC_CUMP->SetAsDateTime(procDate.addDays(30));
+        dm.QrySoSemonFEC_INIC->SetAsDateTime(procDate.addDays(10));
+        dm.QrySoSemonFEC_FINA->SetAsDateTime(procDate.addDays(9));
+        QCOMPARE(postError(dm.QrySoSemon), refused(dm.QrySoSemonFEC_FINA, dm.QrySoSemonFEC_INIC));
+        QCOMPARE(stored(u"SO_SEMON"_s), 0);
+        dm.QrySoSemonFEC_FINA->SetAsDateTime(procDate.addDays(10)); // a range of one day is fine
         QCOMPARE(postError(dm.QrySoSemon), QString());
         QCOMPARE(w->Rows(u"SELECT RMT_SEMO, COD_RESP, COD_AREA FROM SO_SEMON"_s + kItemRows),
                  (QList<QVariantList>{{dm.QrySoSemonRMT_SEMO->AsInteger(), 79456123.0, 1}}));
