@@ -269,6 +269,13 @@ void TfrmFormaMaestro::BuildShortcuts()
     add(QStringLiteral("Consulta1"), QStringLiteral("&Consulta por ejemplo..."), QKeySequence(Qt::CTRL | Qt::Key_F),
         [this] { DBQbe1->click(); });
     DBQbe1->setToolTip(DBQbe1->toolTip() + QStringLiteral(" (Ctrl+F)"));
+    // Esc drops what is being typed in the evaluation, a follow-up row or a plan activity; the
+    // changes already posted stay until saved or discarded on leaving.
+    add(QStringLiteral("Cancelar1"), QStringLiteral("Ca&ncelar edición"), QKeySequence(Qt::Key_Escape), [this] {
+        for (SClientDataSet *ds : DataSetsGuardados())
+            if (ds && (ds->State() == dsEdit || ds->State() == dsInsert))
+                ds->Cancel();
+    });
     // From the list into the detail view: Enter or F2 goes to its first control that takes the
     // Tab key; Tab leaves the list instead of walking its cells.
     DBGFrm->setTabKeyNavigation(false);

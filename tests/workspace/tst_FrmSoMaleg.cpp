@@ -148,13 +148,20 @@ private slots:
         QCOMPARE(q->RecNo(), 3);
         QTest::keyClick(detail, Qt::Key_PageUp, Qt::ControlModifier);
         QCOMPARE(q->RecNo(), 2);
+        // Esc drops the edit being typed.
+        const QString before = q->FieldByName(u"TEX_EVID"_s)->AsString();
+        q->Edit();
+        q->FieldByName(u"TEX_EVID"_s)->SetAsString(u"escrito por error"_s);
+        QTest::keyClick(detail, Qt::Key_Escape);
+        QCOMPARE(q->State(), dsBrowse);
+        QCOMPARE(q->FieldByName(u"TEX_EVID"_s)->AsString(), before);
         QStringList menu;
         for (const QAction *a : f->Archivo1->actions())
             if (!a->isSeparator())
                 menu << a->text() + QLatin1Char(' ') + a->shortcut().toString();
         QCOMPARE(menu, (QStringList{u"&Imprimir... "_s, u"&Vista preliminar... Ctrl+P"_s, u"&Guardar Ctrl+S"_s,
                                     u"Registro &siguiente Ctrl+PgDown"_s, u"Registro &anterior Ctrl+PgUp"_s,
-                                    u"&Consulta por ejemplo... Ctrl+F"_s, u"Sa&lir "_s}));
+                                    u"&Consulta por ejemplo... Ctrl+F"_s, u"Ca&ncelar edición Esc"_s, u"Sa&lir "_s}));
     }
 
     void companyChange_data()
