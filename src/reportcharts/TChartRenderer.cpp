@@ -62,7 +62,7 @@ QString markText(double value)
 
 // Value marks in black just above every bar and line point, zero values included, so each value
 // reads against the white page whatever the bar's colour.
-void AddMarks(QChart &chart, const TChartSpec &view, QBarSeries *bars)
+void AddMarks(QChart &chart, const TChartDrawing &view, QBarSeries *bars)
 {
     const QFont font = sceneFont(view.LabelFontSize);
     const QFontMetricsF metrics(font);
@@ -77,7 +77,7 @@ void AddMarks(QChart &chart, const TChartSpec &view, QBarSeries *bars)
     int barIndex = 0;
     const int barSets = bars ? int(bars->count()) : 0;
     for (size_t i = 0; i < view.SeriesList.size(); ++i) {
-        const TChartView::Series &s = view.SeriesList[i];
+        const TChartLook::Series &s = view.SeriesList[i];
         const QList<double> values = i < view.Data.Values.size() ? view.Data.Values[i] : QList<double>();
         if (s.Line) {
             for (int p = 0; p < values.size() && s.ShowMarks; ++p)
@@ -107,12 +107,12 @@ void TChartRenderer::Install()
 
 void TChartRenderer::Paint(QPainter &painter, const QByteArray &drawing, const QRectF &box, double)
 {
-    const TChartSpec spec = TChartSpec::Decode(drawing);
-    if (!spec.SizeMm.isEmpty())
-        Paint(painter, spec, box);
+    const TChartDrawing chart = TChartDrawing::Decode(drawing);
+    if (!chart.SizeMm.isEmpty())
+        Paint(painter, chart, box);
 }
 
-void TChartRenderer::Paint(QPainter &painter, const TChartSpec &view, const QRectF &box)
+void TChartRenderer::Paint(QPainter &painter, const TChartDrawing &view, const QRectF &box)
 {
     const TChartData &data = view.Data;
     const QSizeF size(view.SizeMm.width() * Resolution, view.SizeMm.height() * Resolution);
@@ -165,7 +165,7 @@ void TChartRenderer::Paint(QPainter &painter, const TChartSpec &view, const QRec
     auto *bars = new QBarSeries;
     bool anyBars = false;
     for (size_t i = 0; i < view.SeriesList.size(); ++i) {
-        const TChartView::Series &s = view.SeriesList[i];
+        const TChartLook::Series &s = view.SeriesList[i];
         const QList<double> values = i < data.Values.size() ? data.Values[i] : QList<double>();
         if (s.Line) {
             auto *line = new QLineSeries;

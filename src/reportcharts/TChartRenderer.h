@@ -4,7 +4,7 @@
 #include <QRectF>
 
 class QPainter;
-struct TChartSpec;
+struct TChartDrawing;
 
 // Draws the charts of prepared pages with Qt Charts, straight into the page's painter, so every
 // output (preview, printer, PDF) gets vectors and real text: bars, lines, value marks, title, legend
@@ -18,5 +18,5 @@ public:
     // Makes the page painter draw charts with this renderer.
     static void Install();
     static void Paint(QPainter &painter, const QByteArray &drawing, const QRectF &box, double pxPerMm);
-    static void Paint(QPainter &painter, const TChartSpec &spec, const QRectF &box);
+    static void Paint(QPainter &painter, const TChartDrawing &chart, const QRectF &box);
 };

@@ -8,12 +8,10 @@
 #include <QStringList>
 #include <vector>
 
-// A chart drawn from a report dataset: one category and one point per row, in the dataset's order.
-class TChartView : public TReportView
+// How a chart looks: its title, legend, axis and series. The chart view of a report and the chart a
+// prepared page keeps share it.
+struct TChartLook
 {
-public:
-    explicit TChartView(const QString &name) : TReportView(Chart, name) {}
-
     struct Series
     {
         QString Title;      // shown in the legend
@@ -23,8 +21,6 @@ public:
         bool ShowMarks = true;
     };
 
-    QString DataSet;
-    QString CategoryField; // empty: the category axis has no labels
     std::vector<Series> SeriesList;
     QString Title;
     bool TitleBold = true;
@@ -36,6 +32,16 @@ public:
     double LabelFontSize = 8; // category labels, value marks and the legend
 };
 
+// A chart drawn from a report dataset: one category and one point per row, in the dataset's order.
+class TChartView : public TReportView, public TChartLook
+{
+public:
+    explicit TChartView(const QString &name) : TReportView(Chart, name) {}
+
+    QString DataSet;
+    QString CategoryField; // empty: the category axis has no labels
+};
+
 // The rows a chart view read, ready for drawing.
 struct TChartData
 {
@@ -43,23 +49,15 @@ struct TChartData
     std::vector<QList<double>> Values; // one list per series, a value per category
 };
 
-// What a prepared page keeps of a chart: its settings, its rows and its size, encoded in the
-// Drawing primitive so every output draws it again as vectors.
-struct TChartSpec
+// What a prepared page keeps of a chart: its look, its rows and its size, encoded in the Drawing
+// primitive so every output draws it again as vectors.
+struct TChartDrawing : TChartLook
 {
-    QString Title;
-    bool TitleBold = true;
-    double TitleFontSize = 11;
-    bool LegendBelow = true;
-    bool CategoryAxisVisible = true;
-    int CategoryLineWidth = 0;
-    double LabelFontSize = 8;
     QSizeF SizeMm;
-    std::vector<TChartView::Series> SeriesList;
     TChartData Data;
 
-    static TChartSpec From(const TChartView &view, const TChartData &data);
+    static TChartDrawing From(const TChartView &view, const TChartData &data);
     QByteArray Encode() const;
-    // An empty spec when the bytes are not a chart.
-    static TChartSpec Decode(const QByteArray &bytes);
+    // An empty drawing when the bytes are not a chart.
+    static TChartDrawing Decode(const QByteArray &bytes);
 };

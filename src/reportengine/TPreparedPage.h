@@ -39,7 +39,7 @@ struct TPrimitive
     bool totalPagesMacro = false;
 
     QImage image;
-    // Drawing: what to draw, encoded by the drawing's kind (a chart: TChartSpec), drawn into the box
+    // Drawing: what to draw, encoded by the drawing's kind (a chart: TChartDrawing), drawn into the box
     // by the drawing painter the program installs.
     QByteArray drawing;
     // In a spooled page, the image's place in the report's table of images (-1: none); the

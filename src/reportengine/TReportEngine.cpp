@@ -401,7 +401,7 @@ double TReportEngine::LayOut(TBand *band, std::vector<TPrimitive> &out)
         case TReportView::Chart: {
             auto *chart = static_cast<TChartView *>(view);
             p.prim.kind = TPrimitive::Drawing;
-            p.prim.drawing = TChartSpec::From(*chart, ChartData(*chart)).Encode();
+            p.prim.drawing = TChartDrawing::From(*chart, ChartData(*chart)).Encode();
             break;
         }
         }
@@ -445,6 +445,10 @@ double TReportEngine::LayOut(TBand *band, std::vector<TPrimitive> &out)
 
 const TTextLayout &TReportEngine::Layout(const TMemoView &memo)
 {
+    // A memo keeps its font for the whole run (band events change texts, fills and visibility):
+    // each memo finds its layout directly after its first print, without building a key.
+    if (const TTextLayout *known = m_layoutByMemo.value(&memo))
+        return *known;
     // One measuring layout per font of the report.
     const QString key = QStringLiteral("%1|%2|%3%4%5").arg(memo.FontName).arg(memo.FontSize).arg(memo.Bold).arg(memo.Italic).arg(memo.Underline);
     auto it = m_layouts.find(key);
@@ -452,6 +456,7 @@ const TTextLayout &TReportEngine::Layout(const TMemoView &memo)
         it = m_layouts.emplace(key, std::make_unique<TTextLayout>(TReportFont::Make(memo.FontName, memo.FontSize,
                                                                                    memo.Bold, memo.Italic, memo.Underline)))
                  .first;
+    m_layoutByMemo.insert(&memo, it->second.get());
     return *it->second;
 }
 

@@ -76,6 +76,7 @@ private:
     QHash<TBand *, std::shared_ptr<TExprNode>> m_conditions;
     std::vector<Aggregate> m_aggregates;
     std::map<QString, std::unique_ptr<TTextLayout>> m_layouts;
+    QHash<const TMemoView *, const TTextLayout *> m_layoutByMemo;
     QHash<QByteArray, QImage> m_images;
     std::set<TBand *> m_printedOnce;
     std::vector<TBand *> m_reprint; // headers printed again at the top of each new page

@@ -21,5 +21,4 @@ struct MemoStyle
 
 // A memo at box (mm, relative to the band) with the text and style given.
 TMemoView *Memo(TBand *band, const QString &name, const QRectF &box, const QString &text, const MemoStyle &style = {});
-
 } // namespace TReportLayout
