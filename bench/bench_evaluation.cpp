@@ -11,7 +11,8 @@
 // The module's after-scroll handler, which reopens the current record's six dependent datasets, is
 // detached for the target rows (the floor has no dependent datasets); one row measures it attached.
 //
-// Usage: bench_evaluation [rounds]
+// Usage: bench_evaluation [rounds]; ZE_BENCH_WALK_ONLY=1 measures only the embedded walk with the
+// after-scroll handler attached.
 #include "AppServerTransports.h"
 #include "Globals.h"
 #include "IAppServer.h"
@@ -369,6 +370,12 @@ int main(int argc, char **argv)
         if (!floor.Ok()) {
             std::fprintf(stderr, "the floor's statements could not be prepared\n");
             return 1;
+        }
+        // ZE_BENCH_WALK_ONLY: only the embedded walk with the after-scroll handler (for profiling runs).
+        if (qEnvironmentVariableIsSet("ZE_BENCH_WALK_ONLY")) {
+            line("embedded: open + walk, after-scroll attached", medianMicros([&] { embedded.OpenAndWalk(); }));
+            http.Stop();
+            return 0;
         }
         embedded.DetachAfterScroll(true);
         remote.DetachAfterScroll(true);

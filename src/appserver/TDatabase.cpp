@@ -364,7 +364,31 @@ void TDatabase::SetClientLimits(int milliseconds, int maxRows)
 
 QString TDatabase::DateTimeText(const QDateTime &value)
 {
-    return value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    // Written digit by digit: every parameter of every count is a date, and QDateTime::toString
+    // goes through the locale and the calendar for each.
+    const QDate d = value.date();
+    const QTime t = value.time();
+    if (!d.isValid() || d.year() < 1 || d.year() > 9999)
+        return value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    char16_t text[23];
+    auto put = [&text](int at, int number, int width) {
+        for (int i = width - 1; i >= 0; --i, number /= 10)
+            text[at + i] = char16_t(u'0' + number % 10);
+    };
+    put(0, d.year(), 4);
+    text[4] = u'-';
+    put(5, d.month(), 2);
+    text[7] = u'-';
+    put(8, d.day(), 2);
+    text[10] = u' ';
+    put(11, t.hour(), 2);
+    text[13] = u':';
+    put(14, t.minute(), 2);
+    text[16] = u':';
+    put(17, t.second(), 2);
+    text[19] = u'.';
+    put(20, t.msec(), 3);
+    return QString(reinterpret_cast<const QChar *>(text), 23);
 }
 
 QVariant TDatabase::ToDb(const QVariant &value)

@@ -142,6 +142,7 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
     QStringList names;
     QList<QMetaType> driverTypes;
     QList<bool> converted; // values already of the field's type
+    QList<const SFieldDef *> declared;
     QHash<QString, int> seen;
     auto uniqueName = [&](const QString &column) {
         QString n = column.toUpper();
@@ -163,15 +164,23 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
             m_db.Exec(QStringLiteral("SET LOCAL statement_timeout = %1").arg(m_db.ClientMilliseconds()));
         }
         if (!m_db.IsPostgres()) {
-            auto typeOf = [&](int, const QString &column) {
-                names << uniqueName(column);
-                driverTypes << QMetaType();
-                const SFieldDef *f = declaredField(names.last());
-                converted << bool(f);
-                return f ? f->DataType : TFieldType::ftUnknown;
+            auto describe = [&](int, const QString &column) {
+                TSqliteReader::SColumn c;
+                c.Name = uniqueName(column);
+                c.Declared = declaredField(c.Name);
+                c.Type = c.Declared ? c.Declared->DataType : TFieldType::ftUnknown;
+                return c;
             };
             // Client text and the providers' own statements are authorized under different rules.
-            raw = TSqliteReader::Read(m_db.Connection(), sql.Positional(), values, typeOf, clientText ? 1 : 0, maxRows).Rows;
+            TSqliteReader::SResult result =
+                TSqliteReader::Read(m_db.Connection(), sql.Positional(), values, describe, &provider, clientText ? 1 : 0, maxRows);
+            raw = std::move(result.Rows);
+            for (const TSqliteReader::SColumn &c : *result.Columns) {
+                names << c.Name;
+                driverTypes << QMetaType();
+                converted << bool(c.Declared);
+                declared << c.Declared;
+            }
         } else {
             QSqlQuery q(m_db.Connection());
             QString error;
@@ -182,6 +191,7 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
                 names << uniqueName(rec.fieldName(i));
                 driverTypes << rec.field(i).metaType();
                 converted << false;
+                declared << declaredField(names.last());
             }
             while (q.next()) {
                 if (maxRows > 0 && raw.size() >= maxRows)
@@ -198,10 +208,9 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
     }
 
     SDataPacket packet;
-    for (int i = 0; i < names.size(); ++i) {
-        const SFieldDef *declared = declaredField(names.at(i));
-        packet.Fields << (declared ? *declared : inferField(names.at(i), driverTypes.at(i), raw, i));
-    }
+    packet.Fields.reserve(names.size());
+    for (int i = 0; i < names.size(); ++i)
+        packet.Fields << (declared.at(i) ? *declared.at(i) : inferField(names.at(i), driverTypes.at(i), raw, i));
     // The rows move into the packet, converted in place, instead of being copied value by value
     // (25 200 QVariant copies and as many destructions for the 600-record evaluation).
     packet.Rows.reserve(raw.size());

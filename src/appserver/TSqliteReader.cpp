@@ -16,14 +16,22 @@ namespace {
 // Held through a plain pointer: the thread's connections are closed by thread-exit code that may
 // run after this file's thread storage is gone, and closing a connection forgets its statements;
 // the cache is freed when its last connection is forgotten.
+struct KeptStatement
+{
+    sqlite3_stmt *st = nullptr;
+    // The columns as last described, for whom, and the names SQLite gave them then.
+    const void *owner = nullptr;
+    QList<QByteArray> names;
+    TSqliteReader::TColumns columns;
+};
 struct StatementCache
 {
     static constexpr int Capacity = 256;
-    QHash<sqlite3 *, QHash<QByteArray, sqlite3_stmt *>> byConnection;
+    QHash<sqlite3 *, QHash<QByteArray, KeptStatement>> byConnection;
 };
 thread_local StatementCache *t_statements = nullptr;
 
-QHash<QByteArray, sqlite3_stmt *> &statementsOf(sqlite3 *db)
+QHash<QByteArray, KeptStatement> &statementsOf(sqlite3 *db)
 {
     if (!t_statements)
         t_statements = new StatementCache;
@@ -113,8 +121,8 @@ void TSqliteReader::Forget(const QSqlDatabase &db)
     sqlite3 *handle = handleOf(db);
     if (!handle || !t_statements)
         return;
-    for (sqlite3_stmt *st : t_statements->byConnection.take(handle))
-        sqlite3_finalize(st);
+    for (const KeptStatement &kept : t_statements->byConnection.take(handle))
+        sqlite3_finalize(kept.st);
     if (t_statements->byConnection.isEmpty()) {
         delete t_statements;
         t_statements = nullptr;
@@ -122,7 +130,7 @@ void TSqliteReader::Forget(const QSqlDatabase &db)
 }
 
 TSqliteReader::SResult TSqliteReader::Read(const QSqlDatabase &qdb, const QString &sql, const QVariantList &values,
-                                           const TTypeOf &typeOf, int kind, int maxRows)
+                                           const TDescribe &describe, const void *owner, int kind, int maxRows)
 {
     sqlite3 *db = handleOf(qdb);
     if (!db)
@@ -130,11 +138,9 @@ TSqliteReader::SResult TSqliteReader::Read(const QSqlDatabase &qdb, const QStrin
     Statement s;
     const QByteArray utf8 = sql.toUtf8();
     const QByteArray key = QByteArray::number(kind) + '\0' + utf8;
-    QHash<QByteArray, sqlite3_stmt *> &cache = statementsOf(db);
-    if (sqlite3_stmt *known = cache.value(key)) {
-        s.st = known;
-        s.cached = true;
-    } else {
+    QHash<QByteArray, KeptStatement> &cache = statementsOf(db);
+    auto kept = cache.find(key);
+    if (kept == cache.end()) {
         const char *tail = nullptr;
         if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &s.st, &tail) != SQLITE_OK)
             fail(db);
@@ -144,13 +150,14 @@ TSqliteReader::SResult TSqliteReader::Read(const QSqlDatabase &qdb, const QStrin
             if (!QChar::isSpace(uchar(*p)))
                 throw EAppServerError(400, QStringLiteral("El texto de comando debe ser una sola sentencia."));
         if (cache.size() >= StatementCache::Capacity) {
-            for (sqlite3_stmt *old : std::as_const(cache))
-                sqlite3_finalize(old);
+            for (const KeptStatement &old : std::as_const(cache))
+                sqlite3_finalize(old.st);
             cache.clear();
         }
-        cache.insert(key, s.st);
-        s.cached = true;
+        kept = cache.insert(key, KeptStatement{s.st, nullptr, {}, {}});
     }
+    s.st = kept->st;
+    s.cached = true;
     for (int i = 0; i < values.size(); ++i) {
         const QVariant v = TDatabase::ToDb(values.at(i));
         int rc = SQLITE_OK;
@@ -182,11 +189,21 @@ TSqliteReader::SResult TSqliteReader::Read(const QSqlDatabase &qdb, const QStrin
     }
     SResult result;
     const int n = sqlite3_column_count(s.st);
-    QList<TFieldType> types;
-    for (int i = 0; i < n; ++i) {
-        result.Names << QString::fromUtf8(sqlite3_column_name(s.st, i));
-        types << typeOf(i, result.Names.last().toUpper());
+    bool known = kept->owner == owner && kept->columns && kept->names.size() == n;
+    for (int i = 0; known && i < n; ++i)
+        known = kept->names.at(i) == sqlite3_column_name(s.st, i);
+    if (!known) {
+        auto columns = std::make_shared<QList<SColumn>>();
+        kept->names.clear();
+        for (int i = 0; i < n; ++i) {
+            kept->names << QByteArray(sqlite3_column_name(s.st, i));
+            *columns << describe(i, QString::fromUtf8(kept->names.last()));
+        }
+        kept->owner = owner;
+        kept->columns = std::move(columns);
     }
+    result.Columns = kept->columns;
+    const QList<SColumn> &columns = *result.Columns;
     int rc;
     while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
         if (maxRows > 0 && result.Rows.size() >= maxRows)
@@ -194,7 +211,7 @@ TSqliteReader::SResult TSqliteReader::Read(const QSqlDatabase &qdb, const QStrin
         QVariantList row;
         row.reserve(n);
         for (int i = 0; i < n; ++i)
-            row << typed(s.st, i, types.at(i));
+            row << typed(s.st, i, columns.at(i).Type);
         result.Rows << std::move(row);
     }
     if (rc != SQLITE_DONE)

@@ -152,15 +152,20 @@ void TDataSet::BindFields()
             m_calcFields.push_back(field);
             continue;
         }
-        int column = -1;
-        for (int i = 0; i < columns.size(); ++i)
-            if (columns.at(i).Name.compare(field->FieldName(), Qt::CaseInsensitive) == 0) {
-                column = i;
-                break;
-            }
+        // A dataset reopened on the same query finds each field where it was the last time.
+        int column = field->m_lastColumn;
+        if (column < 0 || column >= columns.size() || columns.at(column).Name != field->FieldName()) {
+            column = -1;
+            for (int i = 0; i < columns.size(); ++i)
+                if (columns.at(i).Name.compare(field->FieldName(), Qt::CaseInsensitive) == 0) {
+                    column = i;
+                    break;
+                }
+        }
         if (column < 0)
             throw EDatabaseError(QStringLiteral("Field '%1' not found").arg(field->FieldName()));
         field->m_bufferIndex = column;
+        field->m_lastColumn = column;
     }
     m_calcBuffer.assign(m_calcFields.size(), QVariant());
     m_editBuffer.assign(size_t(columns.size()), QVariant());

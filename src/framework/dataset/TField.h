@@ -114,4 +114,5 @@ private:
     int m_size;
     bool m_dynamic = false; // created by Open, deleted by Close
     int m_bufferIndex = -1; // data fields: column of the record; calculated: slot of the calc buffer
+    int m_lastColumn = -1;  // data fields: the column found at the last open, tried first at the next
 };
