@@ -19,7 +19,7 @@
 #include "controls/TQNavegador.h"
 #include "controls/TQPField.h"
 #include "controls/TQSDBQbe.h"
-#include "controls/TQbeCriterion.h"
+#include "TQbeCriterion.h"
 #include "controls/TQsCmbCodigo.h"
 #include "controls/TQsFecha.h"
 #include "controls/TTolvaneDBgrid.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controls/TQbeCriterion.h"
+#include "TQbeCriterion.h"
 
 #include <QHash>
 #include <QMap>
