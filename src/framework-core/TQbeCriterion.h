@@ -2,10 +2,15 @@
 
 #include <QString>
 
-// One condition entered in the query-by-example dialog: field, operator and value as typed.
+// How a criterion compares a field with its value.
+enum class TQbeOperator { Equal, NotEqual, Greater, GreaterOrEqual, Less, LessOrEqual, Contains, StartsWith };
+
+// One condition of a query by example: field, operator and the value as the user typed it.
 struct TQbeCriterion
 {
     QString Field;
-    QString Operator; // "=", "<>", ">", ">=", "<", "<=", "contiene", "empieza por"
+    TQbeOperator Operator = TQbeOperator::Equal;
     QString Value;
+
+    bool operator==(const TQbeCriterion &) const = default;
 };
