@@ -2,9 +2,9 @@
 
 #include "EAppServerError.h"
 #include "Globals.h"
+#include "HttpTransport.h"
 #include "SDCOMConnection.h"
 #include "TAppServerEngine.h"
-#include "THttpAppServer.h"
 #include "TServerSession.h"
 
 #include <QFileInfo>
@@ -16,7 +16,9 @@ QString orGlobal(const QString &value, const QString &global)
     return value.isEmpty() ? global : value;
 }
 
-std::shared_ptr<IAppServer> openLocal(const SDCOMConnection &c)
+} // namespace
+
+std::shared_ptr<IAppServer> OpenLocalServer(const SDCOMConnection &c)
 {
     const QString server = orGlobal(c.Server, gStParSrv).trimmed();
     if (server.isEmpty())
@@ -26,16 +28,8 @@ std::shared_ptr<IAppServer> openLocal(const SDCOMConnection &c)
     return TAppServerEngine::ForDatabase(server)->SignIn(orGlobal(c.User, gStParUsu), orGlobal(c.Password, gStParPas));
 }
 
-std::shared_ptr<IAppServer> openHttp(const SDCOMConnection &c)
-{
-    return std::make_shared<THttpAppServer>(orGlobal(c.Server, gStParSrv).trimmed(), orGlobal(c.User, gStParUsu),
-                                            orGlobal(c.Password, gStParPas));
-}
-
-} // namespace
-
 void RegisterAppServerTransports()
 {
-    SDCOMConnection::RegisterTransport(QStringLiteral("local"), openLocal);
-    SDCOMConnection::RegisterTransport(QStringLiteral("http"), openHttp);
+    SDCOMConnection::RegisterTransport(QStringLiteral("local"), OpenLocalServer);
+    RegisterHttpTransport();
 }

@@ -3,6 +3,7 @@
 #include "EAppServerError.h"
 #include "TDatabase.h"
 #include "TSqlTransaction.h"
+#include "TDateTimeText.h"
 
 #include <QDateTime>
 #include <QSqlQuery>
@@ -51,7 +52,7 @@ bool TAttachmentOperations::Call(const QString &method, QVariantList &args, QVar
         QVariantList rows;
         while (q.next())
             rows << QVariant(QVariantList{q.value(0).toInt(), q.value(1).toString(), q.value(2).toInt(),
-                                          q.value(3).toString(), TDatabase::ParseDateTime(q.value(4).toString())});
+                                          q.value(3).toString(), TDateTimeText::Parse(q.value(4).toString())});
         result = rows;
         return true;
     }

@@ -21,6 +21,7 @@
 
 #include "TSqlText.h"
 #include "TSqliteGuard.h"
+#include "TDateTimeText.h"
 
 namespace {
 
@@ -403,75 +404,6 @@ QVariant TDatabase::ToDb(const QVariant &value)
     }
 }
 
-namespace {
-
-// Digits at [from, from + count) as a number, or -1.
-int digits(const QString &t, int from, int count)
-{
-    if (from + count > t.size())
-        return -1;
-    int v = 0;
-    for (int i = from; i < from + count; ++i) {
-        const char16_t c = t.at(i).unicode();
-        if (c < u'0' || c > u'9')
-            return -1;
-        v = v * 10 + (c - u'0');
-    }
-    return v;
-}
-
-// "yyyy-MM-dd", then optionally ' ' or 'T' and "HH:mm", ":ss", ".z" to ".zzz".
-QDateTime parseFixed(const QString &t)
-{
-    const int y = digits(t, 0, 4), mo = digits(t, 5, 2), d = digits(t, 8, 2);
-    if (y < 0 || mo < 0 || d < 0 || t.at(4) != u'-' || t.at(7) != u'-')
-        return {};
-    int h = 0, mi = 0, sec = 0, ms = 0;
-    if (t.size() > 10) {
-        if ((t.at(10) != u' ' && t.at(10) != u'T') || t.size() < 16 || t.at(13) != u':')
-            return {};
-        h = digits(t, 11, 2);
-        mi = digits(t, 14, 2);
-        if (t.size() > 16) {
-            if (t.at(16) != u':' || (sec = digits(t, 17, 2)) < 0)
-                return {};
-            if (t.size() > 19) {
-                const int n = int(t.size()) - 20;
-                if (t.at(19) != u'.' || n < 1 || n > 3 || (ms = digits(t, 20, n)) < 0)
-                    return {};
-                for (int i = n; i < 3; ++i)
-                    ms *= 10;
-            }
-        }
-        if (h < 0 || mi < 0)
-            return {};
-    }
-    const QDate date(y, mo, d);
-    const QTime time(h, mi, sec, ms);
-    if (!date.isValid() || !time.isValid())
-        return {};
-    return QDateTime(date, time);
-}
-
-} // namespace
-
-QDateTime TDatabase::ParseDateTime(const QString &text)
-{
-    // Many rows repeat the same few moments (process dates, validity dates): remember recent ones.
-    thread_local QHash<QString, QDateTime> recent;
-    const auto it = recent.constFind(text);
-    if (it != recent.cend())
-        return *it;
-    const QString t = text.trimmed();
-    QDateTime d = parseFixed(t);
-    if (!d.isValid())
-        d = QDateTime::fromString(t, Qt::ISODateWithMs);
-    if (recent.size() > 512)
-        recent.clear();
-    recent.insert(text, d);
-    return d;
-}
-
 QVariant TDatabase::FromDb(const QVariant &value, TFieldType type)
 {
     if (!value.isValid() || value.isNull())
@@ -485,7 +417,7 @@ QVariant TDatabase::FromDb(const QVariant &value, TFieldType type)
         }
         if (value.typeId() == QMetaType::QDate)
             return value.toDate().startOfDay();
-        const QDateTime d = ParseDateTime(value.toString());
+        const QDateTime d = TDateTimeText::Parse(value.toString());
         return d.isValid() ? QVariant(d) : QVariant();
     }
     case TFieldType::ftSmallint:

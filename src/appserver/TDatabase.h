@@ -72,7 +72,6 @@ public:
     static QVariant ToDb(const QVariant &value);
     // A value read back, converted to the declared field type (dates from SQLite arrive as text).
     static QVariant FromDb(const QVariant &value, TFieldType type);
-    static QDateTime ParseDateTime(const QString &text);
     // What a user is told, on both databases, when the database refuses an access or a query runs too long.
     static QString ForbiddenMessage();
     static QString TimeoutMessage();

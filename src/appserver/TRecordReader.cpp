@@ -8,6 +8,7 @@
 #include "TSqliteReader.h"
 #include "TSqlTransaction.h"
 #include "TClientStatement.h"
+#include "TDateTimeText.h"
 
 #include <QDateTime>
 #include <QRegularExpression>
@@ -107,7 +108,7 @@ QVariantList TRecordReader::BindValues(const QStringList &names, const QList<SPa
             if (p.Name.compare(n, Qt::CaseInsensitive) == 0) {
                 v = p.Value;
                 if (p.DataType == TFieldType::ftDateTime && v.typeId() == QMetaType::QString)
-                    v = TDatabase::ParseDateTime(v.toString());
+                    v = TDateTimeText::Parse(v.toString());
                 break;
             }
         values << v;

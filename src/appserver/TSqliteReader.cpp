@@ -2,6 +2,7 @@
 
 #include "EAppServerError.h"
 #include "TDatabase.h"
+#include "TDateTimeText.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -101,7 +102,8 @@ QVariant typed(sqlite3_stmt *st, int i, TFieldType type)
         return kind == SQLITE_TEXT ? QVariant(text(st, i).toLongLong()) : QVariant(qlonglong(sqlite3_column_int64(st, i)));
     case TFieldType::ftFloat: return kind == SQLITE_TEXT ? QVariant(text(st, i).toDouble()) : QVariant(sqlite3_column_double(st, i));
     case TFieldType::ftDateTime: {
-        const QDateTime d = TDatabase::ParseDateTime(text(st, i));
+        const QDateTime d = TDateTimeText::Parse(
+            QByteArrayView(reinterpret_cast<const char *>(sqlite3_column_text(st, i)), sqlite3_column_bytes(st, i)));
         return d.isValid() ? QVariant(d) : QVariant();
     }
     case TFieldType::ftBoolean: return sqlite3_column_int(st, i) != 0;

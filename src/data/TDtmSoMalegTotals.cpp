@@ -100,8 +100,10 @@ int TDtmSoMaleg::TotalActiv(const QString &Column)
         TParam &param = QryTemporal->Params().Items(i);
         if (param.Name.startsWith(QStringLiteral("PDT_ACT_HORA_"), Qt::CaseInsensitive))
             continue;
-        if (const TParam *own = QrySoMaleg->Params().FindParam(param.Name))
+        if (const TParam *own = QrySoMaleg->Params().FindParam(param.Name)) {
+            param.DataType = own->DataType;
             param.SetValue(own->Value);
+        }
     }
     QryTemporal->ParamByName(QStringLiteral("P_COD_EMPR")).SetAsSmallInt(company);
     QryTemporal->ParamByName(Column).SetAsString(QStringLiteral("S"));

@@ -8,6 +8,7 @@
 TApplication::TApplication(QObject *parent) : QObject(parent), m_prompts(std::make_unique<TPrompts>())
 {
     setObjectName(QStringLiteral("Application"));
+    ApplicationHandleException = [](std::exception_ptr error) { Application()->HandleException(error); };
 }
 
 TPrompts &TApplication::Prompts() const

@@ -215,8 +215,36 @@ void TfrmFormaMaestro::BuildFrame()
     PnlStatus->setObjectName(QStringLiteral("PnlStatus"));
     PnlStatus->setContentsMargins(6, 2, 6, 2);
     PnlStatus->setStyleSheet(QStringLiteral("background: #e4e4e4; color: #333;"));
+    // The user's query-by-example criteria in force, with the way to drop them.
+    PnlFiltro = new QWidget(PnlFrmPrncpal);
+    PnlFiltro->setObjectName(QStringLiteral("PnlFiltro"));
+    PnlFiltro->setStyleSheet(QStringLiteral("background: #fff4c2; color: #333;"));
+    auto *filter = new QHBoxLayout(PnlFiltro);
+    filter->setContentsMargins(6, 1, 2, 1);
+    LblFiltro = new QLabel(PnlFiltro);
+    LblFiltro->setObjectName(QStringLiteral("LblFiltro"));
+    BtnQuitarFiltro = new QToolButton(PnlFiltro);
+    BtnQuitarFiltro->setObjectName(QStringLiteral("BtnQuitarFiltro"));
+    BtnQuitarFiltro->setText(QStringLiteral("Quitar filtro"));
+    BtnQuitarFiltro->setAutoRaise(true);
+    filter->addWidget(LblFiltro, 1);
+    filter->addWidget(BtnQuitarFiltro);
+    PnlFiltro->hide();
+    main->addWidget(PnlFiltro);
     main->addWidget(PnlStatus);
     m_frameLayout->addWidget(PnlFrmPrncpal, 1);
+    connect(DBQbe1, &TQSDBQbe::CriteriaChanged, this, [this] {
+        const QString text = DBQbe1->FilterText();
+        LblFiltro->setText(QStringLiteral("Filtro: ") + text);
+        LblFiltro->setToolTip(LblFiltro->text());
+        PnlFiltro->setVisible(!text.isEmpty());
+    });
+    connect(BtnQuitarFiltro, &QToolButton::clicked, this, [this] {
+        Application()->Guard([&] {
+            if (ConfirmarCambios(true))
+                DBQbe1->QuitarFiltro();
+        });
+    });
 
     BuildShortcuts();
 

@@ -72,6 +72,10 @@ public:
     TDBEdit *DBEUsuario = nullptr;
     TDBEdit *DBEFecha = nullptr;
     QLabel *PnlStatus = nullptr;
+    // Shown while the user's query-by-example criteria are in force: "Filtro: ..." and "Quitar filtro".
+    QWidget *PnlFiltro = nullptr;
+    QLabel *LblFiltro = nullptr;
+    QToolButton *BtnQuitarFiltro = nullptr;
     // Non-visual parts.
     TDataSource *dtsFrm = nullptr;
     TDataSource *DtsGnEmpre = nullptr;

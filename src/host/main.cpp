@@ -4,10 +4,10 @@
 // picture of the window (--screenshot) or prints a report to a PDF file (--report N --pdf FILE).
 // Exit status: 0 done, 1 the module or the report failed (message on stderr), 2 usage error.
 
-#include "AppServerTransports.h"
 #include "Globals.h"
 #include "HeadlessReport.h"
 #include "HostApplication.h"
+#include "HostTransports.h"
 #include "HostWindow.h"
 #include "ModuleLoader.h"
 #include "SysUtils.h"
@@ -135,7 +135,7 @@ int main(int argc, char **argv)
 
     gStCodiUsua = parser.value(userOpt).left(8);
     // The host plays the suite's connection layer: in-process and HTTP transports to the server.
-    RegisterAppServerTransports();
+    RegisterHostTransports(QStringLiteral(ZE_LOCAL_SERVER));
 
     ModuleLoader loader(parser.value(moduleOpt));
     HostWindow window(loader);

@@ -15,6 +15,7 @@
 #include "controls/TDBCmbCodigoBox.h"
 #include "controls/TDBEdit.h"
 #include "controls/TDBMemo.h"
+#include "controls/TDBRadioGroup.h"
 #include "controls/TQNavegador.h"
 #include "controls/TQPField.h"
 #include "controls/TQSDBQbe.h"
@@ -231,6 +232,21 @@ void TFrmSoMaleg::cmbEmpresaChange(QObject *sender)
     DBCmbIND_CUMP->Add(QStringLiteral("No Cumple"), QStringLiteral("N"));
     DBCmbIND_CUMP->Add(QStringLiteral("No Aplica"), QStringLiteral("X"));
     DBCmbIND_CUMP->Reload();
+
+    // The query by example takes the texts the user reads as well as the stored codes.
+    QList<QPair<QString, QString>> compliance, cycles, states;
+    for (int i = 0; i < DBCmbIND_CUMP->Items().size(); ++i)
+        compliance.append({DBCmbIND_CUMP->Items().at(i), DBCmbIND_CUMP->Codigos().value(i)});
+    for (int code = 1; code <= 4; ++code)
+        cycles.append({TDtmSoMaleg::NombreCiclo(code), QString::number(code)});
+    for (int i = 0; i < DBRadioGroup1->Items().size(); ++i) {
+        const QString item = DBRadioGroup1->Items().at(i); // "P- Programado"
+        states.append({item, DBRadioGroup1->Values().value(i)});
+        states.append({item.section(QLatin1Char('-'), 1).trimmed(), DBRadioGroup1->Values().value(i)});
+    }
+    DBQbe1->SetDisplayTexts(QStringLiteral("IND_CUMP"), compliance);
+    DBQbe1->SetDisplayTexts(QStringLiteral("COD_CICL"), cycles);
+    DBQbe1->SetDisplayTexts(QStringLiteral("EST_CONT"), states);
 }
 
 QList<SClientDataSet *> TFrmSoMaleg::DataSetsGuardados() const

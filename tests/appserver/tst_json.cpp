@@ -4,6 +4,7 @@
 // other writers may send. Over HTTP, an independent client (cpp-httplib) must read the same rows.
 #include "EAppServerError.h"
 #include "TAppServerFixture.h"
+#include "TDateTimeText.h"
 #include "TJsonCodec.h"
 #include "TJsonPacketReader.h"
 
@@ -337,6 +338,51 @@ private slots:
         QVERIFY2(diff.isEmpty(), qPrintable(diff));
         SDataPacket packet;
         QCOMPARE(TJsonPacketReader::Read(json, packet), direct);
+    }
+
+    // The one date-time parser against Qt's reading (QDateTime::fromString, ISO 8601 with
+    // milliseconds) of the same text: listed awkward texts, then random ones of the fixed forms
+    // its fast path reads, with impossible days, hours and separators mixed in.
+    void dates_data()
+    {
+        QTest::addColumn<QByteArrayList>("texts");
+        QTest::newRow("listados") << QByteArrayList{
+            "2026-01-02", "2026-01-02T03:04", "2026-01-02 03:04", "2026-01-02T03:04:05", "2026-01-02 03:04:05.1",
+            "2026-01-02T03:04:05.12", "2026-01-02T03:04:05.123", "2026-01-02T03:04:05.1234", " 2026-01-02T03:04 ",
+            "\t2026-01-02\n", "2024-02-29", "2026-02-29", "2026-13-01", "2026-00-10", "0050-01-02T03:04:05.006",
+            "2026-01-02T24:00", "2026-01-02T23:60", "2026-01-02T03:04:60", "2026-01-02T03:04Z",
+            "2026-01-02T03:04:05+05:00", "2026-01-02T03:04:05.", "2026-1-02", "2026/01/02", "2026-01-02X03:04",
+            "20260102", "", " ", "2026-01-02T03", "2026-01-02T03:04:05.-12", "+2026-01-02", "2026-01-0a"};
+        QTest::newRow("al azar") << QByteArrayList();
+    }
+    void dates()
+    {
+        QFETCH(QByteArrayList, texts);
+        if (texts.isEmpty()) {
+            std::mt19937 random(20261206);
+            const char separators[] = {'T', ' ', 'T', 'x'};
+            for (int i = 0; i < 20000; ++i) {
+                const int form = int(random() % 5);
+                QByteArray t = QByteArray::number(1900 + random() % 200).rightJustified(4, '0') + '-' +
+                               QByteArray::number(1 + random() % 13).rightJustified(2, '0') + '-' +
+                               QByteArray::number(1 + random() % 31).rightJustified(2, '0');
+                if (form > 0)
+                    t += separators[random() % 4] + QByteArray::number(random() % 25).rightJustified(2, '0') + ':' +
+                         QByteArray::number(random() % 61).rightJustified(2, '0');
+                if (form > 1)
+                    t += ':' + QByteArray::number(random() % 61).rightJustified(2, '0');
+                if (form > 2)
+                    t += '.' + QByteArray::number(random() % 1000).rightJustified(3, '0').left(1 + int(random() % 3));
+                texts << t;
+            }
+        }
+        for (const QByteArray &t : texts) {
+            const QString text = QString::fromLatin1(t);
+            const QDateTime qt = QDateTime::fromString(text.trimmed(), Qt::ISODateWithMs);
+            QCOMPARE(TDateTimeText::Parse(QByteArrayView(t)), qt);
+            QCOMPARE(TDateTimeText::Parse(QStringView(text)), qt);
+            QCOMPARE(TDateTimeText::Parse(QByteArrayView(t)), qt); // again, from the recent moments
+        }
     }
 
     // Doubles of every magnitude: the same text as QJsonDocument, and the same double read back.

@@ -4,6 +4,7 @@
 // dataset in edit state, a lookup button like the main form's, and the dialog's modal and message
 // hooks routed to the test (script plays the user; messages and exceptions collect what was shown).
 #include "FakeAppServer.h"
+#include "ScriptedPrompts.h"
 #include "SDCOMConnection.h"
 #include "SysUtils.h"
 #include "TApplication.h"
@@ -26,7 +27,8 @@
 #include <functional>
 #include <memory>
 // The lookup provider: rows of GN_TERCE. A command with "1=0" returns no rows, a condition
-// UPPER(col) LIKE 'X%' keeps the rows whose column starts with X, and a command naming FALLA fails.
+// UPPER(col) LIKE :P with P = "X%" keeps the rows whose column starts with X, and a command naming
+// FALLA fails.
 class FakeLookupServer : public FakeAppServer
 {
 public:
@@ -43,8 +45,12 @@ public:
         }
         if (commandText.contains(QStringLiteral("FALLA")))
             throw Exception(QStringLiteral("Tabla FALLA no existe"));
-        static const QRegularExpression like(QStringLiteral("UPPER\\((\\w+)\\) LIKE '([^%']*)%'"));
+        static const QRegularExpression like(QStringLiteral("UPPER\\((\\w+)\\) LIKE :(\\w+)"));
         const QRegularExpressionMatch m = like.match(commandText);
+        QString prefix;
+        for (const SParam &p : params)
+            if (m.hasMatch() && p.Name == m.captured(2))
+                prefix = p.Value.toString().chopped(1);
         if (m.hasMatch()) {
             int column = -1;
             for (int c = 0; c < packet.Fields.size(); ++c)
@@ -52,7 +58,7 @@ public:
                     column = c;
             QList<QVariantList> kept;
             for (const QVariantList &row : std::as_const(packet.Rows))
-                if (column >= 0 && row.at(column).toString().toUpper().startsWith(m.captured(2)))
+                if (column >= 0 && row.at(column).toString().toUpper().startsWith(prefix))
                     kept << row;
             packet.Rows = kept;
         }
@@ -78,6 +84,8 @@ struct TCapturaFixture
     QList<QPair<QMessageBox::Icon, QString>> messages;
     QStringList exceptions;
     std::function<void(TCaptura &)> script;
+    // Answers the query-by-example dialog; with no answer it is cancelled.
+    ScriptedPrompts *prompts = nullptr;
 
     QStringList messageTexts() const
     {
@@ -144,7 +152,7 @@ struct TCapturaFixture
 
         dialog = std::make_unique<TCaptura>(nullptr);
         // No test may reach the real criteria dialog.
-        dialog->QSDBQbe1->AskCriteria = [](QList<TQbeCriterion> &) { return false; };
+        prompts = ScriptedPrompts::Install();
         boton = std::make_unique<TQPField>(nullptr, QStringLiteral("QPFldPrueba"));
         setUpButton(0);
         messages.clear();
@@ -169,5 +177,6 @@ struct TCapturaFixture
         TCaptura::ModalHook = nullptr;
         TCaptura::MessageHook = nullptr;
         Application()->ShowException = nullptr;
+        Application()->SetPrompts(nullptr);
     }
 };

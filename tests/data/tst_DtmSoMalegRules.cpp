@@ -6,6 +6,7 @@
 
 #include "EmbeddedWorld.h"
 #include "SysUtils.h"
+#include "TDateTimeText.h"
 #include "dataset/TDateTimeField.h"
 #include "dataset/TField.h"
 #include "dataset/TFixedCharField.h"
@@ -245,9 +246,9 @@ private slots:
         const QVariantList stored = world->Rows(u"SELECT ACT_USUA, ACT_HORA, ACT_ESTA, FEC_MALE, TIP_ITEM, IND_CUMP"
                                                 " FROM SO_MALEG WHERE "_s + kFirstWhere).value(0);
         QCOMPARE(stored.value(0).toString(), u"jperez"_s);
-        QCOMPARE(TDatabase::ParseDateTime(stored.value(1).toString()), serverNow);
+        QCOMPARE(TDateTimeText::Parse(stored.value(1).toString()), serverNow);
         QCOMPARE(stored.value(2).toString(), u"M"_s);
-        QCOMPARE(TDatabase::ParseDateTime(stored.value(3).toString()), QDateTime(QDate::currentDate(), QTime(0, 0)));
+        QCOMPARE(TDateTimeText::Parse(stored.value(3).toString()), QDateTime(QDate::currentDate(), QTime(0, 0)));
         QCOMPARE(stored.value(4).toInt(), 5);
         QCOMPARE(stored.value(5).toString(), u"N"_s);
     }

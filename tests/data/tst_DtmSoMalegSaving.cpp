@@ -5,6 +5,7 @@
 
 #include "EmbeddedWorld.h"
 #include "SysUtils.h"
+#include "TDateTimeText.h"
 
 #include <QMessageBox>
 #include <QTest>
@@ -171,7 +172,7 @@ private slots:
         QCOMPARE(rows.size(), followUps);
         if (followUps == 1) {
             QCOMPARE(rows[0].value(0).toDouble(), 0.0);
-            QCOMPARE(TDatabase::ParseDateTime(rows[0].value(1).toString()), QDateTime(QDate::currentDate(), QTime(0, 0)));
+            QCOMPARE(TDateTimeText::Parse(rows[0].value(1).toString()), QDateTime(QDate::currentDate(), QTime(0, 0)));
             QCOMPARE(rows[0].value(2).toInt(), 1);
             QCOMPARE(rows[0].value(3).toString(), u"1.1.1"_s);
             QCOMPARE(rows[0].value(4).toString(), u"Capacitar brigadistas"_s);

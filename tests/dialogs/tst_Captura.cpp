@@ -1,5 +1,6 @@
 // The capture dialog as a whole: its form, showing, acceptance, cancel, listing and the modal loop.
 #include "TCapturaFixture.h"
+#include "controls/TQbeDialog.h"
 
 class tst_Captura : public QObject, protected TCapturaFixture
 {
@@ -153,11 +154,6 @@ private slots:
         // Tag 1: the criteria are asked for first; the user gives up, so the grid stays empty.
         setUpButton(1);
         boton->Valores = {QStringLiteral("anterior")};
-        int asked = 0;
-        dialog->QSDBQbe1->AskCriteria = [&](QList<TQbeCriterion> &) {
-            ++asked;
-            return false;
-        };
         int modalAfterDoubleClick = -1;
         bool aceptarEnabled = true;
         script = [&](TCaptura &d) {
@@ -169,7 +165,7 @@ private slots:
             QVERIFY(d.isVisible());
         };
         QVERIFY(!dialog->CapturarBoton(boton.get()));
-        QCOMPARE(asked, 1);
+        QCOMPARE(prompts->asked, QStringList{QStringLiteral("Consulta por ejemplo")});
         QVERIFY(!aceptarEnabled);
         QCOMPARE(modalAfterDoubleClick, int(mrNone));
         QVERIFY(!AceptadoPorDobleClic);
@@ -190,11 +186,11 @@ private slots:
             << 0 << kSqlWhere << QStringLiteral(" AND 1=0") << 0 << 5
             << QStringLiteral(" SELECT COD_EMPR, COD_TERC, NOM_TERC, APE_TERC  FROM GN_TERCE \r\n where COD_EMPR = 1");
         QTest::newRow("Tag 1, sin WHERE") << 1 << kSql << QStringLiteral(" WHERE 1=0") << 1 << 3
-                                          << kSql.first() + QStringLiteral(" WHERE UPPER(NOM_TERC) LIKE 'MA%'");
+                                          << kSql.first() + QStringLiteral(" WHERE UPPER(NOM_TERC) LIKE :QBE1");
         QTest::newRow("Tag 5, con WHERE")
             << 5 << kSqlWhere << QStringLiteral(" AND 1=0") << 1 << 3
             << QStringLiteral(" SELECT COD_EMPR, COD_TERC, NOM_TERC, APE_TERC  FROM GN_TERCE \r\n where COD_EMPR = 1"
-                              " AND UPPER(NOM_TERC) LIKE 'MA%'");
+                              " AND UPPER(NOM_TERC) LIKE :QBE1");
     }
     void mostrarTodo()
     {
@@ -206,17 +202,15 @@ private slots:
         QFETCH(QString, listing);
         setUpButton(tag);
         boton->SQL = sql;
-        int askedCount = 0;
-        dialog->QSDBQbe1->AskCriteria = [&](QList<TQbeCriterion> &criteria) {
-            ++askedCount;
-            criteria = {{QStringLiteral("NOM_TERC"), QStringLiteral("empieza por"), QStringLiteral("ma")}};
-            return true;
-        };
+        prompts->answers.push_back([](QDialog &d) {
+            static_cast<TQbeDialog &>(d).SetCriteria({{QStringLiteral("NOM_TERC"), TQbeOperator::StartsWith, QStringLiteral("ma")}});
+            return int(QDialog::Accepted);
+        });
         int shownRows = -1;
         script = [&](TCaptura &d) { shownRows = d.DBGrid1->model()->rowCount(); };
         dialog->CapturarBoton(boton.get());
         QCOMPARE(dialog->MostrarTodo, tag == 0);
-        QCOMPARE(askedCount, asked);
+        QCOMPARE(prompts->asked.size(), asked);
         QCOMPARE(shownRows, rows);
         QCOMPARE(server->Commands.size(), 2);
         QVERIFY2(server->Commands.at(0).trimmed().endsWith(emptyOpen), qPrintable(server->Commands.at(0)));

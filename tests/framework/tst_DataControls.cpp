@@ -11,6 +11,7 @@
 #include "controls/TDBRadioGroup.h"
 #include "controls/TQNavegador.h"
 #include "controls/TQSDBQbe.h"
+#include "controls/TQbeDialog.h"
 #include "controls/TQsFecha.h"
 #include "dataset/SClientDataSet.h"
 #include "dataset/TDataSource.h"
@@ -363,67 +364,6 @@ private slots:
         QCOMPARE(model->rowCount(), 0);
     }
 
-    void qbeConditions_data()
-    {
-        QTest::addColumn<int>("tag");
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("op");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("text equal") << 1 << QStringLiteral("NOMBRE") << QStringLiteral("=") << QStringLiteral("O'Neil") << QStringLiteral(" AND UPPER(T.NOMBRE) = 'O''NEIL'");
-        QTest::newRow("text contains, upper case")
-            << 1 << QStringLiteral("NOMBRE") << QStringLiteral("contiene") << QStringLiteral("fila") << QStringLiteral(" AND UPPER(T.NOMBRE) LIKE '%FILA%'");
-        QTest::newRow("number") << 0 << QStringLiteral("COD") << QStringLiteral(">=") << QStringLiteral("2") << QStringLiteral(" WHERE T.COD >= 2");
-        QTest::newRow("decimal comma") << 0 << QStringLiteral("COD") << QStringLiteral("=") << QStringLiteral("2,5") << QStringLiteral(" WHERE T.COD = 2.5");
-        QTest::newRow("date equal is the whole day")
-            << 1 << QStringLiteral("FECHA") << QStringLiteral("=") << QStringLiteral("15/03/2026") << QStringLiteral(" AND (T.FECHA >= '2026-03-15' AND T.FECHA < '2026-03-16')");
-        QTest::newRow("empty value is null") << 1 << QStringLiteral("NOMBRE") << QStringLiteral("=") << QStringLiteral("") << QStringLiteral(" AND T.NOMBRE IS NULL");
-    }
-    void qbeConditions()
-    {
-        QFETCH(int, tag);
-        QFETCH(QString, field);
-        QFETCH(QString, op);
-        QFETCH(QString, value);
-        QFETCH(QString, expected);
-        ds->SetSQL({QStringLiteral("SELECT T.COD, T.NOMBRE, T.IND_CUMP, T.FECHA, T.NOTAS"),
-                    QStringLiteral("FROM TABLA T")});
-        TQSDBQbe probe;
-        probe.SQLUpperCase = true;
-        probe.Tag = tag;
-        probe.SetDataset(ds.get());
-        probe.Inicializar(false);
-        QCOMPARE(probe.ConditionText({{field, op, value}}), expected);
-    }
-
-    void qbeRefusesAValueThatDoesNotFit_data()
-    {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("letters in a number") << QStringLiteral("COD") << QStringLiteral("dos") << QStringLiteral("'dos' no es un valor válido para el campo 'COD'.");
-        QTest::newRow("not a date") << QStringLiteral("FECHA") << QStringLiteral("31/02/2026")
-                                    << QStringLiteral("'31/02/2026' no es una fecha válida para el campo 'FECHA' (formato dd/MM/yyyy).");
-    }
-    void qbeRefusesAValueThatDoesNotFit()
-    {
-        QFETCH(QString, field);
-        QFETCH(QString, value);
-        QFETCH(QString, message);
-        ds->SetSQL({QStringLiteral("SELECT T.COD, T.FECHA FROM TABLA T")});
-        TQSDBQbe qbe;
-        qbe.SetDataset(ds.get());
-        qbe.Inicializar(false);
-        try {
-            qbe.ApplyCriteria({{field, QStringLiteral("="), value}});
-            QFAIL("refused value taken");
-        } catch (const Exception &e) {
-            QCOMPARE(e.Message(), message);
-        }
-        QVERIFY(ds->Active()); // refused before the dataset was closed
-        QVERIFY(qbe.Criteria().isEmpty());
-    }
-
     void qbeReopensThroughTheProvider()
     {
         auto server = std::make_shared<FakeAppServer>();
@@ -448,12 +388,33 @@ private slots:
         QVERIFY(q.Active());
         QCOMPARE(server->LastCommandText,
                  QStringLiteral("SELECT MA.COD_EMPR, MA.NOMBRE\r\nFROM T MA\r\nWHERE MA.COD_EMPR = MA.COD_EMPR AND MA.COD_EMPR = 1\r\n"));
-        qbe.AskCriteria = [](QList<TQbeCriterion> &c) {
-            c = {{QStringLiteral("NOMBRE"), QStringLiteral("empieza por"), QStringLiteral("A")}};
-            return true;
-        };
+        // The criteria come from the dialog, through the prompt service. A value that does not fit
+        // keeps the dialog open with the rows as typed and the reason; the values travel as parameters.
+        ScriptedPrompts *prompts = ScriptedPrompts::Install();
+        QString shownError;
+        QList<TQbeCriterion> shownRows;
+        prompts->answers.push_back([](QDialog &d) {
+            static_cast<TQbeDialog &>(d).SetCriteria({{QStringLiteral("COD_EMPR"), TQbeOperator::Equal, QStringLiteral("uno")},
+                                                      {QStringLiteral("NOMBRE"), TQbeOperator::StartsWith, QStringLiteral("A")}});
+            return int(QDialog::Accepted);
+        });
+        prompts->answers.push_back([&](QDialog &d) {
+            auto &dialog = static_cast<TQbeDialog &>(d);
+            shownError = dialog.Error();
+            shownRows = dialog.Criteria();
+            dialog.SetCriteria({shownRows.at(1)});
+            return int(QDialog::Accepted);
+        });
         qbe.Click();
-        QVERIFY(server->LastCommandText.endsWith(QStringLiteral(" AND MA.COD_EMPR = 1 AND MA.NOMBRE LIKE 'A%'\r\n")));
+        QCOMPARE(prompts->asked, QStringList({QStringLiteral("Consulta por ejemplo"), QStringLiteral("Consulta por ejemplo")}));
+        QCOMPARE(shownError, QStringLiteral("'uno' no es un valor válido para el campo 'COD_EMPR'."));
+        QCOMPARE(shownRows.size(), 2);
+        QCOMPARE(shownRows.at(0).Value, QStringLiteral("uno"));
+        QVERIFY(server->LastCommandText.endsWith(QStringLiteral(" AND MA.COD_EMPR = 1 AND MA.NOMBRE LIKE :QBE1\r\n")));
+        QCOMPARE(server->LastParams.size(), 1);
+        QCOMPARE(server->LastParams.at(0).Value, QVariant(QStringLiteral("A%")));
+        QCOMPARE(qbe.FilterText(), QStringLiteral("NOMBRE empieza por A"));
+        Application()->SetPrompts(nullptr);
         qbe.Inicializar(false);
         QVERIFY(qbe.Criteria().isEmpty());
     }

@@ -19,7 +19,7 @@
 #include "controls/TQNavegador.h"
 #include "controls/TQPField.h"
 #include "controls/TQSDBQbe.h"
-#include "controls/TQbeCriterion.h"
+#include "controls/TQbeDialog.h"
 #include "controls/TQsCmbCodigo.h"
 #include "controls/TQsFecha.h"
 #include "controls/TTolvaneDBgrid.h"
@@ -273,21 +273,43 @@ private slots:
         QVERIFY(!f->DBMemTEX_JUST->isEnabled());
     }
 
-    void emptyResultShowsTheTitleBarsPlaceholders()
+    // The query by example as the user meets it: the compliance asked by the text the list shows,
+    // the filter named in the status bar and dropped from there; a numeral the evaluation does not
+    // have leaves the title bars' placeholders.
+    void queryByExampleByWhatTheUserSees()
     {
+        db->Exec(QStringLiteral("UPDATE SO_MALEG SET IND_CUMP = 'N' WHERE COD_EMPR = 1 AND RMT_ITES = 1"));
         TFrmSoMaleg *f = form();
+        SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
+        const int all = q->RecordCount();
         QCOMPARE(f->PnlCiclo->text(), QStringLiteral("1. PLANEAR"));
-        // The user asks for a numeral the evaluation does not have.
-        f->DBQbe1->AskCriteria = [](QList<TQbeCriterion> &criteria) {
-            criteria = {TQbeCriterion{QStringLiteral("NUM_ERAL"), QStringLiteral("="), QStringLiteral("9.9.9")}};
-            return true;
+        QVERIFY(f->PnlFiltro->isHidden());
+        ScriptedPrompts *prompts = ScriptedPrompts::Install();
+        const auto ask = [&](const QString &field, const QString &value) {
+            prompts->answers.push_back([=](QDialog &d) {
+                static_cast<TQbeDialog &>(d).SetCriteria({{field, TQbeOperator::Equal, value}});
+                return int(QDialog::Accepted);
+            });
+            f->DBQbe1->click();
         };
-        f->DBQbe1->Click();
-        QVERIFY(DtmSoMaleg->QrySoMaleg->Active());
-        QCOMPARE(DtmSoMaleg->QrySoMaleg->RecordCount(), 0);
+        ask(QStringLiteral("IND_CUMP"), QStringLiteral("No Cumple"));
+        QVERIFY(q->RecordCount() > 0 && q->RecordCount() < all);
+        for (q->First(); !q->Eof(); q->Next())
+            QCOMPARE(q->FieldByName(QStringLiteral("IND_CUMP"))->AsString(), QStringLiteral("N"));
+        QVERIFY(!f->PnlFiltro->isHidden());
+        QCOMPARE(f->LblFiltro->text(), QStringLiteral("Filtro: Indicador Cumplimiento igual a No Cumple"));
+
+        ask(QStringLiteral("NUM_ERAL"), QStringLiteral("9.9.9"));
+        QVERIFY(q->Active());
+        QCOMPARE(q->RecordCount(), 0);
         QCOMPARE(f->PnlCiclo->text(), QStringLiteral("Nombre Ciclo"));
         QCOMPARE(f->PnlTitEstandar->text(), QStringLiteral("Titulo Estandar"));
         QCOMPARE(f->PnlDesEstandar->text(), QStringLiteral("Descripcion Estandar"));
+
+        f->BtnQuitarFiltro->click();
+        QCOMPARE(q->RecordCount(), all);
+        QVERIFY(f->PnlFiltro->isHidden());
+        QCOMPARE(prompts->asked, QStringList({QStringLiteral("Consulta por ejemplo"), QStringLiteral("Consulta por ejemplo")}));
     }
 
     void dateFilterAddsItsParameters()

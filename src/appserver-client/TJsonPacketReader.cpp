@@ -1,7 +1,7 @@
 #include "TJsonPacketReader.h"
 
 #include "EAppServerError.h"
-#include "TDatabase.h"
+#include "TDateTimeText.h"
 #include "TJsonCodec.h"
 
 #include <QDateTime>
@@ -49,51 +49,6 @@ int hexValue(char c)
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
-}
-
-// Digits [from, from + count) of t, or -1.
-int digitsAt(const char *t, int from, int count)
-{
-    int v = 0;
-    for (int i = from; i < from + count; ++i) {
-        if (!isDigit(t[i]))
-            return -1;
-        v = v * 10 + (t[i] - '0');
-    }
-    return v;
-}
-
-// The forms TDatabase::ParseDateTime reads without help ("yyyy-MM-dd", then ' ' or 'T' and
-// "HH:mm", ":ss", ".z" to ".zzz"), with the same result; false for anything else.
-bool parseDateTime(const char *t, qsizetype length, QDateTime &out)
-{
-    if (length != 10 && length != 16 && length != 19 && (length < 21 || length > 23))
-        return false;
-    const int y = digitsAt(t, 0, 4), mo = digitsAt(t, 5, 2), d = digitsAt(t, 8, 2);
-    if (y < 0 || mo < 0 || d < 0 || t[4] != '-' || t[7] != '-')
-        return false;
-    int h = 0, mi = 0, sec = 0, ms = 0;
-    if (length > 10) {
-        if ((t[10] != ' ' && t[10] != 'T') || t[13] != ':' || (h = digitsAt(t, 11, 2)) < 0 || (mi = digitsAt(t, 14, 2)) < 0)
-            return false;
-        if (length > 16) {
-            if (t[16] != ':' || (sec = digitsAt(t, 17, 2)) < 0)
-                return false;
-            if (length > 19) {
-                const int n = int(length) - 20;
-                if (t[19] != '.' || (ms = digitsAt(t, 20, n)) < 0)
-                    return false;
-                for (int i = n; i < 3; ++i)
-                    ms *= 10;
-            }
-        }
-    }
-    const QDate date(y, mo, d);
-    const QTime time(h, mi, sec, ms);
-    if (!date.isValid() || !time.isValid())
-        return false;
-    out = QDateTime(date, time);
-    return true;
 }
 
 class TCursor
@@ -508,8 +463,7 @@ private:
                 row.emplaceBack(last.Value);
                 return true;
             }
-            if (!parseDateTime(begin, length, value))
-                value = TDatabase::ParseDateTime(QString::fromLatin1(begin, length));
+            value = TDateTimeText::Parse(QByteArrayView(begin, length));
             if (value.isValid() && length < qsizetype(sizeof last.Text)) {
                 std::memcpy(last.Text, begin, size_t(length));
                 last.Length = length;
@@ -519,7 +473,7 @@ private:
             QString text;
             if (!c.String(text))
                 return false;
-            value = TDatabase::ParseDateTime(text);
+            value = TDateTimeText::Parse(QStringView(text));
         }
         if (!value.isValid())
             return false;

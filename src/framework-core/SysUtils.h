@@ -42,6 +42,13 @@ public:
     using Exception::Exception;
 };
 
+// Where an exception goes that an event handler raised and nothing above can propagate (the
+// reconcile handler of a client dataset). The application object of the widgets framework puts its
+// own handler here when it is created; until then the message is written as a warning. EAbort is
+// silent either way.
+extern void (*ApplicationHandleException)(std::exception_ptr error);
+void HandleApplicationException(std::exception_ptr error);
+
 // Raises EAbort("Operation aborted").
 [[noreturn]] void Abort();
 

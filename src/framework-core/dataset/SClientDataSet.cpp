@@ -2,7 +2,7 @@
 
 #include "IAppServer.h"
 #include "SDCOMConnection.h"
-#include "TApplication.h"
+#include "SysUtils.h"
 #include "dataset/TField.h"
 
 #include <QDateTime>
@@ -271,7 +271,7 @@ void SClientDataSet::Reconcile(const SDelta &delta, const std::vector<quint32> &
                 OnReconcileError(*this, e, row.Kind, action);
             } catch (...) {
                 m_reconcileRow = nullptr;
-                Application()->HandleException(std::current_exception());
+                HandleApplicationException(std::current_exception());
                 action = raAbort;
             }
             m_reconcileRow = nullptr;

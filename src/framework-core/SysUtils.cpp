@@ -1,5 +1,7 @@
 #include "SysUtils.h"
 
+#include <QDebug>
+
 Exception::Exception(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
 
 Exception::~Exception() = default;
@@ -42,4 +44,24 @@ int StrToInt(const QString &text)
     if (i != text.size() || i == digitsStart || value > limit)
         throw EConvertError(QStringLiteral("'%1' no es un número entero válido").arg(text));
     return int(negative ? -value : value);
+}
+
+void (*ApplicationHandleException)(std::exception_ptr error) = nullptr;
+
+void HandleApplicationException(std::exception_ptr error)
+{
+    if (ApplicationHandleException) {
+        ApplicationHandleException(error);
+        return;
+    }
+    try {
+        std::rethrow_exception(error);
+    } catch (const EAbort &) {
+    } catch (const Exception &e) {
+        qWarning().noquote() << e.Message();
+    } catch (const std::exception &e) {
+        qWarning().noquote() << QString::fromUtf8(e.what());
+    } catch (...) {
+        qWarning().noquote() << QStringLiteral("Error desconocido");
+    }
 }

@@ -1,13 +1,12 @@
 #include "TJsonCodec.h"
 
 #include "EAppServerError.h"
-#include "TDatabase.h"
+#include "TDateTimeText.h"
 #include "TJsonPacketReader.h"
 #include "TJsonWriter.h"
 
 #include <QDateTime>
 #include <QJsonDocument>
-#include <QRegularExpression>
 #include <cmath>
 
 namespace {
@@ -29,11 +28,6 @@ QString isoText(const QDateTime &d)
     return d.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
 }
 
-bool isIsoDateTime(const QString &s)
-{
-    static const QRegularExpression re(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}T\\d{2}:\\d{2}(:\\d{2}(\\.\\d{1,3})?)?$"));
-    return re.match(s).hasMatch();
-}
 
 [[noreturn]] void bad(const QString &message)
 {
@@ -119,9 +113,14 @@ QVariant TJsonCodec::ToValue(const QJsonValue &value)
         return d;
     }
     case QJsonValue::String: {
+        // A date-time travels as "yyyy-MM-ddTHH:mm[:ss[.zzz]]"; any other text is a string.
         const QString s = value.toString();
-        if (isIsoDateTime(s))
-            return TDatabase::ParseDateTime(s);
+        if (s.size() > 10 && s.size() <= 23 && s.at(10) == u'T') {
+            const QByteArray bytes = s.toLatin1();
+            QDateTime d;
+            if (TDateTimeText::ParseFixed(bytes.constData(), bytes.size(), d))
+                return d;
+        }
         return s;
     }
     case QJsonValue::Array: return ToList(value.toArray());
@@ -138,7 +137,7 @@ QVariant TJsonCodec::ToTypedValue(const QJsonValue &value, TFieldType type)
     case TFieldType::ftDateTime: {
         if (!value.isString())
             bad(QStringLiteral("Una fecha debe viajar como texto ISO 8601."));
-        const QDateTime d = TDatabase::ParseDateTime(value.toString());
+        const QDateTime d = TDateTimeText::Parse(value.toString());
         if (!d.isValid())
             bad(QStringLiteral("Fecha no válida: %1").arg(value.toString()));
         return d;
