@@ -128,7 +128,6 @@ private slots:
         QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_PAMAL WHERE COD_EMPR = %1 AND FEC_FINA IS NULL").arg(c)), 4);
         QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_DEPAM WHERE COD_EMPR = %1 AND RMT_ESTA = 0").arg(c)), s.Standards);
         QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_DIPAM WHERE COD_EMPR = %1").arg(c)), 60);
-        QCOMPARE(count(*db, QStringLiteral("SELECT CAST(SUM(VAL_ITEM) * 100 AS INTEGER) FROM SO_DIPAM WHERE COD_EMPR = %1").arg(c)), 10000);
         QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_MALEG WHERE COD_EMPR = %1 AND IND_CUMP IS NULL").arg(c)), 180);
         QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_AREAS WHERE COD_EMPR = %1").arg(c)), 3);
         QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM GN_DITEM WHERE COD_EMPR = %1 AND TIP_ITEM = 4").arg(c)), 3);

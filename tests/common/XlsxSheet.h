@@ -22,9 +22,9 @@ class XlsxSheet
 public:
     XlsxSheet(const QString &file, int sheet = 1)
     {
-        const QStringList strings = sharedStrings(part(file, QStringLiteral("xl/sharedStrings.xml")));
-        const QStringList formats = cellFormats(part(file, QStringLiteral("xl/styles.xml")));
-        QXmlStreamReader xml(part(file, QStringLiteral("xl/worksheets/sheet%1.xml").arg(sheet)));
+        const QStringList strings = sharedStrings(entry(file, QStringLiteral("xl/sharedStrings.xml")));
+        const QStringList formats = cellFormats(entry(file, QStringLiteral("xl/styles.xml")));
+        QXmlStreamReader xml(entry(file, QStringLiteral("xl/worksheets/sheet%1.xml").arg(sheet)));
         QString ref, type, style;
         while (!xml.atEnd()) {
             xml.readNext();
@@ -87,7 +87,7 @@ public:
 
 private:
     static int rowOf(const QString &ref) { return ref.mid(ref.indexOf(QRegularExpression(QStringLiteral("[0-9]")))).toInt(); }
-    static QByteArray part(const QString &file, const QString &name)
+    static QByteArray entry(const QString &file, const QString &name)
     {
         QProcess unzip;
         unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), file, name});
