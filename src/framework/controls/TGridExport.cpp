@@ -79,7 +79,8 @@ bool TGridExport::Export(TTolvaneDBgrid &grid, const QString &fileName, QWidget 
                 writeCell(book, r + 1, i, *model->FieldAt(columns.at(i)));
         });
     }
-    book.AutoFilter(0, rows, int(columns.size()) - 1);
+    if (!columns.isEmpty())
+        book.AutoFilter(0, rows, int(columns.size()) - 1);
     book.Save();
     return true;
 }
