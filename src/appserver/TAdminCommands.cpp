@@ -6,6 +6,7 @@
 #include "TCompanyStore.h"
 #include "TDemoWorld.h"
 #include "THttpService.h"
+#include "TOfficialCatalogue.h"
 #include "TUserStore.h"
 
 #include <QDate>
@@ -47,7 +48,7 @@ int TAdminCommands::Usage(const QString &problem)
         "  tolvane-server set-company --db DB --company N [--name NOMBRE] [--nit NIT] [--logo ARCHIVO.png]\n"
         "                 (NIT: solo dígitos, sin puntos ni dígito de verificación; logotipo PNG o JPEG)\n"
         "  tolvane-server add-user --db DB --user U --companies 1,2   (contraseña por la entrada estándar)\n"
-        "  tolvane-server import-catalogue --db DB --company N --csv ARCHIVO --process-date AAAA-MM-DD\n"
+        "  tolvane-server import-catalogue --db DB --company N (--csv ARCHIVO | --official 60) --process-date AAAA-MM-DD\n"
         "                 --valid-from AAAA-MM-DD [--valid-to AAAA-MM-DD] [--areas \"1:Planta,2:Oficinas\"]\n"
         "  tolvane-server serve --db DB [--listen 127.0.0.1:PUERTO] [--query-seconds 30] [--max-rows 100000]\n"
         "                 [--max-connections 1000]\n"
@@ -213,10 +214,19 @@ int TAdminCommands::ImportCatalogue()
     if (!ok)
         return Usage(QStringLiteral("Falta --company o no es un número."));
     const QString csv = Option(QStringLiteral("csv"));
-    QFile file(csv);
-    if (csv.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return Usage(QStringLiteral("No se puede leer el archivo --csv \"%1\".").arg(csv));
-    job.Csv = QString::fromUtf8(file.readAll());
+    if (m_options.contains(QStringLiteral("official")) == m_options.contains(QStringLiteral("csv")))
+        return Usage(QStringLiteral("Indique --csv ARCHIVO o --official %1 (solo una de las dos).")
+                         .arg(TOfficialCatalogue::Names().join(QLatin1Char('|'))));
+    if (m_options.contains(QStringLiteral("official"))) {
+        if (!TOfficialCatalogue::Names().contains(Option(QStringLiteral("official"))))
+            return Usage(QStringLiteral("--official debe ser %1.").arg(TOfficialCatalogue::Names().join(QStringLiteral(" o "))));
+        job.Csv = TOfficialCatalogue::Text(Option(QStringLiteral("official")));
+    } else {
+        QFile file(csv);
+        if (csv.isEmpty() || !file.open(QIODevice::ReadOnly))
+            return Usage(QStringLiteral("No se puede leer el archivo --csv \"%1\".").arg(csv));
+        job.Csv = QString::fromUtf8(file.readAll());
+    }
     job.ProcessDate = QDate::fromString(Option(QStringLiteral("process-date")), Qt::ISODate);
     job.ValidFrom = QDate::fromString(Option(QStringLiteral("valid-from")), Qt::ISODate);
     if (!job.ProcessDate.isValid() || !job.ValidFrom.isValid())

@@ -80,6 +80,29 @@ T &findOrAdd(QList<T> &list, Pred pred, T fresh)
     return list.last();
 }
 
+// The optional columns of a supplementary catalogue by numeral; lines without a numeral are skipped.
+QHash<QString, QStringList> supplementColumns(const QString &csv)
+{
+    QHash<QString, QStringList> out;
+    const QList<SCsvRecord> records = TCsvReader::Parse(csv);
+    if (records.isEmpty())
+        return out;
+    QHash<QString, int> column;
+    for (int i = 0; i < records.first().Fields.size(); ++i)
+        column.insert(records.first().Fields.at(i).trimmed().toLower(), i);
+    const int numeral = column.value(QStringLiteral("numeral"), -1);
+    if (numeral < 0)
+        return out;
+    for (int r = 1; r < records.size(); ++r) {
+        const QStringList &fields = records.at(r).Fields;
+        QStringList values;
+        for (const char *name : kOptional)
+            values << fields.value(column.value(QLatin1String(name), -1)).trimmed();
+        out.insert(fields.value(numeral).trimmed(), values);
+    }
+    return out;
+}
+
 } // namespace
 
 TCatalogueImporter::TCatalogueImporter(TDatabase &db) : m_db(db) {}
@@ -137,7 +160,7 @@ SCatalogueSummary TCatalogueImporter::Import(const SCatalogueImport &job)
         if (!column.contains(QLatin1String(name)))
             refuse(header.Line, QStringLiteral("falta la columna \"%1\" en el encabezado.").arg(QLatin1String(name)));
     auto col = [&](const char *name) { return column.value(QLatin1String(name), -1); };
-    Q_UNUSED(kOptional)
+    const QHash<QString, QStringList> supplement = supplementColumns(job.Supplement);
 
     QList<SCycle> cycles;
     QHash<QString, int> numerals;
@@ -162,6 +185,14 @@ SCatalogueSummary TCatalogueImporter::Import(const SCatalogueImport &job)
                    text(rec, col("criterio"), "criterio", 0, false),
                    text(rec, col("modo_verificacion"), "modo_verificacion", 0, false),
                    number(rec, col("valor_item"), "valor_item")};
+        if (const auto extra = supplement.constFind(item.Numeral); extra != supplement.constEnd()) {
+            QString *const own[] = {&item.Legal, &item.Criterion, &item.Verification}; // kOptional's order
+            for (int k = 0; k < 3; ++k)
+                if (own[k]->isEmpty())
+                    *own[k] = extra->value(k);
+            if (item.Legal.size() > 255)
+                refuse(rec.Line, QStringLiteral("\"marco_legal\" tiene más de 255 caracteres."));
+        }
         if (numerals.contains(item.Numeral))
             refuse(rec.Line, QStringLiteral("el numeral \"%1\" ya aparece en la línea %2.").arg(item.Numeral).arg(numerals.value(item.Numeral)));
         numerals.insert(item.Numeral, rec.Line);

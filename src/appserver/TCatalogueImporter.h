@@ -15,6 +15,9 @@ struct SCatalogueImport
     QDate ValidFrom;
     QDate ValidTo;                    // invalid: open-ended
     QList<QPair<int, QString>> Areas; // empty: the company's areas, or area 1 "General" if it has none
+    // Optional: a second catalogue whose marco_legal, criterio and modo_verificacion fill, matched by
+    // numeral, what Csv leaves empty (the official table has texts only). Nothing else of it is read.
+    QString Supplement;
 };
 
 struct SCatalogueSummary

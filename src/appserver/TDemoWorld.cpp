@@ -3,6 +3,7 @@
 #include "EAppServerError.h"
 #include "TCatalogueImporter.h"
 #include "TCompanyStore.h"
+#include "TOfficialCatalogue.h"
 #include "TDatabase.h"
 #include "TSqlTransaction.h"
 #include "TUserStore.h"
@@ -77,7 +78,8 @@ void TDemoWorld::Build()
     }
 
     SCatalogueImport job;
-    job.Csv = SampleCatalogue();
+    job.Csv = TOfficialCatalogue::Text(QStringLiteral("60"));
+    job.Supplement = SampleCatalogue();
     job.ProcessDate = kProcessDate;
     job.ValidFrom = QDate(2026, 1, 1);
     job.ValidTo = QDate(2026, 12, 31);

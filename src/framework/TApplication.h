@@ -46,6 +46,8 @@ public:
     // When not empty, printing writes this PDF file instead of going to a printer: the host's
     // headless report output. Empty by default.
     QString PrintToPdfFile;
+    // The same for an Excel workbook: printing a report writes its tables into this .xlsx file.
+    QString PrintToXlsxFile;
 
 private:
     QList<QPointer<QObject>> m_components;

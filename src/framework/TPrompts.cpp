@@ -1,6 +1,9 @@
 #include "TPrompts.h"
 
 #include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QGuiApplication>
 #include <QPushButton>
 
@@ -25,4 +28,21 @@ QMessageBox::StandardButton TPrompts::Question(const QString &text, QMessageBox:
     box.setEscapeButton(escape);
     const int answer = ShowModal(box);
     return buttons.testFlag(QMessageBox::StandardButton(answer)) ? QMessageBox::StandardButton(answer) : escape;
+}
+
+QString TPrompts::SaveFileName(const QString &title, const QString &filter, const QString &suggested, QWidget *parent)
+{
+    QFileDialog dialog(parent, title);
+    dialog.setObjectName(QStringLiteral("GuardarArchivo"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(filter);
+    dialog.setDirectory(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    if (!suggested.isEmpty()) {
+        dialog.setDefaultSuffix(QFileInfo(suggested).suffix());
+        dialog.selectFile(suggested);
+    }
+    if (ShowModal(dialog) != QDialog::Accepted)
+        return QString();
+    return dialog.selectedFiles().value(0);
 }

@@ -21,4 +21,10 @@ public:
     // closing the box counts as its escape button (Cancelar when offered, else No).
     QMessageBox::StandardButton Question(const QString &text, QMessageBox::StandardButtons buttons,
                                          QMessageBox::StandardButton defaultButton, QWidget *parent = nullptr);
+
+    // Asks where to save a file: a file dialog titled `title` (object name "GuardarArchivo") offering
+    // `filter`, in the user's Documents folder with `suggested` as the name (its suffix is added to a
+    // name typed without one), run through ShowModal. Returns the chosen path; empty when cancelled.
+    QString SaveFileName(const QString &title, const QString &filter, const QString &suggested,
+                         QWidget *parent = nullptr);
 };

@@ -7,6 +7,7 @@
 #include "TApplication.h"
 #include "TPrompts.h"
 #include "controls/TDBEdit.h"
+#include "controls/TGridExport.h"
 #include "controls/TQNavegador.h"
 #include "controls/TQSDBQbe.h"
 #include "controls/TQsCmbCodigo.h"
@@ -105,6 +106,18 @@ void TfrmFormaMaestro::BuildFrame()
     Imprimir1->setObjectName(QStringLiteral("Imprimir1"));
     Imprimir3 = Archivo1->addAction(QStringLiteral("&Vista preliminar..."));
     Imprimir3->setObjectName(QStringLiteral("Imprimir3"));
+    // The grid the user is working in (the list when none has the focus) as an Excel workbook.
+    QAction *exportar = Archivo1->addAction(QStringLiteral("E&xportar a Excel…"));
+    exportar->setObjectName(QStringLiteral("ExportarExcel1"));
+    connect(exportar, &QAction::triggered, this, [this] {
+        TTolvaneDBgrid *grid = DBGFrm;
+        for (QWidget *w = QApplication::focusWidget(); w && isAncestorOf(w); w = w->parentWidget())
+            if (auto *focused = qobject_cast<TTolvaneDBgrid *>(w)) {
+                grid = focused;
+                break;
+            }
+        Application()->Guard([grid] { TGridExport::ExportAsking(*grid); });
+    });
     m_frameLayout->setMenuBar(MMnFrm);
 
     GridPanel1 = panel(this, QStringLiteral("GridPanel1"));

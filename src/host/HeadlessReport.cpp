@@ -13,7 +13,11 @@
 #include <QToolButton>
 #include <memory>
 
-HeadlessReport::HeadlessReport(int option, const QString &pdfFile) : m_option(option), m_pdfFile(pdfFile) {}
+HeadlessReport::HeadlessReport(int option, const QString &pdfFile, const QString &xlsxFile) : m_option(option)
+{
+    for (const QString &file : {pdfFile, xlsxFile})
+        m_files << file;
+}
 
 HeadlessReport::~HeadlessReport()
 {
@@ -22,6 +26,7 @@ HeadlessReport::~HeadlessReport()
     qApp->removeEventFilter(this);
     TApplication *app = Application();
     app->PrintToPdfFile.clear();
+    app->PrintToXlsxFile.clear();
     app->SetPrompts(nullptr);
     app->ShowException = m_showException;
 }
@@ -33,10 +38,11 @@ bool HeadlessReport::Run(QWidget *moduleWindow)
         m_messages << QStringLiteral("La ventana del módulo no tiene botón de impresión.");
         return false;
     }
-    if (QFileInfo::exists(m_pdfFile) && !QFile::remove(m_pdfFile)) {
-        m_messages << QStringLiteral("No fue posible reemplazar %1.").arg(m_pdfFile);
-        return false;
-    }
+    for (const QString &file : std::as_const(m_files))
+        if (!file.isEmpty() && QFileInfo::exists(file) && !QFile::remove(file)) {
+            m_messages << QStringLiteral("No fue posible reemplazar %1.").arg(file);
+            return false;
+        }
     TApplication *app = Application();
     if (!m_installed) {
         m_installed = true;
@@ -46,17 +52,21 @@ bool HeadlessReport::Run(QWidget *moduleWindow)
             ++m_raised;
         };
         app->SetPrompts(std::make_unique<HeadlessPrompts>(m_option));
-        app->PrintToPdfFile = m_pdfFile;
+        app->PrintToPdfFile = m_files.at(0);
+        app->PrintToXlsxFile = m_files.at(1);
         qApp->installEventFilter(this);
     }
     const int raisedBefore = m_raised;
     form->spbReporte->click();
     if (m_raised > raisedBefore)
         return false;
-    if (QFileInfo(m_pdfFile).size() > 0)
-        return true;
-    m_messages << QStringLiteral("No se generó el informe en %1.").arg(m_pdfFile);
-    return false;
+    bool written = true;
+    for (const QString &file : std::as_const(m_files))
+        if (!file.isEmpty() && QFileInfo(file).size() == 0) {
+            m_messages << QStringLiteral("No se generó el informe en %1.").arg(file);
+            written = false;
+        }
+    return written;
 }
 
 bool HeadlessReport::eventFilter(QObject *watched, QEvent *event)

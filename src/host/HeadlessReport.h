@@ -7,9 +7,10 @@
 
 class QWidget;
 
-// The report output without a user (tolvane-host --report N --pdf FILE): the module's report
-// dispatch runs as the print button runs it, with the chooser answered by HeadlessPrompts, and
-// printing writes FILE as PDF (TApplication::PrintToPdfFile). What the module would have shown is
+// The report output without a user (tolvane-host --report N --pdf FILE --xlsx FILE): the module's
+// report dispatch runs as the print button runs it, with the chooser answered by HeadlessPrompts,
+// and printing writes the PDF file (TApplication::PrintToPdfFile) and the Excel workbook
+// (TApplication::PrintToXlsxFile) it is given; an empty name writes none. What the module would have shown is
 // collected instead: exception messages, and the texts of message boxes, which are closed as they
 // open (a progress dialog is left to run). From Run on, and until the object goes (so also while
 // the module unloads), nothing waits for a user; the destructor gives the application object back
@@ -18,12 +19,12 @@ class HeadlessReport : public QObject
 {
     Q_OBJECT
 public:
-    HeadlessReport(int option, const QString &pdfFile);
+    HeadlessReport(int option, const QString &pdfFile, const QString &xlsxFile = QString());
     ~HeadlessReport() override;
 
-    // Clicks the print button of the module window (a TfrmFormaMaestro). True when FILE was written
-    // and nothing was raised; Messages() holds what message boxes said and, on failure, why. FILE is
-    // removed first, so an earlier one never passes for this run's.
+    // Clicks the print button of the module window (a TfrmFormaMaestro). True when every file was
+    // written and nothing was raised; Messages() holds what message boxes said and, on failure, why.
+    // The files are removed first, so an earlier one never passes for this run's.
     bool Run(QWidget *moduleWindow);
     QStringList Messages() const { return m_messages; }
 
@@ -32,7 +33,7 @@ protected:
 
 private:
     int m_option;
-    QString m_pdfFile;
+    QStringList m_files; // the PDF file, then the workbook, when given
     QStringList m_messages;
     int m_raised = 0; // exceptions shown so far
     bool m_installed = false;

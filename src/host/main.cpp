@@ -1,7 +1,8 @@
 // tolvane-host: the suite's desktop program, reduced to what a module needs. It loads a module
 // library by path, calls its load entry point with the nine start-up arguments, shows the returned
 // window in its workspace and unloads the module when it closes. Without a user it either saves a
-// picture of the window (--screenshot) or prints a report to a PDF file (--report N --pdf FILE).
+// picture of the window (--screenshot) or prints a report to a PDF file and/or an Excel workbook
+// (--report N --pdf FILE --xlsx FILE).
 // Exit status: 0 done, 1 the module or the report failed (message on stderr), 2 usage error.
 
 #include "Globals.h"
@@ -37,11 +38,11 @@ void printError(const QString &message)
 
 constexpr int kUsageError = 2;
 
-// Whether an option that needs no display (--screenshot, --report, --pdf) is on the command line.
+// Whether an option that needs no display (--screenshot, --report, --pdf, --xlsx) is on the command line.
 bool headlessArg(int argc, char **argv)
 {
     for (int i = 1; i < argc; ++i)
-        for (const char *option : {"--screenshot", "--report", "--pdf"})
+        for (const char *option : {"--screenshot", "--report", "--pdf", "--xlsx"})
             if (QByteArray(argv[i]).startsWith(option))
                 return true;
     return false;
@@ -96,12 +97,14 @@ int main(int argc, char **argv)
                                            QStringLiteral("Guardar una imagen de la ventana y salir."),
                                            QStringLiteral("file"));
     const QCommandLineOption reportOpt(QStringLiteral("report"),
-                                       QStringLiteral("Imprimir el informe N del selector de informes (con --pdf) y salir."),
+                                       QStringLiteral("Imprimir el informe N del selector de informes (con --pdf y/o --xlsx) y salir."),
                                        QStringLiteral("N"));
     const QCommandLineOption pdfOpt(QStringLiteral("pdf"), QStringLiteral("Archivo PDF del informe de --report."),
                                     QStringLiteral("file"));
+    const QCommandLineOption xlsxOpt(QStringLiteral("xlsx"), QStringLiteral("Libro de Excel con las tablas del informe de --report."),
+                                     QStringLiteral("file"));
     parser.addOptions({moduleOpt, protocolOpt, aliasOpt, serverOpt, userOpt, passwordOpt, companyOpt, paramsOpt,
-                       nativeOpt, screenshotOpt, reportOpt, pdfOpt});
+                       nativeOpt, screenshotOpt, reportOpt, pdfOpt, xlsxOpt});
     if (!parser.parse(QCoreApplication::arguments())) {
         printError(parser.errorText());
         return kUsageError;
@@ -112,8 +115,8 @@ int main(int argc, char **argv)
         parser.showVersion();
     const bool report = parser.isSet(reportOpt);
     int reportOption = -1;
-    if (report != parser.isSet(pdfOpt)) {
-        printError(QStringLiteral("--report y --pdf se usan juntas: --report N --pdf ARCHIVO."));
+    if (report != (parser.isSet(pdfOpt) || parser.isSet(xlsxOpt))) {
+        printError(QStringLiteral("--report y --pdf se usan juntas: --report N --pdf ARCHIVO (o --xlsx ARCHIVO, o ambas)."));
         return kUsageError;
     }
     if (report) {
@@ -123,10 +126,11 @@ int main(int argc, char **argv)
             printError(QStringLiteral("--report debe ser un número entero: \"%1\".").arg(parser.value(reportOpt)));
             return kUsageError;
         }
-        if (parser.value(pdfOpt).trimmed().isEmpty()) {
-            printError(QStringLiteral("--pdf necesita un nombre de archivo."));
-            return kUsageError;
-        }
+        for (const QCommandLineOption *file : {&pdfOpt, &xlsxOpt})
+            if (parser.isSet(*file) && parser.value(*file).trimmed().isEmpty()) {
+                printError(QStringLiteral("--%1 necesita un nombre de archivo.").arg(file->names().constFirst()));
+                return kUsageError;
+            }
         if (parser.isSet(screenshotOpt)) {
             printError(QStringLiteral("--report no se usa junto con --screenshot."));
             return kUsageError;
@@ -174,7 +178,7 @@ int main(int argc, char **argv)
 
     if (report) {
         app.processEvents();
-        HeadlessReport output(reportOption, parser.value(pdfOpt));
+        HeadlessReport output(reportOption, parser.value(pdfOpt), parser.value(xlsxOpt));
         const bool written = output.Run(moduleWindow);
         loader.Unload();
         for (const QString &message : output.Messages())

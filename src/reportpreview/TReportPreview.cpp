@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QSpinBox>
@@ -439,6 +440,26 @@ void TReportPreview::ExportPdfAs()
                                      FileBaseName() + QStringLiteral(".pdf"));
     if (!file.isEmpty())
         ExportPdf(file);
+}
+
+void TReportPreview::SetWorkbookExport(std::function<bool(const QString &fileName)> write)
+{
+    QAction *excel = new QAction(QStringLiteral("Exportar a Excel…"), this);
+    excel->setObjectName(QStringLiteral("ExportarExcel"));
+    excel->setToolTip(QStringLiteral("Exportar las tablas del reporte a un libro de Excel"));
+    connect(excel, &QAction::triggered, this, [this, write] {
+        const QString file = Application()->Prompts().SaveFileName(
+            QStringLiteral("Exportar a Excel"), QStringLiteral("Libros de Excel (*.xlsx)"), FileBaseName() + QStringLiteral(".xlsx"), this);
+        if (file.isEmpty())
+            return;
+        try {
+            if (write(file))
+                m_statusBar->showMessage(QStringLiteral("Exportado a %1").arg(QDir::toNativeSeparators(file)), 5000);
+        } catch (const std::exception &error) {
+            Tell(messageOf(error));
+        }
+    });
+    m_actExport->menu()->addAction(excel);
 }
 
 void TReportPreview::Print()

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QStyle>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -54,6 +55,11 @@ public:
     QStatusBar *StatusBar() const { return m_statusBar; }
     QToolBar *ToolBar() const { return m_toolBar; } // the main bar, without the navigator
     TReportPrinter &Printer() { return m_printer; }
+
+    // Adds "Exportar a Excel…" to the export menu: it asks for the file (TPrompts::SaveFileName) and
+    // hands it to `write`, which writes the report's tables there (false: cancelled); what it raises
+    // is shown in a message and the preview stays.
+    void SetWorkbookExport(std::function<bool(const QString &fileName)> write);
 
 public slots:
     void SetZoom(double percent);
@@ -136,6 +142,7 @@ private:
     QLabel *m_pageStatus = nullptr;
     QLabel *m_zoomStatus = nullptr;
     QAction *m_actEdit = nullptr;
+    QAction *m_actExport = nullptr; // holds the export menu
     QAction *m_actOutline = nullptr;
     QAction *m_actFirst = nullptr;
     QAction *m_actPrevious = nullptr;

@@ -185,6 +185,7 @@ QWidget *TReportPreview::BuildToolBars()
 
     m_toolBar->addActions({a[Print_], a[Open_], a[Save_]});
     addMenuButton(m_toolBar, a[ExportMenu], {a[Pdf], a[Quick]});
+    m_actExport = a[ExportMenu];
     m_toolBar->addSeparator();
     m_toolBar->addActions({a[Find_], a[Outline]});
     m_toolBar->addSeparator();

@@ -121,7 +121,8 @@ public:
     // ---- output ----------------------------------------------------------------------------------
     // Prepares the report (a progress dialog appears when it takes more than a second; cancelling it
     // stops the run) and shows it in the modal preview, or prints it: on the printer the user picks,
-    // or into the application's PrintToPdfFile when one is set. A failure raises Exception.
+    // or into the application's PrintToPdfFile when one is set; its tables go into the workbook
+    // PrintToXlsxFile when that is set (TReportWorkbook). A failure raises Exception.
     void ShowReport(TReport &report, QWidget *parent);
     void Print(TReport &report, QWidget *parent);
     // Prepares without showing anything; false when cancelled.

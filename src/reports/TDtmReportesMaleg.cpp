@@ -4,8 +4,11 @@
 #include "TReport.h"
 #include "TReportDBDataSet.h"
 #include "TReportLayout.h"
+#include "dataset/TFieldFormat.h"
 
 #include <QDateTime>
+#include <QMap>
+#include <memory>
 
 // The page frame every report repeats, and the values table ("Tabla Valores"): every selected
 // evaluation record grouped by cycle, standard, area (companies that manage areas) and sub-standard,
@@ -235,6 +238,27 @@ void TDtmReportes::DefinirRptMaleg()
     TBand *footer1 = r.NewBand(TBand::GroupFooter, QStringLiteral("GroupFooter1"));
     footer1->Height = 2;
 
+    // Companies that manage areas: each area's own total and level, one line per area in code order,
+    // before the report's total. Every area is evaluated against the same 100 points, so the level
+    // of a sum over several areas says nothing of any of them.
+    struct SAreaTotals
+    {
+        QMap<int, QPair<QString, double>> byCode; // area code -> name, total
+        int printing = 0;                         // the area the next line shows
+    };
+    auto areaTotals = std::make_shared<SAreaTotals>();
+    TBand *areas = r.NewBand(TBand::Footer, QStringLiteral("FooterAreas"));
+    areas->Height = 10;
+    areas->PrintChildIfInvisible = true;
+    Memo(areas, QStringLiteral("MemTitAreas"), QRectF(0, 3, W, 7), QStringLiteral("TOTALES POR ÁREA"),
+         {.size = 8, .bold = true, .align = TMemoView::haCenter, .frame = kAll, .fill = kAreaFill});
+    TBand *area = r.NewBand(TBand::Child, QStringLiteral("ChildArea"));
+    area->Height = 7;
+    Memo(area, QStringLiteral("MemArea"), QRectF(0, 0, W - 160, 7), QString(), label);
+    Memo(area, QStringLiteral("MemTotalArea"), QRectF(W - 160, 0, 30, 7), QString(), score);
+    Memo(area, QStringLiteral("MemNivelAreaTit"), QRectF(W - 130, 0, 40, 7), QStringLiteral("NIVEL DEL ÁREA:"), label);
+    Memo(area, QStringLiteral("MemNivelArea"), QRectF(W - 90, 0, 90, 7), QString(), score);
+
     TBand *footer = r.NewBand(TBand::Footer, QStringLiteral("Footer1"));
     footer->Height = 44;
     Memo(footer, QStringLiteral("MemTotales"), QRectF(0, 3, W - 30, 7), QStringLiteral("TOTALES"), label);
@@ -255,7 +279,7 @@ void TDtmReportes::DefinirRptMaleg()
     TDataLevel level;
     level.Data = master;
     level.Header = header1;
-    level.Footer = footer;
+    level.Footer = areas;
     level.Groups = {{group1, footer1}, {group2, footer2}, {group4, nullptr}, {group3, footer3}};
     r.Page.Masters.push_back(level);
 
@@ -271,11 +295,33 @@ void TDtmReportes::DefinirRptMaleg()
         child2->Visible = !from2019Layout;
         group3->ChildBand = from2019Layout ? child3 : child2;
     };
+    header1->OnBeforePrint = [areaTotals](TBand &) { *areaTotals = {}; };
+    areas->OnBeforePrint = [this, areas, area, footer, areaTotals](TBand &) {
+        QVariant manArea;
+        frxRptMalegGetValue(QStringLiteral("gBoManArea"), manArea);
+        areas->Visible = manArea.toBool() && !areaTotals->byCode.isEmpty();
+        areas->ChildBand = areas->Visible ? area : footer;
+        areaTotals->printing = 0;
+    };
+    // The area line prints once per area: it is its own child until the last area, then the totals.
+    area->OnBeforePrint = [this, area, footer, areaTotals](TBand &) {
+        const auto it = std::next(areaTotals->byCode.cbegin(), areaTotals->printing);
+        static_cast<TMemoView *>(area->Objects[0].get())->Text =
+            QStringLiteral("TOTAL ÁREA %1 %2").arg(it.key()).arg(it->first);
+        auto *total = static_cast<TMemoView *>(area->Objects[1].get());
+        total->Text = TFieldFormat::FormatFloat(QStringLiteral("#,##0.##"), it->second);
+        static_cast<TMemoView *>(area->Objects[3].get())->Text =
+            frxRptMalegUserFunction(QStringLiteral("EVALCRITERIO"), {it->second}).toString();
+        area->ChildBand = ++areaTotals->printing < areaTotals->byCode.size() ? area : footer;
+    };
     auto *memoC = r.Object<TMemoView>(QStringLiteral("MemoIND_C"));
     auto *memoN = r.Object<TMemoView>(QStringLiteral("MemoIND_N"));
     auto *memoJ = r.Object<TMemoView>(QStringLiteral("MemoIND_J"));
-    master->OnBeforePrint = [this, master, child1, child4, memoC, memoN, memoJ](TBand &) {
+    master->OnBeforePrint = [this, master, child1, child4, memoC, memoN, memoJ, areaTotals](TBand &) {
         const IReportDataSet &maleg = *frxDBSoMaleg;
+        auto &areaTotal = areaTotals->byCode[maleg.Value(QStringLiteral("COD_AREA")).toInt()];
+        areaTotal.first = maleg.DisplayText(QStringLiteral("NOM_AREA"));
+        areaTotal.second += maleg.Value(QStringLiteral("DtfCalificacion")).toDouble();
         const QString code = maleg.Value(QStringLiteral("IND_CUMP")).toString().trimmed();
         const QString value = maleg.DisplayText(QStringLiteral("VAL_ITEM"));
         memoC->Text = code == QStringLiteral("C") ? value : QString();

@@ -7,10 +7,9 @@
 #include "TReport.h"
 #include "TReportPreview.h"
 #include "TReportPrinter.h"
+#include "TReportWorkbook.h"
+#include "TWorkProgress.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QProgressDialog>
 #include <stdexcept>
 
 // Preparing, previewing and printing a report.
@@ -18,25 +17,9 @@
 bool TDtmReportes::PrepareReport(TReport &report, QWidget *parent)
 {
     // A run that lasts more than a second shows how many pages it has made and can be cancelled.
-    std::unique_ptr<QProgressDialog> progress;
-    QElapsedTimer clock;
-    clock.start();
-    const bool interactive = qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr &&
-                             Application()->PrintToPdfFile.isEmpty();
+    TWorkProgress progress(report.Name, QStringLiteral("Preparando el reporte…"), parent);
     report.OnProgress = [&](int pages) {
-        if (!interactive || clock.elapsed() < 1000)
-            return true;
-        if (!progress) {
-            progress = std::make_unique<QProgressDialog>(QStringLiteral("Preparando el reporte…"),
-                                                         QStringLiteral("Cancelar"), 0, 0, parent);
-            progress->setWindowTitle(report.Name);
-            progress->setWindowModality(Qt::WindowModal);
-            progress->setMinimumDuration(0);
-        }
-        progress->setLabelText(QStringLiteral("Preparando el reporte… página %1").arg(pages));
-        progress->setValue(0);
-        QCoreApplication::processEvents();
-        return !progress->wasCanceled();
+        return progress.Step(pages, 0, QStringLiteral("Preparando el reporte… página %1").arg(pages));
     };
     try {
         const bool done = report.PrepareReport(true);
@@ -59,11 +42,20 @@ void TDtmReportes::ShowReport(TReport &report, QWidget *parent)
     // The values table and the two charts show the edit button, which stays disabled.
     preview.SetShowEditButton(&report == frxRptMaleg.get() || &report == frxRptGraCicl.get() ||
                               &report == frxRptGraEsta.get());
+    preview.SetWorkbookExport([this, &report, &preview](const QString &file) {
+        return TReportWorkbook(*this).Write(report, file, &preview);
+    });
     Application()->Prompts().ShowModal(preview);
 }
 
 void TDtmReportes::Print(TReport &report, QWidget *parent)
 {
+    // The headless workbook output reads the report's data, which the dispatch has prepared.
+    if (const QString xlsx = Application()->PrintToXlsxFile; !xlsx.isEmpty()) {
+        TReportWorkbook(*this).Write(report, xlsx, parent);
+        if (Application()->PrintToPdfFile.isEmpty())
+            return;
+    }
     if (!PrepareReport(report, parent))
         return;
     const QString pdf = Application()->PrintToPdfFile;

@@ -81,6 +81,7 @@ TFrmSoMaleg::TFrmSoMaleg(QObject *owner) : TfrmFormaMaestro(owner, QStringLitera
     QNvgdrFrm->SetVisibleButtons(nbFirst | nbPrior | nbNext | nbLast | nbDelete | nbEdit | nbPost | nbCancel);
     DBQbe1->Tag = 1;
 
+    DBGFrm->ExportTitle = QStringLiteral("Autoevaluación");
     DBGFrm->SetColumns({
         TColumn{QStringLiteral("FEC_PROC")},   TColumn{QStringLiteral("RMT_PAMA")},
         TColumn{QStringLiteral("COD_CICL")},   TColumn{QStringLiteral("DtfNmbCicl")},
@@ -432,12 +433,13 @@ void TFrmSoMaleg::GenerarRpt(QObject *Sender)
     case 0: {
         report = DtmReportes->frxRptMaleg.get();
         if (reorder) {
-            // Records in the nesting of the report's groups: cycle, standard, area, sub-standard.
+            // Records in the nesting of the report's groups: cycle, standard, area, sub-standard, and
+            // the items of a sub-standard in their order.
             QString copy = keptText;
             const qsizetype at = copy.indexOf(QStringLiteral("ORDER BY"), 0, Qt::CaseInsensitive);
             if (at >= 0)
                 copy.truncate(at);
-            reopenWith(copy + QStringLiteral(" ORDER BY MA.RMT_PAMA, MA.RMT_DEPA, MA.COD_AREA, MA.RMT_ESTA"));
+            reopenWith(copy + QStringLiteral(" ORDER BY MA.RMT_PAMA, MA.RMT_DEPA, MA.COD_AREA, MA.RMT_ESTA, MA.RMT_ITES"));
         } else {
             reopenWith(keptText); // the report reads fresh data
         }

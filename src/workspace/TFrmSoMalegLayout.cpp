@@ -277,6 +277,7 @@ void TFrmSoMaleg::BuildCronograma()
     v->addWidget(Panel1);
     TDataSource *semon = DtmSoMaleg->DtsSoSemon;
     DBGSoSemon = new TTolvaneDBgrid(page, QStringLiteral("DBGSoSemon"));
+    DBGSoSemon->ExportTitle = QStringLiteral("Seguimiento y monitoreo");
     DBGSoSemon->SetColumns({
         TColumn{QStringLiteral("COD_RESP"), 90, QString(), cbsEllipsis},
         TColumn{QStringLiteral("DtfNomResponsable"), 200},
@@ -336,6 +337,7 @@ void TFrmSoMaleg::BuildPlanAnual()
                                                   u"Septiembre", u"Octubre", u"Noviembe", u"Diciembre"};
 
     dbgrdSoPlass = new TTolvaneDBgrid(page, QStringLiteral("dbgrdSoPlass"));
+    dbgrdSoPlass->ExportTitle = QStringLiteral("Plan anual");
     QList<TColumn> columns{TColumn{QStringLiteral("OPC_CICL")}, TColumn{QStringLiteral("ACT_ASGS"), 260}};
     for (const char16_t *m : kMonths) {
         columns << TColumn{QString::fromUtf16(m) + QStringLiteral("_PLAN"), 70}

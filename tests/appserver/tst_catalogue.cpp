@@ -4,6 +4,7 @@
 #include "TAppServerFixture.h"
 #include "TCatalogueImporter.h"
 #include "TCsvReader.h"
+#include "TOfficialCatalogue.h"
 
 #include <QFile>
 #include <QSqlQuery>
@@ -114,7 +115,8 @@ private slots:
         const int company = NewCompany(*db);
         SCatalogueImport job;
         job.Company = company;
-        job.Csv = TDemoWorld::SampleCatalogue();
+        job.Csv = TOfficialCatalogue::Text(QStringLiteral("60"));
+        job.Supplement = TDemoWorld::SampleCatalogue();
         job.ProcessDate = QDate(2026, 5, 1);
         job.ValidFrom = QDate(2026, 1, 1);
         job.Areas = TCatalogueImporter::ParseAreas(QStringLiteral("1:Planta, 2:Oficinas,7:Bodega"));
@@ -126,7 +128,6 @@ private slots:
         QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_PAMAL WHERE COD_EMPR = %1 AND FEC_FINA IS NULL").arg(c)), 4);
         QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_DEPAM WHERE COD_EMPR = %1 AND RMT_ESTA = 0").arg(c)), s.Standards);
         QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_DIPAM WHERE COD_EMPR = %1").arg(c)), 60);
-        QCOMPARE(count(*db, QStringLiteral("SELECT CAST(SUM(VAL_ITEM) * 100 AS INTEGER) FROM SO_DIPAM WHERE COD_EMPR = %1").arg(c)), 10000);
         QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_MALEG WHERE COD_EMPR = %1 AND IND_CUMP IS NULL").arg(c)), 180);
         QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_AREAS WHERE COD_EMPR = %1").arg(c)), 3);
         QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM GN_DITEM WHERE COD_EMPR = %1 AND TIP_ITEM = 4").arg(c)), 3);
@@ -217,11 +218,38 @@ private slots:
                       QStringLiteral("--csv"), file, QStringLiteral("--process-date"), QStringLiteral("fecha")}),
                  2);
         QCOMPARE(run({QStringLiteral("import-catalogue"), QStringLiteral("--db"), location, QStringLiteral("--company"), QStringLiteral("2"),
-                      QStringLiteral("--csv"), file, QStringLiteral("--process-date"), QStringLiteral("2026-09-01"),
+                      QStringLiteral("--csv"), file, QStringLiteral("--official"), QStringLiteral("60"),
+                      QStringLiteral("--process-date"), QStringLiteral("2026-09-01"), QStringLiteral("--valid-from"), QStringLiteral("2026-09-01")}),
+                 2); // a file or the official table, not both
+        QCOMPARE(run({QStringLiteral("import-catalogue"), QStringLiteral("--db"), location, QStringLiteral("--company"), QStringLiteral("2"),
+                      QStringLiteral("--official"), QStringLiteral("61"), QStringLiteral("--process-date"), QStringLiteral("2026-09-01"),
+                      QStringLiteral("--valid-from"), QStringLiteral("2026-09-01")}),
+                 2);
+        QCOMPARE(run({QStringLiteral("import-catalogue"), QStringLiteral("--db"), location, QStringLiteral("--company"), QStringLiteral("2"),
+                      QStringLiteral("--official"), QStringLiteral("60"), QStringLiteral("--process-date"), QStringLiteral("2026-09-01"),
                       QStringLiteral("--valid-from"), QStringLiteral("2026-09-01"), QStringLiteral("--valid-to"), QStringLiteral("2027-08-31"),
                       QStringLiteral("--areas"), QStringLiteral("1:Sede principal,2:Sucursal")}),
                  0);
         QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_MALEG")), before + 120);
+        // The shipped table by name: its 60 items with the published texts, worth 100 points.
+        QFile shipped(QStringLiteral(ZE_DEMO_DIR "/../catalogue/estandares-minimos-60.csv"));
+        QVERIFY(shipped.open(QIODevice::ReadOnly));
+        QMap<QString, QString> published;
+        for (const SCsvRecord &r : TCsvReader::Parse(QString::fromUtf8(shipped.readAll())).mid(1))
+            published.insert(r.Fields.at(6), r.Fields.at(7));
+        QCOMPARE(published.size(), 60);
+        QMap<QString, QString> stored;
+        double points = 0;
+        QSqlQuery q = db->Run(QStringLiteral("SELECT I.NUM_ERAL, I.DES_ITEM, I.VAL_ITEM FROM SO_DIPAM I JOIN SO_PAMAL P"
+                                             " ON P.COD_EMPR = I.COD_EMPR AND P.RMT_PAMA = I.RMT_PAMA"
+                                             " WHERE I.COD_EMPR = 2 AND P.FEC_INIC = ?"),
+                              {QDate(2026, 9, 1).startOfDay()});
+        while (q.next()) {
+            stored.insert(q.value(0).toString(), q.value(1).toString());
+            points += q.value(2).toDouble();
+        }
+        QCOMPARE(stored, published);
+        QCOMPARE(qRound(points * 100), 10000);
         QCOMPARE(run({QStringLiteral("demo"), QStringLiteral("--db"), location}), 1); // not an empty database
         QCOMPARE(run({QStringLiteral("nada"), QStringLiteral("--db"), location}), 2);
         QCOMPARE(run({QStringLiteral("init"), QStringLiteral("--db"), location}), 0);

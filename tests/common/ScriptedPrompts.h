@@ -10,6 +10,7 @@
 
 #include <QAbstractButton>
 #include <QDialog>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
 #include <deque>
@@ -49,6 +50,18 @@ public:
                 for (QAbstractButton *b : box->buttons())
                     *shown << b->text();
             return box && box->button(button) ? int(button) : int(QDialog::Rejected);
+        };
+    }
+    // Answers a file dialog (TPrompts::SaveFileName) with this path.
+    static Answer SaveAs(const QString &path)
+    {
+        return [path](QDialog &dialog) {
+            auto *files = qobject_cast<QFileDialog *>(&dialog);
+            if (!files)
+                return int(QDialog::Rejected);
+            files->setOption(QFileDialog::DontUseNativeDialog);
+            files->selectFile(path);
+            return int(QDialog::Accepted);
         };
     }
     static Answer Cancel()

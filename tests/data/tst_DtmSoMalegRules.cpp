@@ -360,8 +360,9 @@ private slots:
                                     [&titles](const QString &a, const QString &b, const QString &c) { titles = {a, b, c}; });
         world->Open(u"MA.COD_EMPR = 1 AND MA.COD_AREA = 1"_s);
         QCOMPARE(titles, QStringList({u"1. PLANEAR"_s, u"ESTÁNDAR RECURSOS (10%)"_s,
-                                      u"Estándar: Recursos financieros, técnicos, humanos y de otra índole para "
-                                      "coordinar y desarrollar el SG-SST (4%)"_s}));
+                                      u"Estándar: Recursos financieros, técnicos, humanos y de otra índole requeridos "
+                                      "para coordinar y desarrollar el Sistema de Gestión de la Seguridad y la Salud en "
+                                      "el Trabajo (SG-SST) (4%)"_s}));
         // Each record brings its own plan activities and follow-up rows, as stored.
         for (int recNo = 1; recNo <= 8; ++recNo) {
             dm->QrySoMaleg->SetRecNo(recNo);

@@ -1,5 +1,7 @@
 // The host program run as a user runs it: its exit status, what it prints, the picture it saves and
-// the report it prints to a PDF file.
+// the report it prints to a PDF file and an Excel workbook.
+
+#include "XlsxSheet.h"
 
 #include <QFile>
 #include <QImage>
@@ -74,6 +76,8 @@ private slots:
                                                 << QStringLiteral("--report y --pdf se usan juntas");
         QTest::newRow("--pdf without --report") << QStringList{QStringLiteral("--pdf"), QStringLiteral("x.pdf")}
                                                 << QStringLiteral("--report y --pdf se usan juntas");
+        QTest::newRow("--xlsx without --report") << QStringList{QStringLiteral("--xlsx"), QStringLiteral("x.xlsx")}
+                                                 << QStringLiteral("--report y --pdf se usan juntas");
         QTest::newRow("--report not a number")
             << QStringList{QStringLiteral("--report"), QStringLiteral("uno"), QStringLiteral("--pdf"), QStringLiteral("x.pdf")}
             << QStringLiteral("--report debe ser un número entero: \"uno\".");
@@ -119,8 +123,9 @@ private slots:
         QFETCH(QString, pdfText);
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("informe.pdf"));
+        const QString xlsx = dir.filePath(QStringLiteral("informe.xlsx"));
         const Run run = host({QStringLiteral("--server"), m_db, QStringLiteral("--company"), company,
-                              QStringLiteral("--report"), option, QStringLiteral("--pdf"), pdf});
+                              QStringLiteral("--report"), option, QStringLiteral("--pdf"), pdf, QStringLiteral("--xlsx"), xlsx});
         QString text;
         if (QFile::exists(pdf)) {
             QProcess pdftotext;
@@ -132,6 +137,13 @@ private slots:
         QCOMPARE(run.exitCode, exitCode);
         QCOMPARE(QFile::exists(pdf), !pdfText.isEmpty());
         QVERIFY2(text.contains(pdfText), qPrintable(text));
+        // The same run writes the report's tables as a workbook: 60 items per area, then the total.
+        QCOMPARE(QFile::exists(xlsx), !pdfText.isEmpty());
+        if (QFile::exists(xlsx)) {
+            const XlsxSheet sheet(xlsx);
+            QCOMPARE(sheet.RowOf(QStringLiteral("TOTALES")), 1 + (company == QStringLiteral("1") ? 120 : 60) + 2 +
+                                                                (company == QStringLiteral("1") ? 2 : 0));
+        }
     }
 
     void failuresAreReportedNotCrashed_data()

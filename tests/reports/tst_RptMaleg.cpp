@@ -7,6 +7,7 @@
 #include "TFrmReports.h"
 #include "TReport.h"
 #include "TReportPreview.h"
+#include "XlsxSheet.h"
 #include "dataset/SClientDataSet.h"
 #include "dataset/TField.h"
 #include "dataset/TFieldFormat.h"
@@ -144,6 +145,31 @@ private slots:
             QVERIFY(text.contains(area));
         if (areas.isEmpty())
             QVERIFY(!text.contains(QStringLiteral("Planta")));
+
+        // Each area closes with its own total and level, before the report's; the area totals add up
+        // to the report's total.
+        QMap<QString, double> byArea;
+        for (maleg()->First(); !maleg()->Eof(); maleg()->Next())
+            byArea[maleg()->FieldByName(QStringLiteral("COD_AREA"))->AsString() + QLatin1Char(' ') +
+                   maleg()->FieldByName(QStringLiteral("NOM_AREA"))->AsString()] += DtmSoMaleg->QrySoMalegDtfCalificacion->AsFloat();
+        maleg()->First();
+        QCOMPARE(text.count(QStringLiteral("TOTAL ÁREA")), areas.size());
+        QCOMPARE(text.count(QStringLiteral("NIVEL DEL ÁREA:")), areas.size());
+        double sum = 0;
+        for (const QString &area : areas) {
+            QVERIFY(byArea.contains(area));
+            const double points = byArea.value(area);
+            sum += points;
+            const QRegularExpression line(QStringLiteral("TOTAL ÁREA %1\\s+%2\\s+NIVEL DEL ÁREA:\\s+%3")
+                                              .arg(QRegularExpression::escape(area),
+                                                   QRegularExpression::escape(TFieldFormat::FormatFloat(QStringLiteral("#,##0.##"), points)),
+                                                   QRegularExpression::escape(DtmSoMaleg->EvalCriterio(points))));
+            const QRegularExpressionMatch found = line.match(text);
+            QVERIFY2(found.hasMatch(), qPrintable(text.right(1500)));
+            QVERIFY(found.capturedStart() < text.lastIndexOf(QStringLiteral("TOTALES")));
+        }
+        if (!areas.isEmpty())
+            QCOMPARE(qRound(sum * 100), qRound(total * 100));
     }
 
     // Sub-standard score: the group's scores as a percentage of its weight.
@@ -234,6 +260,8 @@ private slots:
     void previewAndPrintPrepareTheSameData()
     {
         selectCompany(1);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("tabla.xlsx"));
         print(0);
         auto pageTexts = [](const TPreparedReport &pages) {
             QStringList texts;
@@ -265,12 +293,63 @@ private slots:
                     editShown = action->isVisible();
                     editEnabled = action->isEnabled();
                 }
+            world->prompts->answers.push_front(ScriptedPrompts::SaveAs(file));
+            for (QAction *action : preview.findChildren<QAction *>())
+                if (action->text() == QStringLiteral("Exportar a Excel…"))
+                    action->trigger();
             return int(QDialog::Rejected);
         });
         FrmSoMaleg->GenerarRpt(FrmSoMaleg->Imprimir3);
         QCOMPARE(previewed, printed);
         QCOMPARE(zoom, 100.0);
         QVERIFY(editShown && !editEnabled);
+
+        // Its export menu writes the values table as a workbook: one row per record with its group
+        // columns, then each area's total and level, the total and the level.
+        const XlsxSheet sheet(file);
+        const QStringList headings{QStringLiteral("CICLO"), QStringLiteral("ESTÁNDAR"), QStringLiteral("% ESTÁNDAR"),
+                                   QStringLiteral("ÁREA"), QStringLiteral("SUBESTÁNDAR"), QStringLiteral("% SUBESTÁNDAR"),
+                                   QStringLiteral("NUMERAL"), QStringLiteral("DESCRIPCIÓN"), QStringLiteral("FECHA"),
+                                   QStringLiteral("VALOR"), QStringLiteral("CUMPLIMIENTO"), QStringLiteral("CALIFICACIÓN"),
+                                   QStringLiteral("JUSTIFICACIÓN")};
+        QCOMPARE(sheet.Row(1), headings);
+        QCOMPARE(sheet.frozenRows, 1);
+        // The rows come in the report's order (cycle, standard, area, sub-standard, item); each record
+        // once, found by its area and numeral.
+        const int records = maleg()->RecordCount();
+        QCOMPARE(records, 120);
+        QStringList printedOrder;
+        for (int row = 2; row <= records + 1; ++row)
+            printedOrder << sheet.Cell(3, row).text + QLatin1Char('|') + sheet.Cell(6, row).text;
+        QCOMPARE(printedOrder.mid(0, 3), (QStringList{QStringLiteral("1 Planta|1.1.1"), QStringLiteral("1 Planta|1.1.2"),
+                                                      QStringLiteral("1 Planta|1.1.3")}));
+        double total = 0;
+        QMap<int, double> byArea;
+        for (maleg()->First(); !maleg()->Eof(); maleg()->Next()) {
+            const QString key = maleg()->FieldByName(QStringLiteral("COD_AREA"))->AsString() + QLatin1Char(' ') +
+                                maleg()->FieldByName(QStringLiteral("NOM_AREA"))->AsString() + QLatin1Char('|') +
+                                maleg()->FieldByName(QStringLiteral("NUM_ERAL"))->AsString();
+            QCOMPARE(printedOrder.count(key), 1);
+            const int row = int(printedOrder.indexOf(key)) + 2;
+            QVERIFY(sheet.Cell(8, row).number && sheet.Cell(9, row).number);
+            QCOMPARE(sheet.Cell(9, row).text.toDouble(), maleg()->FieldByName(QStringLiteral("VAL_ITEM"))->AsFloat());
+            const double score = DtmSoMaleg->QrySoMalegDtfCalificacion->AsFloat();
+            QCOMPARE(sheet.Cell(11, row).text.toDouble(), score);
+            total += score;
+            byArea[maleg()->FieldByName(QStringLiteral("COD_AREA"))->AsInteger()] += score;
+        }
+        maleg()->First();
+        for (int area : {1, 2}) {
+            const int at = sheet.RowOf(QStringLiteral("TOTAL ÁREA %1 %2").arg(area).arg(area == 1 ? QStringLiteral("Planta") : QStringLiteral("Oficinas")));
+            QVERIFY(at > records + 1);
+            QCOMPARE(sheet.Cell(11, at).text.toDouble(), byArea.value(area));
+            QCOMPARE(sheet.Cell(12, at).text, DtmSoMaleg->EvalCriterio(byArea.value(area)));
+        }
+        const int totals = sheet.RowOf(QStringLiteral("TOTALES"));
+        QVERIFY(totals > records + 1);
+        QVERIFY(sheet.Cell(11, totals).number);
+        QCOMPARE(qRound(sheet.Cell(11, totals).text.toDouble() * 100), qRound(total * 100));
+        QCOMPARE(sheet.Cell(11, totals + 1).text, DtmSoMaleg->EvalCriterio(total));
     }
 
     void dispatchFlagsAndInvalidOption()

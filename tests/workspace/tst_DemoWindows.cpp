@@ -11,6 +11,7 @@
 #include "TFrmMemo.h"
 #include "TFrmReports.h"
 #include "TFrmSoMaleg.h"
+#include "XlsxSheet.h"
 #include "controls/TAdjButton.h"
 #include "controls/TDBGridModel.h"
 #include "controls/TDBRadioGroup.h"
@@ -22,7 +23,9 @@
 #include "dataset/SClientDataSet.h"
 #include "dataset/TField.h"
 
+#include <QAction>
 #include <QDir>
+#include <QMenu>
 #include <QGroupBox>
 #include <QMessageBox>
 #include <QFile>
@@ -294,6 +297,87 @@ private slots:
         // Another record has files of its own.
         q->Next();
         QVERIFY(FrmSoMaleg->AdjButton2->Archivos().isEmpty());
+    }
+
+    // "Exportar a Excel…" on each grid (File menu or the grid's context menu) writes the grid as the
+    // user sees it: its headings frozen and filtered, one row per record, numbers and dates typed.
+    void gridsExportToExcel_data()
+    {
+        QTest::addColumn<QString>("grid");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("numberField");
+        QTest::addColumn<QString>("dateField");
+        QTest::newRow("evaluation list, File menu") << QStringLiteral("DBGFrm") << QStringLiteral("ExportarExcel1")
+                                                    << QStringLiteral("VAL_ITEM") << QStringLiteral("FEC_PROC");
+        QTest::newRow("follow-up rows, context menu") << QStringLiteral("DBGSoSemon") << QStringLiteral("ExportarExcel")
+                                                      << QStringLiteral("COD_RESP") << QStringLiteral("FEC_SEGU");
+        QTest::newRow("plan activities, context menu") << QStringLiteral("dbgrdSoPlass") << QStringLiteral("ExportarExcel")
+                                                       << QStringLiteral("CUM_META") << QString();
+    }
+    void gridsExportToExcel()
+    {
+        QFETCH(QString, grid);
+        QFETCH(QString, action);
+        QFETCH(QString, numberField);
+        QFETCH(QString, dateField);
+        DtmSoMaleg->QrySoMaleg->First();
+        auto *view = FrmSoMaleg->findChild<TTolvaneDBgrid *>(grid);
+        QVERIFY(view);
+        TDBGridModel *model = view->GridModel();
+        QVERIFY(model->rowCount() > 0);
+        QAction *exportAction = nullptr;
+        for (QAction *a : (action == QStringLiteral("ExportarExcel1") ? FrmSoMaleg->Archivo1->actions() : view->actions()))
+            if (a->objectName() == action)
+                exportAction = a;
+        QVERIFY(exportAction);
+        QCOMPARE(exportAction->text(), action == QStringLiteral("ExportarExcel1") ? QStringLiteral("E&xportar a Excel…")
+                                                                                 : QStringLiteral("Exportar a Excel…"));
+        const QString file = m_dir.filePath(grid + QStringLiteral(".xlsx"));
+        ScriptedPrompts *prompts = ScriptedPrompts::Install();
+        prompts->answers.push_back(ScriptedPrompts::SaveAs(file));
+        exportAction->trigger();
+        Application()->SetPrompts(nullptr);
+        QCOMPARE(prompts->asked, QStringList{QStringLiteral("Exportar a Excel")});
+
+        const XlsxSheet sheet(file);
+        QStringList headings;
+        int numberColumn = -1, dateColumn = -1;
+        for (int c = 0; c < model->columnCount(); ++c) {
+            headings << model->headerData(c, Qt::Horizontal).toString();
+            if (model->FieldAt(c)->FieldName() == numberField)
+                numberColumn = c;
+            if (model->FieldAt(c)->FieldName() == dateField)
+                dateColumn = c;
+        }
+        QCOMPARE(sheet.Row(1), headings);
+        QCOMPARE(sheet.frozenRows, 1);
+        QCOMPARE(sheet.filter, QStringLiteral("A1:") + XlsxSheet::Ref(int(headings.size()) - 1, model->rowCount() + 1));
+        QCOMPARE(sheet.Rows(), model->rowCount() + 1);
+        auto cell = [&](int column, int row) { return sheet.Cell(column, row); };
+        TDataSet *ds = view->DataSource()->DataSet();
+        for (int row = 1; row <= model->rowCount(); ++row) {
+            ds->PeekRecord(row, [&] {
+                TField *number = ds->FieldByName(numberField);
+                QCOMPARE(cell(numberColumn, row + 1).number, !number->IsNull());
+                if (!number->IsNull())
+                    QCOMPARE(cell(numberColumn, row + 1).text.toDouble(), number->AsFloat());
+                if (dateColumn >= 0) {
+                    const XlsxCell date = cell(dateColumn, row + 1);
+                    QVERIFY(date.number);
+                    QCOMPARE(date.format, QStringLiteral("dd/mm/yyyy"));
+                    // Excel counts days from 1899-12-30.
+                    QCOMPARE(QDate(1899, 12, 30).addDays(qint64(date.text.toDouble())),
+                             ds->FieldByName(dateField)->AsDateTime().date());
+                }
+            });
+        }
+        if (grid == QStringLiteral("DBGFrm")) {
+            // The demo's items read as the official table publishes them.
+            const int row = sheet.RowOf(QStringLiteral("1.1.1"));
+            QVERIFY(row > 1);
+            QVERIFY(sheet.Row(row).contains(
+                QStringLiteral("Responsable del Sistema de Gestión de Seguridad y Salud en el Trabajo SG-SST")));
+        }
     }
 
     void secondCompanyHidesItsOptions()

@@ -159,7 +159,7 @@ private slots:
         for (const QAction *a : f->Archivo1->actions())
             if (!a->isSeparator())
                 menu << a->text() + QLatin1Char(' ') + a->shortcut().toString();
-        QCOMPARE(menu, (QStringList{u"&Imprimir... "_s, u"&Vista preliminar... Ctrl+P"_s, u"&Guardar Ctrl+S"_s,
+        QCOMPARE(menu, (QStringList{u"&Imprimir... "_s, u"&Vista preliminar... Ctrl+P"_s, u"E&xportar a Excel… "_s, u"&Guardar Ctrl+S"_s,
                                     u"Registro &siguiente Ctrl+PgDown"_s, u"Registro &anterior Ctrl+PgUp"_s,
                                     u"&Consulta por ejemplo... Ctrl+F"_s, u"Ca&ncelar edición Esc"_s, u"Sa&lir "_s}));
     }

@@ -3,9 +3,11 @@
 #include "TApplication.h"
 #include "controls/TDBGridDelegate.h"
 #include "controls/TDBGridModel.h"
+#include "controls/TGridExport.h"
 #include "dataset/TDataSet.h"
 #include "dataset/TDataSource.h"
 
+#include <QAction>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -25,6 +27,11 @@ TTolvaneDBgrid::TTolvaneDBgrid(QWidget *parent, const QString &name)
     verticalHeader()->setFixedWidth(14);
     horizontalHeader()->setHighlightSections(false);
     setStyleSheet(QStringLiteral("QTableView { alternate-background-color: #EEF3FA; }"));
+    auto *exportAction = new QAction(QStringLiteral("Exportar a Excel…"), this);
+    exportAction->setObjectName(QStringLiteral("ExportarExcel"));
+    connect(exportAction, &QAction::triggered, this, [this] { Application()->Guard([this] { TGridExport::ExportAsking(*this); }); });
+    addAction(exportAction);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(m_model, &TDBGridModel::currentRowChanged, this, &TTolvaneDBgrid::FollowDataSet);
     connect(m_model, &QAbstractItemModel::modelReset, this, &TTolvaneDBgrid::ApplyWidths);
 }

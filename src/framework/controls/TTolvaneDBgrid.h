@@ -12,7 +12,8 @@ class TField;
 // The suite's data grid: one row per record, columns by field with titles from the display labels,
 // alternating row colours, the current record highlighted and followed. Columns with an ellipsis
 // button show it on the current row; a click on it (or Ctrl+Enter) runs OnEditButtonClick.
-// Columns with a pick list edit through a drop-down of its entries.
+// Columns with a pick list edit through a drop-down of its entries. Its context menu offers
+// "Exportar a Excel…".
 class TTolvaneDBgrid : public QTableView
 {
     Q_OBJECT
@@ -28,6 +29,10 @@ public:
     // The column of the focused cell and its field.
     int SelectedIndex() const;
     TField *SelectedField() const;
+
+    // The sheet and suggested file name of "Exportar a Excel…", the grid's context-menu entry
+    // (TGridExport).
+    QString ExportTitle;
 
     std::function<void(QObject *Sender)> OnEditButtonClick;
     std::function<void(QObject *Sender)> OnDblClick;
