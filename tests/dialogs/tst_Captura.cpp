@@ -1,4 +1,4 @@
-// The capture dialog as a whole: its form, showing, acceptance, cancel, listing and the modal loop.
+// The capture dialog as a whole: showing, acceptance, cancel, listing and the modal loop.
 #include "TCapturaFixture.h"
 
 class tst_Captura : public QObject, protected TCapturaFixture
@@ -8,38 +8,6 @@ class tst_Captura : public QObject, protected TCapturaFixture
 private slots:
     void init() { Init(); }
     void cleanup() { Cleanup(); }
-
-    void form()
-    {
-        QCOMPARE(dialog->objectName(), QStringLiteral("Captura"));
-        QCOMPARE(dialog->size(), QSize(721, 409));
-        QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
-        const QList<QPair<QString, QString>> captions{{QStringLiteral("BitBtnAceptar"), QStringLiteral("Aceptar")},
-                                                      {QStringLiteral("BitBtn2"), QStringLiteral("Cancelar")},
-                                                      {QStringLiteral("BitBtn3"), QStringLiteral("Ayuda")}};
-        for (const auto &[name, text] : captions) {
-            auto *b = dialog->findChild<QPushButton *>(name);
-            QVERIFY2(b, qPrintable(name));
-            QCOMPARE(b->text(), text);
-        }
-        QCOMPARE(dialog->QSDBQbe1->text(), QStringLiteral("Query     "));
-        QCOMPARE(dialog->QSDBQbe1->toolTip(), QStringLiteral("Query By Example"));
-        QVERIFY(!dialog->QSDBQbe1->PermiteFiltro);
-        QVERIFY(dialog->QSDBQbe1->Refrescar);
-        QVERIFY(dialog->QSDBQbe1->SQLUpperCase);
-        QCOMPARE(dialog->ImgTolvane->toolTip(), QStringLiteral("Acerca de Tolvane"));
-        QCOMPARE(dialog->CmbCampos->maxVisibleItems(), 15);
-        QCOMPARE(dialog->CdsTmp->ProviderName, QStringLiteral("DtsPTemporal"));
-        QCOMPARE(dialog->QNavegador1->VisibleButtons(), TNavButtonSet(nbFirst) | nbPrior | nbNext | nbLast);
-        for (const char *name : {"CmbCampos", "edtBusqueda", "edtValor", "SpeedButton1", "DBGrid1", "QNavegador1",
-                                 "QSDBQbe1", "sistemas", "ImgTolvane", "LblVersion"})
-            QVERIFY2(dialog->findChild<QWidget *>(QString::fromLatin1(name)), name);
-        for (const auto &[name, text] : QList<QPair<QString, QString>>{
-                 {QStringLiteral("LblCampo"), QStringLiteral("Campo")},
-                 {QStringLiteral("LblBusqueda"), QStringLiteral("Busqueda Incremental")},
-                 {QStringLiteral("LblValor"), QStringLiteral("Busqueda por Valor")}})
-            QCOMPARE(dialog->findChild<QLabel *>(name)->text(), text);
-    }
 
     void showPreparesTheDialog()
     {
@@ -307,7 +275,7 @@ private slots:
         QFETCH(QString, action);
         QFETCH(bool, accepted);
         QFETCH(QString, codResp);
-        TCaptura::ModalHook = nullptr;
+        Application()->SetPrompts(nullptr);
         bool wasModal = false;
         QTimer::singleShot(0, dialog.get(), [&] {
             wasModal = dialog->isVisible() && dialog->isModal();

@@ -20,6 +20,7 @@
 #include <QAbstractItemModelTester>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QToolButton>
 
@@ -280,6 +281,7 @@ private slots:
 
         // The question reads in Spanish; "No" keeps the row.
         ScriptedPrompts *prompts = ScriptedPrompts::Install();
+        const auto restore = qScopeGuard([] { Application()->SetPrompts(nullptr); });
         QStringList buttons;
         prompts->answers.push_back(ScriptedPrompts::Press(QMessageBox::No, &buttons));
         nav.BtnClick(nbDelete);
@@ -291,7 +293,6 @@ private slots:
         nav.BtnClick(nbDelete);
         QCOMPARE(ds->RecordCount(), 2);
         QCOMPARE(prompts->asked.size(), 1);
-        Application()->SetPrompts(nullptr);
     }
 
     void dateButtonPicksIntoItsField()
@@ -299,13 +300,18 @@ private slots:
         TQsFecha button;
         button.DataSource = src.get();
         button.DatField = QStringLiteral("FECHA");
-        button.PickDate = [](const QDate &) { return QDate(); };
+        ScriptedPrompts *prompts = ScriptedPrompts::Install();
+        const auto restore = qScopeGuard([] { Application()->SetPrompts(nullptr); });
         button.Click();
         QCOMPARE(ds->State(), dsBrowse); // cancelled: nothing changes
-        button.PickDate = [](const QDate &initial) {
-            return initial == QDate::currentDate() ? QDate(2026, 3, 15) : QDate();
-        };
+        QDate initial;
+        prompts->answers.push_back([&initial](QWidget &dialog) {
+            initial = dialog.findChild<QCalendarWidget *>()->selectedDate();
+            return ScriptedPrompts::Date(QDate(2026, 3, 15))(dialog);
+        });
         button.Click();
+        QCOMPARE(initial, QDate::currentDate());
+        QCOMPARE(prompts->asked, (QStringList{QStringLiteral("Fecha"), QStringLiteral("Fecha")}));
         QCOMPARE(ds->State(), dsEdit);
         QCOMPARE(ds->FieldByName(QStringLiteral("FECHA"))->AsDateTime(), QDateTime(QDate(2026, 3, 15), QTime(0, 0)));
     }

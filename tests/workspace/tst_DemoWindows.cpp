@@ -41,6 +41,7 @@ class tst_DemoWindows : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    ScriptedPrompts *prompts = nullptr;
 
     void save(QWidget *w, const QString &name)
     {
@@ -71,11 +72,14 @@ private slots:
         FrmSoMaleg = new TFrmSoMaleg(app);
         FrmMemo = new TFrmMemo(app);
         Captura = new TCaptura(app);
+        prompts = ScriptedPrompts::Install();
     }
     void cleanupTestCase()
     {
         Application()->DestroyComponents();
+        Application()->SetPrompts(nullptr);
     }
+    void init() { prompts->asked.clear(); }
 
     void opensOnTheFirstCompany()
     {
@@ -123,8 +127,7 @@ private slots:
         SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
         q->Edit();
         q->FieldByName(QStringLiteral("TEX_EVID"))->SetAsString(QStringLiteral("Acta sin guardar"));
-        ScriptedPrompts *prompts = ScriptedPrompts::Install();
-        prompts->answers.push_back([this](QDialog &box) {
+        prompts->answers.push_back([this](QWidget &box) {
             box.show();
             QCoreApplication::processEvents();
             save(&box, QStringLiteral("pregunta-guardar.png"));
@@ -133,7 +136,6 @@ private slots:
         QVERIFY(!FrmSoMaleg->close());
         QCOMPARE(q->State(), dsEdit);
         q->Cancel();
-        Application()->SetPrompts(nullptr);
     }
 
     void userLooksUpADateAndSaves()
@@ -146,29 +148,24 @@ private slots:
 
         // The responsible is looked up in the capture dialog and accepted.
         QString firstName;
-        TCaptura::ModalHook = [&firstName](TCaptura &dialog) {
+        prompts->answers.push_back(ScriptedPrompts::Act<TCaptura>([&firstName](TCaptura &dialog) {
             QVERIFY(dialog.CdsTmp->RecordCount() > 0);
             dialog.CdsTmp->Last();
             firstName = dialog.CdsTmp->FieldByName(QStringLiteral("NOM_TERC"))->AsString();
             dialog.BitBtnAceptar->click();
-        };
+        }));
         FrmSoMaleg->QPFldCOD_RESP->Click();
-        TCaptura::ModalHook = nullptr;
         QVERIFY(!q->FieldByName(QStringLiteral("COD_RESP"))->IsNull());
         QVERIFY(!firstName.isEmpty());
 
-        FrmSoMaleg->QsFEC_MALE->PickDate = [](const QDate &) { return QDate(2026, 3, 2); };
+        prompts->answers.push_back(ScriptedPrompts::Date(QDate(2026, 3, 2)));
         FrmSoMaleg->QsFEC_MALE->Click();
+        QCOMPARE(q->FieldByName(QStringLiteral("FEC_MALE"))->AsDateTime().date(), QDate(2026, 3, 2));
         const double responsible = q->FieldByName(QStringLiteral("COD_RESP"))->AsFloat();
-        // A changed responsible may be given to the whole cycle; this user answers No.
-        QStringList asked;
-        TDtmSoMaleg::MessageBoxHook = [&asked](const QString &text, const QString &, int, int) {
-            asked << text;
-            return int(QMessageBox::No);
-        };
+        // A changed responsible may be given to the whole cycle; this user closes the question (No).
+        prompts->asked.clear();
         QCOMPARE(FrmSoMaleg->Grabar(), 0);
-        TDtmSoMaleg::MessageBoxHook = nullptr;
-        QCOMPARE(asked, QStringList{QStringLiteral("¿Desea que este Responsable aplique para todos los registros del ciclo?")});
+        QCOMPARE(prompts->asked, QStringList{QStringLiteral("¿Desea que este Responsable aplique para todos los registros del ciclo?")});
         QCOMPARE(q->ChangeCount(), 0);
 
         // Read back from the server.
@@ -198,9 +195,7 @@ private slots:
         q->FieldByName(QStringLiteral("IND_CUMP"))->SetAsString(QStringLiteral("N"));
         QCOMPARE(q->FieldByName(QStringLiteral("DtfNmbCump"))->AsString(), QStringLiteral("No Cumple"));
         QCOMPARE(q->FieldByName(QStringLiteral("DtfCalificacion"))->AsFloat(), 0.0);
-        TDtmSoMaleg::MessageBoxHook = [](const QString &, const QString &, int, int) { return int(QMessageBox::No); };
         QCOMPARE(FrmSoMaleg->Grabar(), 0);
-        TDtmSoMaleg::MessageBoxHook = nullptr;
 
         // The follow-up row was opened by itself and stored with the record's numeral.
         SClientDataSet *semon = DtmSoMaleg->QrySoSemon;
