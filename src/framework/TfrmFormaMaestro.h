@@ -72,6 +72,8 @@ public:
     TDBEdit *DBEUsuario = nullptr;
     TDBEdit *DBEFecha = nullptr;
     QLabel *PnlStatus = nullptr;
+    // Where Enter or F2 in the list takes the keyboard (the detail view's first control when null).
+    QWidget *CampoDetalle = nullptr;
     // Non-visual parts.
     TDataSource *dtsFrm = nullptr;
     TDataSource *DtsGnEmpre = nullptr;
@@ -111,10 +113,6 @@ public:
     // (the unload cannot be refused) whatever could not be saved is discarded and true is returned.
     bool ConfirmarCambios(bool cancelable = true);
 
-    // Replaces the date-range dialog (tests): returns false to cancel, or the range; an invalid
-    // start date removes the filter.
-    std::function<bool(QDate &from, QDate &to)> PedirRangoFechas;
-
     // The company the selector shows: its code, or -1.
     int EmpresaSeleccionada() const;
 
@@ -132,7 +130,6 @@ private:
     void DescartarTodo();
     void UpdateStatus();
     QString MainAlias() const;
-    bool AskDateRange(QDate &from, QDate &to);
 
     QObject *m_rptPreview = nullptr;
     QVBoxLayout *m_frameLayout = nullptr;
