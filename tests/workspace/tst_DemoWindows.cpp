@@ -109,6 +109,7 @@ private slots:
         QTest::newRow("Estándares Mínimos") << 0 << QStringLiteral("main-estandares-minimos.png");
         QTest::newRow("Cronograma") << 1 << QStringLiteral("main-cronograma.png");
         QTest::newRow("Plan Anual SGSST") << 2 << QStringLiteral("main-plan-anual.png");
+        QTest::newRow("Plan Anual SGSST, cuadrícula") << 2 << QStringLiteral("main-plan-anual-cuadricula.png");
     }
     void pages()
     {
@@ -116,8 +117,17 @@ private slots:
         QFETCH(QString, file);
         FrmSoMaleg->show();
         FrmSoMaleg->pgcPlanAnual->setCurrentIndex(page);
+        const bool grid = file.contains(u"cuadricula");
+        if (grid)
+            FrmSoMaleg->btnSoPlass->click();
         QCoreApplication::processEvents();
         save(FrmSoMaleg, file);
+        if (grid) {
+            // The month over each pair of flags.
+            QCOMPARE(FrmSoMaleg->dbgrdSoPlass->GridModel()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Enero\nProgramado"));
+            QCOMPARE(FrmSoMaleg->dbgrdSoPlass->GridModel()->headerData(23, Qt::Horizontal).toString(), QStringLiteral("Noviembre\nEjecutado"));
+            FrmSoMaleg->btnSoPlass->click();
+        }
     }
 
     // Closing with a change typed asks, in Spanish, whether to save it; "Cancelar" keeps both.
