@@ -2,7 +2,7 @@
 
 // The prompt service of the tests: answers the module's dialogs and modal windows from a script
 // instead of a user. Each answer acts on the dialog as a user would (sets its properties, its
-// calendar, its file, clicks the window's buttons) and returns the dialog's result; with no answer
+// dates, clicks the window's buttons) and returns the dialog's result; with no answer
 // left `otherwise` answers when set, else the dialog is cancelled (a question gets its escape
 // button, a window keeps no result). What was asked is kept in `asked`: the dialogs' and windows'
 // titles, the message boxes' texts.
@@ -14,7 +14,6 @@
 #include <QCalendarWidget>
 #include <QDateEdit>
 #include <QDialog>
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
 #include <deque>
@@ -56,39 +55,21 @@ public:
             return box && box->button(button) ? int(button) : int(QDialog::Rejected);
         };
     }
-    // Picks a date in the calendar, or the range (an invalid `from`: "Quitar filtro").
+    // Picks a date in the calendar, or a range (an invalid `from`: "Quitar filtro").
     static Answer Date(const QDate &date)
     {
         return [date](QWidget &dialog) {
-            auto *calendar = dialog.findChild<QCalendarWidget *>();
-            if (!calendar)
-                return int(QDialog::Rejected);
-            calendar->setSelectedDate(date);
+            dialog.findChild<QCalendarWidget *>()->setSelectedDate(date);
             return int(QDialog::Accepted);
         };
     }
     static Answer Range(const QDate &from, const QDate &to)
     {
         return [from, to](QWidget &dialog) {
-            auto *start = dialog.findChild<QDateEdit *>(QStringLiteral("Desde"));
-            auto *end = dialog.findChild<QDateEdit *>(QStringLiteral("Hasta"));
-            auto *clear = dialog.findChild<QAbstractButton *>(QStringLiteral("QuitarFiltro"));
-            if (!start || !end || !clear)
-                return int(QDialog::Rejected);
-            start->setDate(from);
-            end->setDate(to);
+            dialog.findChild<QDateEdit *>(QStringLiteral("Desde"))->setDate(from);
+            dialog.findChild<QDateEdit *>(QStringLiteral("Hasta"))->setDate(to);
             if (!from.isValid())
-                clear->click();
-            return int(QDialog::Accepted);
-        };
-    }
-    static Answer File(const QString &path)
-    {
-        return [path](QWidget &dialog) {
-            auto *files = qobject_cast<QFileDialog *>(&dialog);
-            if (!files)
-                return int(QDialog::Rejected);
-            files->selectFile(path);
+                dialog.findChild<QAbstractButton *>(QStringLiteral("QuitarFiltro"))->click();
             return int(QDialog::Accepted);
         };
     }

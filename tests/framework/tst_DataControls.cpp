@@ -173,6 +173,7 @@ private slots:
         QVERIFY(edit.isReadOnly());
         QCOMPARE(edit.palette().color(QPalette::Base), QColor(0xE9, 0xE9, 0xE9));
         QCOMPARE(edit.focusPolicy(), Qt::ClickFocus);
+        QCOMPARE(edit.toolTip(), edit.text()); // the whole text, however narrow the edit
         QTest::keyClicks(&edit, QStringLiteral("9"));
         QCOMPARE(ds->State(), dsBrowse);
 
@@ -181,16 +182,11 @@ private slots:
         name.SetDataField(QStringLiteral("NOMBRE"));
         QVERIFY(!name.isReadOnly());
         QCOMPARE(name.focusPolicy(), Qt::StrongFocus);
-    }
-
-    void controlsFollowClose()
-    {
-        TDBEdit edit;
-        edit.SetDataSource(src.get());
-        edit.SetDataField(QStringLiteral("NOMBRE"));
+        QVERIFY(name.toolTip().isEmpty());
+        // A closed dataset leaves its controls empty and read-only.
         ds->Close();
-        QCOMPARE(edit.text(), QString());
-        QVERIFY(edit.isReadOnly());
+        QCOMPARE(name.text(), QString());
+        QVERIFY(name.isReadOnly());
     }
 
     void memoStoresItsText_data()
@@ -316,6 +312,21 @@ private slots:
         QCOMPARE(ds->FieldByName(QStringLiteral("FECHA"))->AsDateTime(), QDateTime(QDate(2026, 3, 15), QTime(0, 0)));
     }
 
+
+    // A memo cell shows the start of its text; its tooltip, the whole text.
+    void gridShowsTheStartOfAMemo()
+    {
+        ds->Edit();
+        ds->FieldByName(QStringLiteral("NOTAS"))->SetAsString(QStringLiteral("Primera línea\r\nsegunda línea"));
+        ds->Post();
+        TTolvaneDBgrid grid;
+        grid.SetDataSource(src.get());
+        grid.SetColumns({TColumn{QStringLiteral("NOTAS")}});
+        const QModelIndex cell = grid.GridModel()->index(0, 0);
+        QCOMPARE(cell.data().toString(), QStringLiteral("Primera línea …"));
+        QCOMPARE(cell.data(Qt::ToolTipRole).toString(), QStringLiteral("Primera línea\r\nsegunda línea"));
+        QCOMPARE(grid.GridModel()->index(1, 0).data().toString(), QString());
+    }
 
     void gridModelShowsRowsWithoutMovingTheCursor()
     {

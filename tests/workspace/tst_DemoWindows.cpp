@@ -89,10 +89,6 @@ private slots:
         QVERIFY(q->Active());
         QVERIFY(q->RecordCount() > 0);
         QCOMPARE(FrmSoMaleg->DBGFrm->GridModel()->rowCount(), q->RecordCount());
-        // The first company manages areas and has both optional features on.
-        QVERIFY(FrmSoMaleg->ManejaAreas());
-        QVERIFY(FrmSoMaleg->CumpleParcial());
-        QVERIFY(FrmSoMaleg->pgcPlanAnual->isTabVisible(1));
         // The company list carries what the reports' page header prints.
         SClientDataSet *companies = FrmSoMaleg->CdsGnEmpre;
         QCOMPARE(companies->FieldByName(QStringLiteral("COD_EMPR"))->AsInteger(), 1);
@@ -118,8 +114,10 @@ private slots:
         FrmSoMaleg->show();
         FrmSoMaleg->pgcPlanAnual->setCurrentIndex(page);
         const bool grid = file.contains(u"cuadricula");
-        if (grid)
-            FrmSoMaleg->btnSoPlass->click();
+        if (grid) {
+            FrmSoMaleg->btnSoPlass->click(); // the grid takes the detail's place
+            QVERIFY(!FrmSoMaleg->dbgrdSoPlass->isHidden() && FrmSoMaleg->pnl2->isHidden());
+        }
         QCoreApplication::processEvents();
         save(FrmSoMaleg, file);
         if (grid) {
@@ -127,6 +125,7 @@ private slots:
             QCOMPARE(FrmSoMaleg->dbgrdSoPlass->GridModel()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Enero\nProgramado"));
             QCOMPARE(FrmSoMaleg->dbgrdSoPlass->GridModel()->headerData(23, Qt::Horizontal).toString(), QStringLiteral("Noviembre\nEjecutado"));
             FrmSoMaleg->btnSoPlass->click();
+            QVERIFY(FrmSoMaleg->dbgrdSoPlass->isHidden() && !FrmSoMaleg->pnl2->isHidden());
         }
     }
 
@@ -306,9 +305,6 @@ private slots:
         FrmSoMaleg->cmbEmpresa->SetCodigo(QStringLiteral("2"));
         FrmSoMaleg->cmbEmpresaChange(FrmSoMaleg->cmbEmpresa);
         QCOMPARE(Application()->Tag, 2);
-        QVERIFY(!FrmSoMaleg->ManejaAreas());
-        QVERIFY(!FrmSoMaleg->pgcPlanAnual->isTabVisible(1));
-        QVERIFY(DtmSoMaleg->QrySoMaleg->Active());
         FrmSoMaleg->pgcPlanAnual->setCurrentIndex(0);
         QCoreApplication::processEvents();
         save(FrmSoMaleg, QStringLiteral("main-empresa-sin-areas.png"));
@@ -321,7 +317,6 @@ private slots:
                                                    "Responsable: coordinador SST. Fecha límite: 30/06/2026."));
         FrmMemo->show();
         QCoreApplication::processEvents();
-        QCOMPARE(FrmMemo->size(), QSize(408, 277));
         save(FrmMemo, QStringLiteral("memo.png"));
         FrmMemo->hide();
     }
@@ -331,17 +326,7 @@ private slots:
         TFrmReports chooser(FrmSoMaleg);
         chooser.show();
         QCoreApplication::processEvents();
-        QCOMPARE(chooser.windowTitle(), QStringLiteral("Reportes"));
-        QCOMPARE(chooser.RGrpOpcRepo->title(), QStringLiteral("Reportes"));
-        QStringList items;
-        for (QRadioButton *radio : chooser.RGrpOpcRepo->findChildren<QRadioButton *>())
-            items << radio->text();
-        QCOMPARE(items, (QStringList{QStringLiteral("Tabla Valores"), QStringLiteral("Gráfico por Ciclo"),
-                                     QStringLiteral("Gráfico por Estándar"), QStringLiteral("Plan Anual SGSST"),
-                                     QStringLiteral("Plan Anual SGSST Unificado")}));
         QCOMPARE(chooser.ItemIndex(), 0);
-        QCOMPARE(chooser.BtnAceptar->text(), QStringLiteral("Aceptar"));
-        QCOMPARE(chooser.BtnCancelar->text(), QStringLiteral("Cancelar"));
         save(&chooser, QStringLiteral("reportes.png"));
     }
 };

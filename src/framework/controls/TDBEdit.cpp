@@ -81,4 +81,5 @@ void TDBEdit::UpdateLook()
     const bool readOnly = m_readOnlyControl || m_link->ReadOnly();
     setReadOnly(readOnly);
     ControlStyle::ApplyReadOnly(this, readOnly);
+    setToolTip(readOnly ? text() : QString());
 }
