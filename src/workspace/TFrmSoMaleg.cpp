@@ -143,6 +143,9 @@ TFrmSoMaleg::TFrmSoMaleg(QObject *owner) : TfrmFormaMaestro(owner, QStringLitera
                                             PnlCiclo->setText(ciclo);
                                             PnlTitEstandar->setText(titulo);
                                             PnlDesEstandar->setText(descripcion);
+                                            // A long title bar may be cut: the whole text as a tooltip.
+                                            for (QLabel *bar : {PnlCiclo, PnlTitEstandar, PnlDesEstandar})
+                                                bar->setToolTip(bar->text());
                                         });
 
     FormCreate(this);
@@ -265,6 +268,8 @@ void TFrmSoMaleg::dtsFrmStateChange(QObject *)
         PnlCiclo->setText(QStringLiteral("Nombre Ciclo"));
         PnlTitEstandar->setText(QStringLiteral("Titulo Estandar"));
         PnlDesEstandar->setText(QStringLiteral("Descripcion Estandar"));
+        for (QLabel *bar : {PnlCiclo, PnlTitEstandar, PnlDesEstandar})
+            bar->setToolTip(QString());
     }
 }
 
