@@ -479,6 +479,15 @@ private slots:
         QCOMPARE(repaint(), 0);
         QVERIFY(!grid->data(grid->index(row, 1), Qt::DisplayRole).toString().isEmpty());
         qInfo("Pedidos de nombres por repintado de 25 filas: primero %d, sin cambios %d, al teclear %d", first, 0, typing);
+        // A row inserted at the window's default size is in sight, under the navigator.
+        form()->show();
+        form()->pgcPlanAnual->setCurrentIndex(1);
+        form()->QNavegador1->BtnClick(nbInsert);
+        QCoreApplication::processEvents();
+        TTolvaneDBgrid *g = form()->DBGSoSemon;
+        QVERIFY(g->viewport()->rect().contains(g->visualRect(g->currentIndex()).center()));
+        QVERIFY(form()->ScBFrm->viewport()->rect().contains(
+            form()->QNavegador1->mapTo(form()->ScBFrm->viewport(), form()->QNavegador1->rect().bottomRight())));
     }
 
     void dateCellButtonsOpenOnlyTheirPicker_data()
