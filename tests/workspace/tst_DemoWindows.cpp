@@ -24,6 +24,7 @@
 
 #include <QDir>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QFile>
 #include <QLocale>
@@ -35,6 +36,10 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
 
 class tst_DemoWindows : public QObject
 {
@@ -298,6 +303,60 @@ private slots:
         // Another record has files of its own.
         q->Next();
         QVERIFY(FrmSoMaleg->AdjButton2->Archivos().isEmpty());
+    }
+
+    // The list stays in numeral order after an edit, a company change and a query by example; a
+    // click on a column's title sorts by it, a second click the other way round.
+    void listOrder()
+    {
+        TFrmSoMaleg *f = FrmSoMaleg;
+        SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
+        const auto column = [q](const QString &names) {
+            QVariantList values;
+            for (q->First(); !q->Eof(); q->Next())
+                values << q->FieldValues(names);
+            return values;
+        };
+        const auto before = [](const QVariant &a, const QVariant &b) {
+            const QVariantList x = a.toList(), y = b.toList();
+            return std::lexicographical_compare(x.cbegin(), x.cend(), y.cbegin(), y.cend(), [](const QVariant &p, const QVariant &q) {
+                return QVariant::compare(p, q) == QPartialOrdering::Less;
+            });
+        };
+        const auto inNumeralOrder = [&] {
+            const QVariantList keys = column(TFrmSoMaleg::kOrdenNumeral);
+            QVERIFY(keys.size() > 3 && std::is_sorted(keys.cbegin(), keys.cend(), before));
+        };
+        inNumeralOrder();
+        q->Last();
+        q->Edit();
+        q->FieldByName(u"TEX_EVID"_s)->SetAsString(u"Acta revisada"_s);
+        QCOMPARE(f->Grabar(), 0);
+        inNumeralOrder();
+        for (int c : {2, 1}) {
+            f->cmbEmpresa->SetCodigo(QString::number(c));
+            f->cmbEmpresaChange(f->cmbEmpresa);
+            inNumeralOrder();
+        }
+        // DES_ITEM, by its title: ascending, then descending.
+        const int des = 14;
+        QCOMPARE(f->DBGFrm->GridModel()->FieldAt(des)->FieldName(), u"DES_ITEM"_s);
+        QStringList texts;
+        for (const QVariant &v : column(u"DES_ITEM"_s))
+            texts << v.toString();
+        for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+            f->DBGFrm->horizontalHeader()->sectionClicked(des);
+            QStringList sorted = texts;
+            std::sort(sorted.begin(), sorted.end());
+            if (order == Qt::DescendingOrder)
+                std::reverse(sorted.begin(), sorted.end());
+            QStringList shown;
+            for (int r = 0; r < f->DBGFrm->GridModel()->rowCount(); ++r)
+                shown << f->DBGFrm->GridModel()->index(r, des).data().toString();
+            QCOMPARE(shown, sorted);
+            QCOMPARE(f->DBGFrm->horizontalHeader()->sortIndicatorSection(), des);
+            QCOMPARE(f->DBGFrm->horizontalHeader()->sortIndicatorOrder(), order);
+        }
     }
 
     void secondCompanyHidesItsOptions()
