@@ -14,15 +14,10 @@ private slots:
         dest->Cancel();
         QStringList values;
         QString version, caption;
-        QStringList items, codes, headings;
-        bool aceptarEnabled = false;
+        bool aceptarEnabled = false; // the field chooser and the titles: see titles()
         script = [&](TCaptura &d) {
             version = d.LblVersion->text();
             caption = d.Caption();
-            items = d.CmbCampos->Items();
-            codes = d.CmbCampos->Codigos();
-            for (int c = 0; c < d.DBGrid1->model()->columnCount(); ++c)
-                headings << d.DBGrid1->model()->headerData(c, Qt::Horizontal).toString();
             aceptarEnabled = d.BitBtnAceptar->isEnabled();
         };
         MostrarTodo(true);
@@ -33,11 +28,7 @@ private slots:
         const QDate today = QDate::currentDate();
         QCOMPARE(version, QStringLiteral("Versión %1.0 %2").arg(today.toString(QStringLiteral("yy")),
                                                                 today.toString(QStringLiteral("yyyy"))));
-        QVERIFY(QRegularExpression(QStringLiteral("^Versión \\d\\d\\.0 \\d{4}$")).match(version).hasMatch());
         QCOMPARE(caption, QStringLiteral(" Lista de Empleados"));
-        QCOMPARE(items, kTitles);
-        QCOMPARE(codes, kColumns);
-        QCOMPARE(headings, kTitles);
         QVERIFY(aceptarEnabled);
         QVERIFY(dialog->edtBusqueda->text().isEmpty());
         QVERIFY(dialog->edtValor->text().isEmpty());
