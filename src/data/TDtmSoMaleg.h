@@ -333,11 +333,6 @@ public:
     // RMT_PAMA, RMT_DEPA, RMT_ESTA, RMT_ITES, COD_AREA in recordKey), keeping a row the user is typing.
     void AbrirSeguimientoAutomatico(const QVariantList &recordKey, const QVariant &numeral, const QVariant &plan,
                                     bool recordIsCurrent);
-    // The message boxes of these rules. Buttons and Icon are QMessageBox::StandardButtons and
-    // QMessageBox::Icon values; returns the QMessageBox::StandardButton chosen. Tests install a hook
-    // instead of the real box.
-    static std::function<int(const QString &Text, const QString &Caption, int Buttons, int Icon)> MessageBoxHook;
-    static int ShowMessageBox(const QString &Text, const QString &Caption, int Buttons, int Icon);
 
 private:
     // A remote dataset owned by this module, bound to its provider; Company 0, no automatic audit fields.

@@ -3,6 +3,7 @@
 #include "SysUtils.h"
 #include "TApplication.h"
 #include "TDtmSoMalegServer.h"
+#include "TPrompts.h"
 #include "dataset/SClientDataSet.h"
 #include "dataset/TDateTimeField.h"
 #include "dataset/TFixedCharField.h"
@@ -31,17 +32,6 @@
 //   is (it is not reloaded); an untouched new row is simply cancelled.
 // - Activities and follow-up rows are sent to the server as soon as they are posted or deleted, all
 //   the changes of the dataset in one transaction; refused rows go to the shared conflict handling.
-
-std::function<int(const QString &, const QString &, int, int)> TDtmSoMaleg::MessageBoxHook;
-
-int TDtmSoMaleg::ShowMessageBox(const QString &Text, const QString &Caption, int Buttons, int Icon)
-{
-    if (MessageBoxHook)
-        return MessageBoxHook(Text, Caption, Buttons, Icon);
-    QMessageBox box(QMessageBox::Icon(Icon), Caption, Text, QMessageBox::StandardButtons(Buttons),
-                    QApplication::activeWindow());
-    return box.exec();
-}
 
 namespace {
 
@@ -147,9 +137,10 @@ void TDtmSoMaleg::QrySoMalegAfterApplyUpdates(SClientDataSet &, QVariant &OwnerD
     const QVariant plan = QrySoMalegPLA_ACCI->Value();
     bool stillCurrent = true;
     if (responsible != RespAntesEdicion) {
-        const int answer = ShowMessageBox(
+        const int answer = Application()->Prompts().Message(
             QStringLiteral("¿Desea que este Responsable aplique para todos los registros del ciclo?"),
-            QStringLiteral("Confirmación"), QMessageBox::Yes | QMessageBox::No, QMessageBox::NoIcon);
+            QStringLiteral("Confirmación"), QMessageBox::NoIcon, QMessageBox::Yes | QMessageBox::No,
+            QApplication::activeWindow());
         if (answer == QMessageBox::Yes) {
             const QVariantList statement{
                 QStringLiteral("UPDATE SO_MALEG SET COD_RESP = :P_COD_RESP WHERE COD_EMPR = :P_COD_EMPR   AND "

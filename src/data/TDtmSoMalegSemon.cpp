@@ -4,6 +4,7 @@
 #include "SysUtils.h"
 #include "TApplication.h"
 #include "TDtmSoMalegServer.h"
+#include "TPrompts.h"
 #include "dataset/SClientDataSet.h"
 #include "dataset/TDateTimeField.h"
 #include "dataset/TFixedCharField.h"
@@ -13,6 +14,7 @@
 #include "dataset/TSmallintField.h"
 #include "dataset/TStringField.h"
 
+#include <QApplication>
 #include <QMessageBox>
 
 // The rules of the follow-up and monitoring rows (QrySoSemon): defaults and key of a new row, audit
@@ -117,8 +119,10 @@ void TDtmSoMaleg::QrySoSemonBeforePost(TDataSet &)
 
 void TDtmSoMaleg::QrySoSemonBeforeDelete(TDataSet &)
 {
-    const int answer = ShowMessageBox(QStringLiteral("Eliminar Registro ?"), QStringLiteral("Confirmación"),
-                                      QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Question);
+    const int answer = Application()->Prompts().Message(QStringLiteral("Eliminar Registro ?"),
+                                                         QStringLiteral("Confirmación"), QMessageBox::Question,
+                                                         QMessageBox::Ok | QMessageBox::Cancel,
+                                                         QApplication::activeWindow());
     if (answer != QMessageBox::Ok)
         Abort();
 }

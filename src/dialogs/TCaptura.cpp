@@ -3,6 +3,7 @@
 #include "SDCOMConnection.h"
 #include "SysUtils.h"
 #include "TApplication.h"
+#include "TPrompts.h"
 #include "controls/TQNavegador.h"
 #include "controls/TQPField.h"
 #include "controls/TQSDBQbe.h"
@@ -34,8 +35,6 @@ QStringList TitulosActuales;
 bool AceptadoPorDobleClic = false;
 QString BusquedaAnterior;
 
-std::function<void(TCaptura &Dialog)> TCaptura::ModalHook;
-std::function<void(QMessageBox::Icon Icon, const QString &Text)> TCaptura::MessageHook;
 
 namespace {
 // Restores a field's Tag when the copy into it ends, however it ends.
@@ -396,20 +395,17 @@ int TCaptura::ShowModal()
             std::rethrow_exception(std::exchange(m_showError, nullptr));
         }
     };
-    if (ModalHook) {
-        showAndCheck();
-        ModalHook(*this);
-        hide();
-    } else {
-        setWindowModality(Qt::ApplicationModal);
-        showAndCheck();
+    setWindowModality(Qt::ApplicationModal);
+    showAndCheck();
+    // The wait goes through the application's prompt service, which may answer in the user's place.
+    Application()->Prompts().RunModal(*this, [this] {
         if (m_modalResult == mrNone && isVisible()) {
             QEventLoop loop;
             connect(this, &TCaptura::modalEnded, &loop, &QEventLoop::quit);
             loop.exec(QEventLoop::DialogExec);
         }
-        hide();
-    }
+    });
+    hide();
     if (m_modalResult == mrNone)
         m_modalResult = mrCancel;
     return m_modalResult;
@@ -486,22 +482,10 @@ void TCaptura::Guarded(const std::function<void()> &handler)
 
 void TCaptura::ShowMessage(const QString &text)
 {
-    if (MessageHook) {
-        MessageHook(QMessageBox::NoIcon, text);
-        return;
-    }
-    const QString title = Application()->Title.isEmpty() ? QGuiApplication::applicationDisplayName()
-                                                          : Application()->Title;
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, this);
-    box.exec();
+    Application()->Prompts().Message(text, Application()->Title, QMessageBox::NoIcon, QMessageBox::Ok, this);
 }
 
 void TCaptura::ShowError(const QString &text)
 {
-    if (MessageHook) {
-        MessageHook(QMessageBox::Critical, text);
-        return;
-    }
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok, this);
-    box.exec();
+    Application()->Prompts().Warn(text, QStringLiteral("Error"), this);
 }

@@ -91,12 +91,6 @@ public:
     int ModalResult() const { return m_modalResult; }
     void SetModalResult(int result);
 
-    // Replaces the event loop of ShowModal: the dialog is shown (FormShow runs), the hook acts as the
-    // user would, and the dialog is hidden again. Production leaves it empty.
-    static std::function<void(TCaptura &Dialog)> ModalHook;
-    // Replaces the message boxes: the plain message box (NoIcon) and the error dialog (Critical).
-    static std::function<void(QMessageBox::Icon Icon, const QString &Text)> MessageHook;
-
 signals:
     void modalEnded();
 

@@ -1,5 +1,7 @@
 #include "ReconcileDialog.h"
 
+#include "TApplication.h"
+#include "TPrompts.h"
 #include "dataset/SClientDataSet.h"
 
 #include <QCoreApplication>
@@ -22,7 +24,7 @@ void InstallReconcileDialog()
         QPushButton *discard = box.addButton(QStringLiteral("Descartar mis cambios"), QMessageBox::DestructiveRole);
         QPushButton *refresh = box.addButton(QStringLiteral("Tomar los datos del servidor"), QMessageBox::ResetRole);
         box.setDefaultButton(keep);
-        box.exec();
+        Application()->Prompts().ShowModal(box);
         if (box.clickedButton() == discard)
             action = raCancel;
         else if (box.clickedButton() == refresh)

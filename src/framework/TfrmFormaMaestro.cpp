@@ -15,14 +15,13 @@
 #include "dataset/SClientDataSet.h"
 #include "dataset/TDataSource.h"
 #include "dataset/TField.h"
+#include "dataset/TFieldFormat.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDateEdit>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -290,39 +289,49 @@ void TfrmFormaMaestro::BuildFrame()
 // buttons' tooltips name the keys too.
 void TfrmFormaMaestro::BuildShortcuts()
 {
-    auto add = [this](const QString &name, const QString &text, const QKeySequence &keys,
-                      const std::function<void()> &action) {
+    // Each key is also named in the tooltip of the button that does the same.
+    const auto named = [](QWidget *button, const QKeySequence &keys) {
+        button->setToolTip(QStringLiteral("%1 (%2)").arg(button->toolTip(), keys.toString(QKeySequence::NativeText)));
+    };
+    auto add = [this, named](const QString &name, const QString &text, const QKeySequence &keys, QWidget *button,
+                             const std::function<void()> &action) {
         QAction *a = Archivo1->addAction(text);
         a->setObjectName(name);
         a->setShortcut(keys);
         a->setShortcutContext(Qt::WindowShortcut);
         connect(a, &QAction::triggered, this, [action] { Application()->Guard(action); });
+        if (button)
+            named(button, keys);
         return a;
     };
     Imprimir3->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    spbPreview->setToolTip(QStringLiteral("Vista preliminar (Ctrl+P)"));
+    named(spbPreview, Imprimir3->shortcut());
     Archivo1->addSeparator();
-    add(QStringLiteral("Grabar1"), QStringLiteral("&Guardar"), QKeySequence::Save, [this] { Grabar(); });
+    add(QStringLiteral("Grabar1"), QStringLiteral("&Guardar"), QKeySequence::Save, spbGrabar, [this] { Grabar(); });
     add(QStringLiteral("Siguiente1"), QStringLiteral("Registro &siguiente"), QKeySequence(Qt::CTRL | Qt::Key_PageDown),
-        [this] { QNvgdrFrm->BtnClick(nbNext); });
+        QNvgdrFrm->Button(nbNext), [this] { QNvgdrFrm->BtnClick(nbNext); });
     add(QStringLiteral("Anterior1"), QStringLiteral("Registro &anterior"), QKeySequence(Qt::CTRL | Qt::Key_PageUp),
-        [this] { QNvgdrFrm->BtnClick(nbPrior); });
+        QNvgdrFrm->Button(nbPrior), [this] { QNvgdrFrm->BtnClick(nbPrior); });
     add(QStringLiteral("Consulta1"), QStringLiteral("&Consulta por ejemplo..."), QKeySequence(Qt::CTRL | Qt::Key_F),
-        [this] { DBQbe1->click(); });
-    DBQbe1->setToolTip(DBQbe1->toolTip() + QStringLiteral(" (Ctrl+F)"));
+        DBQbe1, [this] { DBQbe1->click(); });
     // Esc drops what is being typed in the evaluation, a follow-up row or a plan activity; the
     // changes already posted stay until saved or discarded on leaving.
-    add(QStringLiteral("Cancelar1"), QStringLiteral("Ca&ncelar edición"), QKeySequence(Qt::Key_Escape), [this] {
-        for (SClientDataSet *ds : DataSetsGuardados())
-            if (ds && (ds->State() == dsEdit || ds->State() == dsInsert))
-                ds->Cancel();
-    });
-    // From the list into the detail view: Enter or F2 goes to its first control that takes the
-    // Tab key; Tab leaves the list instead of walking its cells.
+    add(QStringLiteral("Cancelar1"), QStringLiteral("Ca&ncelar edición"), QKeySequence(Qt::Key_Escape),
+        QNvgdrFrm->Button(nbCancel), [this] {
+            for (SClientDataSet *ds : DataSetsGuardados())
+                if (ds && (ds->State() == dsEdit || ds->State() == dsInsert))
+                    ds->Cancel();
+        });
+    // From the list into the detail view: Enter or F2 goes to CampoDetalle, else to the view's first
+    // control that takes the Tab key; Tab leaves the list instead of walking its cells.
     DBGFrm->setTabKeyNavigation(false);
     for (const QKeySequence &keys : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter), QKeySequence(Qt::Key_F2)}) {
         auto *toDetail = new QShortcut(keys, DBGFrm, nullptr, nullptr, Qt::WidgetShortcut);
         connect(toDetail, &QShortcut::activated, this, [this] {
+            if (CampoDetalle && CampoDetalle->isVisible() && CampoDetalle->isEnabled()) {
+                CampoDetalle->setFocus(Qt::TabFocusReason);
+                return;
+            }
             for (QWidget *w = DBGFrm->nextInFocusChain(); w && w != DBGFrm; w = w->nextInFocusChain())
                 if (ScBFrm->isAncestorOf(w) && w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
                     w->setFocus(Qt::TabFocusReason);
@@ -332,7 +341,7 @@ void TfrmFormaMaestro::BuildShortcuts()
     }
     Archivo1->addSeparator();
     // Closes the window that holds the form: the host's, when the form is embedded in it.
-    add(QStringLiteral("Salir1"), QStringLiteral("Sa&lir"), QKeySequence(), [this] { window()->close(); });
+    add(QStringLiteral("Salir1"), QStringLiteral("Sa&lir"), QKeySequence(), nullptr, [this] { window()->close(); });
 }
 
 void TfrmFormaMaestro::FormCreate(QObject *)
@@ -397,8 +406,8 @@ void TfrmFormaMaestro::SpFiltroFechaClick(QObject *)
     if (!ds || DBQbe1->BaseSQL().isEmpty())
         return;
     QDate from = QDate::currentDate().addMonths(-1), to = QDate::currentDate();
-    const bool accepted = PedirRangoFechas ? PedirRangoFechas(from, to) : AskDateRange(from, to);
-    if (!accepted)
+    // An invalid start date ("Quitar filtro") removes the filter.
+    if (!Application()->Prompts().PickDateRange(QStringLiteral("Filtro por fecha de operación"), from, to, this))
         return;
     if (!from.isValid()) {
         DBQbe1->SetCondition(kDateFilter, QString());
@@ -407,47 +416,13 @@ void TfrmFormaMaestro::SpFiltroFechaClick(QObject *)
     } else {
         if (to < from)
             throw Exception(QStringLiteral("La fecha final (%1) es anterior a la inicial (%2).")
-                                .arg(to.toString(QStringLiteral("dd/MM/yyyy")), from.toString(QStringLiteral("dd/MM/yyyy"))));
+                                .arg(to.toString(TFieldFormat::ShortDateFormat()), from.toString(TFieldFormat::ShortDateFormat())));
         DBQbe1->SetCondition(kDateFilter, QStringLiteral("%1ACT_HORA BETWEEN :PDT_ACT_HORA_INIC AND :PDT_ACT_HORA_FINA")
                                               .arg(MainAlias()));
         DBQbe1->ParamValues.insert(QStringLiteral("PDT_ACT_HORA_INIC"), QDateTime(from, QTime(0, 0)));
         DBQbe1->ParamValues.insert(QStringLiteral("PDT_ACT_HORA_FINA"), QDateTime(to, QTime(23, 59, 59, 999)));
     }
     DBQbe1->Reopen();
-}
-
-bool TfrmFormaMaestro::AskDateRange(QDate &from, QDate &to)
-{
-    QDialog dialog(this);
-    dialog.setWindowTitle(QStringLiteral("Filtro por fecha de operación"));
-    auto *fromEdit = new QDateEdit(from, &dialog);
-    auto *toEdit = new QDateEdit(to, &dialog);
-    for (QDateEdit *e : {fromEdit, toEdit}) {
-        e->setCalendarPopup(true);
-        e->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-    }
-    auto *form = new QFormLayout;
-    form->addRow(QStringLiteral("Desde:"), fromEdit);
-    form->addRow(QStringLiteral("Hasta:"), toEdit);
-    auto *buttons = new QDialogButtonBox(&dialog);
-    buttons->addButton(QStringLiteral("Aceptar"), QDialogButtonBox::AcceptRole);
-    QPushButton *clear = buttons->addButton(QStringLiteral("Quitar filtro"), QDialogButtonBox::ResetRole);
-    buttons->addButton(QStringLiteral("Cancelar"), QDialogButtonBox::RejectRole);
-    bool cleared = false;
-    connect(clear, &QPushButton::clicked, &dialog, [&] {
-        cleared = true;
-        dialog.accept();
-    });
-    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    auto *layout = new QVBoxLayout(&dialog);
-    layout->addLayout(form);
-    layout->addWidget(buttons);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    from = cleared ? QDate() : fromEdit->date();
-    to = toEdit->date();
-    return true;
 }
 
 int TfrmFormaMaestro::Grabar()

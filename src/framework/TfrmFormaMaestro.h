@@ -76,6 +76,8 @@ public:
     QWidget *PnlFiltro = nullptr;
     QLabel *LblFiltro = nullptr;
     QToolButton *BtnQuitarFiltro = nullptr;
+    // Where Enter or F2 in the list takes the keyboard (the detail view's first control when null).
+    QWidget *CampoDetalle = nullptr;
     // Non-visual parts.
     TDataSource *dtsFrm = nullptr;
     TDataSource *DtsGnEmpre = nullptr;
@@ -115,10 +117,6 @@ public:
     // (the unload cannot be refused) whatever could not be saved is discarded and true is returned.
     bool ConfirmarCambios(bool cancelable = true);
 
-    // Replaces the date-range dialog (tests): returns false to cancel, or the range; an invalid
-    // start date removes the filter.
-    std::function<bool(QDate &from, QDate &to)> PedirRangoFechas;
-
     // The company the selector shows: its code, or -1.
     int EmpresaSeleccionada() const;
 
@@ -136,7 +134,6 @@ private:
     void DescartarTodo();
     void UpdateStatus();
     QString MainAlias() const;
-    bool AskDateRange(QDate &from, QDate &to);
 
     QObject *m_rptPreview = nullptr;
     QVBoxLayout *m_frameLayout = nullptr;

@@ -1,6 +1,7 @@
 #include "HostApplication.h"
 
 #include "TApplication.h"
+#include "TPrompts.h"
 
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -8,7 +9,7 @@
 HostApplication::HostApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     Application()->ShowException = [](const QString &message) {
-        QMessageBox::critical(nullptr, QGuiApplication::applicationDisplayName(), message);
+        Application()->Prompts().Warn(message, QString(), QApplication::activeWindow());
     };
 }
 

@@ -1,5 +1,8 @@
 #include "TFrmMemo.h"
 
+#include "TApplication.h"
+#include "TPrompts.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -11,7 +14,6 @@
 #include <QVBoxLayout>
 
 TFrmMemo *FrmMemo = nullptr;
-std::function<int(TFrmMemo &dialog)> TFrmMemo::ExecuteHook;
 
 TFrmMemo::TFrmMemo(QObject *owner) : TForm(owner, QStringLiteral("FrmMemo"))
 {
@@ -45,17 +47,18 @@ TFrmMemo::~TFrmMemo() = default;
 int TFrmMemo::ShowModal()
 {
     m_modalResult = mrNone;
-    if (ExecuteHook)
-        return ExecuteHook(*this);
     setWindowModality(Qt::ApplicationModal);
     if (QWidget *main = QApplication::activeWindow())
         move(main->geometry().center() - rect().center());
     show();
     Memo->setFocus();
-    QEventLoop loop;
-    connect(this, &TFrmMemo::destroyed, &loop, &QEventLoop::quit);
-    while (isVisible())
-        loop.processEvents(QEventLoop::WaitForMoreEvents);
+    Application()->Prompts().RunModal(*this, [this] {
+        QEventLoop loop;
+        connect(this, &TFrmMemo::destroyed, &loop, &QEventLoop::quit);
+        while (isVisible())
+            loop.processEvents(QEventLoop::WaitForMoreEvents);
+    });
+    hide();
     return m_modalResult == mrNone ? mrCancel : m_modalResult;
 }
 

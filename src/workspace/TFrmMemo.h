@@ -2,8 +2,6 @@
 
 #include "TForm.h"
 
-#include <functional>
-
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
@@ -24,10 +22,9 @@ public:
     QPushButton *BtnAceptar = nullptr;
 
     // Shows the dialog centred on the main window and waits until it closes: mrOk through
-    // "Aceptar", mrCancel through the window's close button or Escape.
+    // "Aceptar", mrCancel through the window's close button or Escape. The wait goes through the
+    // application's prompt service.
     int ShowModal();
-    // Replaces the wait for the user (tests): receives the dialog, returns the modal result.
-    static std::function<int(TFrmMemo &dialog)> ExecuteHook;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

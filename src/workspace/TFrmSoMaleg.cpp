@@ -39,6 +39,7 @@
 #include <QToolButton>
 
 TFrmSoMaleg *FrmSoMaleg = nullptr;
+const QString TFrmSoMaleg::kOrdenNumeral = QStringLiteral("FEC_PROC;RMT_PAMA;RMT_DEPA;RMT_ESTA;RMT_ITES;COD_AREA");
 
 namespace {
 // Lines of a text as a string list takes them: the line break after the last line ends it.
@@ -133,6 +134,9 @@ TFrmSoMaleg::TFrmSoMaleg(QObject *owner) : TfrmFormaMaestro(owner, QStringLitera
     BuildPlanAnual();
     ScBFrm->setWidget(pgcPlanAnual);
     BindEvents();
+    // Enter or F2 in the list goes to the rating.
+    CampoDetalle = DBCmbIND_CUMP;
+
     // Record navigation of the evaluation data module writes the title bars and reads the report
     // flags of this form; the data module lives in a library below this one, so the form registers
     // them there before anything opens.
@@ -141,6 +145,9 @@ TFrmSoMaleg::TFrmSoMaleg(QObject *owner) : TfrmFormaMaestro(owner, QStringLitera
                                             PnlCiclo->setText(ciclo);
                                             PnlTitEstandar->setText(titulo);
                                             PnlDesEstandar->setText(descripcion);
+                                            // A long title bar may be cut: the whole text as a tooltip.
+                                            for (QLabel *bar : {PnlCiclo, PnlTitEstandar, PnlDesEstandar})
+                                                bar->setToolTip(bar->text());
                                         });
 
     FormCreate(this);
@@ -214,6 +221,11 @@ void TFrmSoMaleg::cmbEmpresaChange(QObject *sender)
 
     dm->QrySoMaleg->Close();
     dm->QrySoMaleg->SetSQL(linesOf(m_sqlBaseMaleg));
+    // The list in numeral order (process date, then cycle, standard, sub-standard, item and area),
+    // by the dataset's index: it holds after edits and every reopening (query by example, date
+    // filter) and leaves the evaluation's SQL text alone. A header click sorts by another column
+    // until the next company change.
+    dm->QrySoMaleg->SetIndexFieldNames(kOrdenNumeral);
     DBQbe1->Campos = linesOf(m_camposBaseQbe);
     if (!m_manejaAreas)
         DBQbe1->Campos << QStringLiteral("COD_AREA") << QStringLiteral("NOM_AREA");
@@ -273,6 +285,8 @@ void TFrmSoMaleg::dtsFrmStateChange(QObject *)
         PnlCiclo->setText(QStringLiteral("Nombre Ciclo"));
         PnlTitEstandar->setText(QStringLiteral("Titulo Estandar"));
         PnlDesEstandar->setText(QStringLiteral("Descripcion Estandar"));
+        for (QLabel *bar : {PnlCiclo, PnlTitEstandar, PnlDesEstandar})
+            bar->setToolTip(QString());
     }
 }
 
@@ -422,10 +436,17 @@ void TFrmSoMaleg::GenerarRpt(QObject *Sender)
 
     SClientDataSet *maleg = DtmSoMaleg->QrySoMaleg;
     const QString keptText = maleg->CommandText();
+    const QString keptIndex = maleg->IndexFieldNames();
+    const bool keptDescending = maleg->IndexDescending();
     const bool reorder = option == 0 && m_manejaAreas;
-    auto reopenWith = [maleg](const QString &text) {
+    // The report's order is the SQL's: the list's index is set aside while it runs.
+    auto reopenWith = [&](const QString &text) {
         maleg->Close();
         maleg->SetCommandText(text);
+        if (text == keptText)
+            maleg->SetIndexFieldNames(keptIndex, keptDescending);
+        else
+            maleg->SetIndexFieldNames(QString());
         maleg->Open();
     };
     TReport *report = nullptr;

@@ -29,6 +29,9 @@ public:
     explicit TFrmSoMaleg(QObject *owner);
     ~TFrmSoMaleg() override;
 
+    // The index of the evaluation list: numeral order within each process date.
+    static const QString kOrdenNumeral;
+
     // The current user's code.
     QString CodiUsua() const;
     bool ImprimePlanAnual = false;

@@ -18,6 +18,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QSplitter>
 #include <QTabBar>
 #include <QTabWidget>
@@ -299,12 +300,13 @@ void TFrmSoMaleg::BuildCronograma()
                  QStringLiteral("Z - Aplazado")}},
     });
     DBGSoSemon->SetDataSource(semon);
-    v->addWidget(DBGSoSemon, 1);
+    // The navigator above its grid: in sight at the window's default size whatever the page's height.
     QNavegador1 = new TQNavegador(page, QStringLiteral("QNavegador1"));
     QNavegador1->SetVisibleButtons(nbFirst | nbPrior | nbNext | nbLast | nbInsert | nbDelete | nbEdit | nbPost | nbCancel);
     QNavegador1->ConfirmDelete = false;
     QNavegador1->SetDataSource(semon);
-    v->addWidget(QNavegador1);
+    v->addWidget(QNavegador1, 0, Qt::AlignLeft);
+    v->addWidget(DBGSoSemon, 1);
 
     // Invisible helpers of the grid's cell buttons.
     QPFCodResp = new TQPField(page, QStringLiteral("QPFCodResp"));
@@ -339,9 +341,14 @@ void TFrmSoMaleg::BuildPlanAnual()
     dbgrdSoPlass = new TTolvaneDBgrid(page, QStringLiteral("dbgrdSoPlass"));
     dbgrdSoPlass->ExportTitle = QStringLiteral("Plan anual");
     QList<TColumn> columns{TColumn{QStringLiteral("OPC_CICL")}, TColumn{QStringLiteral("ACT_ASGS"), 260}};
-    for (const char16_t *m : kMonths) {
-        columns << TColumn{QString::fromUtf16(m) + QStringLiteral("_PLAN"), 70}
-                << TColumn{QString::fromUtf16(m) + QStringLiteral("_EJEC"), 70};
+    // Each pair of flags under its month's name: "Enero" over "Programado" and "Ejecutado".
+    for (int i = 0; i < 12; ++i) {
+        QString month = QLocale(QLocale::Spanish).standaloneMonthName(i + 1);
+        month[0] = month[0].toUpper();
+        columns << TColumn{QString::fromUtf16(kMonths[i]) + QStringLiteral("_PLAN"), 70,
+                           month + QStringLiteral("\nProgramado")}
+                << TColumn{QString::fromUtf16(kMonths[i]) + QStringLiteral("_EJEC"), 70,
+                           month + QStringLiteral("\nEjecutado")};
     }
     columns << TColumn{QStringLiteral("RES_PONS"), 200} << TColumn{QStringLiteral("REC_URSO")}
             << TColumn{QStringLiteral("OBS_VACI"), 200} << TColumn{QStringLiteral("CUM_META")};
@@ -458,5 +465,6 @@ void TFrmSoMaleg::BuildPlanAnual()
     bottom->addWidget(AdjButton1);
     bottom->addWidget(btnSoPlass);
     bottom->addWidget(QNVSoPlass, 1);
-    v->addWidget(pnl1);
+    // The activities' navigator heads the page: the calendar makes the page taller than the window.
+    v->insertWidget(0, pnl1);
 }

@@ -10,6 +10,7 @@
 #include "AppServerTransports.h"
 #include "Globals.h"
 #include "RecordingAppServer.h"
+#include "ScriptedPrompts.h"
 #include "SDCOMConnection.h"
 #include "TAppServerEngine.h"
 #include "TApplication.h"
@@ -136,8 +137,11 @@ public:
     std::unique_ptr<SDCOMConnection> connection;
     std::shared_ptr<RecordingAppServer> server;
     std::unique_ptr<TDtmSoMaleg> dm;
-    // The module's message boxes: what they said ("caption: text") and the button they get.
+    // The module's message boxes: what they said ("caption: text"), their icon and buttons, and the
+    // button they get.
     QStringList asked;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
     int answer = QMessageBox::No;
 
     // Signs in as "demo"; `codiUsua` is the user the module stamps on its changes.
@@ -151,14 +155,18 @@ public:
         connection->SetAppServer(server);
         dm = std::make_unique<TDtmSoMaleg>(nullptr);
         dm->SetRemoteServer(connection.get());
-        TDtmSoMaleg::MessageBoxHook = [this](const QString &text, const QString &caption, int, int) {
-            asked << caption + QStringLiteral(": ") + text;
+        ScriptedPrompts::Install()->otherwise = [this](QWidget &dialog) {
+            if (auto *box = qobject_cast<QMessageBox *>(&dialog)) {
+                asked << box->windowTitle() + QStringLiteral(": ") + box->text();
+                icon = box->icon();
+                buttons = box->standardButtons();
+            }
             return answer;
         };
     }
     ~EmbeddedWorld()
     {
-        TDtmSoMaleg::MessageBoxHook = nullptr;
+        Application()->SetPrompts(nullptr);
         dm.reset();
         connection.reset();
         m_real.reset();

@@ -1,11 +1,12 @@
 #pragma once
 
 // Shared set-up of the capture dialog's tests: a lookup provider held in memory, a destination
-// dataset in edit state, a lookup button like the main form's, and the dialog's modal and message
-// hooks routed to the test (script plays the user; messages and exceptions collect what was shown).
+// dataset in edit state, a lookup button like the main form's, and a scripted prompt service
+// (script plays the user in the dialog; messages and exceptions collect what was shown).
 #include "FakeAppServer.h"
 #include "ScriptedPrompts.h"
 #include "SDCOMConnection.h"
+#include "ScriptedPrompts.h"
 #include "SysUtils.h"
 #include "TApplication.h"
 #include "TCaptura.h"
@@ -158,10 +159,12 @@ struct TCapturaFixture
         messages.clear();
         exceptions.clear();
         script = nullptr;
-        TCaptura::MessageHook = [this](QMessageBox::Icon icon, const QString &text) { messages.append({icon, text}); };
-        TCaptura::ModalHook = [this](TCaptura &d) {
-            if (script)
-                script(d);
+        prompts->otherwise = [this](QWidget &window) {
+            if (auto *box = qobject_cast<QMessageBox *>(&window))
+                messages.append({box->icon(), box->text()});
+            else if (auto *captura = qobject_cast<TCaptura *>(&window); captura && script)
+                script(*captura);
+            return int(QMessageBox::Ok);
         };
         Application()->ShowException = [this](const QString &message) { exceptions << message; };
         BotonActual = nullptr;
@@ -174,8 +177,6 @@ struct TCapturaFixture
         dest.reset();
         conn.reset();
         server.reset();
-        TCaptura::ModalHook = nullptr;
-        TCaptura::MessageHook = nullptr;
         Application()->ShowException = nullptr;
         Application()->SetPrompts(nullptr);
     }

@@ -297,22 +297,16 @@ private slots:
         dm.QrySoSemonFEC_CUMP->SetAsDateTime(procDate);
         dm.QrySoSemon->Post();
         QCOMPARE(stored(u"SO_SEMON"_s), 1);
-        QStringList asked;
-        TDtmSoMaleg::MessageBoxHook = [&](const QString &text, const QString &caption, int buttons, int icon) {
-            asked << text << caption;
-            [&] {
-                QCOMPARE(buttons, int(QMessageBox::Ok | QMessageBox::Cancel));
-                QCOMPARE(icon, int(QMessageBox::Question));
-            }();
-            return answer;
-        };
+        w->answer = answer;
         bool silent = false;
         try {
             dm.QrySoSemon->Delete();
         } catch (const EAbort &) {
             silent = true;
         }
-        QCOMPARE(asked, (QStringList{u"Eliminar Registro ?"_s, u"Confirmación"_s}));
+        QCOMPARE(w->asked, QStringList{u"Confirmación: Eliminar Registro ?"_s});
+        QCOMPARE(w->buttons, QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(w->icon, QMessageBox::Question);
         QCOMPARE(silent, rowsLeft == 1);
         QCOMPARE(dm.QrySoSemon->RecordCount(), rowsLeft);
         QCOMPARE(stored(u"SO_SEMON"_s), rowsLeft);

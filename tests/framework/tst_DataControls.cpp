@@ -21,6 +21,7 @@
 #include <QAbstractItemModelTester>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QToolButton>
 
@@ -173,6 +174,7 @@ private slots:
         QVERIFY(edit.isReadOnly());
         QCOMPARE(edit.palette().color(QPalette::Base), QColor(0xE9, 0xE9, 0xE9));
         QCOMPARE(edit.focusPolicy(), Qt::ClickFocus);
+        QCOMPARE(edit.toolTip(), edit.text()); // the whole text, however narrow the edit
         QTest::keyClicks(&edit, QStringLiteral("9"));
         QCOMPARE(ds->State(), dsBrowse);
 
@@ -181,16 +183,11 @@ private slots:
         name.SetDataField(QStringLiteral("NOMBRE"));
         QVERIFY(!name.isReadOnly());
         QCOMPARE(name.focusPolicy(), Qt::StrongFocus);
-    }
-
-    void controlsFollowClose()
-    {
-        TDBEdit edit;
-        edit.SetDataSource(src.get());
-        edit.SetDataField(QStringLiteral("NOMBRE"));
+        QVERIFY(name.toolTip().isEmpty());
+        // A closed dataset leaves its controls empty and read-only.
         ds->Close();
-        QCOMPARE(edit.text(), QString());
-        QVERIFY(edit.isReadOnly());
+        QCOMPARE(name.text(), QString());
+        QVERIFY(name.isReadOnly());
     }
 
     void memoStoresItsText_data()
@@ -281,6 +278,7 @@ private slots:
 
         // The question reads in Spanish; "No" keeps the row.
         ScriptedPrompts *prompts = ScriptedPrompts::Install();
+        const auto restore = qScopeGuard([] { Application()->SetPrompts(nullptr); });
         QStringList buttons;
         prompts->answers.push_back(ScriptedPrompts::Press(QMessageBox::No, &buttons));
         nav.BtnClick(nbDelete);
@@ -292,7 +290,6 @@ private slots:
         nav.BtnClick(nbDelete);
         QCOMPARE(ds->RecordCount(), 2);
         QCOMPARE(prompts->asked.size(), 1);
-        Application()->SetPrompts(nullptr);
     }
 
     void dateButtonPicksIntoItsField()
@@ -300,17 +297,37 @@ private slots:
         TQsFecha button;
         button.DataSource = src.get();
         button.DatField = QStringLiteral("FECHA");
-        button.PickDate = [](const QDate &) { return QDate(); };
+        ScriptedPrompts *prompts = ScriptedPrompts::Install();
+        const auto restore = qScopeGuard([] { Application()->SetPrompts(nullptr); });
         button.Click();
         QCOMPARE(ds->State(), dsBrowse); // cancelled: nothing changes
-        button.PickDate = [](const QDate &initial) {
-            return initial == QDate::currentDate() ? QDate(2026, 3, 15) : QDate();
-        };
+        QDate initial;
+        prompts->answers.push_back([&initial](QWidget &dialog) {
+            initial = dialog.findChild<QCalendarWidget *>()->selectedDate();
+            return ScriptedPrompts::Date(QDate(2026, 3, 15))(dialog);
+        });
         button.Click();
+        QCOMPARE(initial, QDate::currentDate());
+        QCOMPARE(prompts->asked, (QStringList{QStringLiteral("Fecha"), QStringLiteral("Fecha")}));
         QCOMPARE(ds->State(), dsEdit);
         QCOMPARE(ds->FieldByName(QStringLiteral("FECHA"))->AsDateTime(), QDateTime(QDate(2026, 3, 15), QTime(0, 0)));
     }
 
+
+    // A memo cell shows the start of its text; its tooltip, the whole text.
+    void gridShowsTheStartOfAMemo()
+    {
+        ds->Edit();
+        ds->FieldByName(QStringLiteral("NOTAS"))->SetAsString(QStringLiteral("Primera línea\r\nsegunda línea"));
+        ds->Post();
+        TTolvaneDBgrid grid;
+        grid.SetDataSource(src.get());
+        grid.SetColumns({TColumn{QStringLiteral("NOTAS")}});
+        const QModelIndex cell = grid.GridModel()->index(0, 0);
+        QCOMPARE(cell.data().toString(), QStringLiteral("Primera línea …"));
+        QCOMPARE(cell.data(Qt::ToolTipRole).toString(), QStringLiteral("Primera línea\r\nsegunda línea"));
+        QCOMPARE(grid.GridModel()->index(1, 0).data().toString(), QString());
+    }
 
     void gridModelShowsRowsWithoutMovingTheCursor()
     {
@@ -393,12 +410,12 @@ private slots:
         ScriptedPrompts *prompts = ScriptedPrompts::Install();
         QString shownError;
         QList<TQbeCriterion> shownRows;
-        prompts->answers.push_back([](QDialog &d) {
+        prompts->answers.push_back([](QWidget &d) {
             static_cast<TQbeDialog &>(d).SetCriteria({{QStringLiteral("COD_EMPR"), TQbeOperator::Equal, QStringLiteral("uno")},
                                                       {QStringLiteral("NOMBRE"), TQbeOperator::StartsWith, QStringLiteral("A")}});
             return int(QDialog::Accepted);
         });
-        prompts->answers.push_back([&](QDialog &d) {
+        prompts->answers.push_back([&](QWidget &d) {
             auto &dialog = static_cast<TQbeDialog &>(d);
             shownError = dialog.Error();
             shownRows = dialog.Criteria();

@@ -276,7 +276,7 @@ private slots:
         double zoom = 0;
         bool editShown = false, editEnabled = true;
         world->prompts->answers.push_back(ScriptedPrompts::Choose(0));
-        world->prompts->answers.push_back([&](QDialog &dialog) {
+        world->prompts->answers.push_back([&](QWidget &dialog) {
             auto &preview = dynamic_cast<TReportPreview &>(dialog);
             previewed = pageTexts(preview.Report());
             zoom = preview.Zoom();

@@ -32,6 +32,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QTabWidget>
@@ -49,6 +50,8 @@ class tst_FrmSoMaleg : public QObject
     std::unique_ptr<EmbeddedDatabase> db;
     std::unique_ptr<SDCOMConnection> real;
     std::shared_ptr<RecordingAppServer> server;
+    // Answers the window's dialogs; with nothing scripted they are cancelled.
+    ScriptedPrompts *prompts = nullptr;
 
     TFrmSoMaleg *form() { return FrmSoMaleg; }
 
@@ -85,12 +88,11 @@ private slots:
         FrmSoMaleg = new TFrmSoMaleg(app);
         FrmMemo = new TFrmMemo(app);
         Captura = new TCaptura(app);
+        prompts = ScriptedPrompts::Install();
     }
     void cleanup()
     {
         gStParHpv.clear();
-        TFrmMemo::ExecuteHook = nullptr;
-        TCaptura::ModalHook = nullptr;
         Application()->SetPrompts(nullptr);
         Application()->DestroyComponents();
         FrmSoMaleg = nullptr;
@@ -107,20 +109,11 @@ private slots:
     {
         TFrmSoMaleg *f = form();
         QCOMPARE(f->pgcPlanAnual->currentIndex(), 0);
-        QCOMPARE(f->pgcPlanAnual->tabText(0), QStringLiteral("Estándares Mínimos"));
-        QCOMPARE(f->pgcPlanAnual->tabText(1), QStringLiteral("Cronograma"));
-        QCOMPARE(f->pgcPlanAnual->tabText(2), QStringLiteral("Plan Anual SGSST"));
         QVERIFY(f->dbgrdSoPlass->isHidden());
         QVERIFY(!f->pnl2->isHidden());
-        QVERIFY(!f->QNvgdrFrm->VisibleButtons().testFlag(nbInsert));
-        QVERIFY(f->QNavegador1->VisibleButtons().testFlag(nbInsert));
-        QVERIFY(f->QNVSoPlass->VisibleButtons().testFlag(nbInsert));
-        QVERIFY(!f->QNavegador1->ConfirmDelete);
         QVERIFY(f->DBMemTEX_JUST->isHidden() && !f->DBMemTEX_JUST->isEnabled());
         QCOMPARE(f->DBGFrm->GridModel()->columnCount(), 30);
         QCOMPARE(f->DBGFrm->GridModel()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Nombre Ciclo"));
-        QCOMPARE(f->DBGSoSemon->GridModel()->columnCount(), 13);
-        QCOMPARE(f->MesesPlaneado.size(), 12);
         QCOMPARE(f->size(), QSize(1011, 752));
         // The form opened on the start-up company, through the query by example.
         QCOMPARE(Application()->Tag, 1);
@@ -129,18 +122,29 @@ private slots:
         QCOMPARE(f->DBEdtNUM_ERAL->text(), QStringLiteral("1.1.1"));
     }
 
-    // Without the mouse: Enter on the list goes into the detail view, Ctrl+PgDn and Ctrl+PgUp move
-    // between records from there, and the File menu lists every key with "Salir" last.
+    // Without the mouse: Enter or F2 on the list goes to the rating, Tab leaves the list from any
+    // column, Ctrl+PgDn and Ctrl+PgUp move between records, and the File menu and the buttons'
+    // tooltips name every key, with "Salir" last in the menu.
     void keyboardPath()
     {
         TFrmSoMaleg *f = form();
         f->show();
         f->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(f));
-        f->DBGFrm->setFocus();
-        QTest::keyClick(f->DBGFrm, Qt::Key_Return);
+        const auto inRating = [f] {
+            QWidget *w = QApplication::focusWidget();
+            return w && (w == f->DBCmbIND_CUMP || f->DBCmbIND_CUMP->isAncestorOf(w));
+        };
+        for (const Qt::Key key : {Qt::Key_F2, Qt::Key_Return}) {
+            f->DBGFrm->setFocus();
+            f->DBGFrm->setCurrentIndex(f->DBGFrm->GridModel()->index(0, f->DBGFrm->GridModel()->columnCount() - 1));
+            QTest::keyClick(f->DBGFrm, Qt::Key_Tab);
+            QVERIFY(!f->DBGFrm->hasFocus());
+            f->DBGFrm->setFocus();
+            QTest::keyClick(f->DBGFrm, key);
+            QVERIFY(inRating());
+        }
         QWidget *detail = QApplication::focusWidget();
-        QVERIFY(detail && f->ScBFrm->isAncestorOf(detail));
         SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
         QCOMPARE(q->RecNo(), 1);
         QTest::keyClick(detail, Qt::Key_PageDown, Qt::ControlModifier);
@@ -162,6 +166,9 @@ private slots:
         QCOMPARE(menu, (QStringList{u"&Imprimir... "_s, u"&Vista preliminar... Ctrl+P"_s, u"E&xportar a Excel… "_s, u"&Guardar Ctrl+S"_s,
                                     u"Registro &siguiente Ctrl+PgDown"_s, u"Registro &anterior Ctrl+PgUp"_s,
                                     u"&Consulta por ejemplo... Ctrl+F"_s, u"Ca&ncelar edición Esc"_s, u"Sa&lir "_s}));
+        for (const QWidget *b : QWidgetList{f->spbGrabar, f->spbPreview, f->DBQbe1, f->QNvgdrFrm->Button(nbNext),
+                                            f->QNvgdrFrm->Button(nbPrior), f->QNvgdrFrm->Button(nbCancel)})
+            QVERIFY2(b->toolTip().contains(u"(Ctrl+") || b->toolTip().endsWith(u"(Esc)"), qPrintable(b->toolTip()));
     }
 
     void companyChange_data()
@@ -286,7 +293,7 @@ private slots:
         QVERIFY(f->PnlFiltro->isHidden());
         ScriptedPrompts *prompts = ScriptedPrompts::Install();
         const auto ask = [&](const QString &field, const QString &value) {
-            prompts->answers.push_back([=](QDialog &d) {
+            prompts->answers.push_back([=](QWidget &d) {
                 static_cast<TQbeDialog &>(d).SetCriteria({{field, TQbeOperator::Equal, value}});
                 return int(QDialog::Accepted);
             });
@@ -315,34 +322,16 @@ private slots:
     void dateFilterAddsItsParameters()
     {
         TFrmSoMaleg *f = form();
-        f->PedirRangoFechas = [](QDate &from, QDate &to) {
-            from = QDate(2026, 2, 1);
-            to = QDate(2026, 2, 28);
-            return true;
-        };
+        prompts->answers.push_back(ScriptedPrompts::Range(QDate(2026, 2, 1), QDate(2026, 2, 28)));
         f->SpFiltroFechaClick(f->SpFiltroFecha);
         QVERIFY(server->CommandTextByProvider.value(QStringLiteral("DtsPSoMaleg")).contains(
             QStringLiteral("AND MA.ACT_HORA BETWEEN :PDT_ACT_HORA_INIC AND :PDT_ACT_HORA_FINA")));
         QCOMPARE(RecordingAppServer::Param(server->ParamsByProvider.value(QStringLiteral("DtsPSoMaleg")), QStringLiteral("PDT_ACT_HORA_INIC")).toDateTime(),
                  QDateTime(QDate(2026, 2, 1), QTime(0, 0)));
         QCOMPARE(RecordingAppServer::Param(server->ParamsByProvider.value(QStringLiteral("DtsPSoMaleg")), QStringLiteral("PDT_ACT_HORA_FINA")).toDateTime().date(), QDate(2026, 2, 28));
-        f->PedirRangoFechas = [](QDate &from, QDate &) {
-            from = QDate();
-            return true;
-        };
+        prompts->answers.push_back(ScriptedPrompts::Range(QDate(), QDate(2026, 2, 28))); // "Quitar filtro"
         f->SpFiltroFechaClick(f->SpFiltroFecha);
         QVERIFY(!server->CommandTextByProvider.value(QStringLiteral("DtsPSoMaleg")).contains(QStringLiteral("ACT_HORA BETWEEN")));
-    }
-
-    void planViewsSwitch()
-    {
-        TFrmSoMaleg *f = form();
-        f->btnSoPlass->click();
-        QVERIFY(!f->dbgrdSoPlass->isHidden());
-        QVERIFY(f->pnl2->isHidden());
-        f->btnSoPlass->click();
-        QVERIFY(f->dbgrdSoPlass->isHidden());
-        QVERIFY(!f->pnl2->isHidden());
     }
 
     void halvesTieToEven_data()
@@ -396,11 +385,14 @@ private slots:
         QVERIFY(toFirstItem());
         semon->Close();
         semon->Open();
-        TFrmMemo::ExecuteHook = [&](TFrmMemo &dialog) {
+        prompts->answers.push_back(ScriptedPrompts::Act<TFrmMemo>([&](TFrmMemo &dialog) {
             if (!typed.isEmpty())
                 dialog.Memo->setPlainText(typed);
-            return result;
-        };
+            if (result == TFrmMemo::mrOk)
+                dialog.BtnAceptar->click();
+            else
+                dialog.close();
+        }));
         TFrmSoMaleg *f = form();
         f->DBGSoSemon->setCurrentIndex(f->DBGSoSemon->GridModel()->index(0, 6)); // TEX_SEGU
         f->DBGSoSemonEditButtonClick(f->DBGSoSemon);
@@ -452,45 +444,37 @@ private slots:
         QCOMPARE(repaint(), 0);
         QVERIFY(!grid->data(grid->index(row, 1), Qt::DisplayRole).toString().isEmpty());
         qInfo("Pedidos de nombres por repintado de 25 filas: primero %d, sin cambios %d, al teclear %d", first, 0, typing);
+        // A row inserted at the window's default size is in sight, under the navigator.
+        form()->show();
+        form()->pgcPlanAnual->setCurrentIndex(1);
+        form()->QNavegador1->BtnClick(nbInsert);
+        QCoreApplication::processEvents();
+        TTolvaneDBgrid *g = form()->DBGSoSemon;
+        QVERIFY(g->viewport()->rect().contains(g->visualRect(g->currentIndex()).center()));
+        QVERIFY(form()->ScBFrm->viewport()->rect().contains(
+            form()->QNavegador1->mapTo(form()->ScBFrm->viewport(), form()->QNavegador1->rect().bottomRight())));
     }
 
     void dateCellButtonsOpenOnlyTheirPicker_data()
     {
         QTest::addColumn<int>("column");
-        QTest::addColumn<QString>("picker");
-        QTest::newRow("FEC_SEGU") << 3 << QStringLiteral("QsFecSegu");
-        QTest::newRow("FEC_CUMP") << 4 << QStringLiteral("QsFecCump");
-        QTest::newRow("FEC_INIC") << 10 << QStringLiteral("QsFecInic");
-        QTest::newRow("FEC_FINA") << 11 << QStringLiteral("QsFecFina");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("FEC_SEGU") << 3 << u"FEC_SEGU"_s;
+        QTest::newRow("FEC_FINA") << 11 << u"FEC_FINA"_s;
     }
     void dateCellButtonsOpenOnlyTheirPicker()
     {
         QFETCH(int, column);
-        QFETCH(QString, picker);
+        QFETCH(QString, field);
         TFrmSoMaleg *f = form();
         QVERIFY(toFirstItem());
-        QStringList opened;
-        for (TQsFecha *b : {f->QsFecSegu, f->QsFecCump, f->QsFecInic, f->QsFecFina})
-            b->PickDate = [&opened, b](const QDate &) {
-                opened << b->objectName();
-                return QDate(2026, 6, 30);
-            };
+        prompts->answers.push_back(ScriptedPrompts::Date(QDate(2026, 6, 30)));
         f->DBGSoSemon->setCurrentIndex(f->DBGSoSemon->GridModel()->index(0, column));
         f->DBGSoSemonEditButtonClick(f->DBGSoSemon);
-        QCOMPARE(opened, QStringList{picker});
+        QCOMPARE(prompts->asked, QStringList{u"Fecha"_s});
         QCOMPARE(DtmSoMaleg->QrySoSemon->State(), dsEdit);
-        QCOMPARE(DtmSoMaleg->QrySoSemon->FieldByName(f->DBGSoSemon->SelectedField()->FieldName())->AsDateTime().date(),
-                 QDate(2026, 6, 30));
-    }
-
-    void lookupWhileBrowsingDoesNothing()
-    {
-        TFrmSoMaleg *f = form();
-        int shown = 0;
-        TCaptura::ModalHook = [&](TCaptura &) { ++shown; };
-        f->QPFldCOD_RESP->Click();
-        QCOMPARE(shown, 0);
-        QVERIFY(f->QPFldCOD_RESP->SQL.isEmpty());
+        for (const QString &date : {u"FEC_SEGU"_s, u"FEC_CUMP"_s, u"FEC_INIC"_s, u"FEC_FINA"_s})
+            QCOMPARE(DtmSoMaleg->QrySoSemon->FieldByName(date)->AsDateTime().date() == QDate(2026, 6, 30), date == field);
     }
 
     void lookupSql_data()
@@ -508,6 +492,8 @@ private slots:
         QFETCH(int, company);
         QFETCH(QStringList, sql);
         TFrmSoMaleg *f = form();
+        f->QPFldCOD_RESP->Click(); // while browsing: no dialog and no text
+        QVERIFY(prompts->asked.isEmpty() && f->QPFldCOD_RESP->SQL.isEmpty());
         f->cmbEmpresa->SetCodigo(QString::number(company));
         f->cmbEmpresaChange(f->cmbEmpresa);
         f->QPFldCOD_RESPAssignSQL(f->QPFldCOD_RESP);
@@ -615,7 +601,6 @@ private slots:
         }
         QVERIFY(f->CambiosPendientes());
 
-        ScriptedPrompts *prompts = ScriptedPrompts::Install();
         QStringList buttons;
         prompts->answers.push_back(ScriptedPrompts::Press(QMessageBox::StandardButton(answer), &buttons));
         bool wentAway = false;

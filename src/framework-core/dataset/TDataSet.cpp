@@ -502,7 +502,7 @@ std::vector<int> TDataSet::IndexColumns() const
         const TField *field = FieldByName(name.trimmed());
         if (field->FieldKind != fkData || field->m_bufferIndex < 0)
             throw EDatabaseError(QStringLiteral("Field '%1' not found").arg(name.trimmed()));
-        columns.push_back(field->m_bufferIndex);
+        columns.push_back(m_indexDescending ? -field->m_bufferIndex - 1 : field->m_bufferIndex);
     }
     return columns;
 }
@@ -513,20 +513,24 @@ void TDataSet::RestoreIndex()
         m_store.SetIndex(IndexColumns());
 }
 
-void TDataSet::SetIndexFieldNames(const QString &names)
+void TDataSet::SetIndexFieldNames(const QString &names, bool descending)
 {
     if (!Active()) {
         m_indexFieldNames = names;
+        m_indexDescending = descending;
         return;
     }
     CheckBrowseMode();
     const QString previous = m_indexFieldNames;
+    const bool previousDescending = m_indexDescending;
     m_indexFieldNames = names;
+    m_indexDescending = descending;
     std::vector<int> columns;
     try {
         columns = IndexColumns();
     } catch (...) {
         m_indexFieldNames = previous;
+        m_indexDescending = previousDescending;
         throw;
     }
     const quint32 slot = CurrentSlot();

@@ -112,9 +112,11 @@ public:
     // Values of several fields (';'-separated) of the current record; a list when more than one.
     QVariant FieldValues(const QString &fieldNames) const;
 
-    // ';'-separated field names; ascending, case-sensitive, kept live as records are posted.
+    // ';'-separated field names; ascending (or descending on every field), case-sensitive, kept
+    // live as records are posted and across reopening.
     QString IndexFieldNames() const { return m_indexFieldNames; }
-    void SetIndexFieldNames(const QString &names);
+    bool IndexDescending() const { return m_indexDescending; }
+    void SetIndexFieldNames(const QString &names, bool descending = false);
 
     // Pending changes of the change log (rows inserted, modified or deleted since the last merge).
     int ChangeCount() const { return m_log.Count(); }
@@ -252,5 +254,6 @@ private:
     const TField *m_validating = nullptr; // its OnValidate is running: reads see the new value
     QVariant m_validatingValue;
     QString m_indexFieldNames;
+    bool m_indexDescending = false;
     QList<TDataSource *> m_sources;
 };

@@ -82,19 +82,21 @@ bool TRecordStore::Less(quint32 a, quint32 b) const
 {
     const QVariant *ra = Row(a);
     const QVariant *rb = Row(b);
-    for (const int column : m_index) {
+    for (const int key : m_index) {
+        const bool descending = key < 0;
+        const int column = descending ? -key - 1 : key;
         const QVariant &va = ra[column];
         const QVariant &vb = rb[column];
         if (!va.isValid() || !vb.isValid()) {
             if (va.isValid() != vb.isValid())
-                return !va.isValid(); // nulls first
+                return va.isValid() == descending; // nulls first, last when descending
             continue;
         }
         const QPartialOrdering order = QVariant::compare(va, vb);
         if (order == QPartialOrdering::Less)
-            return true;
+            return !descending;
         if (order == QPartialOrdering::Greater)
-            return false;
+            return descending;
     }
     return m_seq[a] < m_seq[b];
 }

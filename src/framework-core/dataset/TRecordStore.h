@@ -51,8 +51,8 @@ public:
     // After the values of the row at pos changed: moves it to its sorted place; returns the position.
     int Reposition(int pos);
 
-    // Column numbers of the index, empty for insertion order. Sorting keeps rows of equal keys in
-    // insertion order.
+    // Column numbers of the index, empty for insertion order; a column c written as -(c + 1) sorts
+    // descending (nulls last). Sorting keeps rows of equal keys in insertion order.
     void SetIndex(const std::vector<int> &columns);
     bool Indexed() const { return !m_index.empty(); }
 

@@ -6,13 +6,13 @@
 #include "TPrompts.h"
 #include "dataset/SClientDataSet.h"
 #include "dataset/TField.h"
+#include "dataset/TFieldFormat.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLocale>
@@ -133,7 +133,7 @@ void TAdjButton::Click()
             table->setItem(i, 0, new QTableWidgetItem(files.at(i).Nombre));
             table->setItem(i, 1, new QTableWidgetItem(locale.formattedDataSize(files.at(i).Tamano)));
             table->setItem(i, 2, new QTableWidgetItem(files.at(i).Usuario));
-            table->setItem(i, 3, new QTableWidgetItem(locale.toString(files.at(i).Fecha, QStringLiteral("dd/MM/yyyy HH:mm"))));
+            table->setItem(i, 3, new QTableWidgetItem(files.at(i).Fecha.toString(TFieldFormat::ShortDateFormat() + QStringLiteral(" HH:mm"))));
         }
     };
     auto guarded = [this](auto action) {
@@ -148,8 +148,8 @@ void TAdjButton::Click()
     buttons->addButton(QStringLiteral("Cerrar"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     connect(add, &QPushButton::clicked, &dialog, guarded([&] {
-        const QString path = ElegirArchivo ? ElegirArchivo()
-                                           : QFileDialog::getOpenFileName(&dialog, QStringLiteral("Agregar archivo"), QString(), DialogFilter());
+        const QString path =
+            Application()->Prompts().PickFile(QStringLiteral("Agregar archivo"), QString(), DialogFilter(), false, &dialog);
         if (!path.isEmpty()) {
             Agregar(path);
             reload();
@@ -159,8 +159,8 @@ void TAdjButton::Click()
         const int row = table->currentRow();
         if (row < 0)
             return;
-        const QString path = ElegirDestino ? ElegirDestino(files.at(row).Nombre)
-                                           : QFileDialog::getSaveFileName(&dialog, QStringLiteral("Guardar archivo"), files.at(row).Nombre);
+        const QString path = Application()->Prompts().PickFile(QStringLiteral("Guardar archivo"), files.at(row).Nombre,
+                                                               QString(), true, &dialog);
         if (!path.isEmpty())
             GuardarComo(files.at(row).Numero, path);
     }));
@@ -179,5 +179,5 @@ void TAdjButton::Click()
     layout->addWidget(table);
     layout->addWidget(buttons);
     reload();
-    dialog.exec();
+    Application()->Prompts().ShowModal(dialog);
 }

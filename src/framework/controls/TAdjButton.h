@@ -46,10 +46,6 @@ public:
     void GuardarComo(int numero, const QString &path) const;
     void Eliminar(int numero);
 
-    // Replace the file choosers (tests): return an empty text to cancel.
-    std::function<QString()> ElegirArchivo;
-    std::function<QString(const QString &suggested)> ElegirDestino;
-
     // The click action: the attachments dialog.
     void Click();
 

@@ -17,6 +17,8 @@ TDBEdit::TDBEdit(QWidget *parent, const QString &name) : QLineEdit(parent), m_li
         setMaxLength(limit > 0 ? limit : 32767);
         setText(!f ? QString() : (m_link->Editing() ? f->Text() : f->DisplayText()));
         setCursorPosition(0);
+        // A read-only edit may be too narrow for its description: the whole text is the tooltip.
+        setToolTip(isReadOnly() ? text() : QString());
     };
     m_link->Store = [this] { m_link->Field()->SetText(text()); };
     m_link->StateChanged = [this] { UpdateLook(); };
@@ -79,4 +81,5 @@ void TDBEdit::UpdateLook()
     const bool readOnly = m_readOnlyControl || m_link->ReadOnly();
     setReadOnly(readOnly);
     ControlStyle::ApplyReadOnly(this, readOnly);
+    setToolTip(readOnly ? text() : QString());
 }

@@ -5,10 +5,13 @@
 #include "controls/TFieldDataLink.h"
 #include "controls/TTolvaneDBgrid.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <QToolTip>
 
 TDBGridDelegate::TDBGridDelegate(TTolvaneDBgrid *grid) : QStyledItemDelegate(grid), m_grid(grid) {}
 
@@ -71,4 +74,19 @@ void TDBGridDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, c
         }
         QStyledItemDelegate::setModelData(editor, model, index);
     });
+}
+
+bool TDBGridDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                                const QModelIndex &index)
+{
+    if (event->type() != QEvent::ToolTip || !index.isValid())
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    const QString whole = index.data(Qt::ToolTipRole).toString();
+    const QString shown = index.data(Qt::DisplayRole).toString();
+    const int room = option.rect.width() - 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1);
+    if (!whole.isEmpty() && (whole != shown || option.fontMetrics.horizontalAdvance(shown) > room))
+        QToolTip::showText(event->globalPos(), whole, view, option.rect);
+    else
+        QToolTip::hideText();
+    return true;
 }

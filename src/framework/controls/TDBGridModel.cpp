@@ -100,7 +100,8 @@ int TDBGridModel::columnCount(const QModelIndex &parent) const
 
 QVariant TDBGridModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::TextAlignmentRole))
+    if (!index.isValid() ||
+        (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole && role != Qt::TextAlignmentRole))
         return QVariant();
     TDataSet *ds = DataSet();
     TField *field = FieldAt(index.column());
@@ -110,12 +111,16 @@ QVariant TDBGridModel::data(const QModelIndex &index, int role) const
         const bool numeric = IsNumericType(field->DataType());
         return QVariant::fromValue(Qt::AlignVCenter | (numeric ? Qt::AlignRight : Qt::AlignLeft));
     }
+    // A memo shows the start of its text (its first line); the tooltip holds the whole text.
+    const bool memo = field->DataType() == TFieldType::ftMemo;
     QString text;
     ds->PeekRecord(index.row() + 1, [&] {
-        text = role == Qt::EditRole ? field->Text() : field->DisplayText();
+        text = role == Qt::EditRole || memo ? field->Text() : field->DisplayText();
     });
-    if (role == Qt::DisplayRole && (field->DataType() == TFieldType::ftMemo))
-        text = text.section(QLatin1Char('\n'), 0, 0);
+    if (role == Qt::DisplayRole && memo) {
+        const QString first = text.section(QLatin1Char('\n'), 0, 0).remove(QLatin1Char('\r'));
+        text = first.size() < text.trimmed().size() ? first + QStringLiteral(" …") : first;
+    }
     return text;
 }
 

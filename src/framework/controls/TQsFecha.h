@@ -2,12 +2,12 @@
 
 #include <QDate>
 #include <QToolButton>
-#include <functional>
 
 class TDataSource;
 
 // A date button: a click lets the user pick a date from a calendar and stores it in the field
-// DatField of the data source's dataset, putting the dataset into edit mode first.
+// DatField of the data source's dataset, putting the dataset into edit mode first. The calendar is
+// the application's prompt service's.
 class TQsFecha : public QToolButton
 {
     Q_OBJECT
@@ -16,12 +16,6 @@ public:
 
     QString DatField;
     TDataSource *DataSource = nullptr;
-    // Replaces the calendar dialog (tests): returns the chosen date, or an invalid date to cancel.
-    std::function<QDate(const QDate &initial)> PickDate;
-
     // Runs the click action as a user's click does.
     void Click();
-
-private:
-    QDate AskDate(const QDate &initial);
 };

@@ -6,6 +6,7 @@
 #include "controls/TGridExport.h"
 #include "dataset/TDataSet.h"
 #include "dataset/TDataSource.h"
+#include "dataset/TField.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -34,6 +35,40 @@ TTolvaneDBgrid::TTolvaneDBgrid(QWidget *parent, const QString &name)
     setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(m_model, &TDBGridModel::currentRowChanged, this, &TTolvaneDBgrid::FollowDataSet);
     connect(m_model, &QAbstractItemModel::modelReset, this, &TTolvaneDBgrid::ApplyWidths);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &TTolvaneDBgrid::ShowSortIndicator);
+    connect(m_model, &QAbstractItemModel::headerDataChanged, this, &TTolvaneDBgrid::ShowSortIndicator);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setSortIndicatorClearable(true);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &TTolvaneDBgrid::SortByColumn);
+}
+
+void TTolvaneDBgrid::SortByColumn(int column)
+{
+    TField *field = m_model->FieldAt(column);
+    TDataSet *ds = field ? field->DataSet() : nullptr;
+    if (!ds || field->FieldKind != fkData) {
+        ShowSortIndicator();
+        return;
+    }
+    const bool descending =
+        ds->IndexFieldNames().compare(field->FieldName(), Qt::CaseInsensitive) == 0 && !ds->IndexDescending();
+    Application()->Guard([&] { ds->SetIndexFieldNames(field->FieldName(), descending); });
+    ShowSortIndicator();
+}
+
+void TTolvaneDBgrid::ShowSortIndicator()
+{
+    QHeaderView *header = horizontalHeader();
+    TDataSet *ds = m_model->DataSource() ? m_model->DataSource()->DataSet() : nullptr;
+    const QString index = ds ? ds->IndexFieldNames() : QString();
+    for (int i = 0; !index.contains(u';') && i < m_model->columnCount(); ++i)
+        if (TField *f = m_model->FieldAt(i); f && f->FieldName().compare(index, Qt::CaseInsensitive) == 0) {
+            header->setSortIndicatorShown(true);
+            header->setSortIndicator(i, ds->IndexDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
+            return;
+        }
+    header->setSortIndicator(-1, Qt::AscendingOrder);
+    header->setSortIndicatorShown(false);
 }
 
 TDataSource *TTolvaneDBgrid::DataSource() const
@@ -76,8 +111,14 @@ bool TTolvaneDBgrid::HasEllipsis(int column) const
 void TTolvaneDBgrid::ApplyWidths()
 {
     const QList<TColumn> columns = m_model->Columns();
-    for (int i = 0; i < columns.size(); ++i)
-        setColumnWidth(i, columns.at(i).Width > 0 ? columns.at(i).Width : 100);
+    // A column is never narrower than its title (with room for the sort arrow): titles are not cut.
+    const QFontMetrics metrics = horizontalHeader()->fontMetrics();
+    for (int i = 0; i < columns.size(); ++i) {
+        int title = 0;
+        for (const QString &line : m_model->headerData(i, Qt::Horizontal).toString().split(u'\n'))
+            title = std::max(title, metrics.horizontalAdvance(line) + 28);
+        setColumnWidth(i, std::max(columns.at(i).Width > 0 ? columns.at(i).Width : 100, title));
+    }
 }
 
 void TTolvaneDBgrid::FollowDataSet(int row)
@@ -87,6 +128,8 @@ void TTolvaneDBgrid::FollowDataSet(int row)
     m_following = true;
     const int column = currentIndex().isValid() ? currentIndex().column() : 0;
     setCurrentIndex(m_model->index(row, column));
+    // The current record stays in sight, a row just inserted included.
+    scrollTo(currentIndex());
     m_following = false;
     viewport()->update();
 }

@@ -40,6 +40,10 @@ public:
     // Width of the ellipsis button drawn at the right of a cell.
     static constexpr int kButtonWidth = 20;
     bool HasEllipsis(int column) const;
+    // A click on a column's title sorts the rows by its field through the dataset's index, a second
+    // click the other way round; the title shows the order. Columns without a stored field (looked
+    // up, calculated) do not sort.
+    void SortByColumn(int column);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -49,6 +53,7 @@ protected:
 
 private:
     void ApplyWidths();
+    void ShowSortIndicator();
     void FollowDataSet(int row);
     void FireEditButton();
 
