@@ -61,7 +61,7 @@ struct THttpService::TImpl
     THttpServer::SResponse Handle(const THttpServer::SRequest &req)
     {
         try {
-            return Route(req);
+            return engine->Database().Request([&] { return Route(req); });
         } catch (const EAppServerError &e) {
             return json(e.Status(), {{QStringLiteral("error"), e.Message()}});
         } catch (const Exception &e) {

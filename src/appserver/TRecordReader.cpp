@@ -5,6 +5,7 @@
 #include "TProviderCatalog.h"
 #include "TSchemaCatalog.h"
 #include "TSqlText.h"
+#include "TPgStatement.h"
 #include "TSqliteReader.h"
 #include "TSqlTransaction.h"
 #include "TClientStatement.h"
@@ -171,12 +172,23 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
                 return f ? f->DataType : TFieldType::ftUnknown;
             };
             // Client text and the providers' own statements are authorized under different rules.
-            raw = TSqliteReader::Read(m_db.Connection(), sql.Positional(), values, typeOf, clientText ? 1 : 0, maxRows).Rows;
+            raw = TSqliteReader::Read(m_db.Connection(), sql.Positional(), values, typeOf, clientText ? 1 : 0, maxRows,
+                                      clientText ? m_db.ClientMaxBytes() : 0)
+                      .Rows;
+        } else if (clientText) {
+            // One statement by construction: the extended protocol refuses a text holding two.
+            TPgStatement::SResult result = TPgStatement::Run(m_db.Connection(), sql.Positional(), values, maxRows, m_db.ClientMaxBytes());
+            for (int i = 0; i < result.Names.size(); ++i) {
+                names << uniqueName(result.Names.at(i));
+                driverTypes << result.Types.at(i);
+                converted << false;
+            }
+            raw = std::move(result.Rows);
         } else {
             QSqlQuery q(m_db.Connection());
             QString error;
             if (!m_db.Execute(q, text, values, &error))
-                throw EAppServerError(clientText ? 400 : 500, error);
+                throw EAppServerError(500, error);
             const QSqlRecord rec = q.record();
             for (int i = 0; i < rec.count(); ++i) {
                 names << uniqueName(rec.fieldName(i));
@@ -184,8 +196,6 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
                 converted << false;
             }
             while (q.next()) {
-                if (maxRows > 0 && raw.size() >= maxRows)
-                    throw EAppServerError(400, TDatabase::TooManyRowsMessage(maxRows));
                 QVariantList row;
                 row.reserve(rec.count());
                 for (int i = 0; i < rec.count(); ++i)

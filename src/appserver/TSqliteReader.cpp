@@ -122,7 +122,7 @@ void TSqliteReader::Forget(const QSqlDatabase &db)
 }
 
 TSqliteReader::SResult TSqliteReader::Read(const QSqlDatabase &qdb, const QString &sql, const QVariantList &values,
-                                           const TTypeOf &typeOf, int kind, int maxRows)
+                                           const TTypeOf &typeOf, int kind, int maxRows, qint64 maxBytes)
 {
     sqlite3 *db = handleOf(qdb);
     if (!db)
@@ -188,13 +188,21 @@ TSqliteReader::SResult TSqliteReader::Read(const QSqlDatabase &qdb, const QStrin
         types << typeOf(i, result.Names.last().toUpper());
     }
     int rc;
+    qint64 bytes = 0;
     while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
         if (maxRows > 0 && result.Rows.size() >= maxRows)
             throw EAppServerError(400, TDatabase::TooManyRowsMessage(maxRows));
         QVariantList row;
         row.reserve(n);
-        for (int i = 0; i < n; ++i)
+        for (int i = 0; i < n; ++i) {
+            if (maxBytes > 0) {
+                const int kind = sqlite3_column_type(s.st, i);
+                bytes += kind == SQLITE_TEXT || kind == SQLITE_BLOB ? sqlite3_column_bytes(s.st, i) : 8;
+            }
             row << typed(s.st, i, types.at(i));
+        }
+        if (maxBytes > 0 && bytes > maxBytes)
+            throw EAppServerError(400, TDatabase::TooLargeMessage(maxBytes));
         result.Rows << std::move(row);
     }
     if (rc != SQLITE_DONE)

@@ -26,9 +26,10 @@ public:
     // kind (the kind keeps apart statements the connection's guard authorized under different
     // rules: a statement is authorized when it is prepared). A statement whose tables changed is
     // prepared again by SQLite itself, and authorized again.
-    // maxRows: more rows than this raise EAppServerError 400 (0: no limit).
+    // maxRows, maxBytes: more rows, or more bytes of texts and blobs (8 a number), than this raise
+    // EAppServerError 400 (0: no limit).
     static SResult Read(const QSqlDatabase &db, const QString &sql, const QVariantList &values, const TTypeOf &typeOf,
-                        int kind = 0, int maxRows = 0);
+                        int kind = 0, int maxRows = 0, qint64 maxBytes = 0);
     // Finalizes the statements kept for a connection; called before the connection closes.
     static void Forget(const QSqlDatabase &db);
 };

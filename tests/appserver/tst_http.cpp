@@ -481,6 +481,9 @@ private slots:
             {"lenta ejecutar", "ejec", nullptr},
             {"filas", "sql", "SELECT COD_EMPR FROM SO_MALEG LIMIT 51"},
             {"filas justas", "sql", "SELECT COD_EMPR FROM SO_MALEG LIMIT 50"},
+            // 30 rows of 100 characters: few rows, too many bytes.
+            {"bytes", "sql", "SELECT '0123456789012345678901234567890123456789012345678901234567890123456789012345678901234567890123456789'"
+                             " AS T FROM SO_MALEG LIMIT 30"},
         };
         for (const QString &b : TAppServerFixture::Backends())
             for (const QString &t : TAppServerFixture::Transports())
@@ -490,6 +493,7 @@ private slots:
                         << b << t << QString::fromLatin1(c.kind) << (c.sql ? QString::fromLatin1(c.sql) : endless)
                         << (tag.startsWith(QStringLiteral("lenta")) ? TDatabase::TimeoutMessage()
                             : tag == QStringLiteral("filas")     ? TDatabase::TooManyRowsMessage(50)
+                            : tag == QStringLiteral("bytes")     ? TDatabase::TooLargeMessage(2000)
                                                                  : QString());
                 }
     }
@@ -507,12 +511,13 @@ private slots:
         TDatabase *const dbs[] = {&m_fx.Backend(backend).Engine->Database(),
                                   &TAppServerEngine::ForDatabase(m_fx.Backend(backend).Location)->Database()};
         const int milliseconds = dbs[0]->ClientMilliseconds(), rows = dbs[0]->ClientMaxRows();
+        const qint64 bytes = dbs[0]->ClientMaxBytes();
         const auto restore = qScopeGuard([&] {
             for (TDatabase *db : dbs)
-                db->SetClientLimits(milliseconds, rows);
+                db->SetClientLimits(milliseconds, rows, bytes);
         });
         for (TDatabase *db : dbs)
-            db->SetClientLimits(700, 50);
+            db->SetClientLimits(700, 50, 2000);
         QString error;
         if (kind == QStringLiteral("ejec")) {
             QVariantList args{QVariantList{sql}, QVariant(), QString()};

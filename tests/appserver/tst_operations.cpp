@@ -61,7 +61,9 @@ private slots:
                                    "DROP TABLE SO_AREAS",
                                    "DELETE FROM SO_AREAS WHERE COD_EMPR = :P_COD_EMPR; DROP TABLE SO_AREAS",
                                    "UPDATE SV_USUAR SET CLA_HASH = :P_X WHERE NOM_USUA = :P_COD_EMPR",
-                                   "INSERT INTO SO_AREAS (COD_EMPR, COD_AREA, NOM_AREA) VALUES (:P_X, 1, 'duplicada')"};
+                                   "INSERT INTO SO_AREAS (COD_EMPR, COD_AREA, NOM_AREA) VALUES (:P_X, 1, 'duplicada')",
+                                   "UPDATE SO_AREAS SET NOM_AREA = 'X' WHERE COD_EMPR = :P_COD_EMPR AND COD_AREA = 999 + :P_X",
+                                   "DELETE FROM SO_AREAS WHERE COD_EMPR = :P_COD_EMPR AND COD_AREA = 999 + :P_X"};
         for (const QString &b : TAppServerFixture::Backends())
             for (const QString &t : TAppServerFixture::Transports())
                 for (int i = 0; i < int(std::size(bad)); ++i)
