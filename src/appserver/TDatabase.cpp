@@ -116,9 +116,11 @@ bool lostCode(const QSqlError &e)
 // Whether the database ended a PostgreSQL connection (SQLite's never end by themselves).
 bool lostDriver(const QSqlDriver *driver)
 {
-    const QVariant handle = driver ? driver->handle() : QVariant();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+    if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL)
         return false;
+    const QVariant handle = driver->handle();
+    if (!handle.isValid())
+        return true;
     PGconn *conn = *static_cast<PGconn *const *>(handle.data());
     return !conn || PQstatus(conn) == CONNECTION_BAD;
 }
