@@ -163,8 +163,12 @@ QSqlDatabase TDatabase::OwnerConnection()
 {
     SThreadState &state = connections().states[m_id];
     QSqlDatabase db = QSqlDatabase::database(state.Owner, false);
-    if (!state.Owner.isEmpty() && db.isOpen())
+    if (!state.Owner.isEmpty() && db.isOpen() && !lostDriver(db.driver()))
         return db;
+    // A connection the database ended is opened anew. The statement that found it ended raised
+    // EDatabaseLost, so no transaction of it goes on on the new one.
+    db = QSqlDatabase();
+    closeNamed(state.Owner);
     state.Owner = QStringLiteral("tolvane-%1-0-%2").arg(m_id).arg(threadTag());
     return Open(state.Owner, false);
 }
@@ -173,7 +177,9 @@ QSqlDatabase TDatabase::UserConnection()
 {
     SThreadState &state = connections().states[m_id];
     QSqlDatabase db = QSqlDatabase::database(state.User, false);
-    if (state.User.isEmpty() || !db.isOpen()) {
+    if (state.User.isEmpty() || !db.isOpen() || lostDriver(db.driver())) {
+        db = QSqlDatabase();
+        closeNamed(state.User);
         state.User = QStringLiteral("tolvane-%1-1-%2").arg(m_id).arg(threadTag());
         state.Guard = nullptr;
         state.WrittenValid = false;

@@ -193,6 +193,11 @@ TSchemaCatalog::TSchemaCatalog()
     // SHA-256 of each token, its user and the last use (seconds since the epoch, UTC).
     Add({QStringLiteral("SV_SESIO"), {req("HAS_TOKE", Str, 64), req("NOM_USUA", Str, 30), req("FEC_USOS", Lng)},
          keys("HAS_TOKE"), {keys("NOM_USUA")}, true});
+    // Failed sign-ins, shared by every server process on the database: per user ("U user") and per
+    // address ("A address") the failures in a row and the moment before which no attempt is checked
+    // (seconds since the epoch, UTC); "C address user" marks an address the user signed in from.
+    Add({QStringLiteral("SV_INTEN"), {req("CLA_INTE", Str, 300), req("NUM_FALL", Int), req("FEC_HAST", Lng)},
+         keys("CLA_INTE"), {}, true});
     // PostgreSQL: the login of the users' role, created with the schema.
     Add({QStringLiteral("SV_ROLES"), {req("NOM_ROLE", Str, 63), req("CLA_ROLE", Str, 64)}, keys("NOM_ROLE"), {}, true});
 }

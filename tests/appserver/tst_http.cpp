@@ -577,6 +577,8 @@ private slots:
         QVariantList args{QVariant(QVariantList{QStringLiteral("UPDATE SO_AREAS SET NOM_AREA = NOM_AREA WHERE COD_EMPR = :E"), 1}),
                           QVariant(), QString()};
         QVERIFY2(server->Call(QStringLiteral("EjecutarSql"), args).toInt() == 0, qPrintable(args.at(2).toString()));
+        // This thread's own connection of the fixture's engine, used outside requests, ended too.
+        m_fx.Backend(QStringLiteral("postgres")).Engine->Database().CloseConnection();
     }
 
     // Two server processes on one database accept each other's tokens, and an admin command's
@@ -593,6 +595,17 @@ private slots:
         const int portA = startServer(a, db);
         const int portB = startServer(b, db);
         QVERIFY2(portA > 0 && portB > 0, a.readAllStandardError().constData());
+        // Failed sign-ins count across processes: the sixth failure in a row for a user, three on
+        // each process, makes the user wait 1 s, the seventh 2 s, on either process.
+        TUserStore(m_fx.Backend(backend).Engine->Database()).SetUser(QStringLiteral("ana6"), QStringLiteral("clave6"), {2});
+        for (int i = 0; i < 7; ++i) {
+            if (i == 6)
+                QThread::msleep(1100); // the wait the sixth started ends
+            QCOMPARE(signInReply(i % 2 ? portA : portB, QStringLiteral("ana6"), QStringLiteral("mala")).Status, 401);
+        }
+        const SReply held = signInReply(portA, QStringLiteral("ana6"), QStringLiteral("clave6"));
+        QCOMPARE(held.Status, 429);
+        QVERIFY2(held.RetryAfter >= 1 && held.RetryAfter <= 2, qPrintable(QString::number(held.RetryAfter)));
         const std::string token = signIn(portA, "ana5", "clave5");
         QCOMPARE(post(portB, "/v1/methods/BuscarFechaServidor", "{}", token).Status, 200);
         QCOMPARE(post(portA, "/v1/methods/BuscarFechaServidor", "{}", token).Status, 200);
