@@ -260,11 +260,23 @@ QStringList TSchemaCatalog::Ddl() const
         lines << QStringLiteral("  CONSTRAINT PK_%1 PRIMARY KEY (%2)").arg(t.Name, t.Key.join(QStringLiteral(", ")));
         out << QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (\n%2\n)").arg(t.Name, lines.join(QStringLiteral(",\n")));
         int n = 0;
-        for (const QStringList &idx : t.Indexes)
-            out << QStringLiteral("CREATE INDEX IF NOT EXISTS IX_%1_%2 ON %1 (%3)")
+        for (QStringList idx : t.Indexes) {
+            ++n;
+            // Every index of a table with company rows holds COD_EMPR: where SQLite checks what an
+            // index alone can tell before reading the row, the SQLite guard's company filter is among
+            // those checks, and comes first (docs/security.md). Such an index replaces the one of
+            // the same place that lacked it.
+            QString suffix;
+            if (t.CompanyRows() && !idx.contains(QStringLiteral("COD_EMPR"))) {
+                out << QStringLiteral("DROP INDEX IF EXISTS IX_%1_%2").arg(t.Name).arg(n);
+                idx << QStringLiteral("COD_EMPR");
+                suffix = QStringLiteral("E");
+            }
+            out << QStringLiteral("CREATE INDEX IF NOT EXISTS IX_%1_%2%3 ON %1 (%4)")
                        .arg(t.Name)
-                       .arg(++n)
-                       .arg(idx.join(QStringLiteral(", ")));
+                       .arg(n)
+                       .arg(suffix, idx.join(QStringLiteral(", ")));
+        }
     }
     return out;
 }

@@ -58,6 +58,20 @@ const SAttack kAttacks[] = {
     {"ejec", "UPDATE SO_AREAS SET NOM_AREA = $$x$$ WHERE COD_EMPR = 2 $$; DROP TABLE SO_AREAS; $$"},
     {"ejec", "CREATE TABLE X (A INTEGER)"},
     {"ejec", "UPDATE SO_AREAS SET NOM_AREA = 'X' WHERE COD_EMPR = 1; DROP TABLE SO_AREAS"},
+    // Oracles: a client SQL whose answer could depend on a value of company 1 ("%1": once a
+    // company 1 surname, once a text no row holds) through an error or a refusal; both answers must
+    // be the same. Functions that could fail, conditions SQLite checks on an index before the row
+    // and OR lookups that do so before the view's filter, recursive growth.
+    {"oracle", "SELECT COUNT(*) AS N FROM GN_TERCE WHERE abs(CASE WHEN APE_TERC LIKE '%1%' THEN -9223372036854775807 - 1 ELSE 0 END) >= 0"},
+    {"oracle", "SELECT COUNT(*) AS N FROM GN_TERCE WHERE COD_TERC BETWEEN 1 AND 9999999999 AND abs(CASE WHEN COD_TERC = 1010203040 AND '%1' = 'Restrepo' THEN -9223372036854775807 - 1 ELSE 0 END) >= 0"},
+    {"oracle", "SELECT COUNT(*) AS N FROM GN_TERCE WHERE (COD_TERC = 1010203040 AND abs(CASE WHEN APE_TERC LIKE '%1%' THEN -9223372036854775807 - 1 ELSE 0 END) >= 0) OR COD_TERC = 2"},
+    {"oracle", "SELECT COUNT(*) AS N FROM GN_TERCE WHERE APE_TERC LIKE 'x' ESCAPE CASE WHEN APE_TERC LIKE '%1%' THEN 'ab' ELSE 'a' END"},
+    {"oracle", "SELECT COUNT(*) AS N FROM GN_TERCE WHERE length(printf('%.*c', CASE WHEN APE_TERC LIKE '%1%' THEN 2000000000 ELSE 1 END, 'x')) > 0"},
+    {"oracle", "SELECT COUNT(*) AS N FROM GN_TERCE WHERE length(zeroblob(CASE WHEN APE_TERC LIKE '%1%' THEN 2000000000 ELSE 1 END)) > 0"},
+    {"oracle", "SELECT COUNT(*) AS N FROM GN_TERCE WHERE json(CASE WHEN APE_TERC LIKE '%1%' THEN 'x' ELSE '1' END) IS NOT NULL"},
+    {"oracle", "SELECT COUNT(*) AS N FROM GN_TERCE T WHERE (SELECT SUM(CASE WHEN T.APE_TERC LIKE '%1%' THEN 9223372036854775807 ELSE 0 END) FROM SO_AREAS) IS NOT NULL"},
+    {"oracle", "WITH RECURSIVE R(S) AS (SELECT 'x' UNION ALL SELECT S || S FROM R LIMIT 40) SELECT COUNT(*) AS N FROM GN_TERCE"
+               " WHERE CASE WHEN APE_TERC LIKE '%1%' THEN (SELECT length(MAX(S)) FROM R) ELSE 1 END > 0"},
     {"delta", "move"},
     {"delta", "insert"},
     {"delta", "duplicate"},
@@ -191,6 +205,20 @@ private slots:
                 for (const QVariantList &r : p.Rows)
                     for (const QVariant &v : r)
                         answer += v.toString() + QLatin1Char('|');
+            } else if (kind == QStringLiteral("oracle")) {
+                const auto answerTo = [&](const char *value) {
+                    try {
+                        const SDataPacket p = server->GetRecords(QStringLiteral("DtsPTemporal"), {}, text.arg(QLatin1String(value)));
+                        return QStringLiteral("filas %1: %2").arg(p.Rows.size()).arg(p.Rows.value(0).value(0).toString());
+                    } catch (const EAppServerError &e) {
+                        return QStringLiteral("%1 %2").arg(e.Status()).arg(e.Message());
+                    }
+                };
+                answer = answerTo("Restrepo");
+                const QString control = answerTo("Zzzq");
+                if (answer != control)
+                    answer += QStringLiteral(" / Restrepo");
+                QCOMPARE(answer, control);
             } else if (kind == QStringLiteral("ejec")) {
                 QVariantList args{QVariant(QVariantList{text}), QVariant(), QString()};
                 const int result = server->Call(QStringLiteral("EjecutarSql"), args).toInt();
