@@ -394,6 +394,13 @@ bool TDatabase::Execute(QSqlQuery &q, const QString &sql, const QVariantList &va
             return driver->formatValue(f);
         }));
     } else {
+        // A client's statement (EjecutarSql) is refused before it runs when its plan would check its
+        // conditions before the company filter.
+        const auto state = t_connections ? t_connections->states.constFind(m_id) : decltype(t_connections->states.constFind(m_id))();
+        const QVariant handle = q.driver()->handle();
+        if (t_connections && state != t_connections->states.cend() && state->Guard
+            && state->Guard->Mode() != TSqliteGuard::TMode::Server && handle.isValid())
+            TSqliteGuard::CheckClientPlan(*static_cast<sqlite3 *const *>(handle.data()), sql.toUtf8());
         ok = q.prepare(sql);
         if (ok) {
             for (const QVariant &v : values)

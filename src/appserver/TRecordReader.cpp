@@ -172,7 +172,7 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
                 return f ? f->DataType : TFieldType::ftUnknown;
             };
             // Client text and the providers' own statements are authorized under different rules.
-            raw = TSqliteReader::Read(m_db.Connection(), sql.Positional(), values, typeOf, clientText ? 1 : 0, maxRows,
+            raw = TSqliteReader::Read(m_db.Connection(), sql.Positional(), values, typeOf, clientText ? TSqliteReader::kClientKind : 0, maxRows,
                                       clientText ? m_db.ClientMaxBytes() : 0)
                       .Rows;
         } else if (clientText) {

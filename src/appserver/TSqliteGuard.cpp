@@ -132,6 +132,23 @@ TSqliteGuard *TSqliteGuard::Install(sqlite3 *db)
     return guard;
 }
 
+void TSqliteGuard::CheckClientPlan(sqlite3 *db, const QByteArray &sql)
+{
+    const QByteArray explain = "EXPLAIN QUERY PLAN " + sql;
+    sqlite3_stmt *st = nullptr;
+    if (sqlite3_prepare_v2(db, explain.constData(), int(explain.size()), &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        return; // the statement's own preparation reports why
+    }
+    bool orLookups = false;
+    while (!orLookups && sqlite3_step(st) == SQLITE_ROW)
+        orLookups = qstrncmp(reinterpret_cast<const char *>(sqlite3_column_text(st, 3)), "MULTI-INDEX OR", 14) == 0;
+    sqlite3_finalize(st);
+    if (orLookups)
+        throw EAppServerError(400, QStringLiteral("La consulta combina con OR condiciones que el servidor no admite en un texto de"
+                                                  " comando; use UNION o IN."));
+}
+
 void TSqliteGuard::SetMode(TMode mode, int milliseconds)
 {
     m_mode = mode;

@@ -2,6 +2,7 @@
 
 #include "EAppServerError.h"
 #include "TDatabase.h"
+#include "TSqliteGuard.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -135,6 +136,8 @@ TSqliteReader::SResult TSqliteReader::Read(const QSqlDatabase &qdb, const QStrin
         s.st = known;
         s.cached = true;
     } else {
+        if (kind == kClientKind)
+            TSqliteGuard::CheckClientPlan(db, utf8);
         const char *tail = nullptr;
         if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &s.st, &tail) != SQLITE_OK)
             fail(db);

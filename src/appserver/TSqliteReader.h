@@ -21,6 +21,9 @@ public:
     // Type of result column i named name; ftUnknown: leave the value as stored.
     using TTypeOf = std::function<TFieldType(int column, const QString &name)>;
 
+    // The kind of a client's text (its statements are authorized and planned under the client's rules).
+    static constexpr int kClientKind = 1;
+
     // sql uses positional '?' placeholders; raises EAppServerError on failure. Statements are
     // prepared once per connection and text, and kept for the next call with the same text and
     // kind (the kind keeps apart statements the connection's guard authorized under different
