@@ -536,51 +536,6 @@ private slots:
         QVERIFY(!next.Rows.isEmpty());
     }
 
-    // The database ends every connection of the server (an administrator's pg_terminate_backend, as
-    // a restart or a failover would): the next request is answered on new connections, reads and
-    // writes alike.
-    void lostConnection_data()
-    {
-        QTest::addColumn<QString>("transport");
-        for (const QString &t : TAppServerFixture::Transports())
-            QTest::newRow(qPrintable(t)) << t;
-    }
-    void lostConnection()
-    {
-        QFETCH(QString, transport);
-        ZE_OPEN(server, m_fx, QStringLiteral("postgres"), transport);
-        const QString count = QStringLiteral("SELECT COUNT(*) AS N FROM SO_MALEG");
-        const int records = server->GetRecords(QStringLiteral("DtsPTemporal"), {}, count).Rows.first().first().toInt();
-        int ended = 0;
-        const auto drop = qScopeGuard([] { QSqlDatabase::removeDatabase(QStringLiteral("ze-kill")); });
-        {
-            QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("ze-kill"));
-            const QUrl url(qEnvironmentVariable("ZE_TEST_PG_URL"));
-            admin.setHostName(url.host());
-            admin.setPort(url.port(5432));
-            admin.setUserName(url.userName());
-            admin.setPassword(url.password());
-            admin.setDatabaseName(url.path().mid(1));
-            QVERIFY(admin.open());
-            QSqlQuery q(admin);
-            q.exec(QStringLiteral("GRANT pg_signal_backend TO CURRENT_USER")); // to end the users' role's connections too
-            const TDatabase &db = m_fx.Backend(QStringLiteral("postgres")).Engine->Database();
-            QVERIFY2(q.exec(QStringLiteral("WITH S AS MATERIALIZED (SELECT pid FROM pg_stat_activity WHERE datname = '%1'"
-                                           " AND usename IN ('%2', '%3')) SELECT COUNT(*) FROM S WHERE pg_terminate_backend(pid, 10000)")
-                                .arg(QUrl(db.Location()).path().mid(1), url.userName(), db.UserRole())),
-                     qPrintable(q.lastError().text()));
-            QVERIFY(q.next());
-            ended = q.value(0).toInt();
-        }
-        QVERIFY(ended >= 2);
-        QCOMPARE(server->GetRecords(QStringLiteral("DtsPTemporal"), {}, count).Rows.first().first().toInt(), records);
-        QVariantList args{QVariant(QVariantList{QStringLiteral("UPDATE SO_AREAS SET NOM_AREA = NOM_AREA WHERE COD_EMPR = :E"), 1}),
-                          QVariant(), QString()};
-        QVERIFY2(server->Call(QStringLiteral("EjecutarSql"), args).toInt() == 0, qPrintable(args.at(2).toString()));
-        // This thread's own connection of the fixture's engine, used outside requests, ended too.
-        m_fx.Backend(QStringLiteral("postgres")).Engine->Database().CloseConnection();
-    }
-
     // Two server processes on one database accept each other's tokens, and an admin command's
     // revocation reaches both.
     void twoProcesses_data() { TAppServerFixture::AddBackendRows(); }
