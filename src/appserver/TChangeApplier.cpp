@@ -1,6 +1,7 @@
 #include "TChangeApplier.h"
 
 #include "EAppServerError.h"
+#include "EDatabaseLost.h"
 #include "TDatabase.h"
 #include "TProviderCatalog.h"
 #include "TSchemaCatalog.h"
@@ -202,6 +203,8 @@ QVariantList TChangeApplier::CurrentValues(const STableDef &table, const SDelta 
             current << QVariant();
         for (int c = 0; c < positions.size(); ++c)
             current[positions.at(c)] = TDatabase::FromDb(q.value(c), table.Column(cols.at(c))->DataType);
+    } catch (const EDatabaseLost &) {
+        throw; // the request runs again on a new connection
     } catch (const EAppServerError &) {
         current.clear();
     }

@@ -16,6 +16,7 @@
 #include <QUrlQuery>
 #include <QFile>
 #include <QFileInfo>
+#include <libpq-fe.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 
@@ -100,6 +101,31 @@ QString userRoleOf(const QString &database)
     return (database.toLower() + QStringLiteral("_usuarios")).left(63);
 }
 
+// A failure that means the connection is gone rather than the statement refused: PostgreSQL's
+// connection classes and administrator shutdowns, SQLite's file that can no longer be read.
+bool lostCode(const QSqlError &e)
+{
+    const QString code = e.nativeErrorCode();
+    if (code.startsWith(QStringLiteral("08")) || code == QStringLiteral("57P01") || code == QStringLiteral("57P02")
+        || code == QStringLiteral("57P03"))
+        return true;
+    bool number = false;
+    const int lite = code.toInt(&number);
+    return number && ((lite & 0xff) == SQLITE_IOERR || (lite & 0xff) == SQLITE_CANTOPEN);
+}
+
+// Whether the database ended a PostgreSQL connection (SQLite's never end by themselves).
+bool lostDriver(const QSqlDriver *driver)
+{
+    if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL)
+        return false;
+    const QVariant handle = driver->handle();
+    if (!handle.isValid())
+        return true;
+    PGconn *conn = *static_cast<PGconn *const *>(handle.data());
+    return !conn || PQstatus(conn) == CONNECTION_BAD;
+}
+
 } // namespace
 
 TDatabase::TDatabase(const QString &location)
@@ -138,8 +164,12 @@ QSqlDatabase TDatabase::OwnerConnection()
 {
     SThreadState &state = connections().states[m_id];
     QSqlDatabase db = QSqlDatabase::database(state.Owner, false);
-    if (!state.Owner.isEmpty() && db.isOpen())
+    if (!state.Owner.isEmpty() && db.isOpen() && !lostDriver(db.driver()))
         return db;
+    // A connection the database ended is opened anew. The statement that found it ended raised
+    // EDatabaseLost, so no transaction of it goes on on the new one.
+    db = QSqlDatabase();
+    closeNamed(state.Owner);
     state.Owner = QStringLiteral("tolvane-%1-0-%2").arg(m_id).arg(threadTag());
     return Open(state.Owner, false);
 }
@@ -148,15 +178,20 @@ QSqlDatabase TDatabase::UserConnection()
 {
     SThreadState &state = connections().states[m_id];
     QSqlDatabase db = QSqlDatabase::database(state.User, false);
-    if (state.User.isEmpty() || !db.isOpen()) {
+    if (state.User.isEmpty() || !db.isOpen() || lostDriver(db.driver())) {
+        db = QSqlDatabase();
+        closeNamed(state.User);
         state.User = QStringLiteral("tolvane-%1-1-%2").arg(m_id).arg(threadTag());
         state.Guard = nullptr;
         state.WrittenValid = false;
         db = Open(state.User, true);
         if (m_postgres) {
             QSqlQuery q(db);
-            if (!q.exec(QStringLiteral("SELECT pg_backend_pid()")) || !q.next())
+            if (!q.exec(QStringLiteral("SELECT pg_backend_pid()")) || !q.next()) {
+                if (lostDriver(q.driver()))
+                    throw EDatabaseLost();
                 throw EAppServerError(503, QStringLiteral("No fue posible abrir la conexión del usuario."));
+            }
             state.Pid = q.value(0).toInt();
             QSqlQuery owner(OwnerConnection());
             owner.exec(QStringLiteral("DELETE FROM SV_PERMI WHERE NUM_PROC = %1").arg(state.Pid));
@@ -178,6 +213,8 @@ QSqlDatabase TDatabase::UserConnection()
                                 .arg(state.Pid)
                                 .arg(rows.isEmpty() ? QString() : QStringLiteral("INSERT INTO SV_PERMI (NUM_PROC, COD_EMPR) VALUES %1;").arg(rows.join(QStringLiteral(", "))));
         if (!owner.exec(sql)) {
+            if (lostDriver(owner.driver()))
+                throw EDatabaseLost();
             owner.exec(QStringLiteral("ROLLBACK"));
             throw EAppServerError(503, QStringLiteral("No fue posible fijar las empresas del usuario."));
         }
@@ -215,6 +252,42 @@ void TDatabase::SetClientStatement(TClientMode mode)
         QSqlQuery q(QSqlDatabase::database(state.User, false));
         q.exec(QStringLiteral("RESET ALL"));
     }
+}
+
+int &TDatabase::RequestDepth()
+{
+    thread_local int depth = 0;
+    return depth;
+}
+
+bool TDatabase::IsLost(const QSqlDatabase &db)
+{
+    if (!db.isOpen())
+        return true;
+    return lostDriver(db.driver());
+}
+
+void TDatabase::DropLostConnections()
+{
+    if (!m_postgres || !t_connections || !t_connections->states.contains(m_id))
+        return;
+    const SThreadState &state = t_connections->states[m_id];
+    bool lost = false;
+    for (const QString &name : {state.Owner, state.User}) {
+        if (name.isEmpty())
+            continue;
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (!db.isOpen())
+            continue;
+        // Reads what the database sent since the last statement without waiting: a connection the
+        // database ended (restart, pg_terminate_backend) shows up as closed.
+        PGconn *conn = *static_cast<PGconn *const *>(db.driver()->handle().data());
+        if (conn && PQtransactionStatus(conn) == PQTRANS_IDLE)
+            PQconsumeInput(conn);
+        lost = lost || IsLost(db);
+    }
+    if (lost)
+        CloseConnection();
 }
 
 void TDatabase::CloseConnection()
@@ -284,8 +357,11 @@ QSqlDatabase TDatabase::Open(const QString &name, bool user)
 void TDatabase::Exec(const QString &sql)
 {
     QSqlQuery q(Connection());
-    if (!q.exec(sql))
-        throw EAppServerError(500, q.lastError().text());
+    if (!q.exec(sql)) {
+        if (lostCode(q.lastError()) || lostDriver(q.driver()))
+            throw EDatabaseLost();
+        throw EAppServerError(500, q.lastError().databaseText().isEmpty() ? q.lastError().text() : q.lastError().databaseText());
+    }
 }
 
 QSqlQuery TDatabase::Run(const QString &sql, const QVariantList &values)
@@ -319,6 +395,13 @@ bool TDatabase::Execute(QSqlQuery &q, const QString &sql, const QVariantList &va
             return driver->formatValue(f);
         }));
     } else {
+        // A client's statement (EjecutarSql) is refused before it runs when its plan would check its
+        // conditions before the company filter.
+        const auto state = t_connections ? t_connections->states.constFind(m_id) : decltype(t_connections->states.constFind(m_id))();
+        const QVariant handle = q.driver()->handle();
+        if (t_connections && state != t_connections->states.cend() && state->Guard
+            && state->Guard->Mode() != TSqliteGuard::TMode::Server && handle.isValid())
+            TSqliteGuard::CheckClientPlan(*static_cast<sqlite3 *const *>(handle.data()), sql.toUtf8());
         ok = q.prepare(sql);
         if (ok) {
             for (const QVariant &v : values)
@@ -329,6 +412,8 @@ bool TDatabase::Execute(QSqlQuery &q, const QString &sql, const QVariantList &va
     if (ok && affected)
         // SQLite: rows written behind a user's views count too (the view itself reports none).
         *affected = lite ? int(sqlite3_total_changes64(lite) - before) : q.numRowsAffected();
+    if (!ok && (lostCode(q.lastError()) || lostDriver(q.driver())))
+        throw EDatabaseLost();
     if (!ok && error) {
         const QSqlError e = q.lastError();
         const QString code = e.nativeErrorCode();
@@ -357,10 +442,19 @@ QString TDatabase::TooManyRowsMessage(int maxRows)
     return QStringLiteral("La consulta devuelve más de %1 filas; acótela con más condiciones.").arg(maxRows);
 }
 
-void TDatabase::SetClientLimits(int milliseconds, int maxRows)
+QString TDatabase::TooLargeMessage(qint64 maxBytes)
+{
+    const QString size = maxBytes >= (qint64(1) << 20) && maxBytes % (qint64(1) << 20) == 0
+                             ? QStringLiteral("%1 MB").arg(maxBytes >> 20)
+                             : QStringLiteral("%1 bytes").arg(maxBytes);
+    return QStringLiteral("La respuesta de la consulta supera %1; acótela con más condiciones.").arg(size);
+}
+
+void TDatabase::SetClientLimits(int milliseconds, int maxRows, qint64 maxBytes)
 {
     m_clientMilliseconds = std::max(1, milliseconds);
     m_clientMaxRows = std::max(1, maxRows);
+    m_clientMaxBytes = std::max<qint64>(1, maxBytes);
 }
 
 QString TDatabase::DateTimeText(const QDateTime &value)

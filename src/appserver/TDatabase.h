@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataPacket.h"
+#include "EDatabaseLost.h"
 
 #include <QSqlDatabase>
 #include <QSet>
@@ -41,6 +42,15 @@ public:
     QSqlDatabase OwnerConnection();
     // Closes this thread's connections (the next use reopens them).
     void CloseConnection();
+    // Runs a request: first closes this thread's connections the database has dropped since their
+    // last use (they reopen at their next use); then, when the request meets a lost connection
+    // (EDatabaseLost: raised by every statement but a COMMIT, whose outcome would be unknown),
+    // reopens the connections and runs the request once more. The transaction the loss cut short
+    // was rolled back by the database. Nested calls run their request once, inside the outer one.
+    template <class F>
+    auto Request(F &&request) -> decltype(request());
+    // Whether a connection of this thread has been dropped by the database.
+    static bool IsLost(const QSqlDatabase &db);
 
     // The request's companies: until EndUser, Connection() is the user's connection limited to them.
     // The set must outlive the scope.
@@ -52,10 +62,12 @@ public:
     enum class TClientMode { None, Read, Write };
     void SetClientStatement(TClientMode mode);
     // Limits of a client's text (client SQL, EjecutarSql): its running time on both databases, and
-    // the rows a client query may answer. Set before serving; defaults 30 s and 100 000 rows.
-    void SetClientLimits(int milliseconds, int maxRows);
+    // the rows and bytes (of the values as the database hands them out) a client query may answer.
+    // Set before serving; defaults 30 s, 100 000 rows and 64 MiB.
+    void SetClientLimits(int milliseconds, int maxRows, qint64 maxBytes);
     int ClientMilliseconds() const { return m_clientMilliseconds.load(); }
     int ClientMaxRows() const { return m_clientMaxRows.load(); }
+    qint64 ClientMaxBytes() const { return m_clientMaxBytes.load(); }
     // PostgreSQL: the role of the users' connections (one per database).
     QString UserRole() const;
 
@@ -76,9 +88,13 @@ public:
     static QString ForbiddenMessage();
     static QString TimeoutMessage();
     static QString TooManyRowsMessage(int maxRows);
+    static QString TooLargeMessage(qint64 maxBytes);
     static QString DateTimeText(const QDateTime &value);
 
 private:
+    void DropLostConnections();
+    // The depth of Request calls on this thread.
+    static int &RequestDepth();
     QSqlDatabase UserConnection();
     QSqlDatabase Open(const QString &name, bool user);
 
@@ -87,4 +103,26 @@ private:
     quint64 m_id = 0;
     std::atomic<int> m_clientMilliseconds{30000};
     std::atomic<int> m_clientMaxRows{100000};
+    std::atomic<qint64> m_clientMaxBytes{qint64(64) << 20};
 };
+
+template <class F>
+auto TDatabase::Request(F &&request) -> decltype(request())
+{
+    if (RequestDepth() > 0)
+        return request();
+    struct SDepth
+    {
+        SDepth() { ++RequestDepth(); }
+        ~SDepth() { --RequestDepth(); }
+    };
+    DropLostConnections();
+    try {
+        SDepth depth;
+        return request();
+    } catch (const EDatabaseLost &) {
+        CloseConnection();
+    }
+    SDepth depth;
+    return request();
+}

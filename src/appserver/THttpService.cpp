@@ -42,7 +42,6 @@ struct THttpService::TImpl
     std::shared_ptr<TAppServerEngine> engine;
     std::unique_ptr<THttpServer> server;
     std::thread thread;
-    TSignInThrottle throttle;
 
     // The scheme is matched without regard to case ("Bearer", "bearer", "BEARER").
     std::shared_ptr<TServerSession> SessionOf(const THttpServer::SRequest &req)
@@ -61,7 +60,7 @@ struct THttpService::TImpl
     THttpServer::SResponse Handle(const THttpServer::SRequest &req)
     {
         try {
-            return Route(req);
+            return engine->Database().Request([&] { return Route(req); });
         } catch (const EAppServerError &e) {
             return json(e.Status(), {{QStringLiteral("error"), e.Message()}});
         } catch (const Exception &e) {
@@ -98,6 +97,7 @@ struct THttpService::TImpl
         if (!body.value(QStringLiteral("user")).isString() || !body.value(QStringLiteral("password")).isString())
             throw EAppServerError(400, QStringLiteral("Se esperan \"user\" y \"password\" como texto."));
         const QString user = body.value(QStringLiteral("user")).toString().trimmed();
+        TSignInThrottle throttle(engine->Database());
         if (const qint64 wait = throttle.Wait(user, peer, engine->Now().toSecsSinceEpoch()); wait > 0) {
             THttpServer::SResponse busy = json(429, {{QStringLiteral("error"),
                 QStringLiteral("Demasiados intentos fallidos de inicio de sesión; intente de nuevo en %1 s.").arg(wait)}});

@@ -5,6 +5,7 @@
 #include "TProviderCatalog.h"
 #include "TSchemaCatalog.h"
 #include "TSqlText.h"
+#include "TPgStatement.h"
 #include "TSqliteReader.h"
 #include "TSqlTransaction.h"
 #include "TClientStatement.h"
@@ -174,7 +175,8 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
             };
             // Client text and the providers' own statements are authorized under different rules.
             TSqliteReader::SResult result =
-                TSqliteReader::Read(m_db.Connection(), sql.Positional(), values, describe, &provider, clientText ? 1 : 0, maxRows);
+                TSqliteReader::Read(m_db.Connection(), sql.Positional(), values, describe, &provider, clientText ? TSqliteReader::kClientKind : 0, maxRows,
+                                    clientText ? m_db.ClientMaxBytes() : 0);
             raw = std::move(result.Rows);
             for (const TSqliteReader::SColumn &c : *result.Columns) {
                 names << c.Name;
@@ -182,11 +184,20 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
                 converted << bool(c.Declared);
                 declared << c.Declared;
             }
+        } else if (clientText) {
+            // One statement by construction: the extended protocol refuses a text holding two.
+            TPgStatement::SResult result = TPgStatement::Run(m_db.Connection(), sql.Positional(), values, maxRows, m_db.ClientMaxBytes());
+            for (int i = 0; i < result.Names.size(); ++i) {
+                names << uniqueName(result.Names.at(i));
+                driverTypes << result.Types.at(i);
+                converted << false;
+            }
+            raw = std::move(result.Rows);
         } else {
             QSqlQuery q(m_db.Connection());
             QString error;
             if (!m_db.Execute(q, text, values, &error))
-                throw EAppServerError(clientText ? 400 : 500, error);
+                throw EAppServerError(500, error);
             const QSqlRecord rec = q.record();
             for (int i = 0; i < rec.count(); ++i) {
                 names << uniqueName(rec.fieldName(i));
@@ -195,8 +206,6 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
                 declared << declaredField(names.last());
             }
             while (q.next()) {
-                if (maxRows > 0 && raw.size() >= maxRows)
-                    throw EAppServerError(400, TDatabase::TooManyRowsMessage(maxRows));
                 QVariantList row;
                 row.reserve(rec.count());
                 for (int i = 0; i < rec.count(); ++i)

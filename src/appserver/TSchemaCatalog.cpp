@@ -193,6 +193,11 @@ TSchemaCatalog::TSchemaCatalog()
     // SHA-256 of each token, its user and the last use (seconds since the epoch, UTC).
     Add({QStringLiteral("SV_SESIO"), {req("HAS_TOKE", Str, 64), req("NOM_USUA", Str, 30), req("FEC_USOS", Lng)},
          keys("HAS_TOKE"), {keys("NOM_USUA")}, true});
+    // Failed sign-ins, shared by every server process on the database: per user ("U user") and per
+    // address ("A address") the failures in a row and the moment before which no attempt is checked
+    // (seconds since the epoch, UTC); "C address user" marks an address the user signed in from.
+    Add({QStringLiteral("SV_INTEN"), {req("CLA_INTE", Str, 300), req("NUM_FALL", Int), req("FEC_HAST", Lng)},
+         keys("CLA_INTE"), {}, true});
     // PostgreSQL: the login of the users' role, created with the schema.
     Add({QStringLiteral("SV_ROLES"), {req("NOM_ROLE", Str, 63), req("CLA_ROLE", Str, 64)}, keys("NOM_ROLE"), {}, true});
 }
@@ -255,11 +260,23 @@ QStringList TSchemaCatalog::Ddl() const
         lines << QStringLiteral("  CONSTRAINT PK_%1 PRIMARY KEY (%2)").arg(t.Name, t.Key.join(QStringLiteral(", ")));
         out << QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (\n%2\n)").arg(t.Name, lines.join(QStringLiteral(",\n")));
         int n = 0;
-        for (const QStringList &idx : t.Indexes)
-            out << QStringLiteral("CREATE INDEX IF NOT EXISTS IX_%1_%2 ON %1 (%3)")
+        for (QStringList idx : t.Indexes) {
+            ++n;
+            // Every index of a table with company rows holds COD_EMPR: where SQLite checks what an
+            // index alone can tell before reading the row, the SQLite guard's company filter is among
+            // those checks, and comes first (docs/security.md). Such an index replaces the one of
+            // the same place that lacked it.
+            QString suffix;
+            if (t.CompanyRows() && !idx.contains(QStringLiteral("COD_EMPR"))) {
+                out << QStringLiteral("DROP INDEX IF EXISTS IX_%1_%2").arg(t.Name).arg(n);
+                idx << QStringLiteral("COD_EMPR");
+                suffix = QStringLiteral("E");
+            }
+            out << QStringLiteral("CREATE INDEX IF NOT EXISTS IX_%1_%2%3 ON %1 (%4)")
                        .arg(t.Name)
-                       .arg(++n)
-                       .arg(idx.join(QStringLiteral(", ")));
+                       .arg(n)
+                       .arg(suffix, idx.join(QStringLiteral(", ")));
+        }
     }
     return out;
 }

@@ -1,7 +1,9 @@
 #include "TServerOperations.h"
 
 #include "EAppServerError.h"
+#include "EDatabaseLost.h"
 #include "TDatabase.h"
+#include "TPgStatement.h"
 #include "TRecordReader.h"
 #include "TSchemaCatalog.h"
 #include "TSqlText.h"
@@ -85,22 +87,32 @@ QVariant TServerOperations::EjecutarSql(QVariantList &args)
         if (m_db.IsPostgres()) // SQLite: the guard interrupts a client's text past the same limit
             m_db.Exec(QStringLiteral("SET LOCAL statement_timeout = %1").arg(m_db.ClientMilliseconds()));
         QVariant outcome;
-        {
+        int affected = 0;
+        const QVariantList values = TRecordReader::BindValues(sql.ParamNames(), params);
+        if (m_db.IsPostgres()) {
+            // One statement by construction: the extended protocol refuses a text holding two.
+            const TPgStatement::SResult r = TPgStatement::Run(m_db.Connection(), sql.Positional(), values, m_db.ClientMaxRows(),
+                                                             m_db.ClientMaxBytes());
+            affected = r.Affected;
+            outcome = r.Select ? (r.Rows.isEmpty() || r.Rows.first().isEmpty() ? QVariant() : r.Rows.first().first()) : QVariant(affected);
+        } else {
             QSqlQuery q(m_db.Connection());
             QString error;
-            int affected = 0;
-            const QString text = m_db.IsPostgres() ? array.at(0).toString() : sql.Positional();
-            if (!m_db.Execute(q, text, TRecordReader::BindValues(sql.ParamNames(), params), &error, &affected))
+            if (!m_db.Execute(q, sql.Positional(), values, &error, &affected))
                 throw EAppServerError(400, error);
-            if (q.isSelect())
-                outcome = q.next() ? q.value(0) : QVariant();
-            else
-                outcome = affected;
+            outcome = q.isSelect() ? (q.next() ? q.value(0) : QVariant()) : QVariant(affected);
         }
+        // Rows of another company are invisible to the user's connection: changing them changes
+        // nothing. Such a statement, like one whose rows do not exist, answers 1, so that the answer
+        // tells nothing of what other companies hold.
+        if ((first == QStringLiteral("UPDATE") || first == QStringLiteral("DELETE")) && affected == 0)
+            throw EAppServerError(400, NoRowChangedMessage());
         tx.Commit();
         args[1] = outcome;
         args[2] = QString();
         return 0;
+    } catch (const EDatabaseLost &) {
+        throw; // the request runs again on a new connection
     } catch (const EAppServerError &e) {
         args[1] = QVariant();
         args[2] = e.Message();

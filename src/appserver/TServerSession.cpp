@@ -29,22 +29,31 @@ SDataPacket TServerSession::GetRecords(const QString &providerName, const QList<
                                        const QString &commandText)
 {
     const SProviderDef &def = provider(providerName);
-    TUserScope scope(m_engine->Database(), m_companies);
-    return TRecordReader(m_engine->Database(), m_companies).Read(def, params, commandText);
+    return m_engine->Database().Request([&] {
+        TUserScope scope(m_engine->Database(), m_companies);
+        return TRecordReader(m_engine->Database(), m_companies).Read(def, params, commandText);
+    });
 }
 
 SApplyResult TServerSession::ApplyUpdates(const QString &providerName, const SDelta &delta, int maxErrors)
 {
     const SProviderDef &def = provider(providerName);
-    TUserScope scope(m_engine->Database(), m_companies);
-    return TChangeApplier(m_engine->Database(), m_companies).Apply(def, delta, maxErrors);
+    return m_engine->Database().Request([&] {
+        TUserScope scope(m_engine->Database(), m_companies);
+        return TChangeApplier(m_engine->Database(), m_companies).Apply(def, delta, maxErrors);
+    });
 }
 
 QVariant TServerSession::Call(const QString &method, QVariantList &args)
 {
-    QVariant result;
-    if (TAttachmentOperations(m_engine->Database(), m_companies, m_user).Call(method.trimmed(), args, result))
-        return result;
-    return TServerOperations(m_engine->Database(), m_companies, [engine = m_engine.get()] { return engine->Now(); })
-        .Call(method, args);
+    // A retried call starts again from the arguments as they came.
+    const QVariantList given = args;
+    return m_engine->Database().Request([&] {
+        args = given;
+        QVariant result;
+        if (TAttachmentOperations(m_engine->Database(), m_companies, m_user).Call(method.trimmed(), args, result))
+            return result;
+        return TServerOperations(m_engine->Database(), m_companies, [engine = m_engine.get()] { return engine->Now(); })
+            .Call(method, args);
+    });
 }

@@ -6,6 +6,10 @@
 
 #include <sqlite3.h>
 
+#include <QSet>
+#include <cmath>
+#include <limits>
+
 namespace {
 
 QString joined(const QStringList &items, const QString &pattern, const QString &separator)
@@ -31,6 +35,54 @@ bool startsWith(const char *text, const char *prefix)
     return text && qstrnicmp(text, prefix, qstrlen(prefix)) == 0;
 }
 
+// The functions a client's text may call. None of them can fail or grow a value on its own (abs
+// and three-argument LIKE are the connection's own versions, below), so an expression of a client
+// that SQLite evaluates on a row of another company before the view's filter (a flattened view,
+// an OR of index lookups) cannot tell the client anything through an error. Left out: printf,
+// format, zeroblob, randomblob, replace, hex, quote, group_concat, the JSON functions, ntile,
+// nth_value, lead, lag, load_extension and the sqlite_ functions.
+bool clientMayCall(const char *name)
+{
+    static const QSet<QByteArray> allowed{
+        "count", "sum", "total", "avg", "max", "min", "coalesce", "ifnull", "nullif", "iif", "abs", "round", "sign",
+        "length", "substr", "substring", "upper", "lower", "trim", "ltrim", "rtrim", "instr", "char", "unicode",
+        "typeof", "like", "glob", "date", "time", "datetime", "julianday", "strftime", "unixepoch", "likely",
+        "unlikely", "likelihood", "row_number", "rank", "dense_rank", "percent_rank", "cume_dist", "first_value",
+        "last_value"};
+    return name && allowed.contains(QByteArray(name).toLower());
+}
+
+// abs() that answers a real number where SQLite's raises "integer overflow" (-2^63).
+void safeAbs(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_NULL: sqlite3_result_null(context); break;
+    case SQLITE_INTEGER: {
+        const sqlite3_int64 v = sqlite3_value_int64(argv[0]);
+        if (v == std::numeric_limits<sqlite3_int64>::min())
+            sqlite3_result_double(context, -double(v));
+        else
+            sqlite3_result_int64(context, v < 0 ? -v : v);
+        break;
+    }
+    default: sqlite3_result_double(context, std::fabs(sqlite3_value_double(argv[0])));
+    }
+}
+
+// x LIKE pattern ESCAPE e, answering NULL where SQLite's raises an error (an escape that is not one
+// character).
+void safeLike(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    const unsigned char *pattern = sqlite3_value_text(argv[0]);
+    const unsigned char *text = sqlite3_value_text(argv[1]);
+    const unsigned char *escape = sqlite3_value_text(argv[2]);
+    if (!pattern || !text || !escape || sqlite3_value_bytes(argv[2]) != 1) {
+        sqlite3_result_null(context);
+        return;
+    }
+    sqlite3_result_int(context, sqlite3_strlike(reinterpret_cast<const char *>(pattern), reinterpret_cast<const char *>(text), escape[0]) == 0);
+}
+
 } // namespace
 
 TSqliteGuard::TSqliteGuard(sqlite3 *db) : m_db(db) {}
@@ -40,7 +92,9 @@ TSqliteGuard *TSqliteGuard::Install(sqlite3 *db)
     auto *guard = new TSqliteGuard(db);
     // The functions own the guard: it is destroyed with the connection (or at once when this fails).
     if (sqlite3_create_function_v2(db, "ze_permitida", 1, SQLITE_UTF8, guard, &Allowed, nullptr, nullptr, &Destroy) != SQLITE_OK
-        || sqlite3_create_function_v2(db, "ze_escribir", -1, SQLITE_UTF8, guard, &Write, nullptr, nullptr, nullptr) != SQLITE_OK)
+        || sqlite3_create_function_v2(db, "ze_escribir", -1, SQLITE_UTF8, guard, &Write, nullptr, nullptr, nullptr) != SQLITE_OK
+        || sqlite3_create_function(db, "abs", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr, &safeAbs, nullptr, nullptr) != SQLITE_OK
+        || sqlite3_create_function(db, "like", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr, &safeLike, nullptr, nullptr) != SQLITE_OK)
         throw EAppServerError(500, QStringLiteral("No fue posible preparar la conexión del usuario."));
     for (const STableDef &t : TSchemaCatalog::Instance().Tables()) {
         if (!t.CompanyRows())
@@ -76,6 +130,23 @@ TSqliteGuard *TSqliteGuard::Install(sqlite3 *db)
     // Every few thousand virtual machine steps: costs nothing measurable, ends a runaway query in time.
     sqlite3_progress_handler(db, 4000, &Progress, guard);
     return guard;
+}
+
+void TSqliteGuard::CheckClientPlan(sqlite3 *db, const QByteArray &sql)
+{
+    const QByteArray explain = "EXPLAIN QUERY PLAN " + sql;
+    sqlite3_stmt *st = nullptr;
+    if (sqlite3_prepare_v2(db, explain.constData(), int(explain.size()), &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        return; // the statement's own preparation reports why
+    }
+    bool orLookups = false;
+    while (!orLookups && sqlite3_step(st) == SQLITE_ROW)
+        orLookups = qstrncmp(reinterpret_cast<const char *>(sqlite3_column_text(st, 3)), "MULTI-INDEX OR", 14) == 0;
+    sqlite3_finalize(st);
+    if (orLookups)
+        throw EAppServerError(400, QStringLiteral("La consulta combina con OR condiciones que el servidor no admite en un texto de"
+                                                  " comando; use UNION o IN."));
 }
 
 void TSqliteGuard::SetMode(TMode mode, int milliseconds)
@@ -157,11 +228,17 @@ int TSqliteGuard::Decide(int action, const char *a1, const char *a2, const char 
     const QByteArray table = QByteArray(a1).toUpper();
     switch (action) {
     case SQLITE_SELECT:
-    case SQLITE_RECURSIVE:
         return SQLITE_OK;
+    case SQLITE_RECURSIVE:
+        // A recursive query could grow a value past SQLite's limits, an error a client could make
+        // depend on another company's row.
+        return server ? SQLITE_OK : SQLITE_DENY;
     case SQLITE_FUNCTION:
-        // The write function only from the views' triggers.
-        return qstricmp(a2, "ze_escribir") != 0 || (inner && startsWith(inner, "ze_")) ? SQLITE_OK : SQLITE_DENY;
+        // The write function only from the views' triggers; a client's own expressions only the
+        // functions that cannot fail (the views and triggers the server made call their own).
+        if (qstricmp(a2, "ze_escribir") == 0)
+            return inner && startsWith(inner, "ze_") ? SQLITE_OK : SQLITE_DENY;
+        return server || inner || clientMayCall(a2) ? SQLITE_OK : SQLITE_DENY;
     case SQLITE_READ:
         if (startsWith(a1, "sv_") || startsWith(a1, "sqlite_") || startsWith(a1, "pragma_") || !(main || temp))
             return SQLITE_DENY;

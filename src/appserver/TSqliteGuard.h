@@ -36,6 +36,14 @@ public:
     // (SQLITE_INTERRUPT, answered with TDatabase::TimeoutMessage).
     void SetMode(TMode mode, int milliseconds);
 
+    // Refuses (EAppServerError 400) a client's statement that SQLite would run through an OR of
+    // index lookups: there SQLite checks each branch's conditions on a row before the view's
+    // company filter. Other plans check the filter first: the views' condition comes first in the
+    // flattened query, and every index of a company table holds COD_EMPR, so the filter is among
+    // the conditions SQLite checks on an index before reading the row. Called when the statement is
+    // prepared (it is authorized and planned then).
+    static void CheckClientPlan(sqlite3 *db, const QByteArray &sql);
+
 private:
     explicit TSqliteGuard(sqlite3 *db);
 

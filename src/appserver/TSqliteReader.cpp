@@ -3,6 +3,7 @@
 #include "EAppServerError.h"
 #include "TDatabase.h"
 #include "TDateTimeText.h"
+#include "TSqliteGuard.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -132,7 +133,7 @@ void TSqliteReader::Forget(const QSqlDatabase &db)
 }
 
 TSqliteReader::SResult TSqliteReader::Read(const QSqlDatabase &qdb, const QString &sql, const QVariantList &values,
-                                           const TDescribe &describe, const void *owner, int kind, int maxRows)
+                                           const TDescribe &describe, const void *owner, int kind, int maxRows, qint64 maxBytes)
 {
     sqlite3 *db = handleOf(qdb);
     if (!db)
@@ -143,6 +144,8 @@ TSqliteReader::SResult TSqliteReader::Read(const QSqlDatabase &qdb, const QStrin
     QHash<QByteArray, KeptStatement> &cache = statementsOf(db);
     auto kept = cache.find(key);
     if (kept == cache.end()) {
+        if (kind == kClientKind)
+            TSqliteGuard::CheckClientPlan(db, utf8);
         const char *tail = nullptr;
         if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &s.st, &tail) != SQLITE_OK)
             fail(db);
@@ -207,13 +210,21 @@ TSqliteReader::SResult TSqliteReader::Read(const QSqlDatabase &qdb, const QStrin
     result.Columns = kept->columns;
     const QList<SColumn> &columns = *result.Columns;
     int rc;
+    qint64 bytes = 0;
     while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
         if (maxRows > 0 && result.Rows.size() >= maxRows)
             throw EAppServerError(400, TDatabase::TooManyRowsMessage(maxRows));
         QVariantList row;
         row.reserve(n);
-        for (int i = 0; i < n; ++i)
+        for (int i = 0; i < n; ++i) {
+            if (maxBytes > 0) {
+                const int kind = sqlite3_column_type(s.st, i);
+                bytes += kind == SQLITE_TEXT || kind == SQLITE_BLOB ? sqlite3_column_bytes(s.st, i) : 8;
+            }
             row << typed(s.st, i, columns.at(i).Type);
+        }
+        if (maxBytes > 0 && bytes > maxBytes)
+            throw EAppServerError(400, TDatabase::TooLargeMessage(maxBytes));
         result.Rows << std::move(row);
     }
     if (rc != SQLITE_DONE)

@@ -31,6 +31,9 @@ public:
     // Describes result column i, named name as SQLite reports it.
     using TDescribe = std::function<SColumn(int column, const QString &name)>;
 
+    // The kind of a client's text (its statements are authorized and planned under the client's rules).
+    static constexpr int kClientKind = 1;
+
     // sql uses positional '?' placeholders; raises EAppServerError on failure. Statements are
     // prepared once per connection and text, and kept for the next call with the same text and
     // kind (the kind keeps apart statements the connection's guard authorized under different
@@ -39,9 +42,10 @@ public:
     // The columns are described once per kept statement and owner (the same text read for another
     // owner, or whose columns changed with its tables, is described again): reopening a dataset
     // costs no work per column.
-    // maxRows: more rows than this raise EAppServerError 400 (0: no limit).
+    // maxRows, maxBytes: more rows, or more bytes of texts and blobs (8 a number), than this raise
+    // EAppServerError 400 (0: no limit).
     static SResult Read(const QSqlDatabase &db, const QString &sql, const QVariantList &values, const TDescribe &describe,
-                        const void *owner, int kind = 0, int maxRows = 0);
+                        const void *owner, int kind = 0, int maxRows = 0, qint64 maxBytes = 0);
     // Finalizes the statements kept for a connection; called before the connection closes.
     static void Forget(const QSqlDatabase &db);
 };

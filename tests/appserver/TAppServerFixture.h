@@ -140,17 +140,26 @@ public:
 
     QString LastError() const { return m_lastError; }
 
+    // A connection named name to the cluster's own database as the test role (ZE_TEST_PG_URL),
+    // opened when it can be; the caller removes it.
+    static QSqlDatabase AdminConnection(const QString &name = QStringLiteral("ze-admin"))
+    {
+        const QUrl url(qEnvironmentVariable("ZE_TEST_PG_URL"));
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db.setHostName(url.host());
+        db.setPort(url.port(5432));
+        db.setUserName(url.userName());
+        db.setPassword(url.password());
+        db.setDatabaseName(url.path().mid(1));
+        db.open();
+        return db;
+    }
+
     static QString CreatePgDatabase(const QString &baseUrl, const QString &name, QString &error)
     {
-        const QUrl url(baseUrl);
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("ze-admin"));
-            db.setHostName(url.host());
-            db.setPort(url.port(5432));
-            db.setUserName(url.userName());
-            db.setPassword(url.password());
-            db.setDatabaseName(url.path().mid(1));
-            if (!db.open()) {
+            QSqlDatabase db = AdminConnection();
+            if (!db.isOpen()) {
                 error = QStringLiteral("No se pudo conectar a %1: %2").arg(baseUrl, db.lastError().text());
             } else {
                 QSqlQuery q(db);
@@ -161,25 +170,17 @@ public:
             db.close();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("ze-admin"));
-        QUrl out(url);
+        QUrl out(baseUrl);
         out.setPath(QLatin1Char('/') + name);
         return error.isEmpty() ? out.toString() : QString();
     }
 
     static void DropPgDatabase(const QString &location)
     {
-        QUrl url(location);
-        const QString name = url.path().mid(1);
-        url.setPath(QStringLiteral("/") + QUrl(qEnvironmentVariable("ZE_TEST_PG_URL")).path().mid(1));
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("ze-admin"));
-            db.setHostName(url.host());
-            db.setPort(url.port(5432));
-            db.setUserName(url.userName());
-            db.setPassword(url.password());
-            db.setDatabaseName(url.path().mid(1));
-            if (db.open())
-                QSqlQuery(db).exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
+            QSqlDatabase db = AdminConnection();
+            if (db.isOpen())
+                QSqlQuery(db).exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(QUrl(location).path().mid(1)));
             db.close();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("ze-admin"));

@@ -481,6 +481,9 @@ private slots:
             {"lenta ejecutar", "ejec", nullptr},
             {"filas", "sql", "SELECT COD_EMPR FROM SO_MALEG LIMIT 51"},
             {"filas justas", "sql", "SELECT COD_EMPR FROM SO_MALEG LIMIT 50"},
+            // 30 rows of 100 characters: few rows, too many bytes.
+            {"bytes", "sql", "SELECT '0123456789012345678901234567890123456789012345678901234567890123456789012345678901234567890123456789'"
+                             " AS T FROM SO_MALEG LIMIT 30"},
         };
         for (const QString &b : TAppServerFixture::Backends())
             for (const QString &t : TAppServerFixture::Transports())
@@ -490,6 +493,7 @@ private slots:
                         << b << t << QString::fromLatin1(c.kind) << (c.sql ? QString::fromLatin1(c.sql) : endless)
                         << (tag.startsWith(QStringLiteral("lenta")) ? TDatabase::TimeoutMessage()
                             : tag == QStringLiteral("filas")     ? TDatabase::TooManyRowsMessage(50)
+                            : tag == QStringLiteral("bytes")     ? TDatabase::TooLargeMessage(2000)
                                                                  : QString());
                 }
     }
@@ -507,12 +511,13 @@ private slots:
         TDatabase *const dbs[] = {&m_fx.Backend(backend).Engine->Database(),
                                   &TAppServerEngine::ForDatabase(m_fx.Backend(backend).Location)->Database()};
         const int milliseconds = dbs[0]->ClientMilliseconds(), rows = dbs[0]->ClientMaxRows();
+        const qint64 bytes = dbs[0]->ClientMaxBytes();
         const auto restore = qScopeGuard([&] {
             for (TDatabase *db : dbs)
-                db->SetClientLimits(milliseconds, rows);
+                db->SetClientLimits(milliseconds, rows, bytes);
         });
         for (TDatabase *db : dbs)
-            db->SetClientLimits(700, 50);
+            db->SetClientLimits(700, 50, 2000);
         QString error;
         if (kind == QStringLiteral("ejec")) {
             QVariantList args{QVariantList{sql}, QVariant(), QString()};
@@ -545,6 +550,17 @@ private slots:
         const int portA = startServer(a, db);
         const int portB = startServer(b, db);
         QVERIFY2(portA > 0 && portB > 0, a.readAllStandardError().constData());
+        // Failed sign-ins count across processes: the sixth failure in a row for a user, three on
+        // each process, makes the user wait 1 s, the seventh 2 s, on either process.
+        TUserStore(m_fx.Backend(backend).Engine->Database()).SetUser(QStringLiteral("ana6"), QStringLiteral("clave6"), {2});
+        for (int i = 0; i < 7; ++i) {
+            if (i == 6)
+                QThread::msleep(1100); // the wait the sixth started ends
+            QCOMPARE(signInReply(i % 2 ? portA : portB, QStringLiteral("ana6"), QStringLiteral("mala")).Status, 401);
+        }
+        const SReply held = signInReply(portA, QStringLiteral("ana6"), QStringLiteral("clave6"));
+        QCOMPARE(held.Status, 429);
+        QVERIFY2(held.RetryAfter >= 1 && held.RetryAfter <= 2, qPrintable(QString::number(held.RetryAfter)));
         const std::string token = signIn(portA, "ana5", "clave5");
         QCOMPARE(post(portB, "/v1/methods/BuscarFechaServidor", "{}", token).Status, 200);
         QCOMPARE(post(portA, "/v1/methods/BuscarFechaServidor", "{}", token).Status, 200);

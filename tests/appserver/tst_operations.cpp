@@ -1,5 +1,5 @@
 // The server operations: server time, parameterised statements (1 on failure) and sequence numbers
-// that stay unique across concurrent clients and restarts.
+// that stay unique across concurrent clients and restarts; a lost database connection is reopened.
 #include "TAppServerFixture.h"
 #include "TProviderCatalog.h"
 #include "TServerSession.h"
@@ -61,7 +61,9 @@ private slots:
                                    "DROP TABLE SO_AREAS",
                                    "DELETE FROM SO_AREAS WHERE COD_EMPR = :P_COD_EMPR; DROP TABLE SO_AREAS",
                                    "UPDATE SV_USUAR SET CLA_HASH = :P_X WHERE NOM_USUA = :P_COD_EMPR",
-                                   "INSERT INTO SO_AREAS (COD_EMPR, COD_AREA, NOM_AREA) VALUES (:P_X, 1, 'duplicada')"};
+                                   "INSERT INTO SO_AREAS (COD_EMPR, COD_AREA, NOM_AREA) VALUES (:P_X, 1, 'duplicada')",
+                                   "UPDATE SO_AREAS SET NOM_AREA = 'X' WHERE COD_EMPR = :P_COD_EMPR AND COD_AREA = 999 + :P_X",
+                                   "DELETE FROM SO_AREAS WHERE COD_EMPR = :P_COD_EMPR AND COD_AREA = 999 + :P_X"};
         for (const QString &b : TAppServerFixture::Backends())
             for (const QString &t : TAppServerFixture::Transports())
                 for (int i = 0; i < int(std::size(bad)); ++i)
@@ -169,6 +171,43 @@ private slots:
         } catch (const EAppServerError &e) {
             QCOMPARE(e.Status(), 404);
         }
+    }
+
+    // The database ends every connection of the server (an administrator's pg_terminate_backend, as
+    // a restart or a failover would): the next request is answered on new connections, reads and
+    // writes alike.
+    void lostConnection_data()
+    {
+        QTest::addColumn<QString>("transport");
+        for (const QString &t : TAppServerFixture::Transports())
+            QTest::newRow(qPrintable(t)) << t;
+    }
+    void lostConnection()
+    {
+        QFETCH(QString, transport);
+        ZE_OPEN(server, m_fx, QStringLiteral("postgres"), transport);
+        const QString count = QStringLiteral("SELECT COUNT(*) AS N FROM SO_MALEG");
+        const int records = server->GetRecords(QStringLiteral("DtsPTemporal"), {}, count).Rows.first().first().toInt();
+        int ended = 0;
+        {
+            QSqlDatabase admin = TAppServerFixture::AdminConnection(QStringLiteral("ze-kill"));
+            QSqlQuery q(admin);
+            q.exec(QStringLiteral("GRANT pg_signal_backend TO CURRENT_USER")); // to end the users' role's connections too
+            const TDatabase &db = m_fx.Backend(QStringLiteral("postgres")).Engine->Database();
+            if (q.exec(QStringLiteral("WITH S AS MATERIALIZED (SELECT pid FROM pg_stat_activity WHERE datname = '%1' AND usename IN"
+                                      " ('%2', '%3')) SELECT COUNT(*) FROM S WHERE pg_terminate_backend(pid, 10000)")
+                           .arg(QUrl(db.Location()).path().mid(1), QUrl(db.Location()).userName(), db.UserRole()))
+                && q.next())
+                ended = q.value(0).toInt();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("ze-kill"));
+        QVERIFY(ended >= 2);
+        QCOMPARE(server->GetRecords(QStringLiteral("DtsPTemporal"), {}, count).Rows.first().first().toInt(), records);
+        QVariantList args{QVariant(QVariantList{QStringLiteral("UPDATE SO_AREAS SET NOM_AREA = NOM_AREA WHERE COD_EMPR = :E"), 1}),
+                          QVariant(), QString()};
+        QVERIFY2(server->Call(QStringLiteral("EjecutarSql"), args).toInt() == 0, qPrintable(args.at(2).toString()));
+        // This thread's own connection of the fixture's engine, used outside requests, ended too.
+        m_fx.Backend(QStringLiteral("postgres")).Engine->Database().CloseConnection();
     }
 };
 
