@@ -106,7 +106,7 @@ QVariantList TRecordReader::BindValues(const QStringList &names, const QList<SPa
     for (const QString &n : names) {
         QVariant v;
         for (const SParam &p : params)
-            if (p.Name.compare(n, Qt::CaseInsensitive) == 0) {
+            if (p.Name.size() == n.size() && (p.Name == n || p.Name.compare(n, Qt::CaseInsensitive) == 0)) {
                 v = p.Value;
                 if (p.DataType == TFieldType::ftDateTime && v.typeId() == QMetaType::QString)
                     v = TDateTimeText::Parse(v.toString());

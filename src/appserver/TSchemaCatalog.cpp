@@ -160,13 +160,18 @@ TSchemaCatalog::TSchemaCatalog()
         }
         c << col("RES_PONS", Str, 255) << col("REC_URSO", Chr, 1) << col("OBS_VACI", Str, 255)
           << col("CUM_META", Int) << col("ADJ_GUID", Str, 36) << req("COD_AREA", Int) << req("RMT_PLAS", Int);
-        // The item index serves the per-item lists, goals and month counts; one index per month
-        // flag serves the company-wide counts of the unified plan.
+        // The item index serves the per-item lists and goals; one index per month flag serves the
+        // company-wide counts of the unified plan. The last one, the item's keys followed by every
+        // month flag, answers an item's month counts (48 to 168 of them per printed record) from
+        // the index alone, without reading the rows.
         QList<QStringList> idx{keys("COD_EMPR FEC_PROC RMT_PAMA RMT_DEPA RMT_ESTA RMT_ITES OPC_CICL")};
+        QStringList itemMonths = keys("COD_EMPR FEC_PROC RMT_PAMA RMT_DEPA RMT_ESTA RMT_ITES");
         for (const char *m : kMonths) {
             idx << QStringList{QStringLiteral("COD_EMPR"), QString::fromLatin1(m) + QStringLiteral("_PLAN")};
             idx << QStringList{QStringLiteral("COD_EMPR"), QString::fromLatin1(m) + QStringLiteral("_EJEC")};
+            itemMonths << QString::fromLatin1(m) + QStringLiteral("_PLAN") << QString::fromLatin1(m) + QStringLiteral("_EJEC");
         }
+        idx << itemMonths;
         Add({QStringLiteral("SO_PLASS"), c, keys("COD_EMPR RMT_PLAS"), idx, false});
     }
 

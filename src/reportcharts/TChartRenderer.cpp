@@ -19,6 +19,8 @@
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <memory>
 
 namespace {
 
@@ -71,6 +73,7 @@ void AddMarks(QChart &chart, const TChartDrawing &view, QBarSeries *bars)
         mark->setFont(font);
         mark->setBrush(Qt::black);
         mark->setZValue(1000); // above the bars and lines
+        mark->setData(0, true); // a value mark, replaced with the values
         const double width = metrics.horizontalAdvance(mark->text());
         mark->setPos(chart.mapFromScene(QPointF(at.x() - width / 2, at.y() - metrics.height() - TChartRenderer::Resolution * 0.5)));
     };
@@ -98,27 +101,35 @@ void AddMarks(QChart &chart, const TChartDrawing &view, QBarSeries *bars)
 
 } // namespace
 
-void TChartRenderer::Install()
-{
-    TPagePainter::SetDrawingPainter([](QPainter &painter, const QByteArray &drawing, const QRectF &box, double pxPerMm) {
-        Paint(painter, drawing, box, pxPerMm);
-    });
-}
+namespace {
 
-void TChartRenderer::Paint(QPainter &painter, const QByteArray &drawing, const QRectF &box, double)
+// One chart in its scene, built for one look (kind and titles of the series, categories, size,
+// fonts) and given new values for each drawing of that look: a report prints the same two charts
+// for every record.
+class TChartScene
 {
-    const TChartDrawing chart = TChartDrawing::Decode(drawing);
-    if (!chart.SizeMm.isEmpty())
-        Paint(painter, chart, box);
-}
+public:
+    explicit TChartScene(const TChartDrawing &view);
+    // Takes the values of view (a drawing of this scene's look) and draws the chart into box.
+    void Paint(QPainter &painter, const TChartDrawing &view, const QRectF &box);
 
-void TChartRenderer::Paint(QPainter &painter, const TChartDrawing &view, const QRectF &box)
+private:
+    QGraphicsScene m_scene;
+    QChart *m_chart = nullptr;
+    QValueAxis *m_axisY = nullptr;
+    QBarSeries *m_bars = nullptr;
+    std::vector<QLineSeries *> m_lines; // by series; null for a bar series
+    std::vector<QBarSet *> m_sets;      // by series; null for a line series
+    QSizeF m_size;
+};
+
+TChartScene::TChartScene(const TChartDrawing &view)
 {
     const TChartData &data = view.Data;
-    const QSizeF size(view.SizeMm.width() * Resolution, view.SizeMm.height() * Resolution);
-    QGraphicsScene scene;
-    auto *chart = new QChart;
-    scene.addItem(chart);
+    m_size = QSizeF(view.SizeMm.width() * TChartRenderer::Resolution, view.SizeMm.height() * TChartRenderer::Resolution);
+    m_chart = new QChart;
+    m_scene.addItem(m_chart);
+    QChart *chart = m_chart;
     chart->setAnimationOptions(QChart::NoAnimation);
     chart->setBackgroundVisible(false);
     chart->setBackgroundRoundness(0);
@@ -148,63 +159,125 @@ void TChartRenderer::Paint(QPainter &painter, const TChartDrawing &view, const Q
     axisX->setVisible(view.CategoryAxisVisible);
     chart->addAxis(axisX, Qt::AlignBottom);
 
-    double top = 0;
-    for (const QList<double> &values : data.Values)
-        for (double v : values)
-            top = std::max(top, v);
-    auto *axisY = new QValueAxis;
-    // Room above the highest bar for its mark.
-    axisY->setRange(0, top > 0 ? top * 1.15 : 1);
-    axisY->setLabelsFont(sceneFont(view.LabelFontSize));
-    axisY->setLabelsColor(Qt::black);
-    axisY->setLabelFormat(QStringLiteral("%.0f"));
-    axisY->setTickCount(6);
-    axisY->applyNiceNumbers();
-    chart->addAxis(axisY, Qt::AlignLeft);
+    m_axisY = new QValueAxis;
+    m_axisY->setLabelsFont(sceneFont(view.LabelFontSize));
+    m_axisY->setLabelsColor(Qt::black);
+    m_axisY->setLabelFormat(QStringLiteral("%.0f"));
+    chart->addAxis(m_axisY, Qt::AlignLeft);
 
     auto *bars = new QBarSeries;
-    bool anyBars = false;
-    for (size_t i = 0; i < view.SeriesList.size(); ++i) {
-        const TChartLook::Series &s = view.SeriesList[i];
-        const QList<double> values = i < data.Values.size() ? data.Values[i] : QList<double>();
+    for (const TChartLook::Series &s : view.SeriesList) {
         if (s.Line) {
             auto *line = new QLineSeries;
             line->setName(s.Title);
-            for (int p = 0; p < values.size(); ++p)
-                line->append(p, values[p]);
             QPen pen(s.Color);
-            pen.setWidthF(0.5 * Resolution);
+            pen.setWidthF(0.5 * TChartRenderer::Resolution);
             line->setPen(pen);
             line->setPointsVisible(true);
             chart->addSeries(line);
             line->attachAxis(axisX);
-            line->attachAxis(axisY);
+            line->attachAxis(m_axisY);
+            m_lines.push_back(line);
+            m_sets.push_back(nullptr);
             continue;
         }
         auto *set = new QBarSet(s.Title);
-        for (double v : values)
-            *set << v;
         set->setColor(s.Color);
         set->setBorderColor(s.Color.darker(130));
         // Marks in black outside the bar's end, readable against the bar and the white page.
         set->setLabelColor(Qt::black);
         set->setLabelFont(sceneFont(view.LabelFontSize));
         bars->append(set);
-        anyBars = true;
+        m_lines.push_back(nullptr);
+        m_sets.push_back(set);
     }
-    if (anyBars) {
+    if (bars->count() > 0) {
         chart->addSeries(bars);
         bars->attachAxis(axisX);
-        bars->attachAxis(axisY);
+        bars->attachAxis(m_axisY);
+        m_bars = bars;
     } else {
         delete bars;
     }
-
     // A chart never shown keeps a collapsed layout unless it is sized and laid out in its scene.
-    chart->resize(size);
-    scene.setSceneRect(QRectF(QPointF(0, 0), size));
-    chart->layout()->activate();
-    AddMarks(*chart, view, anyBars ? bars : nullptr);
+    chart->resize(m_size);
+    m_scene.setSceneRect(QRectF(QPointF(0, 0), m_size));
+}
+
+void TChartScene::Paint(QPainter &painter, const TChartDrawing &view, const QRectF &box)
+{
+    const TChartData &data = view.Data;
+    double top = 0;
+    for (const QList<double> &values : data.Values)
+        for (double v : values)
+            top = std::max(top, v);
+    // Room above the highest bar for its mark.
+    m_axisY->setRange(0, top > 0 ? top * 1.15 : 1);
+    m_axisY->setTickCount(6);
+    m_axisY->applyNiceNumbers();
+    for (size_t i = 0; i < m_lines.size(); ++i) {
+        const QList<double> values = qsizetype(i) < data.Values.size() ? data.Values[qsizetype(i)] : QList<double>();
+        if (QLineSeries *line = m_lines[i]) {
+            QList<QPointF> points;
+            points.reserve(values.size());
+            for (int p = 0; p < values.size(); ++p)
+                points << QPointF(p, values[p]);
+            line->replace(points);
+        } else if (QBarSet *set = m_sets[i]) {
+            if (set->count() == values.size()) {
+                for (int p = 0; p < values.size(); ++p)
+                    set->replace(p, values[p]);
+            } else {
+                set->remove(0, set->count());
+                for (double v : values)
+                    *set << v;
+            }
+        }
+    }
+    // The previous drawing's value marks give way to this one's.
+    for (QGraphicsItem *mark : m_chart->childItems())
+        if (mark->data(0).toBool())
+            delete mark;
+    m_chart->layout()->activate();
+    AddMarks(*m_chart, view, m_bars);
     painter.setRenderHint(QPainter::Antialiasing);
-    scene.render(&painter, box, QRectF(QPointF(0, 0), size), Qt::IgnoreAspectRatio);
+    m_scene.render(&painter, box, QRectF(QPointF(0, 0), m_size), Qt::IgnoreAspectRatio);
+}
+
+// The charts of one page painter, by look.
+class TChartPainter : public TPagePainter::TDrawingPainter
+{
+public:
+    void Paint(QPainter &painter, const QByteArray &drawing, const QRectF &box, double) override
+    {
+        const TChartDrawing chart = TChartDrawing::Decode(drawing);
+        if (chart.SizeMm.isEmpty())
+            return;
+        TChartDrawing look = chart;
+        look.Data.Values.clear();
+        const QByteArray key = look.Encode();
+        auto it = m_scenes.find(key);
+        if (it == m_scenes.end()) {
+            if (m_scenes.size() >= 16)
+                m_scenes.clear();
+            it = m_scenes.emplace(key, std::make_unique<TChartScene>(chart)).first;
+        }
+        it->second->Paint(painter, chart, box);
+    }
+
+private:
+    std::map<QByteArray, std::unique_ptr<TChartScene>> m_scenes;
+};
+
+} // namespace
+
+void TChartRenderer::Install()
+{
+    TPagePainter::SetDrawingPainter([]() -> std::unique_ptr<TPagePainter::TDrawingPainter> { return std::make_unique<TChartPainter>(); });
+}
+
+void TChartRenderer::Paint(QPainter &painter, const TChartDrawing &chart, const QRectF &box)
+{
+    if (!chart.SizeMm.isEmpty())
+        TChartScene(chart).Paint(painter, chart, box);
 }

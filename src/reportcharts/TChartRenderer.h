@@ -15,8 +15,9 @@ class TChartRenderer
 public:
     static constexpr double Resolution = 4; // scene units per millimetre
 
-    // Makes the page painter draw charts with this renderer.
+    // Makes the page painter draw charts with this renderer; a page painter keeps each chart it
+    // built for the next drawing of the same look, changing only its values.
     static void Install();
-    static void Paint(QPainter &painter, const QByteArray &drawing, const QRectF &box, double pxPerMm);
+    // Draws one chart into box.
     static void Paint(QPainter &painter, const TChartDrawing &chart, const QRectF &box);
 };

@@ -4,17 +4,20 @@
 #include "TReportFont.h"
 
 #include <QFontMetricsF>
+#include <QTextLayout>
 #include <QPaintDevice>
 #include <QPainter>
 
 namespace {
-TPagePainter::TDrawingPainter s_drawingPainter = nullptr;
+TPagePainter::TDrawingPainterMaker s_drawingPainter = nullptr;
 }
 
-void TPagePainter::SetDrawingPainter(TDrawingPainter painter)
+void TPagePainter::SetDrawingPainter(TDrawingPainterMaker maker)
 {
-    s_drawingPainter = painter;
+    s_drawingPainter = maker;
 }
+
+TPagePainter::~TPagePainter() = default;
 
 TPagePainter::TPagePainter(QPainter &painter, double pxPerMm, int totalPages)
     : m_painter(painter), m_scale(pxPerMm), m_totalPages(totalPages)
@@ -60,9 +63,11 @@ void TPagePainter::Draw(const TPrimitive &item)
         break;
     }
     case TPrimitive::Drawing:
-        if (s_drawingPainter) {
+        if (!m_drawings && s_drawingPainter)
+            m_drawings = s_drawingPainter();
+        if (m_drawings) {
             m_painter.save();
-            s_drawingPainter(m_painter, item.drawing, box, m_scale);
+            m_drawings->Paint(m_painter, item.drawing, box, m_scale);
             m_painter.restore();
         }
         DrawFrame(item);
@@ -100,24 +105,59 @@ void TPagePainter::DrawFrame(const TPrimitive &item)
         m_painter.drawLine(r.bottomLeft(), r.bottomRight());
 }
 
-const QFont &TPagePainter::FontOf(const TPrimitive &item)
+int TPagePainter::FontOf(const TPrimitive &item)
 {
-    const QString key = QStringLiteral("%1|%2|%3%4%5").arg(item.fontFamily).arg(item.fontSize).arg(item.bold).arg(item.italic).arg(item.underline);
-    auto it = m_fonts.find(key);
-    if (it == m_fonts.end())
-        it = m_fonts.insert(key, TReportFont::Make(item.fontFamily, item.fontSize * m_fontFactor, item.bold, item.italic,
-                                                   item.underline));
-    return *it;
+    for (size_t i = 0; i < m_fonts.size(); ++i) {
+        const TFontEntry &f = m_fonts[i];
+        if (f.size == item.fontSize && f.bold == item.bold && f.italic == item.italic && f.underline == item.underline
+            && f.family == item.fontFamily)
+            return int(i);
+    }
+    QFont font = TReportFont::Make(item.fontFamily, item.fontSize * m_fontFactor, item.bold, item.italic, item.underline);
+    const double ascent = QFontMetricsF(font, m_painter.device()).ascent();
+    m_fonts.push_back({item.fontFamily, item.fontSize, item.bold, item.italic, item.underline, font, ascent});
+    return int(m_fonts.size()) - 1;
+}
+
+const TPagePainter::TShaped &TPagePainter::Shaped(int font, const QString &text)
+{
+    const std::pair<int, QString> key(font, text);
+    auto it = m_shaped.find(key);
+    if (it != m_shaped.end())
+        return *it;
+    if (m_shaped.size() >= 50000)
+        m_shaped.clear();
+    TShaped shaped;
+    QTextLayout layout(text, m_fonts[size_t(font)].font, m_painter.device());
+    layout.setCacheEnabled(true);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (line.isValid())
+        line.setLineWidth(1e9);
+    layout.endLayout();
+    if (line.isValid()) {
+        shaped.width = line.naturalTextWidth();
+        // The runs come placed on a baseline at the line's ascent: moved to a baseline at 0.
+        for (QGlyphRun run : layout.glyphRuns()) {
+            QList<QPointF> positions = run.positions();
+            for (QPointF &p : positions)
+                p.ry() -= line.ascent();
+            run.setPositions(positions);
+            shaped.runs << run;
+        }
+    }
+    return *m_shaped.insert(key, shaped);
 }
 
 void TPagePainter::DrawText(const TPrimitive &item)
 {
     if (item.lines.isEmpty())
         return;
-    const QFont &font = FontOf(item);
+    const int fontIndex = FontOf(item);
+    const QFont &font = m_fonts[size_t(fontIndex)].font;
+    const double ascent = m_fonts[size_t(fontIndex)].ascent;
     m_painter.setFont(font);
     m_painter.setPen(item.color);
-    const QFontMetricsF fm(font, m_painter.device());
     const double pad = item.padding * m_scale;
     const double left = item.rect.x() * m_scale + pad;
     const double width = item.rect.width() * m_scale - 2 * pad;
@@ -134,10 +174,11 @@ void TPagePainter::DrawText(const TPrimitive &item)
         QString line = item.lines.at(i);
         if (item.totalPagesMacro)
             line.replace(TotalPagesMacro(), QString::number(m_totalPages));
-        const double baseline = top + i * lineHeight + fm.ascent();
+        const double baseline = top + i * lineHeight + ascent;
         const bool lastLine = i == item.lines.size() - 1;
         if (item.hAlign == 3 && !lastLine && line.contains(QLatin1Char(' '))) {
             // Justified: the room left is shared among the gaps between words.
+            const QFontMetricsF fm(font, m_painter.device());
             const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
             double wordsWidth = 0;
             for (const QString &w : words)
@@ -149,12 +190,12 @@ void TPagePainter::DrawText(const TPrimitive &item)
                 x += fm.horizontalAdvance(w) + gap;
             }
         } else {
+            const TShaped &shaped = Shaped(fontIndex, line);
             double x = left;
-            if (item.hAlign == 1 || item.hAlign == 2) {
-                const double lineWidth = fm.horizontalAdvance(line);
-                x = item.hAlign == 1 ? left + width - lineWidth : left + (width - lineWidth) / 2;
-            }
+            if (item.hAlign == 1 || item.hAlign == 2)
+                x = item.hAlign == 1 ? left + width - shaped.width : left + (width - shaped.width) / 2;
             if (!Highlight.isEmpty()) {
+                const QFontMetricsF fm(font, m_painter.device());
                 for (int at = line.indexOf(Highlight, 0, Qt::CaseInsensitive); at >= 0;
                      at = line.indexOf(Highlight, at + 1, Qt::CaseInsensitive)) {
                     const double hx = x + fm.horizontalAdvance(line.left(at));
@@ -163,7 +204,8 @@ void TPagePainter::DrawText(const TPrimitive &item)
                                        QColor(255, 230, 0, 160));
                 }
             }
-            m_painter.drawText(QPointF(x, baseline), line);
+            for (const QGlyphRun &run : shaped.runs)
+                m_painter.drawGlyphRun(QPointF(x, baseline), run);
         }
     }
 }

@@ -2,9 +2,13 @@
 
 #include <QByteArray>
 #include <QFont>
-#include <QRectF>
+#include <QGlyphRun>
 #include <QHash>
+#include <QList>
+#include <QRectF>
 #include <QString>
+#include <memory>
+#include <vector>
 
 class QPainter;
 struct TPreparedPage;
@@ -17,11 +21,22 @@ class TPagePainter
 {
 public:
     // Draws a Drawing primitive's encoded content into box (device coordinates) at pxPerMm. The
-    // program that prints charts installs one; without it a drawing shows as its frame only.
-    using TDrawingPainter = void (*)(QPainter &painter, const QByteArray &drawing, const QRectF &box, double pxPerMm);
-    static void SetDrawingPainter(TDrawingPainter painter);
+    // program that prints charts installs a maker of them; without it a drawing shows as its frame
+    // only. Each page painter makes its own when it meets its first drawing and keeps it while it
+    // lives, so a drawing painter may keep what it built for the next drawing of the same look.
+    class TDrawingPainter
+    {
+    public:
+        virtual ~TDrawingPainter() = default;
+        virtual void Paint(QPainter &painter, const QByteArray &drawing, const QRectF &box, double pxPerMm) = 0;
+    };
+    using TDrawingPainterMaker = std::unique_ptr<TDrawingPainter> (*)();
+    static void SetDrawingPainter(TDrawingPainterMaker maker);
 
+    // One page painter serves every page drawn with the same painter (a whole PDF file): the texts
+    // it shaped and the drawings it built are kept for the next pages.
     TPagePainter(QPainter &painter, double pxPerMm, int totalPages);
+    ~TPagePainter();
 
     // Text matching highlight (case-insensitive) is marked, as the preview's find shows it.
     QString Highlight;
@@ -32,11 +47,30 @@ public:
 private:
     void DrawText(const TPrimitive &item);
     void DrawFrame(const TPrimitive &item);
-    const QFont &FontOf(const TPrimitive &item);
+    // The font of a text primitive, as an index into m_fonts.
+    int FontOf(const TPrimitive &item);
+    // A line of text shaped once in a font: its glyphs at their places from the line's baseline
+    // start, and its width. Pages repeat the same texts over and over (headings, marks, totals).
+    struct TShaped
+    {
+        QList<QGlyphRun> runs;
+        double width = 0;
+    };
+    const TShaped &Shaped(int font, const QString &text);
 
     QPainter &m_painter;
     double m_scale;
     double m_fontFactor;
     int m_totalPages;
-    QHash<QString, QFont> m_fonts;
+    struct TFontEntry
+    {
+        QString family;
+        double size;
+        bool bold, italic, underline;
+        QFont font;
+        double ascent;
+    };
+    std::vector<TFontEntry> m_fonts;
+    QHash<std::pair<int, QString>, TShaped> m_shaped; // by font index and text
+    std::unique_ptr<TDrawingPainter> m_drawings;
 };

@@ -35,13 +35,13 @@ bool TPdfExport::Export(const TPreparedReport &report, const QString &fileName) 
         if (!painter.begin(&writer))
             throw std::runtime_error(QStringLiteral("No fue posible escribir el archivo %1.").arg(fileName).toStdString());
         const double pxPerMm = Resolution / 25.4;
+        TPagePainter pagePainter(painter, pxPerMm, total);
         for (int i = 0; i < total; ++i) {
             const auto page = report.Page(i);
             if (i > 0) {
                 writer.setPageLayout(layoutOf(*page));
                 writer.newPage();
             }
-            TPagePainter pagePainter(painter, pxPerMm, total);
             pagePainter.Draw(*page);
             if (OnProgress && !OnProgress(i + 1, total)) {
                 painter.end();

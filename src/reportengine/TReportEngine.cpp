@@ -291,6 +291,10 @@ bool TReportEngine::PrintBand(TBand *band, bool checkNewPage)
         if (!(skipFirst && firstTime))
             NewPage();
     }
+    // A band is never shorter than designed: one that cannot fit as designed goes to the next page
+    // before it is laid out, so its expressions are asked once (each may be a query).
+    if (!m_inPageFrame && band->Height > FreeSpace() && m_pageHasData)
+        NewPage();
     std::vector<TPrimitive> items;
     double height = LayOut(band, items);
     if (!m_inPageFrame && height > FreeSpace() && m_pageHasData) {

@@ -29,9 +29,25 @@ TTextLayout::TTextLayout(const QFont &font) : m_font(font), m_metrics(m_font, &m
     m_ascent = m_metrics.ascent() * kDotToMm;
 }
 
+double TTextLayout::Advance(const QString &text) const
+{
+    // Reports print the same short texts again and again (marks, totals, headings): each is
+    // measured once. Long texts are seldom repeated and not kept.
+    if (text.size() > 64)
+        return m_metrics.horizontalAdvance(text);
+    auto it = m_advances.constFind(text);
+    if (it != m_advances.constEnd())
+        return *it;
+    if (m_advances.size() >= 4096)
+        m_advances.clear();
+    const double advance = m_metrics.horizontalAdvance(text);
+    m_advances.insert(text, advance);
+    return advance;
+}
+
 double TTextLayout::Width(const QString &text) const
 {
-    return m_metrics.horizontalAdvance(text) * kDotToMm;
+    return Advance(text) * kDotToMm;
 }
 
 QStringList TTextLayout::Break(const QString &text, double widthMm, bool wordWrap) const
@@ -47,7 +63,7 @@ QStringList TTextLayout::Break(const QString &text, double widthMm, bool wordWra
     const double limit = widthMm / kDotToMm;
     QStringList lines;
     for (const QString &paragraph : paragraphs) {
-        if (fm.horizontalAdvance(paragraph) <= limit) {
+        if (Advance(paragraph) <= limit) {
             lines << paragraph;
             continue;
         }
@@ -55,7 +71,7 @@ QStringList TTextLayout::Break(const QString &text, double widthMm, bool wordWra
         QString line;
         for (QString word : words) {
             const QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
-            if (fm.horizontalAdvance(candidate) <= limit) {
+            if (Advance(candidate) <= limit) {
                 line = candidate;
                 continue;
             }

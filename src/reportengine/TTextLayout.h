@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QStringList>
 
 // Measures report text in millimetres and breaks it into lines. Measurements are taken at ten times
@@ -20,8 +21,11 @@ public:
     QStringList Break(const QString &text, double widthMm, bool wordWrap) const;
 
 private:
+    double Advance(const QString &text) const; // in the measuring font's dots
+
     QFont m_font;
     QFontMetricsF m_metrics;
     double m_lineHeight = 0;
     double m_ascent = 0;
+    mutable QHash<QString, double> m_advances;
 };
