@@ -11,8 +11,8 @@
 // The module's after-scroll handler, which reopens the current record's six dependent datasets, is
 // detached for the target rows (the floor has no dependent datasets); one row measures it attached.
 //
-// Usage: bench_evaluation [rounds]; ZE_BENCH_WALK_ONLY=1 measures only the embedded walk with the
-// after-scroll handler attached.
+// Usage: bench_evaluation [rounds]; ZE_BENCH_WALK_ONLY=1 (or =http) measures only the embedded (or
+// HTTP) walk with the after-scroll handler attached.
 #include "AppServerTransports.h"
 #include "Globals.h"
 #include "IAppServer.h"
@@ -373,7 +373,10 @@ int main(int argc, char **argv)
         }
         // ZE_BENCH_WALK_ONLY: only the embedded walk with the after-scroll handler (for profiling runs).
         if (qEnvironmentVariableIsSet("ZE_BENCH_WALK_ONLY")) {
-            line("embedded: open + walk, after-scroll attached", medianMicros([&] { embedded.OpenAndWalk(); }));
+            if (qEnvironmentVariable("ZE_BENCH_WALK_ONLY") == QStringLiteral("http"))
+                line("HTTP: open + walk, after-scroll attached", medianMicros([&] { remote.OpenAndWalk(); }));
+            else
+                line("embedded: open + walk, after-scroll attached", medianMicros([&] { embedded.OpenAndWalk(); }));
             http.Stop();
             return 0;
         }

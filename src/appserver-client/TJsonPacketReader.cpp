@@ -5,6 +5,7 @@
 #include "TJsonCodec.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <charconv>
@@ -495,8 +496,16 @@ bool readFields(TCursor &c, QList<SFieldDef> &fields)
     qsizetype length;
     if (c.Peek() != '[' || !c.SkipContainer(begin, length))
         return false;
+    // A provider answers with the same field list every time: the lists this thread read lately,
+    // by their text, are not read again (a dataset reopened per record asks for it hundreds of times).
+    thread_local QHash<QByteArray, QList<SFieldDef>> known;
+    const QByteArray text(begin, length);
+    if (auto it = known.constFind(text); it != known.constEnd()) {
+        fields = *it;
+        return true;
+    }
     QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromRawData(begin, length), &error);
+    const QJsonDocument doc = QJsonDocument::fromJson(text, &error);
     if (error.error != QJsonParseError::NoError || !doc.isArray())
         return false;
     try {
@@ -507,6 +516,9 @@ bool readFields(TCursor &c, QList<SFieldDef> &fields)
     for (const SFieldDef &f : std::as_const(fields))
         if (f.DataType == TFieldType::ftUnknown)
             return false;
+    if (known.size() >= 64)
+        known.clear();
+    known.insert(text, fields);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "TSessionStore.h"
 
 #include "TDatabase.h"
+#include "TSqliteReader.h"
 
 #include <QCryptographicHash>
 #include <QSqlQuery>
@@ -38,15 +39,28 @@ std::optional<TSessionStore::SSession> TSessionStore::Resolve(const QString &tok
     qint64 lastUse = 0;
     bool found = false;
     {
-        QSqlQuery q = m_db.Run(QStringLiteral("SELECT S.NOM_USUA, S.FEC_USOS, U.COD_EMPR FROM SV_SESIO S"
-                                              " LEFT JOIN SV_USEMP U ON U.NOM_USUA = S.NOM_USUA WHERE S.HAS_TOKE = ?"),
-                               {hash});
-        while (q.next()) {
+        // Asked at every request: on SQLite through the statement kept for the connection.
+        static const QString sql = QStringLiteral("SELECT S.NOM_USUA, S.FEC_USOS, U.COD_EMPR FROM SV_SESIO S"
+                                                  " LEFT JOIN SV_USEMP U ON U.NOM_USUA = S.NOM_USUA WHERE S.HAS_TOKE = ?");
+        QList<QVariantList> rows;
+        if (m_db.IsPostgres()) {
+            QSqlQuery q = m_db.Run(sql, {hash});
+            while (q.next())
+                rows << QVariantList{q.value(0), q.value(1), q.value(2)};
+        } else {
+            static const char owner = 0;
+            rows = TSqliteReader::Read(m_db.Connection(), sql, {hash}, [](int, const QString &name) {
+                       TSqliteReader::SColumn column;
+                       column.Name = name;
+                       return column;
+                   }, &owner).Rows;
+        }
+        for (const QVariantList &row : std::as_const(rows)) {
             found = true;
-            session.User = q.value(0).toString();
-            lastUse = q.value(1).toLongLong();
-            if (!q.value(2).isNull())
-                session.Companies.insert(q.value(2).toInt());
+            session.User = row.value(0).toString();
+            lastUse = row.value(1).toLongLong();
+            if (!row.value(2).isNull())
+                session.Companies.insert(row.value(2).toInt());
         }
     }
     if (!found)
