@@ -1,7 +1,7 @@
 // The row store under the dataset: insertion order kept through many inserts at one place, sorted
-// placement with an index, reinstated rows back in their place; and the change log's bookkeeping.
+// placement with an index, reinstated rows back in their place. What the change log records is
+// proven through the dataset in tst_dataset_changelog.
 #include "dataset/SClientDataSet.h"
-#include "dataset/TChangeLog.h"
 #include "dataset/TIntegerField.h"
 #include "dataset/TRecordStore.h"
 
@@ -36,8 +36,6 @@ class tst_dataset_recordstore : public QObject
 private slots:
     void manyInsertsAtOnePlace();
     void indexPlacesAndReinstates();
-    void slotsAreReused();
-    void changeLogKinds();
     void cancelRestoresOrderAfterManyInserts();
 };
 
@@ -84,43 +82,6 @@ void tst_dataset_recordstore::indexPlacesAndReinstates()
     QCOMPARE(column0(store), (QList<int>{15, 20, 25, 30}));
     store.SetIndex({});
     QCOMPARE(store.Indexed(), false);
-}
-
-void tst_dataset_recordstore::slotsAreReused()
-{
-    TRecordStore store = makeStore(3);
-    const quint64 generation = store.Generation();
-    const quint32 slot = store.SlotAt(1);
-    store.Unplace(1);
-    store.FreeSlot(slot);
-    const QVariant value(99);
-    QCOMPARE(store.NewSlot(&value), slot);
-    store.ClearRows();
-    QCOMPARE(store.Count(), 0);
-    QVERIFY(store.Generation() != generation);
-    QCOMPARE(store.ColumnCount(), 1);
-}
-
-void tst_dataset_recordstore::changeLogKinds()
-{
-    TChangeLog log;
-    const QVariant original[2] = {1, u"a"_s};
-    log.LogModify(4, original, 2);
-    const QVariant later[2] = {1, u"b"_s};
-    log.LogModify(4, later, 2); // the first original values stay
-    QCOMPARE(log.Count(), 1);
-    QCOMPARE(log.Find(4)->Original.at(1), QVariant(u"a"_s));
-    QCOMPARE(log.LogDelete(4), false); // a modified row becomes a deletion
-    QCOMPARE(log.Find(4)->Kind, TUpdateKind::ukDelete);
-    QCOMPARE(log.Find(4)->Original.at(1), QVariant(u"a"_s));
-    log.LogInsert(7);
-    QCOMPARE(log.Count(), 2);
-    QCOMPARE(log.LogDelete(7), true); // an inserted row just disappears
-    QCOMPARE(log.Count(), 1);
-    QCOMPARE(log.Find(7), nullptr);
-    log.Remove(4);
-    QCOMPARE(log.Count(), 0);
-    QVERIFY(log.Entries().empty());
 }
 
 void tst_dataset_recordstore::cancelRestoresOrderAfterManyInserts()

@@ -194,35 +194,6 @@ private slots:
         QCOMPARE(q->FieldByName(QStringLiteral("FEC_MALE"))->AsDateTime().date(), QDate(2026, 3, 2));
     }
 
-    void ratingNoCumpleOpensAFollowUpRow()
-    {
-        SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
-        // An item not rated yet.
-        q->First();
-        while (!q->Eof() && !q->FieldByName(QStringLiteral("IND_CUMP"))->IsNull())
-            q->Next();
-        QVERIFY(!q->Eof());
-        QVERIFY(FrmSoMaleg->PnlCiclo->text().contains(q->FieldByName(QStringLiteral("DtfNmbCicl"))->AsString().toUpper()));
-        const QString numeral = q->FieldByName(QStringLiteral("NUM_ERAL"))->AsString();
-        const int followUpsBefore = DtmSoMaleg->QrySoSemon->RecordCount();
-
-        q->Edit();
-        QCOMPARE(q->FieldByName(QStringLiteral("ACT_ESTA"))->AsString(), QStringLiteral("M"));
-        QCOMPARE(q->FieldByName(QStringLiteral("ACT_USUA"))->AsString(), QStringLiteral("demo"));
-        q->FieldByName(QStringLiteral("IND_CUMP"))->SetAsString(QStringLiteral("N"));
-        QCOMPARE(q->FieldByName(QStringLiteral("DtfNmbCump"))->AsString(), QStringLiteral("No Cumple"));
-        QCOMPARE(q->FieldByName(QStringLiteral("DtfCalificacion"))->AsFloat(), 0.0);
-        QCOMPARE(FrmSoMaleg->Grabar(), 0);
-
-        // The follow-up row was opened by itself and stored with the record's numeral.
-        SClientDataSet *semon = DtmSoMaleg->QrySoSemon;
-        QCOMPARE(semon->ChangeCount(), 0);
-        semon->Close();
-        semon->Open();
-        QCOMPARE(semon->RecordCount(), followUpsBefore + 1);
-        QVERIFY(semon->Locate(QStringLiteral("NUM_ERAL"), numeral));
-    }
-
     void userAddsAnActivityAndAFollowUpRow()
     {
         SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
