@@ -191,6 +191,7 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
                 names << uniqueName(result.Names.at(i));
                 driverTypes << result.Types.at(i);
                 converted << false;
+                declared << declaredField(names.last());
             }
             raw = std::move(result.Rows);
         } else {
