@@ -1,5 +1,7 @@
 #include "TSqlText.h"
 
+#include <QRegularExpression>
+
 namespace {
 bool isNameStart(QChar c)
 {
@@ -70,7 +72,9 @@ int blockCommentEnd(const QString &s, int i, bool nested)
 
 TSqlText::TSqlText(const QString &sql, TDialect dialect) : m_text(sql)
 {
-    const bool pg = dialect == TDialect::Postgres;
+    // PostgreSQL's forms (nested comments, E'...', $tag$) and SQLite's (`...`, [...]).
+    const bool pg = dialect != TDialect::Sqlite;
+    const bool lite = dialect != TDialect::Postgres;
     const int n = int(sql.size());
     m_positional.reserve(n);
     int i = 0;
@@ -80,13 +84,14 @@ TSqlText::TSqlText(const QString &sql, TDialect dialect) : m_text(sql)
             m_unterminated = true;
             end = n;
         }
+        m_opaque << SSpan{i, end};
         m_positional += QStringView(sql).mid(i, end - i);
         i = end;
     };
     auto marker = [&](int start, int end, const QString &name) {
         m_params << name;
         m_spans << SSpan{start, end};
-        m_positional += pg ? QStringLiteral("$%1").arg(m_params.size()) : QStringLiteral("?");
+        m_positional += dialect == TDialect::Postgres ? QStringLiteral("$%1").arg(m_params.size()) : QStringLiteral("?");
         i = end;
     };
     while (i < n) {
@@ -131,11 +136,11 @@ TSqlText::TSqlText(const QString &sql, TDialect dialect) : m_text(sql)
                 continue;
             }
         }
-        if (!pg && c == QLatin1Char('`')) {
+        if (lite && c == QLatin1Char('`')) {
             skipTo(quotedEnd(sql, i, c, false));
             continue;
         }
-        if (!pg && c == QLatin1Char('[')) {
+        if (lite && c == QLatin1Char('[')) {
             const int j = int(sql.indexOf(QLatin1Char(']'), i));
             skipTo(j < 0 ? -1 : j + 1);
             continue;
@@ -154,7 +159,7 @@ TSqlText::TSqlText(const QString &sql, TDialect dialect) : m_text(sql)
                 int j = i + 1;
                 while (j < n && isNameChar(sql.at(j)))
                     ++j;
-                marker(i, j, sql.mid(i + 1, j - i - 1).toUpper());
+                marker(i, j, sql.mid(i + 1, j - i - 1));
                 continue;
             }
         }
@@ -187,4 +192,39 @@ QString TSqlText::Substituted(const std::function<QString(int)> &literal) const
     }
     out += QStringView(m_text).mid(from);
     return out;
+}
+
+QString TSqlText::Code() const
+{
+    QString code = m_text;
+    for (const SSpan &s : m_opaque) {
+        const QChar open = m_text.at(s.Start);
+        const QChar close = m_text.at(s.End - 1);
+        const bool comment = open == QLatin1Char('-') || open == QLatin1Char('/');
+        // A quoted unit keeps its opening character and its closing one when it has it.
+        const bool closed = s.End - s.Start >= 2 && (close == open || (open == QLatin1Char('[') && close == QLatin1Char(']')));
+        const int from = comment ? s.Start : s.Start + 1;
+        const int to = !comment && closed ? s.End - 1 : s.End;
+        for (int k = from; k < to; ++k)
+            if (!code.at(k).isSpace())
+                code[k] = QLatin1Char(' ');
+    }
+    return code;
+}
+
+int TSqlText::IndexOf(const QString &words, int from, int *end) const
+{
+    QStringList parts = words.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (parts.isEmpty())
+        return -1;
+    const bool wordStart = isNameChar(parts.first().front()), wordEnd = isNameChar(parts.last().back());
+    for (QString &part : parts)
+        part = QRegularExpression::escape(part);
+    const QRegularExpression re((wordStart ? QStringLiteral("\\b") : QString()) + parts.join(QStringLiteral("\\s+"))
+                                    + (wordEnd ? QStringLiteral("\\b") : QString()),
+                                QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = re.match(Code(), from);
+    if (end)
+        *end = m.hasMatch() ? int(m.capturedEnd()) : -1;
+    return m.hasMatch() ? int(m.capturedStart()) : -1;
 }
