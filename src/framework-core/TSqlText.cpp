@@ -3,13 +3,20 @@
 #include <QRegularExpression>
 
 namespace {
-bool isNameStart(QChar c)
+// Letters, digits, '_' and '$' of ASCII are answered without a look-up in Unicode's tables.
+inline bool isAsciiLetter(char16_t u)
 {
-    return c.isLetter() || c == QLatin1Char('_');
+    return (u | 0x20) >= u'a' && (u | 0x20) <= u'z';
 }
-bool isNameChar(QChar c)
+inline bool isNameStart(QChar c)
 {
-    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$');
+    const char16_t u = c.unicode();
+    return u < 0x80 ? isAsciiLetter(u) || u == u'_' : c.isLetter();
+}
+inline bool isNameChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u < 0x80 ? isAsciiLetter(u) || (u >= u'0' && u <= u'9') || u == u'_' || u == u'$' : c.isLetterOrNumber();
 }
 
 // End (one past) of a run quoted by q starting at i, where a doubled q stays inside; backslash
@@ -77,7 +84,13 @@ TSqlText::TSqlText(const QString &sql, TDialect dialect) : m_text(sql)
     const bool lite = dialect != TDialect::Postgres;
     const int n = int(sql.size());
     m_positional.reserve(n);
+    m_wordSpans.reserve(n / 8);
     int i = 0;
+    int copied = 0; // the text before this is in m_positional
+    auto copyTo = [&](int end) {
+        m_positional += QStringView(sql).mid(copied, end - copied);
+        copied = end;
+    };
     bool afterTerminator = false;
     auto skipTo = [&](int end) {
         if (end < 0) {
@@ -85,12 +98,13 @@ TSqlText::TSqlText(const QString &sql, TDialect dialect) : m_text(sql)
             end = n;
         }
         m_opaque << SSpan{i, end};
-        m_positional += QStringView(sql).mid(i, end - i);
         i = end;
     };
     auto marker = [&](int start, int end, const QString &name) {
         m_params << name;
         m_spans << SSpan{start, end};
+        copyTo(start);
+        copied = end;
         m_positional += dialect == TDialect::Postgres ? QStringLiteral("$%1").arg(m_params.size()) : QStringLiteral("?");
         i = end;
     };
@@ -98,7 +112,6 @@ TSqlText::TSqlText(const QString &sql, TDialect dialect) : m_text(sql)
         const QChar c = sql.at(i);
         const QChar next = i + 1 < n ? sql.at(i + 1) : QChar();
         if (c.isSpace()) {
-            m_positional += c;
             ++i;
             continue;
         }
@@ -113,7 +126,8 @@ TSqlText::TSqlText(const QString &sql, TDialect dialect) : m_text(sql)
         }
         if (c == QLatin1Char(';')) {
             afterTerminator = true;
-            ++i; // a trailing terminator is dropped; anything after it is a second statement
+            copyTo(i);
+            copied = ++i; // a trailing terminator is dropped; anything after it is a second statement
             continue;
         }
         if (afterTerminator)
@@ -124,7 +138,6 @@ TSqlText::TSqlText(const QString &sql, TDialect dialect) : m_text(sql)
         }
         if (pg && (c == QLatin1Char('E') || c == QLatin1Char('e')) && next == QLatin1Char('\'')
             && (i == 0 || !isNameChar(sql.at(i - 1)))) {
-            m_positional += c;
             ++i;
             skipTo(quotedEnd(sql, i, QLatin1Char('\''), true));
             continue;
@@ -151,7 +164,6 @@ TSqlText::TSqlText(const QString &sql, TDialect dialect) : m_text(sql)
         }
         if (c == QLatin1Char(':')) {
             if (next == QLatin1Char(':')) { // PostgreSQL cast
-                m_positional += QStringLiteral("::");
                 i += 2;
                 continue;
             }
@@ -167,17 +179,15 @@ TSqlText::TSqlText(const QString &sql, TDialect dialect) : m_text(sql)
             int j = i;
             while (j < n && isNameChar(sql.at(j)))
                 ++j;
-            const QString word = sql.mid(i, j - i).toUpper();
-            if (m_firstKeyword.isEmpty())
-                m_firstKeyword = word;
-            m_words << word;
-            m_positional += QStringView(sql).mid(i, j - i);
+            if (m_wordSpans.isEmpty())
+                m_firstKeyword = sql.mid(i, j - i).toUpper();
+            m_wordSpans << SSpan{i, j};
             i = j;
             continue;
         }
-        m_positional += c;
         ++i;
     }
+    copyTo(n);
 }
 
 QString TSqlText::Substituted(const std::function<QString(int)> &literal) const

@@ -32,8 +32,9 @@ public:
     // Text that ends inside a literal, identifier or comment.
     bool Unterminated() const { return m_unterminated; }
     QString FirstKeyword() const { return m_firstKeyword; }
-    // Words outside quotes and comments, upper-cased.
-    const QStringList &Words() const { return m_words; }
+    // The words outside quotes and comments, as written (compare them without regard to case).
+    int WordCount() const { return int(m_wordSpans.size()); }
+    QStringView Word(int i) const { return QStringView(m_text).mid(m_wordSpans.at(i).Start, m_wordSpans.at(i).End - m_wordSpans.at(i).Start); }
     // The text with each parameter replaced by what literal(i) gives for parameter i.
     QString Substituted(const std::function<QString(int)> &literal) const;
     // The text as the database reads its structure: the same length, every comment and the inside of
@@ -55,7 +56,7 @@ private:
     QList<SSpan> m_spans;
     // Comments, literals and quoted identifiers: [start, end), the end clipped to the text.
     QList<SSpan> m_opaque;
-    QStringList m_words;
+    QList<SSpan> m_wordSpans;
     QString m_firstKeyword;
     bool m_multiple = false;
     bool m_unterminated = false;
