@@ -224,13 +224,13 @@ QString TSqlText::Code() const
 
 int TSqlText::IndexOf(const QString &words, int from, int *end) const
 {
-    QStringList parts = words.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (parts.isEmpty())
+    QStringList pieces = words.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (pieces.isEmpty())
         return -1;
-    const bool wordStart = isNameChar(parts.first().front()), wordEnd = isNameChar(parts.last().back());
-    for (QString &part : parts)
-        part = QRegularExpression::escape(part);
-    const QRegularExpression re((wordStart ? QStringLiteral("\\b") : QString()) + parts.join(QStringLiteral("\\s+"))
+    const bool wordStart = isNameChar(pieces.first().front()), wordEnd = isNameChar(pieces.last().back());
+    for (QString &piece : pieces)
+        piece = QRegularExpression::escape(piece);
+    const QRegularExpression re((wordStart ? QStringLiteral("\\b") : QString()) + pieces.join(QStringLiteral("\\s+"))
                                     + (wordEnd ? QStringLiteral("\\b") : QString()),
                                 QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = re.match(Code(), from);
