@@ -256,9 +256,8 @@ const TSqlText &TRecordReader::Scanned(const QString &text, TSqlText::TDialect d
 
 bool TRecordReader::HasOrderBy(const TSqlText &sql)
 {
-    const QStringList &words = sql.Words();
-    for (int i = 0; i + 1 < words.size(); ++i)
-        if (words.at(i) == QStringLiteral("ORDER") && words.at(i + 1) == QStringLiteral("BY"))
+    for (int i = 0; i + 1 < sql.WordCount(); ++i)
+        if (sql.Word(i).compare(u"ORDER", Qt::CaseInsensitive) == 0 && sql.Word(i + 1).compare(u"BY", Qt::CaseInsensitive) == 0)
             return true;
     return false;
 }

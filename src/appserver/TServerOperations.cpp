@@ -74,7 +74,7 @@ QVariant TServerOperations::EjecutarSql(QVariantList &args)
     // Values go with parameter names in order of first appearance; a repeated name reuses its value.
     QStringList distinct;
     for (const QString &n : sql.ParamNames())
-        if (!distinct.contains(n))
+        if (!distinct.contains(n, Qt::CaseInsensitive))
             distinct << n;
     QList<SParam> params;
     for (int i = 0; i < distinct.size(); ++i)

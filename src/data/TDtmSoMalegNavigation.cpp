@@ -86,10 +86,11 @@ bool TDtmSoMaleg::ImprimePlanUnificado() const
 
 void TDtmSoMaleg::QrySoMalegAfterOpen(TDataSet &)
 {
-    const QString sql = QrySoMaleg->CommandText().toUpper();
-    if (sql.contains(QStringLiteral(":PDT_ACT_HORA_INIC")))
+    // The activity dates, when the query has them as parameters (the dataset read them from its text).
+    const TParams &params = QrySoMaleg->Params();
+    if (params.FindParam(QStringLiteral("PDT_ACT_HORA_INIC")))
         FechaIniActividad = dateParam(*QrySoMaleg, QStringLiteral("PDT_ACT_HORA_INIC"));
-    if (sql.contains(QStringLiteral(":PDT_ACT_HORA_FINA")))
+    if (params.FindParam(QStringLiteral("PDT_ACT_HORA_FINA")))
         FechaFinActividad = dateParam(*QrySoMaleg, QStringLiteral("PDT_ACT_HORA_FINA"));
 }
 

@@ -2,6 +2,7 @@
 
 #include "SysUtils.h"
 #include "TApplication.h"
+#include "TSqlText.h"
 #include "dataset/SClientDataSet.h"
 #include "dataset/TDateTimeField.h"
 #include "dataset/TField.h"
@@ -10,8 +11,6 @@
 #include "dataset/TParams.h"
 #include "dataset/TSmallintField.h"
 
-#include <QRegularExpression>
-
 // The activity counts and the annual goal, run on the scratch dataset QryTemporal with SQL built here.
 // Column names are written into the SQL as given: callers pass only the fixed month-flag and goal
 // column names.
@@ -19,18 +18,19 @@
 namespace {
 
 // The condition of the evaluation query that precedes the conditions unified counting reuses.
-const QString kUnifiedMarker = QStringLiteral("MA.COD_AREA = AR.COD_AREA AND");
+const QString kUnifiedJoin = QStringLiteral("MA.COD_AREA = AR.COD_AREA");
+const QString kUnifiedMarker = kUnifiedJoin + QStringLiteral(" AND");
 
 // The conditions of the evaluation query after the marker and the one character that follows it,
 // without an ordering clause. Without the marker, or with nothing after it, the count would be an
 // invalid query: it is refused here with a message instead of being sent.
 QString unifiedConditions(const QString &sql)
 {
-    const int at = sql.indexOf(kUnifiedMarker);
-    QString conditions = at < 0 ? QString() : sql.mid(at + kUnifiedMarker.length() + 1);
-    const int order = conditions.toUpper().indexOf(QStringLiteral("ORDER BY"));
-    if (order >= 0)
-        conditions.truncate(order);
+    const TSqlText text(sql, TSqlText::TDialect::Either);
+    int markerEnd = -1;
+    const int start = text.IndexOf(kUnifiedMarker, 0, &markerEnd) < 0 ? int(sql.size()) : markerEnd + 1;
+    const int order = text.IndexOf(QStringLiteral("ORDER BY"), start);
+    const QString conditions = sql.mid(start, order < 0 ? -1 : order - start);
     if (conditions.trimmed().isEmpty())
         throw Exception(QStringLiteral("No es posible contar las actividades del plan unificado: la consulta de "
                                        "evaluaciones no tiene condiciones después de \"%1\".")
@@ -42,10 +42,11 @@ QString unifiedConditions(const QString &sql)
 // condition.
 QString unifiedJoins(const QString &sql)
 {
-    static const QRegularExpression from(QStringLiteral("\\bFROM\\b"), QRegularExpression::CaseInsensitiveOption);
-    const int at = sql.indexOf(kUnifiedMarker);
-    const int start = int(sql.indexOf(from));
-    const int end = at + int(kUnifiedMarker.length()) - 4; // the marker without its " AND"
+    const TSqlText text(sql, TSqlText::TDialect::Either);
+    const int start = text.IndexOf(QStringLiteral("FROM"));
+    int end = -1;
+    const int marker = text.IndexOf(kUnifiedMarker);
+    const int at = marker < 0 ? -1 : text.IndexOf(kUnifiedJoin, marker, &end);
     if (at < 0 || start < 0 || start > at)
         throw Exception(QStringLiteral("No es posible contar las actividades del plan unificado: la consulta de "
                                        "evaluaciones no tiene la forma esperada."));
@@ -89,11 +90,10 @@ int TDtmSoMaleg::TotalActiv(const QString &Column)
                         QStringLiteral("                AND A.COD_AREA = MA.COD_AREA ") +
                         QStringLiteral("                AND ") + conditions + QStringLiteral(")");
     QryTemporal->SetCommandText(sql);
-    const QString upper = sql.toUpper();
-    if (upper.contains(QStringLiteral(":PDT_ACT_HORA_INIC")))
-        QryTemporal->ParamByName(QStringLiteral("PDT_ACT_HORA_INIC")).SetAsDateTime(FechaIniActividad);
-    if (upper.contains(QStringLiteral(":PDT_ACT_HORA_FINA")))
-        QryTemporal->ParamByName(QStringLiteral("PDT_ACT_HORA_FINA")).SetAsDateTime(FechaFinActividad);
+    if (TParam *start = QryTemporal->Params().FindParam(QStringLiteral("PDT_ACT_HORA_INIC")))
+        start->SetAsDateTime(FechaIniActividad);
+    if (TParam *end = QryTemporal->Params().FindParam(QStringLiteral("PDT_ACT_HORA_FINA")))
+        end->SetAsDateTime(FechaFinActividad);
     // Any other parameter of the main query's conditions (one the query by example set) keeps the
     // value it has there.
     for (int i = 0; i < QryTemporal->Params().Count(); ++i) {

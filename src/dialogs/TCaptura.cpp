@@ -4,6 +4,7 @@
 #include "SysUtils.h"
 #include "TApplication.h"
 #include "TPrompts.h"
+#include "TSqlText.h"
 #include "controls/TQNavegador.h"
 #include "controls/TQPField.h"
 #include "controls/TQSDBQbe.h"
@@ -120,13 +121,7 @@ bool TCaptura::Capturar(SDCOMConnection *Server, TDataSet *DestinationDataSet, c
     TitulosActuales = Titles;
 
     // A lookup query that already filters takes further conditions with AND.
-    bool hasWhere = false;
-    for (const QString &line : SQL) {
-        if (line.toUpper().contains(QStringLiteral("WHERE"))) {
-            hasWhere = true;
-            break;
-        }
-    }
+    const bool hasWhere = TSqlText(SQL.join(QLatin1Char('\n')), TSqlText::TDialect::Either).IndexOf(QStringLiteral("WHERE")) >= 0;
     QSDBQbe1->Tag = hasWhere ? 1 : 0;
 
     // Criteria typed as dates are read with the user's short date format.

@@ -1,6 +1,7 @@
 #include "TQbeQuery.h"
 
 #include "SysUtils.h"
+#include "TSqlText.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -9,26 +10,25 @@
 
 namespace {
 
-// Splits a select list at its top-level commas.
-QStringList splitSelectList(const QString &list)
+// The [start, end) ranges of a select list's items: split at its top-level commas. code is the
+// statement as TSqlText::Code gives it, so commas and parentheses in quotes or comments do not count.
+QList<QPair<int, int>> selectItems(const QString &code, int start, int end)
 {
-    QStringList items;
+    QList<QPair<int, int>> items;
     int depth = 0;
-    QString current;
-    for (const QChar c : list) {
+    int from = start;
+    for (int i = start; i < end; ++i) {
+        const QChar c = code.at(i);
         if (c == u'(')
             ++depth;
         else if (c == u')')
             --depth;
-        if (c == u',' && depth == 0) {
-            items << current.trimmed();
-            current.clear();
-        } else {
-            current += c;
+        else if (c == u',' && depth == 0) {
+            items << qMakePair(from, i);
+            from = i + 1;
         }
     }
-    if (!current.trimmed().isEmpty())
-        items << current.trimmed();
+    items << qMakePair(from, end);
     return items;
 }
 
@@ -58,19 +58,26 @@ void TQbeQuery::SetBaseSql(const QString &sql)
 {
     m_baseSql = sql;
     m_columns.clear();
+    // The select list and its aliases are read on the statement's structure: a FROM, a comma or an
+    // AS inside a literal, a quoted name or a comment is not one.
+    const QString code = TSqlText(sql, TSqlText::TDialect::Either).Code();
     static const QRegularExpression selectFrom(QStringLiteral("^\\s*SELECT\\s+(.*?)\\s+FROM\\s"),
                                                QRegularExpression::CaseInsensitiveOption |
                                                    QRegularExpression::DotMatchesEverythingOption);
-    const QRegularExpressionMatch m = selectFrom.match(m_baseSql);
+    const QRegularExpressionMatch m = selectFrom.match(code);
     if (!m.hasMatch())
         return;
     QMap<QString, int> seen;
-    for (const QString &item : splitSelectList(m.captured(1))) {
-        static const QRegularExpression alias(QStringLiteral("^(.*)\\s+AS\\s+(\\w+)$"),
-                                              QRegularExpression::CaseInsensitiveOption);
-        const QRegularExpressionMatch a = alias.match(item);
-        const QString expression = a.hasMatch() ? a.captured(1).trimmed() : item;
-        QString name = (a.hasMatch() ? a.captured(2) : item.section(QLatin1Char('.'), -1)).trimmed().toUpper();
+    for (const auto &[start, end] : selectItems(code, int(m.capturedStart(1)), int(m.capturedEnd(1)))) {
+        static const QRegularExpression alias(QStringLiteral("^(.*)\\s+AS\\s+(\\w+)\\s*$"),
+                                              QRegularExpression::CaseInsensitiveOption |
+                                                  QRegularExpression::DotMatchesEverythingOption);
+        const QString item = sql.mid(start, end - start);
+        const QRegularExpressionMatch a = alias.match(QStringView(code).mid(start, end - start));
+        const QString expression = (a.hasMatch() ? item.left(a.capturedEnd(1)) : item).trimmed();
+        QString name = (a.hasMatch() ? a.captured(2) : expression.section(QLatin1Char('.'), -1)).trimmed().toUpper();
+        if (name.isEmpty())
+            continue;
         const int n = seen.value(name, 0);
         seen.insert(name, n + 1);
         if (n > 0)

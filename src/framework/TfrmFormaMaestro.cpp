@@ -6,6 +6,7 @@
 #include "SysUtils.h"
 #include "TApplication.h"
 #include "TPrompts.h"
+#include "TSqlText.h"
 #include "controls/TDBEdit.h"
 #include "controls/TGridExport.h"
 #include "controls/TQNavegador.h"
@@ -46,7 +47,8 @@ const QString kParameters = QStringLiteral("parametros");
 QString parameterCondition(const QString &text)
 {
     static const QRegularExpression leadingAnd(QStringLiteral("^\\s*AND\\b"), QRegularExpression::CaseInsensitiveOption);
-    const QString condition = QString(text).remove(leadingAnd).trimmed();
+    const QRegularExpressionMatch m = leadingAnd.match(TSqlText(text, TSqlText::TDialect::Either).Code());
+    const QString condition = text.mid(m.hasMatch() ? m.capturedEnd() : 0).trimmed();
     return condition.isEmpty() ? QString() : QLatin1Char('(') + condition + QLatin1Char(')');
 }
 
@@ -377,7 +379,8 @@ QString TfrmFormaMaestro::MainAlias() const
         return QString();
     const QRegularExpression re(QStringLiteral("\\b%1\\s+(\\w+)").arg(QRegularExpression::escape(ds->SMainTable)),
                                 QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = re.match(DBQbe1->BaseSQL());
+    // Matched on the statement's structure: a table name in a literal or a comment is not the table.
+    const QRegularExpressionMatch m = re.match(TSqlText(DBQbe1->BaseSQL(), TSqlText::TDialect::Either).Code());
     if (!m.hasMatch() || m.captured(1).compare(QStringLiteral("WHERE"), Qt::CaseInsensitive) == 0)
         return QString();
     return m.captured(1) + QLatin1Char('.');

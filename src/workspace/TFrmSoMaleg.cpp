@@ -10,6 +10,7 @@
 #include "TFrmMemo.h"
 #include "TFrmReports.h"
 #include "TPrompts.h"
+#include "TSqlText.h"
 #include "TReportFont.h"
 #include "TReport.h"
 #include "controls/TDBCmbCodigoBox.h"
@@ -457,7 +458,7 @@ void TFrmSoMaleg::GenerarRpt(QObject *Sender)
             // Records in the nesting of the report's groups: cycle, standard, area, sub-standard, and
             // the items of a sub-standard in their order.
             QString copy = keptText;
-            const qsizetype at = copy.indexOf(QStringLiteral("ORDER BY"), 0, Qt::CaseInsensitive);
+            const int at = TSqlText(copy, TSqlText::TDialect::Either).IndexOf(QStringLiteral("ORDER BY"));
             if (at >= 0)
                 copy.truncate(at);
             reopenWith(copy + QStringLiteral(" ORDER BY MA.RMT_PAMA, MA.RMT_DEPA, MA.COD_AREA, MA.RMT_ESTA, MA.RMT_ITES"));

@@ -61,7 +61,9 @@ private slots:
         QFETCH(QString, sql);
         QFETCH(Params, params);
         QFETCH(QString, refusal);
-        const QString base = u"SELECT T.COD, T.NOMBRE AS NOMBRE, T.VALOR, T.IND_CUMP, PA.COD_CICL, T.FECHA\r\nFROM TABLA T\r\n"_qs;
+        // A comma, a FROM or an AS in a literal or a comment is not the select list's.
+        const QString base = u"SELECT T.COD, 'de, FROM y' /* , T.Z AS COD */ AS TXT, T.NOMBRE AS NOMBRE, T.VALOR, T.IND_CUMP,"
+                             " PA.COD_CICL, T.FECHA\r\nFROM TABLA T\r\n"_qs;
         TQbeQuery query;
         query.SetBaseSql(base);
         query.BaseHasWhere = hasWhere;

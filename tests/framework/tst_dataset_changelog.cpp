@@ -94,6 +94,8 @@ private slots:
     void suiteReconcileError();
     void afterApplyMayReopen();
     void logChangesOff();
+    void paramsOfCommandText_data();
+    void paramsOfCommandText();
     void paramsAndCommandText();
     void persistentFieldsMatchIgnoringCase();
     void refreshKeepsPositionByKey();
@@ -429,16 +431,48 @@ void tst_dataset_changelog::logChangesOff()
     QCOMPARE(r.DataSet.RecordCount(), 2);
 }
 
+// The parameters a command text has, as the dataset sends them: the ':NAME's outside every quoting
+// form and comment of both databases, each once, in order of first appearance, as first written.
+void tst_dataset_changelog::paramsOfCommandText_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QStringList>("names");
+    const struct { const char *tag; const char16_t *sql; QStringList names; } rows[] = {
+        {"repetido sin distinguir mayúsculas", u"SELECT * FROM T WHERE A = :PCODEMPR AND B = :PFECPROC AND C = :pcodempr",
+         {u"PCODEMPR"_s, u"PFECPROC"_s}},
+        {"conversión y texto", u"SELECT X::text FROM T WHERE A = 'a:b' AND B = :P1", {u"P1"_s}},
+        {"comentario de línea", u"SELECT 1 -- :NO\r\nFROM T WHERE A = :SI", {u"SI"_s}},
+        {"comentario de bloque anidado", u"SELECT /* :NO /* :NO2 */ :NO3 */ A FROM T WHERE B = :SI", {u"SI"_s}},
+        {"comillas dobladas", u"SELECT 'it''s :NO' AS \"a \"\":NO\" FROM T WHERE B = :SI", {u"SI"_s}},
+        {"texto con escapes", u"SELECT E'\\' :NO' FROM T WHERE B = :SI", {u"SI"_s}},
+        {"cuerpo entre dólares", u"SELECT $f$ :NO ' $f$, $$:NO$$ FROM T WHERE B = :SI", {u"SI"_s}},
+        {"nombres entre acentos y corchetes", u"SELECT `:NO`, [:NO] FROM T WHERE B = :SI", {u"SI"_s}},
+        {"dos puntos sin nombre", u"SELECT '12:30', 1 : 2 FROM T WHERE B =:SI_2", {u"SI_2"_s}},
+    };
+    for (const auto &r : rows)
+        QTest::newRow(r.tag) << QString::fromUtf16(r.sql) << r.names;
+}
+
+void tst_dataset_changelog::paramsOfCommandText()
+{
+    QFETCH(QString, sql);
+    QFETCH(QStringList, names);
+    Remote r;
+    r.DataSet.Close();
+    r.DataSet.SetCommandText(sql);
+    r.DataSet.Open();
+    QStringList sent;
+    for (const SParam &p : r.Server->LastParams)
+        sent << p.Name;
+    QCOMPARE(sent, names);
+}
+
 void tst_dataset_changelog::paramsAndCommandText()
 {
     Remote r;
     r.DataSet.Close();
-    r.DataSet.SetSQL({u"SELECT * FROM SO_SEMON"_s, u"WHERE COD_EMPR = :PCODEMPR AND FEC_PROC = :PFECPROC"_s,
-                      u"  AND X::text = 'a:b' AND COD_EMPR = :pcodempr"_s});
-    QCOMPARE(r.DataSet.CommandText(),
-             u"SELECT * FROM SO_SEMON\r\nWHERE COD_EMPR = :PCODEMPR AND FEC_PROC = :PFECPROC\r\n"
-             "  AND X::text = 'a:b' AND COD_EMPR = :pcodempr\r\n"_s);
-    QCOMPARE(r.DataSet.Params().Count(), 2);
+    r.DataSet.SetSQL({u"SELECT * FROM SO_SEMON"_s, u"WHERE COD_EMPR = :PCODEMPR AND FEC_PROC = :PFECPROC"_s});
+    QCOMPARE(r.DataSet.CommandText(), u"SELECT * FROM SO_SEMON\r\nWHERE COD_EMPR = :PCODEMPR AND FEC_PROC = :PFECPROC\r\n"_s);
     r.DataSet.ParamByName(u"PCODEMPR"_s).SetAsSmallInt(3);
     r.DataSet.ParamByName(u"pfecproc"_s).SetAsDateTime(QDateTime(QDate(2024, 1, 31), QTime(0, 0)));
     QCOMPARE(raised([&] { r.DataSet.ParamByName(u"PNADA"_s); }), u"Parameter 'PNADA' not found"_s);

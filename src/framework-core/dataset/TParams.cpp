@@ -1,6 +1,7 @@
 #include "dataset/TParams.h"
 
 #include "SysUtils.h"
+#include "TSqlText.h"
 
 TParam *TParams::FindParam(const QString &name) const
 {
@@ -28,34 +29,10 @@ TParam &TParams::CreateParam(TFieldType dataType, const QString &name)
 QStringList TParams::ParamNames(const QString &sql)
 {
     QStringList names;
-    QChar quote;
-    for (qsizetype i = 0; i < sql.size(); ++i) {
-        const QChar c = sql.at(i);
-        if (!quote.isNull()) {
-            if (c == quote)
-                quote = QChar();
-            continue;
-        }
-        if (c == u'\'' || c == u'"') {
-            quote = c;
-            continue;
-        }
-        if (c != u':')
-            continue;
-        if (i + 1 < sql.size() && sql.at(i + 1) == u':') { // a cast
-            ++i;
-            continue;
-        }
-        qsizetype j = i + 1;
-        while (j < sql.size() && (sql.at(j).isLetterOrNumber() || sql.at(j) == u'_'))
-            ++j;
-        if (j > i + 1) {
-            const QString name = sql.mid(i + 1, j - i - 1);
-            if (!names.contains(name, Qt::CaseInsensitive))
-                names << name;
-        }
-        i = j - 1;
-    }
+    const TSqlText text(sql, TSqlText::TDialect::Either);
+    for (const QString &name : text.ParamNames())
+        if (!name.isEmpty() && !names.contains(name, Qt::CaseInsensitive))
+            names << name;
     return names;
 }
 

@@ -19,8 +19,9 @@ public:
     void Clear() { m_items.clear(); }
 
     // Replaces the list with the ':name' parameters of sql, in order of first appearance, keeping
-    // type and value of parameters that existed under the same name. Quoted text, '::' casts and a
-    // colon not followed by a name are not parameters.
+    // type and value of parameters that existed under the same name. What TSqlText finds is a
+    // parameter: nothing inside quoted text or a comment of either database, no '::' cast, no colon
+    // without a name after it.
     void ParseSQL(const QString &sql);
     static QStringList ParamNames(const QString &sql);
 

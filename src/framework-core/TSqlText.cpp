@@ -1,13 +1,22 @@
 #include "TSqlText.h"
 
+#include <QRegularExpression>
+
 namespace {
-bool isNameStart(QChar c)
+// Letters, digits, '_' and '$' of ASCII are answered without a look-up in Unicode's tables.
+inline bool isAsciiLetter(char16_t u)
 {
-    return c.isLetter() || c == QLatin1Char('_');
+    return (u | 0x20) >= u'a' && (u | 0x20) <= u'z';
 }
-bool isNameChar(QChar c)
+inline bool isNameStart(QChar c)
 {
-    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$');
+    const char16_t u = c.unicode();
+    return u < 0x80 ? isAsciiLetter(u) || u == u'_' : c.isLetter();
+}
+inline bool isNameChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u < 0x80 ? isAsciiLetter(u) || (u >= u'0' && u <= u'9') || u == u'_' || u == u'$' : c.isLetterOrNumber();
 }
 
 // End (one past) of a run quoted by q starting at i, where a doubled q stays inside; backslash
@@ -70,30 +79,39 @@ int blockCommentEnd(const QString &s, int i, bool nested)
 
 TSqlText::TSqlText(const QString &sql, TDialect dialect) : m_text(sql)
 {
-    const bool pg = dialect == TDialect::Postgres;
+    // PostgreSQL's forms (nested comments, E'...', $tag$) and SQLite's (`...`, [...]).
+    const bool pg = dialect != TDialect::Sqlite;
+    const bool lite = dialect != TDialect::Postgres;
     const int n = int(sql.size());
     m_positional.reserve(n);
+    m_wordSpans.reserve(n / 8);
     int i = 0;
+    int copied = 0; // the text before this is in m_positional
+    auto copyTo = [&](int end) {
+        m_positional += QStringView(sql).mid(copied, end - copied);
+        copied = end;
+    };
     bool afterTerminator = false;
     auto skipTo = [&](int end) {
         if (end < 0) {
             m_unterminated = true;
             end = n;
         }
-        m_positional += QStringView(sql).mid(i, end - i);
+        m_opaque << SSpan{i, end};
         i = end;
     };
     auto marker = [&](int start, int end, const QString &name) {
         m_params << name;
         m_spans << SSpan{start, end};
-        m_positional += pg ? QStringLiteral("$%1").arg(m_params.size()) : QStringLiteral("?");
+        copyTo(start);
+        copied = end;
+        m_positional += dialect == TDialect::Postgres ? QStringLiteral("$%1").arg(m_params.size()) : QStringLiteral("?");
         i = end;
     };
     while (i < n) {
         const QChar c = sql.at(i);
         const QChar next = i + 1 < n ? sql.at(i + 1) : QChar();
         if (c.isSpace()) {
-            m_positional += c;
             ++i;
             continue;
         }
@@ -108,7 +126,8 @@ TSqlText::TSqlText(const QString &sql, TDialect dialect) : m_text(sql)
         }
         if (c == QLatin1Char(';')) {
             afterTerminator = true;
-            ++i; // a trailing terminator is dropped; anything after it is a second statement
+            copyTo(i);
+            copied = ++i; // a trailing terminator is dropped; anything after it is a second statement
             continue;
         }
         if (afterTerminator)
@@ -119,7 +138,6 @@ TSqlText::TSqlText(const QString &sql, TDialect dialect) : m_text(sql)
         }
         if (pg && (c == QLatin1Char('E') || c == QLatin1Char('e')) && next == QLatin1Char('\'')
             && (i == 0 || !isNameChar(sql.at(i - 1)))) {
-            m_positional += c;
             ++i;
             skipTo(quotedEnd(sql, i, QLatin1Char('\''), true));
             continue;
@@ -131,11 +149,11 @@ TSqlText::TSqlText(const QString &sql, TDialect dialect) : m_text(sql)
                 continue;
             }
         }
-        if (!pg && c == QLatin1Char('`')) {
+        if (lite && c == QLatin1Char('`')) {
             skipTo(quotedEnd(sql, i, c, false));
             continue;
         }
-        if (!pg && c == QLatin1Char('[')) {
+        if (lite && c == QLatin1Char('[')) {
             const int j = int(sql.indexOf(QLatin1Char(']'), i));
             skipTo(j < 0 ? -1 : j + 1);
             continue;
@@ -146,7 +164,6 @@ TSqlText::TSqlText(const QString &sql, TDialect dialect) : m_text(sql)
         }
         if (c == QLatin1Char(':')) {
             if (next == QLatin1Char(':')) { // PostgreSQL cast
-                m_positional += QStringLiteral("::");
                 i += 2;
                 continue;
             }
@@ -154,7 +171,7 @@ TSqlText::TSqlText(const QString &sql, TDialect dialect) : m_text(sql)
                 int j = i + 1;
                 while (j < n && isNameChar(sql.at(j)))
                     ++j;
-                marker(i, j, sql.mid(i + 1, j - i - 1).toUpper());
+                marker(i, j, sql.mid(i + 1, j - i - 1));
                 continue;
             }
         }
@@ -162,17 +179,15 @@ TSqlText::TSqlText(const QString &sql, TDialect dialect) : m_text(sql)
             int j = i;
             while (j < n && isNameChar(sql.at(j)))
                 ++j;
-            const QString word = sql.mid(i, j - i).toUpper();
-            if (m_firstKeyword.isEmpty())
-                m_firstKeyword = word;
-            m_words << word;
-            m_positional += QStringView(sql).mid(i, j - i);
+            if (m_wordSpans.isEmpty())
+                m_firstKeyword = sql.mid(i, j - i).toUpper();
+            m_wordSpans << SSpan{i, j};
             i = j;
             continue;
         }
-        m_positional += c;
         ++i;
     }
+    copyTo(n);
 }
 
 QString TSqlText::Substituted(const std::function<QString(int)> &literal) const
@@ -187,4 +202,39 @@ QString TSqlText::Substituted(const std::function<QString(int)> &literal) const
     }
     out += QStringView(m_text).mid(from);
     return out;
+}
+
+QString TSqlText::Code() const
+{
+    QString code = m_text;
+    for (const SSpan &s : m_opaque) {
+        const QChar open = m_text.at(s.Start);
+        const QChar close = m_text.at(s.End - 1);
+        const bool comment = open == QLatin1Char('-') || open == QLatin1Char('/');
+        // A quoted unit keeps its opening character and its closing one when it has it.
+        const bool closed = s.End - s.Start >= 2 && (close == open || (open == QLatin1Char('[') && close == QLatin1Char(']')));
+        const int from = comment ? s.Start : s.Start + 1;
+        const int to = !comment && closed ? s.End - 1 : s.End;
+        for (int k = from; k < to; ++k)
+            if (!code.at(k).isSpace())
+                code[k] = QLatin1Char(' ');
+    }
+    return code;
+}
+
+int TSqlText::IndexOf(const QString &words, int from, int *end) const
+{
+    QStringList pieces = words.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (pieces.isEmpty())
+        return -1;
+    const bool wordStart = isNameChar(pieces.first().front()), wordEnd = isNameChar(pieces.last().back());
+    for (QString &piece : pieces)
+        piece = QRegularExpression::escape(piece);
+    const QRegularExpression re((wordStart ? QStringLiteral("\\b") : QString()) + pieces.join(QStringLiteral("\\s+"))
+                                    + (wordEnd ? QStringLiteral("\\b") : QString()),
+                                QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = re.match(Code(), from);
+    if (end)
+        *end = m.hasMatch() ? int(m.capturedEnd()) : -1;
+    return m.hasMatch() ? int(m.capturedStart()) : -1;
 }
