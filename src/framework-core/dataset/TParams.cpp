@@ -3,6 +3,8 @@
 #include "SysUtils.h"
 #include "TSqlText.h"
 
+#include <QHash>
+
 TParam *TParams::FindParam(const QString &name) const
 {
     // Names of another length never match: most comparisons end there.
@@ -28,11 +30,18 @@ TParam &TParams::CreateParam(TFieldType dataType, const QString &name)
 
 QStringList TParams::ParamNames(const QString &sql)
 {
+    // The texts this thread read lately: a count asked for each month alternates a few texts.
+    thread_local QHash<QString, QStringList> known;
+    if (auto it = known.constFind(sql); it != known.constEnd())
+        return *it;
     QStringList names;
     const TSqlText text(sql, TSqlText::TDialect::Either);
     for (const QString &name : text.ParamNames())
         if (!name.isEmpty() && !names.contains(name, Qt::CaseInsensitive))
             names << name;
+    if (known.size() >= 256)
+        known.clear();
+    known.insert(sql, names);
     return names;
 }
 
