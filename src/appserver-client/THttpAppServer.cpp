@@ -3,9 +3,11 @@
 #include "EAppServerError.h"
 #include "THttpConnection.h"
 #include "TJsonCodec.h"
+#include "TJsonWriter.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <utility>
 
 THttpAppServer::THttpAppServer(const QString &server, const QString &user, const QString &password)
 {
@@ -64,13 +66,37 @@ QByteArray THttpAppServer::Exchange(const QString &path, const QByteArray &paylo
 SDataPacket THttpAppServer::GetRecords(const QString &providerName, const QList<SParam> &params,
                                        const QString &commandText)
 {
-    QJsonObject body{{QStringLiteral("params"), TJsonCodec::FromParams(params)},
-                     {QStringLiteral("types"), TJsonCodec::FromParamTypes(params)}};
-    if (!commandText.isEmpty())
-        body.insert(QStringLiteral("commandText"), commandText);
+    // The request written straight as text, values as the packets write them: a dataset reopened
+    // per record sends one per reopen.
+    TJsonWriter w(256 + commandText.size() * 3);
+    w.Raw("{\"params\":{");
+    bool first = true;
+    for (const SParam &p : params) {
+        if (!std::exchange(first, false))
+            w.Char(',');
+        w.String(p.Name);
+        w.Char(':');
+        w.Value(p.Value);
+    }
+    w.Raw("},\"types\":{");
+    first = true;
+    for (const SParam &p : params) {
+        if (p.DataType == TFieldType::ftUnknown)
+            continue;
+        if (!std::exchange(first, false))
+            w.Char(',');
+        w.String(p.Name);
+        w.Char(':');
+        w.String(TJsonCodec::TypeName(p.DataType));
+    }
+    w.Char('}');
+    if (!commandText.isEmpty()) {
+        w.Raw(",\"commandText\":");
+        w.String(commandText);
+    }
+    w.Char('}');
     // The packet is read straight from the text into typed rows (TJsonCodec::ReadPacket).
-    return TJsonCodec::ReadPacket(Exchange(QStringLiteral("/v1/providers/%1/open").arg(providerName),
-                                           QJsonDocument(body).toJson(QJsonDocument::Compact)));
+    return TJsonCodec::ReadPacket(Exchange(QStringLiteral("/v1/providers/%1/open").arg(providerName), w.Take()));
 }
 
 SApplyResult THttpAppServer::ApplyUpdates(const QString &providerName, const SDelta &delta, int maxErrors)

@@ -298,15 +298,6 @@ QJsonObject TJsonCodec::FromParams(const QList<SParam> &params)
     return o;
 }
 
-QJsonObject TJsonCodec::FromParamTypes(const QList<SParam> &params)
-{
-    QJsonObject o;
-    for (const SParam &p : params)
-        if (p.DataType != TFieldType::ftUnknown)
-            o.insert(p.Name, TypeName(p.DataType));
-    return o;
-}
-
 QList<SParam> TJsonCodec::ToParams(const QJsonValue &params, const QJsonValue &types)
 {
     if (!params.isUndefined() && !params.isNull() && !params.isObject())

@@ -36,7 +36,6 @@ public:
     static QJsonObject FromParams(const QList<SParam> &params);
     // {"NAME": value, ...} with optional "types" {"NAME": "datetime", ...}.
     static QList<SParam> ToParams(const QJsonValue &params, const QJsonValue &types);
-    static QJsonObject FromParamTypes(const QList<SParam> &params);
 
     static QJsonObject FromDelta(const SDelta &delta, int maxErrors);
     static SDelta ToDelta(const QJsonObject &object);
