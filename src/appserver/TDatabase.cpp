@@ -1,8 +1,7 @@
 #include "TDatabase.h"
 
-#include "TSqliteReader.h"
-
 #include "EAppServerError.h"
+#include "TSqliteReader.h"
 
 #include <QAtomicInteger>
 #include <QDateTime>
@@ -11,6 +10,7 @@
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QThread>
 #include <QUrl>
 #include <QUrlQuery>
@@ -371,6 +371,29 @@ QSqlQuery TDatabase::Run(const QString &sql, const QVariantList &values)
     if (!Execute(q, sql, values, &error))
         throw EAppServerError(500, error);
     return q;
+}
+
+QList<QVariantList> TDatabase::Rows(const QString &sql, const QVariantList &values)
+{
+    if (!m_postgres) {
+        static const char owner = 0;
+        return TSqliteReader::Read(Connection(), sql, values, [](int, const QString &name) {
+                   TSqliteReader::SColumn column;
+                   column.Name = name;
+                   return column;
+               }, &owner).Rows;
+    }
+    QSqlQuery q = Run(sql, values);
+    QList<QVariantList> rows;
+    const int columns = q.record().count();
+    while (q.next()) {
+        QVariantList row;
+        row.reserve(columns);
+        for (int i = 0; i < columns; ++i)
+            row << q.value(i);
+        rows << row;
+    }
+    return rows;
 }
 
 bool TDatabase::Execute(QSqlQuery &q, const QString &sql, const QVariantList &values, QString *error, int *affected)

@@ -75,6 +75,9 @@ public:
     void Exec(const QString &sql);
     // Runs a statement with positional '?' placeholders; raises EAppServerError on failure.
     QSqlQuery Run(const QString &sql, const QVariantList &values = {});
+    // The rows of a server's read asked again and again (a session at every request): on SQLite
+    // through the statement kept for the connection, values as SQLite stored them.
+    QList<QVariantList> Rows(const QString &sql, const QVariantList &values = {});
     // The same on a query of this thread's connection; false (and the database's message) on failure.
     // affected: rows written, counting on SQLite those written behind a user's views.
     bool Execute(QSqlQuery &query, const QString &sql, const QVariantList &values, QString *error, int *affected = nullptr);

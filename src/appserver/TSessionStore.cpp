@@ -1,7 +1,6 @@
 #include "TSessionStore.h"
 
 #include "TDatabase.h"
-#include "TSqliteReader.h"
 
 #include <QCryptographicHash>
 #include <QSqlQuery>
@@ -39,22 +38,10 @@ std::optional<TSessionStore::SSession> TSessionStore::Resolve(const QString &tok
     qint64 lastUse = 0;
     bool found = false;
     {
-        // Asked at every request: on SQLite through the statement kept for the connection.
+        // Asked at every request.
         static const QString sql = QStringLiteral("SELECT S.NOM_USUA, S.FEC_USOS, U.COD_EMPR FROM SV_SESIO S"
                                                   " LEFT JOIN SV_USEMP U ON U.NOM_USUA = S.NOM_USUA WHERE S.HAS_TOKE = ?");
-        QList<QVariantList> rows;
-        if (m_db.IsPostgres()) {
-            QSqlQuery q = m_db.Run(sql, {hash});
-            while (q.next())
-                rows << QVariantList{q.value(0), q.value(1), q.value(2)};
-        } else {
-            static const char owner = 0;
-            rows = TSqliteReader::Read(m_db.Connection(), sql, {hash}, [](int, const QString &name) {
-                       TSqliteReader::SColumn column;
-                       column.Name = name;
-                       return column;
-                   }, &owner).Rows;
-        }
+        const QList<QVariantList> rows = m_db.Rows(sql, {hash});
         for (const QVariantList &row : std::as_const(rows)) {
             found = true;
             session.User = row.value(0).toString();

@@ -275,9 +275,3 @@ void TChartRenderer::Install()
 {
     TPagePainter::SetDrawingPainter([]() -> std::unique_ptr<TPagePainter::TDrawingPainter> { return std::make_unique<TChartPainter>(); });
 }
-
-void TChartRenderer::Paint(QPainter &painter, const TChartDrawing &chart, const QRectF &box)
-{
-    if (!chart.SizeMm.isEmpty())
-        TChartScene(chart).Paint(painter, chart, box);
-}

@@ -18,6 +18,4 @@ public:
     // Makes the page painter draw charts with this renderer; a page painter keeps each chart it
     // built for the next drawing of the same look, changing only its values.
     static void Install();
-    // Draws one chart into box.
-    static void Paint(QPainter &painter, const TChartDrawing &chart, const QRectF &box);
 };
