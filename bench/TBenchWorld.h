@@ -61,8 +61,7 @@ public:
 
 // The median over `rounds` rounds of the time one call of op takes, in microseconds, each round timing
 // opsPerRound calls after one warm-up call.
-template <typename F>
-double BenchMedianMicros(int rounds, int opsPerRound, F &&op)
+template <typename F> double BenchMedianMicros(int rounds, int opsPerRound, F &&op)
 {
     std::vector<double> samples;
     op();

@@ -36,8 +36,7 @@ namespace {
 int g_rounds = 7;
 
 // Median over rounds of the time per operation, in microseconds.
-template<typename F>
-double medianMicros(int opsPerRound, F &&op)
+template <typename F> double medianMicros(int opsPerRound, F &&op)
 {
     return BenchMedianMicros(g_rounds, opsPerRound, std::forward<F>(op));
 }
@@ -120,7 +119,8 @@ size_t openThroughCApi(sqlite3 *db, const std::string &sql, const std::string &d
         std::vector<std::string> row(static_cast<size_t>(n));
         for (int i = 0; i < n; ++i)
             if (sqlite3_column_type(st, i) != SQLITE_NULL)
-                row[size_t(i)].assign(reinterpret_cast<const char *>(sqlite3_column_text(st, i)), size_t(sqlite3_column_bytes(st, i)));
+                row[size_t(i)].assign(reinterpret_cast<const char *>(sqlite3_column_text(st, i)),
+                                      size_t(sqlite3_column_bytes(st, i)));
         rows.push_back(std::move(row));
     }
     sqlite3_finalize(st);
@@ -137,7 +137,8 @@ double rmtCallsPerSecond(const std::vector<std::shared_ptr<IAppServer>> &clients
         threads.emplace_back([&, c] {
             try {
                 for (int i = 0; i < callsPerClient; ++i) {
-                    QVariantList args{QVariant(QVariantList{1, QStringLiteral("SO_SEMON"), QStringLiteral("RMT_SEMO")})};
+                    QVariantList args{
+                        QVariant(QVariantList{1, QStringLiteral("SO_SEMON"), QStringLiteral("RMT_SEMO")})};
                     c->Call(QStringLiteral("GenerarRMT"), args);
                 }
             } catch (const Exception &e) {
@@ -160,7 +161,8 @@ void benchBackend(const QString &label, const QString &location, bool withFloors
     THttpService http(engine);
     const int port = http.Start(QStringLiteral("127.0.0.1"), 0);
     auto embedded = engine->SignIn(QStringLiteral("demo"), QStringLiteral("demo"));
-    auto remote = std::make_shared<THttpAppServer>(QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("demo"), QStringLiteral("demo"));
+    auto remote = std::make_shared<THttpAppServer>(QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("demo"),
+                                                   QStringLiteral("demo"));
 
     std::printf("%s\n", qPrintable(label));
     const int calls = 2000;
@@ -171,11 +173,15 @@ void benchBackend(const QString &label, const QString &location, bool withFloors
         line("null call, raw TCP ping-pong (floor)", raw);
     }
     QVariantList none;
-    line("null call, embedded (BuscarFechaServidor)", medianMicros(calls, [&] { embedded->Call(QStringLiteral("BuscarFechaServidor"), none); }));
-    line("null call, HTTP", medianMicros(calls, [&] { remote->Call(QStringLiteral("BuscarFechaServidor"), none); }), raw);
+    line("null call, embedded (BuscarFechaServidor)",
+         medianMicros(calls, [&] { embedded->Call(QStringLiteral("BuscarFechaServidor"), none); }));
+    line("null call, HTTP", medianMicros(calls, [&] { remote->Call(QStringLiteral("BuscarFechaServidor"), none); }),
+         raw);
 
-    const QString sql = TProviderCatalog::EvaluationSql() + QStringLiteral("  AND MA.COD_EMPR = 1 AND MA.FEC_PROC = :PFECPROC\r\n");
-    const QList<SParam> params{{QStringLiteral("PFECPROC"), TFieldType::ftDateTime, QDateTime(TBenchWorld::ProcessDate(), QTime(0, 0))}};
+    const QString sql =
+        TProviderCatalog::EvaluationSql() + QStringLiteral("  AND MA.COD_EMPR = 1 AND MA.FEC_PROC = :PFECPROC\r\n");
+    const QList<SParam> params{
+        {QStringLiteral("PFECPROC"), TFieldType::ftDateTime, QDateTime(TBenchWorld::ProcessDate(), QTime(0, 0))}};
     const qsizetype rows = embedded->GetRecords(QStringLiteral("DtsPSoMaleg"), params, sql).Rows.size();
     double floor = 0;
     if (withFloors) {
@@ -197,15 +203,17 @@ void benchBackend(const QString &label, const QString &location, bool withFloors
     for (const QString &transport : {QStringLiteral("embedded"), QStringLiteral("HTTP")}) {
         std::vector<std::shared_ptr<IAppServer>> clients;
         for (int i = 0; i < 8; ++i)
-            clients.push_back(transport == QStringLiteral("HTTP")
-                                  ? std::shared_ptr<IAppServer>(std::make_shared<THttpAppServer>(
-                                        QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("demo"), QStringLiteral("demo")))
-                                  : std::shared_ptr<IAppServer>(engine->SignIn(QStringLiteral("demo"), QStringLiteral("demo"))));
+            clients.push_back(
+                transport == QStringLiteral("HTTP")
+                    ? std::shared_ptr<IAppServer>(std::make_shared<THttpAppServer>(
+                          QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("demo"), QStringLiteral("demo")))
+                    : std::shared_ptr<IAppServer>(engine->SignIn(QStringLiteral("demo"), QStringLiteral("demo"))));
         std::vector<double> rates;
         for (int r = 0; r < 3; ++r)
             rates.push_back(rmtCallsPerSecond(clients, 100));
         std::sort(rates.begin(), rates.end());
-        std::printf("  %-46s %10.0f calls/s\n", qPrintable(QStringLiteral("GenerarRMT, 8 clients, %1").arg(transport)), rates[1]);
+        std::printf("  %-46s %10.0f calls/s\n", qPrintable(QStringLiteral("GenerarRMT, 8 clients, %1").arg(transport)),
+                    rates[1]);
     }
     http.Stop();
     engine->Database().CloseConnection();
@@ -219,8 +227,10 @@ int main(int argc, char **argv)
     if (argc > 1)
         g_rounds = std::max(3, std::atoi(argv[1]));
     QTemporaryDir dir;
-    std::printf("bench_appserver: medians of %d rounds; machine: %d cores\n", g_rounds, int(std::thread::hardware_concurrency()));
-    benchBackend(QStringLiteral("SQLite (file in a temporary directory)"), dir.filePath(QStringLiteral("bench.sqlite")), true);
+    std::printf("bench_appserver: medians of %d rounds; machine: %d cores\n", g_rounds,
+                int(std::thread::hardware_concurrency()));
+    benchBackend(QStringLiteral("SQLite (file in a temporary directory)"), dir.filePath(QStringLiteral("bench.sqlite")),
+                 true);
     const QString pg = qEnvironmentVariable("ZE_TEST_PG_URL");
     if (!pg.isEmpty())
         benchBackend(QStringLiteral("PostgreSQL 15 (loopback)"), pg, false);

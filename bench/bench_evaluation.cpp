@@ -51,8 +51,7 @@ int g_rounds = 7;
 constexpr int kOpsPerRound = 3;
 
 // Median over rounds of the time of one operation, in microseconds (one untimed warm-up first).
-template<typename F>
-double medianMicros(F &&op)
+template <typename F> double medianMicros(F &&op)
 {
     return BenchMedianMicros(g_rounds, kOpsPerRound, std::forward<F>(op));
 }
@@ -100,7 +99,8 @@ void copyRow(sqlite3_stmt *st, TRow &row, bool asText)
         else if (c.Type == SQLITE_FLOAT)
             c.Real = sqlite3_column_double(st, i);
         if (c.Type == SQLITE_TEXT || c.Type == SQLITE_BLOB || (asText && c.Type != SQLITE_NULL))
-            c.Text.assign(reinterpret_cast<const char *>(sqlite3_column_text(st, i)), size_t(sqlite3_column_bytes(st, i)));
+            c.Text.assign(reinterpret_cast<const char *>(sqlite3_column_text(st, i)),
+                          size_t(sqlite3_column_bytes(st, i)));
     }
 }
 
@@ -130,7 +130,8 @@ public:
         QString terce = TProviderCatalog::Instance().Find(QStringLiteral("DtsPGnTerce"))->Sql;
         m_terce = prepare(terce.replace(QStringLiteral("{COMPANIES}"), companies));
         m_ditem = prepare(TProviderCatalog::Instance().Find(QStringLiteral("DtsPGnDitem"))->Sql);
-        const std::string date = TDatabase::ToDb(QDateTime(TBenchWorld::ProcessDate(), QTime(0, 0))).toString().toStdString();
+        const std::string date =
+            TDatabase::ToDb(QDateTime(TBenchWorld::ProcessDate(), QTime(0, 0))).toString().toStdString();
         sqlite3_bind_text(m_main, index(m_main, ":PFECPROC"), date.c_str(), int(date.size()), SQLITE_TRANSIENT);
         sqlite3_bind_int(m_ditem, index(m_ditem, ":P_TIP_ITEM"), 5);
         m_colEmpr = column(m_main, "COD_EMPR");
@@ -243,7 +244,8 @@ class TCountingServer : public IAppServer
 public:
     explicit TCountingServer(IAppServer &inner) : m_inner(inner) {}
     QHash<QString, int> Requests;
-    SDataPacket GetRecords(const QString &providerName, const QList<SParam> &params, const QString &commandText) override
+    SDataPacket GetRecords(const QString &providerName, const QList<SParam> &params,
+                           const QString &commandText) override
     {
         ++Requests[providerName];
         return m_inner.GetRecords(providerName, params, commandText);
@@ -275,8 +277,9 @@ struct SModule
         Dm = std::make_unique<TDtmSoMaleg>(nullptr);
         Dm->SetRemoteServer(Connection.get());
         SClientDataSet *q = Dm->QrySoMaleg;
-        q->SetCommandText(q->CommandText() + QStringLiteral("  AND MA.COD_EMPR = %1 AND MA.FEC_PROC = :PFECPROC\r\n")
-                                                 .arg(TBenchWorld::Company()));
+        q->SetCommandText(
+            q->CommandText() +
+            QStringLiteral("  AND MA.COD_EMPR = %1 AND MA.FEC_PROC = :PFECPROC\r\n").arg(TBenchWorld::Company()));
         q->ParamByName(QStringLiteral("PFECPROC")).SetAsDateTime(QDateTime(TBenchWorld::ProcessDate(), QTime(0, 0)));
         AfterScroll = q->AfterScroll;
     }
@@ -292,7 +295,8 @@ struct SModule
         for (q->First(); !q->Eof(); q->Next()) {
             ++n;
             if (names)
-                names->emplace_back(Dm->QrySoMalegDtfNmbResp->AsString().trimmed(), Dm->QrySoMalegDtfApeResp->AsString().trimmed(),
+                names->emplace_back(Dm->QrySoMalegDtfNmbResp->AsString().trimmed(),
+                                    Dm->QrySoMalegDtfApeResp->AsString().trimmed(),
                                     Dm->QrySoMalegDtfNmbItge->AsString().trimmed());
         }
         return n;
@@ -401,13 +405,15 @@ int main(int argc, char **argv)
         if (!same || records != int(expected.size()))
             status = 1;
         std::printf("record requests per open + walk: embedded %s; HTTP %s\n",
-                    qPrintable(requestsText(embedded.CountRequests())), qPrintable(requestsText(remote.CountRequests())));
+                    qPrintable(requestsText(embedded.CountRequests())),
+                    qPrintable(requestsText(remote.CountRequests())));
 
         const double floorOpen = medianMicros([&] { floor.Open(false); });
         const double floorMemo = medianMicros([&] { floor.Open(true); });
         line("floor: C API, SQL + both lookups per record", floorOpen);
         line("floor: C API, SQL + each distinct code looked up once", floorMemo);
-        line("floor variant: lookups per record, every value read as text", medianMicros([&] { floor.Open(false, true); }));
+        line("floor variant: lookups per record, every value read as text",
+             medianMicros([&] { floor.Open(false, true); }));
         const double local600 = medianMicros([&] { embedded.OpenAndWalk(); });
         const double http600 = medianMicros([&] { remote.OpenAndWalk(); });
         line("embedded: open + walk (target <= 1.5x, < 300 ms)", local600, floorOpen);

@@ -96,7 +96,8 @@ void drawStraight(const TPreparedReport &pages, const QString &file)
             case TPrimitive::Drawing: {
                 const TChartDrawing chart = TChartDrawing::Decode(p.drawing);
                 painter.drawText(box.topLeft() + QPointF(box.width() / 3, 40), chart.Title);
-                const QRectF plot = box.adjusted(box.width() * 0.1, box.height() * 0.15, -box.width() * 0.2, -box.height() * 0.2);
+                const QRectF plot =
+                    box.adjusted(box.width() * 0.1, box.height() * 0.15, -box.width() * 0.2, -box.height() * 0.2);
                 painter.drawLine(plot.bottomLeft(), plot.topLeft());
                 painter.drawLine(plot.bottomLeft(), plot.bottomRight());
                 const int n = std::max<int>(1, int(chart.Data.Categories.size()));
@@ -109,14 +110,16 @@ void drawStraight(const TPreparedReport &pages, const QString &file)
                         top = std::max(top, v);
                 for (size_t k = 0; k < chart.SeriesList.size() && k < size_t(chart.Data.Values.size()); ++k) {
                     const QList<double> &values = chart.Data.Values[qsizetype(k)];
-                    painter.drawText(QPointF(plot.right() + 40, plot.top() + 80 * double(k + 1)), chart.SeriesList[k].Title);
+                    painter.drawText(QPointF(plot.right() + 40, plot.top() + 80 * double(k + 1)),
+                                     chart.SeriesList[k].Title);
                     QPolygonF line;
                     for (int c = 0; c < values.size(); ++c) {
                         const QPointF at(plot.x() + (c + 0.5) * step, plot.bottom() - values[c] / top * plot.height());
                         if (chart.SeriesList[k].Line)
                             line << at;
                         else
-                            painter.fillRect(QRectF(at.x() - step / 4, at.y(), step / 2, plot.bottom() - at.y()), chart.SeriesList[k].Color);
+                            painter.fillRect(QRectF(at.x() - step / 4, at.y(), step / 2, plot.bottom() - at.y()),
+                                             chart.SeriesList[k].Color);
                         painter.drawText(at - QPointF(0, 20), QString::number(values[c]));
                     }
                     if (!line.isEmpty())
@@ -159,12 +162,13 @@ int main(int argc, char **argv)
                           .arg(i);
         }
         values.replace(QStringLiteral("%%"), QStringLiteral("%"));
-        db.Run(QStringLiteral("INSERT INTO SO_PLASS (ACT_USUA, ACT_HORA, ACT_ESTA, COD_EMPR, FEC_PROC, RMT_PAMA, RMT_DEPA,"
-                              " RMT_ESTA, RMT_ITES, OPC_CICL, ACT_ASGS, RES_PONS, REC_URSO, CUM_META, COD_AREA, RMT_PLAS%1)"
-                              " SELECT 'BENCH', MA.FEC_PROC, 'A', MA.COD_EMPR, MA.FEC_PROC, MA.RMT_PAMA, MA.RMT_DEPA, MA.RMT_ESTA,"
-                              " MA.RMT_ITES, 'P', 'Actividad ' || P.N, 'Coordinación de SST', 'A', 90, MA.COD_AREA,"
-                              " 100000 + 2 * (SELECT COUNT(*) FROM SO_MALEG M2 WHERE M2.rowid < MA.rowid) + P.N%2"
-                              " FROM SO_MALEG MA, (SELECT 0 AS N UNION ALL SELECT 1) P WHERE MA.COD_EMPR = ? AND MA.FEC_PROC = ?")
+        db.Run(QStringLiteral(
+                   "INSERT INTO SO_PLASS (ACT_USUA, ACT_HORA, ACT_ESTA, COD_EMPR, FEC_PROC, RMT_PAMA, RMT_DEPA,"
+                   " RMT_ESTA, RMT_ITES, OPC_CICL, ACT_ASGS, RES_PONS, REC_URSO, CUM_META, COD_AREA, RMT_PLAS%1)"
+                   " SELECT 'BENCH', MA.FEC_PROC, 'A', MA.COD_EMPR, MA.FEC_PROC, MA.RMT_PAMA, MA.RMT_DEPA, MA.RMT_ESTA,"
+                   " MA.RMT_ITES, 'P', 'Actividad ' || P.N, 'Coordinación de SST', 'A', 90, MA.COD_AREA,"
+                   " 100000 + 2 * (SELECT COUNT(*) FROM SO_MALEG M2 WHERE M2.rowid < MA.rowid) + P.N%2"
+                   " FROM SO_MALEG MA, (SELECT 0 AS N UNION ALL SELECT 1) P WHERE MA.COD_EMPR = ? AND MA.FEC_PROC = ?")
                    .arg(columns, values),
                {TBenchWorld::Company(), QDateTime(TBenchWorld::ProcessDate(), QTime(0, 0))});
     }
@@ -182,9 +186,12 @@ int main(int argc, char **argv)
     // Only the 600-record evaluation, as a query by example leaves it.
     // ZE_BENCH_AREAS=N keeps the first N areas only (for profiling runs).
     const QString areas = qEnvironmentVariable("ZE_BENCH_AREAS");
-    FrmSoMaleg->DBQbe1->SetCondition(QStringLiteral("bench"), QStringLiteral("MA.FEC_PROC = :PFECPROC") +
-                                                                 (areas.isEmpty() ? QString() : QStringLiteral(" AND MA.COD_AREA <= ") + QString::number(areas.toInt())));
-    FrmSoMaleg->DBQbe1->ParamValues.insert(QStringLiteral("PFECPROC"), QDateTime(TBenchWorld::ProcessDate(), QTime(0, 0)));
+    FrmSoMaleg->DBQbe1->SetCondition(
+        QStringLiteral("bench"),
+        QStringLiteral("MA.FEC_PROC = :PFECPROC") +
+            (areas.isEmpty() ? QString() : QStringLiteral(" AND MA.COD_AREA <= ") + QString::number(areas.toInt())));
+    FrmSoMaleg->DBQbe1->ParamValues.insert(QStringLiteral("PFECPROC"),
+                                           QDateTime(TBenchWorld::ProcessDate(), QTime(0, 0)));
     FrmSoMaleg->DBQbe1->Reopen();
     const int records = DtmSoMaleg->QrySoMaleg->RecordCount();
 
@@ -202,12 +209,14 @@ int main(int argc, char **argv)
     // The parts, on the records in the order the dispatch gives them for a company with areas.
     SClientDataSet *maleg = DtmSoMaleg->QrySoMaleg;
     maleg->Close();
-    maleg->SetCommandText(maleg->CommandText() + QStringLiteral(" ORDER BY MA.RMT_PAMA, MA.RMT_DEPA, MA.COD_AREA, MA.RMT_ESTA"));
+    maleg->SetCommandText(maleg->CommandText() +
+                          QStringLiteral(" ORDER BY MA.RMT_PAMA, MA.RMT_DEPA, MA.COD_AREA, MA.RMT_ESTA"));
     maleg->Open();
     const double prepare = BenchMedianMicros(rounds, 1, [&] { report.PrepareReport(); });
-    const double exportPdf =
-        BenchMedianMicros(rounds, 1, [&] { TPdfExport().Export(report.PreparedPages(), dir.filePath(QStringLiteral("e.pdf"))); });
-    const double floor = BenchMedianMicros(rounds, 1, [&] { drawStraight(report.PreparedPages(), dir.filePath(QStringLiteral("f.pdf"))); });
+    const double exportPdf = BenchMedianMicros(
+        rounds, 1, [&] { TPdfExport().Export(report.PreparedPages(), dir.filePath(QStringLiteral("e.pdf"))); });
+    const double floor = BenchMedianMicros(
+        rounds, 1, [&] { drawStraight(report.PreparedPages(), dir.filePath(QStringLiteral("f.pdf"))); });
 
     std::printf("bench_reports: values table of %d records, %d pages, medians of %d rounds\n", records, pages, rounds);
     std::printf("  dispatch to PDF (reopen + prepare + export): %8.1f ms  %6.1f pages/s  %.2fx the floor\n",
@@ -229,9 +238,11 @@ int main(int argc, char **argv)
     DtmReportes->frxRPlanAnual->PrepareReport();
     const double planPrepare = double(split.nsecsElapsed()) / 1000.0;
     split.restart();
-    TPdfExport().Export(DtmReportes->frxRPlanAnual->PreparedPages(), qEnvironmentVariable("ZE_BENCH_PLAN_PDF", dir.filePath(QStringLiteral("plan.pdf"))));
+    TPdfExport().Export(DtmReportes->frxRPlanAnual->PreparedPages(),
+                        qEnvironmentVariable("ZE_BENCH_PLAN_PDF", dir.filePath(QStringLiteral("plan.pdf"))));
     const double planExport = double(split.nsecsElapsed()) / 1000.0;
-    std::printf("  annual plan, prepare only:                   %8.1f ms\n  annual plan, export only:                    %8.1f ms\n",
+    std::printf("  annual plan, prepare only:                   %8.1f ms\n  annual plan, export only:                  "
+                "  %8.1f ms\n",
                 planPrepare / 1000, planExport / 1000);
     const int sections = DtmSoMaleg->QrySoMaleg->RecordCount();
 
@@ -250,24 +261,29 @@ int main(int argc, char **argv)
         };
         std::vector<Key> keys;
         sqlite3_stmt *st = nullptr;
-        sqlite3_prepare_v2(db, "SELECT FEC_PROC, RMT_PAMA, RMT_DEPA, RMT_ESTA, RMT_ITES FROM SO_MALEG WHERE COD_EMPR = ? AND FEC_PROC = ?"
-                               " AND (? = 0 OR COD_AREA <= ?)",
-                           -1, &st, nullptr);
-        const QByteArray processDate = TDatabase::ToDb(QDateTime(TBenchWorld::ProcessDate(), QTime(0, 0))).toString().toUtf8();
+        sqlite3_prepare_v2(
+            db,
+            "SELECT FEC_PROC, RMT_PAMA, RMT_DEPA, RMT_ESTA, RMT_ITES FROM SO_MALEG WHERE COD_EMPR = ? AND FEC_PROC = ?"
+            " AND (? = 0 OR COD_AREA <= ?)",
+            -1, &st, nullptr);
+        const QByteArray processDate =
+            TDatabase::ToDb(QDateTime(TBenchWorld::ProcessDate(), QTime(0, 0))).toString().toUtf8();
         sqlite3_bind_int(st, 1, TBenchWorld::Company());
         sqlite3_bind_text(st, 2, processDate.constData(), int(processDate.size()), SQLITE_STATIC);
         sqlite3_bind_int(st, 3, areas.toInt());
         sqlite3_bind_int(st, 4, areas.toInt());
         while (sqlite3_step(st) == SQLITE_ROW)
-            keys.push_back({QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(st, 0))), sqlite3_column_int(st, 1),
-                            sqlite3_column_int(st, 2), sqlite3_column_int(st, 3), sqlite3_column_int(st, 4)});
+            keys.push_back({QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(st, 0))),
+                            sqlite3_column_int(st, 1), sqlite3_column_int(st, 2), sqlite3_column_int(st, 3),
+                            sqlite3_column_int(st, 4)});
         sqlite3_finalize(st);
         std::vector<sqlite3_stmt *> counts;
         for (const char *m : {"ENE", "FEB", "MAR", "ABR", "MAY", "JUN", "JUL", "AGO", "SEP", "OCT", "NOV", "DIC"})
             for (const char *kind : {"_PLAN", "_EJEC"}) {
                 const QByteArray column = QByteArray(m) + kind;
-                const QByteArray sql = "SELECT COUNT(" + column + ") FROM SO_PLASS WHERE COD_EMPR = ? AND " + column +
-                                       " = ? AND FEC_PROC = ? AND RMT_PAMA = ? AND RMT_DEPA = ? AND RMT_ESTA = ? AND RMT_ITES = ?";
+                const QByteArray sql =
+                    "SELECT COUNT(" + column + ") FROM SO_PLASS WHERE COD_EMPR = ? AND " + column +
+                    " = ? AND FEC_PROC = ? AND RMT_PAMA = ? AND RMT_DEPA = ? AND RMT_ESTA = ? AND RMT_ITES = ?";
                 counts.push_back(nullptr);
                 sqlite3_prepare_v2(db, sql.constData(), -1, &counts.back(), nullptr);
             }
@@ -315,9 +331,12 @@ int main(int argc, char **argv)
     FrmSoMaleg = new TFrmSoMaleg(application);
     FrmMemo = new TFrmMemo(application);
     Captura = new TCaptura(application);
-    FrmSoMaleg->DBQbe1->SetCondition(QStringLiteral("bench"), QStringLiteral("MA.FEC_PROC = :PFECPROC") +
-                                                                 (areas.isEmpty() ? QString() : QStringLiteral(" AND MA.COD_AREA <= ") + QString::number(areas.toInt())));
-    FrmSoMaleg->DBQbe1->ParamValues.insert(QStringLiteral("PFECPROC"), QDateTime(TBenchWorld::ProcessDate(), QTime(0, 0)));
+    FrmSoMaleg->DBQbe1->SetCondition(
+        QStringLiteral("bench"),
+        QStringLiteral("MA.FEC_PROC = :PFECPROC") +
+            (areas.isEmpty() ? QString() : QStringLiteral(" AND MA.COD_AREA <= ") + QString::number(areas.toInt())));
+    FrmSoMaleg->DBQbe1->ParamValues.insert(QStringLiteral("PFECPROC"),
+                                           QDateTime(TBenchWorld::ProcessDate(), QTime(0, 0)));
     FrmSoMaleg->DBQbe1->Reopen();
     application->SetPrompts(std::make_unique<ChooseOption>(3));
     QElapsedTimer overHttp;

@@ -15,7 +15,8 @@ THttpAppServer::THttpAppServer(const QString &server, const QString &user, const
     bool ok = false;
     const int port = colon > 0 ? server.mid(colon + 1).toInt(&ok) : 0;
     if (!ok || port <= 0 || port > 65535)
-        throw EAppServerError(400, QStringLiteral("El servidor debe indicarse como equipo:puerto (\"%1\").").arg(server));
+        throw EAppServerError(400,
+                              QStringLiteral("El servidor debe indicarse como equipo:puerto (\"%1\").").arg(server));
     m_connection = std::make_unique<THttpConnection>(server.left(colon), port);
     m_user = user;
     m_password = password;
@@ -25,8 +26,8 @@ THttpAppServer::THttpAppServer(const QString &server, const QString &user, const
 void THttpAppServer::SignIn()
 {
     m_authorization.clear();
-    const QJsonObject answer =
-        Post(QStringLiteral("/v1/session"), {{QStringLiteral("user"), m_user}, {QStringLiteral("password"), m_password}});
+    const QJsonObject answer = Post(QStringLiteral("/v1/session"),
+                                    {{QStringLiteral("user"), m_user}, {QStringLiteral("password"), m_password}});
     m_authorization = "Bearer " + answer.value(QStringLiteral("token")).toString().toLatin1();
     m_companies.clear();
     for (const QJsonValue &c : answer.value(QStringLiteral("companies")).toArray())
@@ -108,8 +109,8 @@ SApplyResult THttpAppServer::ApplyUpdates(const QString &providerName, const SDe
 
 QVariant THttpAppServer::Call(const QString &method, QVariantList &args)
 {
-    const QJsonObject answer = Post(QStringLiteral("/v1/methods/%1").arg(method),
-                                    {{QStringLiteral("args"), TJsonCodec::FromList(args)}});
+    const QJsonObject answer =
+        Post(QStringLiteral("/v1/methods/%1").arg(method), {{QStringLiteral("args"), TJsonCodec::FromList(args)}});
     const QVariantList back = TJsonCodec::ToList(answer.value(QStringLiteral("args")).toArray());
     for (int i = 0; i < args.size() && i < back.size(); ++i)
         args[i] = back.at(i);

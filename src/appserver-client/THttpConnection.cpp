@@ -25,8 +25,7 @@ namespace {
 
 THttpConnection::THttpConnection(QString host, int port, int timeoutSeconds)
     : m_host(std::move(host)), m_port(port), m_timeout(timeoutSeconds)
-{
-}
+{}
 
 THttpConnection::~THttpConnection()
 {
@@ -135,13 +134,14 @@ bool THttpConnection::ReadReply(SReply &reply, bool &anyByte)
     return true;
 }
 
-THttpConnection::SReply THttpConnection::Post(const QByteArray &path, const QByteArray &body, const QByteArray &authorization)
+THttpConnection::SReply THttpConnection::Post(const QByteArray &path, const QByteArray &body,
+                                              const QByteArray &authorization)
 {
     QByteArray request;
     request.reserve(256 + body.size());
-    request += "POST " + path + " HTTP/1.1\r\nHost: " + m_host.toUtf8() + ':' + QByteArray::number(m_port)
-               + "\r\nConnection: keep-alive\r\nContent-Type: application/json\r\nContent-Length: "
-               + QByteArray::number(body.size()) + "\r\n";
+    request += "POST " + path + " HTTP/1.1\r\nHost: " + m_host.toUtf8() + ':' + QByteArray::number(m_port) +
+               "\r\nConnection: keep-alive\r\nContent-Type: application/json\r\nContent-Length: " +
+               QByteArray::number(body.size()) + "\r\n";
     if (!authorization.isEmpty())
         request += "Authorization: " + authorization + "\r\n";
     request += "\r\n" + body;

@@ -16,18 +16,16 @@ struct TypeName
     TFieldType type;
     const char *name;
 };
-const TypeName kTypes[] = {{TFieldType::ftString, "string"},   {TFieldType::ftFixedChar, "fixedchar"},
-                           {TFieldType::ftSmallint, "smallint"}, {TFieldType::ftInteger, "integer"},
-                           {TFieldType::ftFloat, "float"},     {TFieldType::ftDateTime, "datetime"},
-                           {TFieldType::ftMemo, "memo"},       {TFieldType::ftBlob, "blob"},
-                           {TFieldType::ftBoolean, "boolean"}, {TFieldType::ftLargeint, "largeint"},
-                           {TFieldType::ftUnknown, "unknown"}};
+const TypeName kTypes[] = {
+    {TFieldType::ftString, "string"},     {TFieldType::ftFixedChar, "fixedchar"}, {TFieldType::ftSmallint, "smallint"},
+    {TFieldType::ftInteger, "integer"},   {TFieldType::ftFloat, "float"},         {TFieldType::ftDateTime, "datetime"},
+    {TFieldType::ftMemo, "memo"},         {TFieldType::ftBlob, "blob"},           {TFieldType::ftBoolean, "boolean"},
+    {TFieldType::ftLargeint, "largeint"}, {TFieldType::ftUnknown, "unknown"}};
 
 QString isoText(const QDateTime &d)
 {
     return d.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
 }
-
 
 [[noreturn]] void bad(const QString &message)
 {
@@ -83,20 +81,28 @@ QJsonValue TJsonCodec::FromValue(const QVariant &value)
     if (!value.isValid() || value.isNull())
         return QJsonValue::Null;
     switch (value.typeId()) {
-    case QMetaType::QDateTime: return isoText(value.toDateTime());
-    case QMetaType::QDate: return isoText(value.toDate().startOfDay());
-    case QMetaType::Bool: return value.toBool();
+    case QMetaType::QDateTime:
+        return isoText(value.toDateTime());
+    case QMetaType::QDate:
+        return isoText(value.toDate().startOfDay());
+    case QMetaType::Bool:
+        return value.toBool();
     case QMetaType::Int:
     case QMetaType::Short:
     case QMetaType::UShort:
     case QMetaType::UInt:
     case QMetaType::LongLong:
-    case QMetaType::ULongLong: return double(value.toLongLong());
+    case QMetaType::ULongLong:
+        return double(value.toLongLong());
     case QMetaType::Double:
-    case QMetaType::Float: return value.toDouble();
-    case QMetaType::QByteArray: return QString::fromLatin1(value.toByteArray().toBase64());
-    case QMetaType::QVariantList: return FromList(value.toList());
-    default: return value.toString();
+    case QMetaType::Float:
+        return value.toDouble();
+    case QMetaType::QByteArray:
+        return QString::fromLatin1(value.toByteArray().toBase64());
+    case QMetaType::QVariantList:
+        return FromList(value.toList());
+    default:
+        return value.toString();
     }
 }
 
@@ -104,8 +110,10 @@ QVariant TJsonCodec::ToValue(const QJsonValue &value)
 {
     switch (value.type()) {
     case QJsonValue::Null:
-    case QJsonValue::Undefined: return QVariant();
-    case QJsonValue::Bool: return value.toBool();
+    case QJsonValue::Undefined:
+        return QVariant();
+    case QJsonValue::Bool:
+        return value.toBool();
     case QJsonValue::Double: {
         const double d = value.toDouble();
         if (std::floor(d) == d && std::fabs(d) <= 2147483647.0)
@@ -123,8 +131,10 @@ QVariant TJsonCodec::ToValue(const QJsonValue &value)
         }
         return s;
     }
-    case QJsonValue::Array: return ToList(value.toArray());
-    case QJsonValue::Object: bad(QStringLiteral("Un valor no puede ser un objeto JSON."));
+    case QJsonValue::Array:
+        return ToList(value.toArray());
+    case QJsonValue::Object:
+        bad(QStringLiteral("Un valor no puede ser un objeto JSON."));
     }
     return QVariant();
 }
@@ -155,8 +165,10 @@ QVariant TJsonCodec::ToTypedValue(const QJsonValue &value, TFieldType type)
         if (!value.isDouble())
             bad(QStringLiteral("Se esperaba un número."));
         return value.toDouble();
-    case TFieldType::ftBoolean: return value.toBool();
-    case TFieldType::ftBlob: return QByteArray::fromBase64(value.toString().toLatin1());
+    case TFieldType::ftBoolean:
+        return value.toBool();
+    case TFieldType::ftBlob:
+        return QByteArray::fromBase64(value.toString().toLatin1());
     case TFieldType::ftString:
     case TFieldType::ftFixedChar:
     case TFieldType::ftMemo:
@@ -165,15 +177,18 @@ QVariant TJsonCodec::ToTypedValue(const QJsonValue &value, TFieldType type)
         if (!value.isString())
             bad(QStringLiteral("Se esperaba un texto."));
         return value.toString();
-    case TFieldType::ftUnknown: break;
+    case TFieldType::ftUnknown:
+        break;
     }
     return ToValue(value);
 }
 
 QJsonObject TJsonCodec::FromField(const SFieldDef &f)
 {
-    QJsonObject o{{QStringLiteral("name"), f.Name},         {QStringLiteral("type"), TypeName(f.DataType)},
-                  {QStringLiteral("size"), f.Size},         {QStringLiteral("required"), f.Required},
+    QJsonObject o{{QStringLiteral("name"), f.Name},
+                  {QStringLiteral("type"), TypeName(f.DataType)},
+                  {QStringLiteral("size"), f.Size},
+                  {QStringLiteral("required"), f.Required},
                   {QStringLiteral("key"), f.InKey}};
     if (f.ReadOnly)
         o.insert(QStringLiteral("readOnly"), true);

@@ -234,14 +234,30 @@ public:
                 if (close - s < 2)
                     return false;
                 switch (s[1]) {
-                case '"': *o++ = u'"'; break;
-                case '\\': *o++ = u'\\'; break;
-                case '/': *o++ = u'/'; break;
-                case 'b': *o++ = u'\b'; break;
-                case 'f': *o++ = u'\f'; break;
-                case 'n': *o++ = u'\n'; break;
-                case 'r': *o++ = u'\r'; break;
-                case 't': *o++ = u'\t'; break;
+                case '"':
+                    *o++ = u'"';
+                    break;
+                case '\\':
+                    *o++ = u'\\';
+                    break;
+                case '/':
+                    *o++ = u'/';
+                    break;
+                case 'b':
+                    *o++ = u'\b';
+                    break;
+                case 'f':
+                    *o++ = u'\f';
+                    break;
+                case 'n':
+                    *o++ = u'\n';
+                    break;
+                case 'r':
+                    *o++ = u'\r';
+                    break;
+                case 't':
+                    *o++ = u'\t';
+                    break;
                 case 'u': {
                     char16_t unit;
                     if (!Hex4(s + 2, close, unit))
@@ -249,7 +265,8 @@ public:
                     s += 6;
                     if (QChar::isHighSurrogate(unit)) {
                         char16_t low;
-                        if (close - s < 2 || s[0] != '\\' || s[1] != 'u' || !Hex4(s + 2, close, low) || !QChar::isLowSurrogate(low))
+                        if (close - s < 2 || s[0] != '\\' || s[1] != 'u' || !Hex4(s + 2, close, low) ||
+                            !QChar::isLowSurrogate(low))
                             return false;
                         s += 6;
                         *o++ = unit;
@@ -261,7 +278,8 @@ public:
                     }
                     continue;
                 }
-                default: return false; // not a JSON escape
+                default:
+                    return false; // not a JSON escape
                 }
                 s += 2;
                 continue;
@@ -358,7 +376,9 @@ private:
 class TRowsReader
 {
 public:
-    TRowsReader(TCursor &cursor, const QList<SFieldDef> &fields) : c(cursor), m_fields(fields), m_dates(size_t(fields.size())) {}
+    TRowsReader(TCursor &cursor, const QList<SFieldDef> &fields)
+        : c(cursor), m_fields(fields), m_dates(size_t(fields.size()))
+    {}
 
     bool Rows(QList<QVariantList> &rows)
     {
@@ -437,7 +457,8 @@ private:
             row.emplaceBack(std::move(text));
             return true;
         }
-        case TFieldType::ftDateTime: return DateTime(i, row);
+        case TFieldType::ftDateTime:
+            return DateTime(i, row);
         case TFieldType::ftBlob: {
             const char *begin;
             qsizetype length;
@@ -446,7 +467,8 @@ private:
             row.emplaceBack(QByteArray::fromBase64(QByteArray::fromRawData(begin, length)));
             return true;
         }
-        case TFieldType::ftUnknown: break;
+        case TFieldType::ftUnknown:
+            break;
         }
         return false;
     }

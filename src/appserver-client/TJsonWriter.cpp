@@ -177,14 +177,36 @@ void TJsonWriter::String(QStringView text)
                 continue;
             }
             switch (u) {
-            case u'"': *o++ = '\\'; *o++ = '"'; break;
-            case u'\\': *o++ = '\\'; *o++ = '\\'; break;
-            case u'\b': *o++ = '\\'; *o++ = 'b'; break;
-            case u'\f': *o++ = '\\'; *o++ = 'f'; break;
-            case u'\n': *o++ = '\\'; *o++ = 'n'; break;
-            case u'\r': *o++ = '\\'; *o++ = 'r'; break;
-            case u'\t': *o++ = '\\'; *o++ = 't'; break;
-            default: o = writeHex4(o, u);
+            case u'"':
+                *o++ = '\\';
+                *o++ = '"';
+                break;
+            case u'\\':
+                *o++ = '\\';
+                *o++ = '\\';
+                break;
+            case u'\b':
+                *o++ = '\\';
+                *o++ = 'b';
+                break;
+            case u'\f':
+                *o++ = '\\';
+                *o++ = 'f';
+                break;
+            case u'\n':
+                *o++ = '\\';
+                *o++ = 'n';
+                break;
+            case u'\r':
+                *o++ = '\\';
+                *o++ = 'r';
+                break;
+            case u'\t':
+                *o++ = '\\';
+                *o++ = 't';
+                break;
+            default:
+                o = writeHex4(o, u);
             }
         } else if (u < 0x800) {
             *o++ = char(0xc0 | (u >> 6));
@@ -247,18 +269,36 @@ void TJsonWriter::Value(const QVariant &value)
         return;
     }
     switch (value.typeId()) {
-    case QMetaType::QString: String(*static_cast<const QString *>(value.constData())); return;
-    case QMetaType::QDateTime: DateTime(*static_cast<const QDateTime *>(value.constData())); return;
-    case QMetaType::QDate: DateTime(value.toDate().startOfDay()); return;
-    case QMetaType::Bool: Bool(value.toBool()); return;
-    case QMetaType::Int: Integer(*static_cast<const int *>(value.constData())); return;
+    case QMetaType::QString:
+        String(*static_cast<const QString *>(value.constData()));
+        return;
+    case QMetaType::QDateTime:
+        DateTime(*static_cast<const QDateTime *>(value.constData()));
+        return;
+    case QMetaType::QDate:
+        DateTime(value.toDate().startOfDay());
+        return;
+    case QMetaType::Bool:
+        Bool(value.toBool());
+        return;
+    case QMetaType::Int:
+        Integer(*static_cast<const int *>(value.constData()));
+        return;
     case QMetaType::Short:
     case QMetaType::UShort:
-    case QMetaType::UInt: Integer(value.toLongLong()); return;
+    case QMetaType::UInt:
+        Integer(value.toLongLong());
+        return;
     case QMetaType::LongLong:
-    case QMetaType::ULongLong: Number(double(value.toLongLong())); return;
-    case QMetaType::Double: Number(*static_cast<const double *>(value.constData())); return;
-    case QMetaType::Float: Number(value.toDouble()); return;
+    case QMetaType::ULongLong:
+        Number(double(value.toLongLong()));
+        return;
+    case QMetaType::Double:
+        Number(*static_cast<const double *>(value.constData()));
+        return;
+    case QMetaType::Float:
+        Number(value.toDouble());
+        return;
     case QMetaType::QByteArray: {
         const QByteArray base64 = value.toByteArray().toBase64();
         char *o = Room(base64.size() + 2);
@@ -280,7 +320,8 @@ void TJsonWriter::Value(const QVariant &value)
         Char(']');
         return;
     }
-    default: String(value.toString());
+    default:
+        String(value.toString());
     }
 }
 

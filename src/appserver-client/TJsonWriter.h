@@ -24,8 +24,7 @@ public:
     explicit TJsonWriter(qsizetype reserve = 256);
 
     void Raw(const char *text, qsizetype length);
-    template<qsizetype N>
-    void Raw(const char (&text)[N]) { Raw(text, N - 1); }
+    template <qsizetype N> void Raw(const char (&text)[N]) { Raw(text, N - 1); }
     void Char(char c);
 
     void Null() { Raw("null"); }

@@ -13,7 +13,8 @@
 #include <QSqlRecord>
 #include <sodium.h>
 
-TAppServerEngine::TAppServerEngine(const QString &location) : m_db(location) {}
+TAppServerEngine::TAppServerEngine(const QString &location) : m_db(location)
+{}
 
 std::shared_ptr<TAppServerEngine> TAppServerEngine::ForDatabase(const QString &location)
 {
@@ -68,8 +69,9 @@ void TAppServerEngine::CreateUserRole()
         unsigned char bytes[24];
         randombytes_buf(bytes, sizeof bytes);
         password = QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(bytes), sizeof bytes).toHex());
-        m_db.Exec(QStringLiteral("DO $ze$ BEGIN CREATE ROLE %1 LOGIN NOINHERIT PASSWORD '%2';"
-                                 " EXCEPTION WHEN duplicate_object THEN ALTER ROLE %1 LOGIN NOINHERIT PASSWORD '%2'; END $ze$")
+        m_db.Exec(QStringLiteral(
+                      "DO $ze$ BEGIN CREATE ROLE %1 LOGIN NOINHERIT PASSWORD '%2';"
+                      " EXCEPTION WHEN duplicate_object THEN ALTER ROLE %1 LOGIN NOINHERIT PASSWORD '%2'; END $ze$")
                       .arg(role, password));
         m_db.Run(QStringLiteral("INSERT INTO SV_ROLES (NOM_ROLE, CLA_ROLE) VALUES (?, ?)"
                                 " ON CONFLICT (NOM_ROLE) DO UPDATE SET CLA_ROLE = EXCLUDED.CLA_ROLE"),
@@ -81,10 +83,12 @@ void TAppServerEngine::CreateUserRole()
         schema = q.next() ? q.value(0).toString() : QStringLiteral("public");
     }
     // SECURITY DEFINER with a fixed search path (pg_temp last): the role cannot put its own SV_PERMI first.
-    m_db.Exec(QStringLiteral("CREATE OR REPLACE FUNCTION SV_EMPRESAS() RETURNS SMALLINT[] LANGUAGE sql STABLE"
-                             " SECURITY DEFINER SET search_path = %1, pg_temp"
-                             " AS 'SELECT COALESCE(array_agg(COD_EMPR), ''{}'') FROM %1.SV_PERMI WHERE NUM_PROC = pg_backend_pid()'")
-                  .arg(schema));
+    m_db.Exec(
+        QStringLiteral(
+            "CREATE OR REPLACE FUNCTION SV_EMPRESAS() RETURNS SMALLINT[] LANGUAGE sql STABLE"
+            " SECURITY DEFINER SET search_path = %1, pg_temp"
+            " AS 'SELECT COALESCE(array_agg(COD_EMPR), ''{}'') FROM %1.SV_PERMI WHERE NUM_PROC = pg_backend_pid()'")
+            .arg(schema));
     m_db.Exec(QStringLiteral("GRANT USAGE ON SCHEMA %1 TO %2").arg(schema, role));
     for (const STableDef &t : TSchemaCatalog::Instance().Tables()) {
         m_db.Exec(QStringLiteral("REVOKE ALL ON %1 FROM %2").arg(t.Name, role));

@@ -11,12 +11,12 @@
 
 TAttachmentOperations::TAttachmentOperations(TDatabase &db, const QSet<int> &companies, const QString &user)
     : m_db(db), m_companies(companies), m_user(user)
-{
-}
+{}
 
 QVariantList TAttachmentOperations::Arguments(const QVariantList &args, int count, const QString &method) const
 {
-    QVariantList array = args.size() == 1 && args.at(0).typeId() == QMetaType::QVariantList ? args.at(0).toList() : args;
+    QVariantList array =
+        args.size() == 1 && args.at(0).typeId() == QMetaType::QVariantList ? args.at(0).toList() : args;
     if (array.size() != count)
         throw EAppServerError(400, QStringLiteral("%1 espera %2 argumentos.").arg(method).arg(count));
     return array;
@@ -43,7 +43,9 @@ QString TAttachmentOperations::Guid(const QVariant &value)
 
 bool TAttachmentOperations::Call(const QString &method, QVariantList &args, QVariant &result)
 {
-    const auto is = [&method](const char16_t *name) { return method.compare(QString::fromUtf16(name), Qt::CaseInsensitive) == 0; };
+    const auto is = [&method](const char16_t *name) {
+        return method.compare(QString::fromUtf16(name), Qt::CaseInsensitive) == 0;
+    };
     if (is(u"AdjuntosListar")) {
         const QVariantList a = Arguments(args, 2, method);
         QSqlQuery q = m_db.Run(QStringLiteral("SELECT RMT_ARCH, NOM_ARCH, TAM_ARCH, ACT_USUA, ACT_HORA FROM SV_ADJUN"
@@ -65,27 +67,33 @@ bool TAttachmentOperations::Call(const QString &method, QVariantList &args, QVar
         if (name.isEmpty() || name.size() > 255)
             throw EAppServerError(400, QStringLiteral("El nombre del archivo está vacío o es demasiado largo."));
         if (content.size() > kMaxBytes)
-            throw EAppServerError(400, QStringLiteral("El archivo \"%1\" supera el máximo de %2 MB.").arg(name).arg(kMaxBytes / (1024 * 1024)));
+            throw EAppServerError(400, QStringLiteral("El archivo \"%1\" supera el máximo de %2 MB.")
+                                           .arg(name)
+                                           .arg(kMaxBytes / (1024 * 1024)));
         TSqlTransaction tx(m_db, TSqlTransaction::TMode::Write);
         int number = 1;
         {
-            QSqlQuery q = m_db.Run(QStringLiteral("SELECT COALESCE(MAX(RMT_ARCH), 0) + 1 FROM SV_ADJUN WHERE COD_EMPR = ? AND ADJ_GUID = ?"),
-                                   {company, guid});
+            QSqlQuery q =
+                m_db.Run(QStringLiteral(
+                             "SELECT COALESCE(MAX(RMT_ARCH), 0) + 1 FROM SV_ADJUN WHERE COD_EMPR = ? AND ADJ_GUID = ?"),
+                         {company, guid});
             if (q.next())
                 number = q.value(0).toInt();
         }
-        m_db.Run(QStringLiteral("INSERT INTO SV_ADJUN (COD_EMPR, ADJ_GUID, RMT_ARCH, NOM_TABL, NOM_ARCH, TAM_ARCH, CON_ARCH,"
-                                " ACT_USUA, ACT_HORA) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                 {company, guid, number, a.at(1).toString().left(30), name, int(content.size()),
-                  QString::fromLatin1(content.toBase64()), m_user.left(30), QDateTime::currentDateTime()});
+        m_db.Run(
+            QStringLiteral("INSERT INTO SV_ADJUN (COD_EMPR, ADJ_GUID, RMT_ARCH, NOM_TABL, NOM_ARCH, TAM_ARCH, CON_ARCH,"
+                           " ACT_USUA, ACT_HORA) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            {company, guid, number, a.at(1).toString().left(30), name, int(content.size()),
+             QString::fromLatin1(content.toBase64()), m_user.left(30), QDateTime::currentDateTime()});
         tx.Commit();
         result = number;
         return true;
     }
     if (is(u"AdjuntoLeer")) {
         const QVariantList a = Arguments(args, 3, method);
-        QSqlQuery q = m_db.Run(QStringLiteral("SELECT CON_ARCH FROM SV_ADJUN WHERE COD_EMPR = ? AND ADJ_GUID = ? AND RMT_ARCH = ?"),
-                               {Company(a.at(0)), Guid(a.at(1)), a.at(2).toInt()});
+        QSqlQuery q = m_db.Run(
+            QStringLiteral("SELECT CON_ARCH FROM SV_ADJUN WHERE COD_EMPR = ? AND ADJ_GUID = ? AND RMT_ARCH = ?"),
+            {Company(a.at(0)), Guid(a.at(1)), a.at(2).toInt()});
         if (!q.next())
             throw EAppServerError(404, QStringLiteral("El archivo adjunto %1 ya no existe.").arg(a.at(2).toInt()));
         result = q.value(0).toString();
@@ -96,8 +104,9 @@ bool TAttachmentOperations::Call(const QString &method, QVariantList &args, QVar
         TSqlTransaction tx(m_db, TSqlTransaction::TMode::Write);
         int removed = 0;
         {
-            QSqlQuery q = m_db.Run(QStringLiteral("DELETE FROM SV_ADJUN WHERE COD_EMPR = ? AND ADJ_GUID = ? AND RMT_ARCH = ?"),
-                                   {Company(a.at(0)), Guid(a.at(1)), a.at(2).toInt()});
+            QSqlQuery q =
+                m_db.Run(QStringLiteral("DELETE FROM SV_ADJUN WHERE COD_EMPR = ? AND ADJ_GUID = ? AND RMT_ARCH = ?"),
+                         {Company(a.at(0)), Guid(a.at(1)), a.at(2).toInt()});
             removed = q.numRowsAffected() > 0 ? 1 : 0;
         }
         tx.Commit();

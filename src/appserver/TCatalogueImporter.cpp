@@ -11,9 +11,15 @@
 
 namespace {
 
-const char *const kRequired[] = {"ciclo_cod",   "ciclo_nombre", "estandar_titulo",  "estandar_porcentaje",
-                                 "subestandar_descripcion",     "subestandar_porcentaje", "numeral",
-                                 "item_descripcion",            "valor_item"};
+const char *const kRequired[] = {"ciclo_cod",
+                                 "ciclo_nombre",
+                                 "estandar_titulo",
+                                 "estandar_porcentaje",
+                                 "subestandar_descripcion",
+                                 "subestandar_porcentaje",
+                                 "numeral",
+                                 "item_descripcion",
+                                 "valor_item"};
 const char *const kOptional[] = {"marco_legal", "criterio", "modo_verificacion"};
 
 [[noreturn]] void refuse(int line, const QString &message)
@@ -70,8 +76,7 @@ QString text(const SCsvRecord &r, int column, const char *name, int maxLength, b
     return t;
 }
 
-template<typename T, typename Pred>
-T &findOrAdd(QList<T> &list, Pred pred, T fresh)
+template <typename T, typename Pred> T &findOrAdd(QList<T> &list, Pred pred, T fresh)
 {
     for (T &x : list)
         if (pred(x))
@@ -105,7 +110,8 @@ QHash<QString, QStringList> supplementColumns(const QString &csv)
 
 } // namespace
 
-TCatalogueImporter::TCatalogueImporter(TDatabase &db) : m_db(db) {}
+TCatalogueImporter::TCatalogueImporter(TDatabase &db) : m_db(db)
+{}
 
 QList<QPair<int, QString>> TCatalogueImporter::ParseAreas(const QString &location)
 {
@@ -124,7 +130,16 @@ QList<QPair<int, QString>> TCatalogueImporter::ParseAreas(const QString &locatio
 
 void TCatalogueImporter::WriteLevelBands(TDatabase &db, int company)
 {
-    struct Band { int code; const char *name; QVariant low; const char *lowIn; QVariant high; const char *highIn; const char *action; };
+    struct Band
+    {
+        int code;
+        const char *name;
+        QVariant low;
+        const char *lowIn;
+        QVariant high;
+        const char *highIn;
+        const char *action;
+    };
     const Band bands[] = {
         {1, "CRÍTICO", QVariant(), "N", 60.0, "N",
          "1. Realizar y tener a disposición del Ministerio del Trabajo un Plan de Mejoramiento de inmediato. "
@@ -141,10 +156,11 @@ void TCatalogueImporter::WriteLevelBands(TDatabase &db, int company)
     };
     db.Run(QStringLiteral("DELETE FROM GN_DITEM WHERE COD_EMPR = ? AND TIP_ITEM = 4"), {company});
     for (const Band &b : bands)
-        db.Run(QStringLiteral("INSERT INTO GN_DITEM (COD_EMPR, TIP_ITEM, COD_ITEM, DES_ITEM, OBS_ERVA, LIM_INFE, INC_INFE,"
-                              " LIM_SUPE, INC_SUPE) VALUES (?, 4, ?, ?, ?, ?, ?, ?, ?)"),
-               {company, double(b.code), QString::fromUtf8(b.name), QString::fromUtf8(b.action), b.low,
-                QString::fromLatin1(b.lowIn), b.high, QString::fromLatin1(b.highIn)});
+        db.Run(
+            QStringLiteral("INSERT INTO GN_DITEM (COD_EMPR, TIP_ITEM, COD_ITEM, DES_ITEM, OBS_ERVA, LIM_INFE, INC_INFE,"
+                           " LIM_SUPE, INC_SUPE) VALUES (?, 4, ?, ?, ?, ?, ?, ?, ?)"),
+            {company, double(b.code), QString::fromUtf8(b.name), QString::fromUtf8(b.action), b.low,
+             QString::fromLatin1(b.lowIn), b.high, QString::fromLatin1(b.highIn)});
 }
 
 SCatalogueSummary TCatalogueImporter::Import(const SCatalogueImport &job)
@@ -168,11 +184,14 @@ SCatalogueSummary TCatalogueImporter::Import(const SCatalogueImport &job)
     for (int r = 1; r < records.size(); ++r) {
         const SCsvRecord &rec = records.at(r);
         if (rec.Fields.size() != header.Fields.size())
-            refuse(rec.Line, QStringLiteral("se esperaban %1 columnas y hay %2.").arg(header.Fields.size()).arg(rec.Fields.size()));
+            refuse(
+                rec.Line,
+                QStringLiteral("se esperaban %1 columnas y hay %2.").arg(header.Fields.size()).arg(rec.Fields.size()));
         bool ok = false;
         const int cycleCode = rec.Fields.at(col("ciclo_cod")).trimmed().toInt(&ok);
         if (!ok || cycleCode < 1 || cycleCode > 4)
-            refuse(rec.Line, QStringLiteral("\"ciclo_cod\" debe ser 1, 2, 3 o 4: \"%1\".").arg(rec.Fields.at(col("ciclo_cod"))));
+            refuse(rec.Line,
+                   QStringLiteral("\"ciclo_cod\" debe ser 1, 2, 3 o 4: \"%1\".").arg(rec.Fields.at(col("ciclo_cod"))));
         const QString cycleName = text(rec, col("ciclo_nombre"), "ciclo_nombre", 60, true);
         const QString title = text(rec, col("estandar_titulo"), "estandar_titulo", 255, true);
         const double titlePercent = number(rec, col("estandar_porcentaje"), "estandar_porcentaje");
@@ -194,14 +213,18 @@ SCatalogueSummary TCatalogueImporter::Import(const SCatalogueImport &job)
                 refuse(rec.Line, QStringLiteral("\"marco_legal\" tiene más de 255 caracteres."));
         }
         if (numerals.contains(item.Numeral))
-            refuse(rec.Line, QStringLiteral("el numeral \"%1\" ya aparece en la línea %2.").arg(item.Numeral).arg(numerals.value(item.Numeral)));
+            refuse(rec.Line, QStringLiteral("el numeral \"%1\" ya aparece en la línea %2.")
+                                 .arg(item.Numeral)
+                                 .arg(numerals.value(item.Numeral)));
         numerals.insert(item.Numeral, rec.Line);
 
-        SCycle &cycle = findOrAdd(cycles, [&](const SCycle &c) { return c.Code == cycleCode; }, SCycle{cycleCode, cycleName, {}});
-        SStandard &standard = findOrAdd(cycle.Standards, [&](const SStandard &s) { return s.Title == title; },
-                                        SStandard{title, titlePercent, {}});
-        SDescription &desc = findOrAdd(standard.Descriptions, [&](const SDescription &d) { return d.Text == description; },
-                                       SDescription{description, descriptionPercent, {}});
+        SCycle &cycle = findOrAdd(
+            cycles, [&](const SCycle &c) { return c.Code == cycleCode; }, SCycle{cycleCode, cycleName, {}});
+        SStandard &standard = findOrAdd(
+            cycle.Standards, [&](const SStandard &s) { return s.Title == title; }, SStandard{title, titlePercent, {}});
+        SDescription &desc = findOrAdd(
+            standard.Descriptions, [&](const SDescription &d) { return d.Text == description; },
+            SDescription{description, descriptionPercent, {}});
         desc.Items << item;
         ++itemCount;
     }
@@ -224,12 +247,14 @@ SCatalogueSummary TCatalogueImporter::Import(const SCatalogueImport &job)
     QList<int> areas;
     for (const auto &a : job.Areas) {
         m_db.Run(QStringLiteral("DELETE FROM SO_AREAS WHERE COD_EMPR = ? AND COD_AREA = ?"), {company, a.first});
-        m_db.Run(QStringLiteral("INSERT INTO SO_AREAS (COD_EMPR, COD_AREA, NOM_AREA) VALUES (?, ?, ?)"), {company, a.first, a.second});
+        m_db.Run(QStringLiteral("INSERT INTO SO_AREAS (COD_EMPR, COD_AREA, NOM_AREA) VALUES (?, ?, ?)"),
+                 {company, a.first, a.second});
         areas << a.first;
     }
     if (areas.isEmpty()) {
         {
-            QSqlQuery q = m_db.Run(QStringLiteral("SELECT COD_AREA FROM SO_AREAS WHERE COD_EMPR = ? ORDER BY COD_AREA"), {company});
+            QSqlQuery q = m_db.Run(QStringLiteral("SELECT COD_AREA FROM SO_AREAS WHERE COD_EMPR = ? ORDER BY COD_AREA"),
+                                   {company});
             while (q.next())
                 areas << q.value(0).toInt();
         }
@@ -243,40 +268,48 @@ SCatalogueSummary TCatalogueImporter::Import(const SCatalogueImport &job)
 
     int nextCycle = 1;
     {
-        QSqlQuery q = m_db.Run(QStringLiteral("SELECT COALESCE(MAX(RMT_PAMA), 0) FROM SO_PAMAL WHERE COD_EMPR = ?"), {company});
+        QSqlQuery q =
+            m_db.Run(QStringLiteral("SELECT COALESCE(MAX(RMT_PAMA), 0) FROM SO_PAMAL WHERE COD_EMPR = ?"), {company});
         if (q.next())
             nextCycle = q.value(0).toInt() + 1;
     }
     for (const SCycle &c : cycles) {
         const int pama = nextCycle++;
-        m_db.Run(QStringLiteral("INSERT INTO SO_PAMAL (COD_EMPR, RMT_PAMA, COD_CICL, DES_PAMA, FEC_INIC, FEC_FINA) VALUES (?, ?, ?, ?, ?, ?)"),
+        m_db.Run(QStringLiteral("INSERT INTO SO_PAMAL (COD_EMPR, RMT_PAMA, COD_CICL, DES_PAMA, FEC_INIC, FEC_FINA) "
+                                "VALUES (?, ?, ?, ?, ?, ?)"),
                  {company, pama, c.Code, c.Name, from, to});
         ++summary.Cycles;
         int depa = 0;
         for (const SStandard &s : c.Standards) {
             ++depa;
             ++summary.Standards;
-            m_db.Run(QStringLiteral("INSERT INTO SO_DEPAM (COD_EMPR, RMT_PAMA, RMT_DEPA, RMT_ESTA, DES_ESTA, POR_ESTA) VALUES (?, ?, ?, 0, ?, ?)"),
+            m_db.Run(QStringLiteral("INSERT INTO SO_DEPAM (COD_EMPR, RMT_PAMA, RMT_DEPA, RMT_ESTA, DES_ESTA, POR_ESTA) "
+                                    "VALUES (?, ?, ?, 0, ?, ?)"),
                      {company, pama, depa, s.Title, s.Percent});
             int esta = 0;
             for (const SDescription &d : s.Descriptions) {
                 ++esta;
-                m_db.Run(QStringLiteral("INSERT INTO SO_DEPAM (COD_EMPR, RMT_PAMA, RMT_DEPA, RMT_ESTA, DES_ESTA, POR_ESTA) VALUES (?, ?, ?, ?, ?, ?)"),
+                m_db.Run(QStringLiteral("INSERT INTO SO_DEPAM (COD_EMPR, RMT_PAMA, RMT_DEPA, RMT_ESTA, DES_ESTA, "
+                                        "POR_ESTA) VALUES (?, ?, ?, ?, ?, ?)"),
                          {company, pama, depa, esta, d.Text, d.Percent});
                 int ites = 0;
                 for (const SItem &i : d.Items) {
                     ++ites;
                     ++summary.Items;
-                    m_db.Run(QStringLiteral("INSERT INTO SO_DIPAM (COD_EMPR, RMT_PAMA, RMT_DEPA, RMT_ESTA, RMT_ITES, NUM_ERAL, DES_ITEM,"
-                                            " VAL_ITEM, MAR_LEGA, TEX_CRIT, TEX_MVER) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                    m_db.Run(QStringLiteral(
+                                 "INSERT INTO SO_DIPAM (COD_EMPR, RMT_PAMA, RMT_DEPA, RMT_ESTA, RMT_ITES, NUM_ERAL, "
+                                 "DES_ITEM,"
+                                 " VAL_ITEM, MAR_LEGA, TEX_CRIT, TEX_MVER) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                              {company, pama, depa, esta, ites, i.Numeral, i.Description, i.Value,
                               i.Legal.isEmpty() ? QVariant() : QVariant(i.Legal),
                               i.Criterion.isEmpty() ? QVariant() : QVariant(i.Criterion),
                               i.Verification.isEmpty() ? QVariant() : QVariant(i.Verification)});
                     for (int area : std::as_const(areas)) {
-                        m_db.Run(QStringLiteral("INSERT INTO SO_MALEG (ACT_USUA, ACT_HORA, ACT_ESTA, COD_EMPR, FEC_PROC, RMT_PAMA, RMT_DEPA,"
-                                                " RMT_ESTA, RMT_ITES, COD_AREA) VALUES (?, ?, 'A', ?, ?, ?, ?, ?, ?, ?)"),
-                                 {QStringLiteral("IMPORTA"), now, company, processDate, pama, depa, esta, ites, area});
+                        m_db.Run(
+                            QStringLiteral("INSERT INTO SO_MALEG (ACT_USUA, ACT_HORA, ACT_ESTA, COD_EMPR, FEC_PROC, "
+                                           "RMT_PAMA, RMT_DEPA,"
+                                           " RMT_ESTA, RMT_ITES, COD_AREA) VALUES (?, ?, 'A', ?, ?, ?, ?, ?, ?, ?)"),
+                            {QStringLiteral("IMPORTA"), now, company, processDate, pama, depa, esta, ites, area});
                         ++summary.Records;
                     }
                 }

@@ -10,7 +10,7 @@ class TDatabase;
 struct SCatalogueImport
 {
     int Company = 0;
-    QString Csv;                      // the catalogue text (UTF-8 decoded)
+    QString Csv; // the catalogue text (UTF-8 decoded)
     QDate ProcessDate;
     QDate ValidFrom;
     QDate ValidTo;                    // invalid: open-ended

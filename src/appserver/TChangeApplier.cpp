@@ -40,12 +40,15 @@ QString lengthRefusal(const SColumnDef &column, const QVariant &value)
     if (length <= column.Size)
         return QString();
     return QStringLiteral("El campo %1 admite %2 caracteres y se enviaron %3: acorte el texto.")
-        .arg(column.Name).arg(column.Size).arg(length);
+        .arg(column.Name)
+        .arg(column.Size)
+        .arg(length);
 }
 
 } // namespace
 
-TChangeApplier::TChangeApplier(TDatabase &db, const QSet<int> &companies) : m_db(db), m_companies(companies) {}
+TChangeApplier::TChangeApplier(TDatabase &db, const QSet<int> &companies) : m_db(db), m_companies(companies)
+{}
 
 QString TChangeApplier::ConflictMessage()
 {
@@ -65,7 +68,8 @@ SApplyResult TChangeApplier::Apply(const SProviderDef &provider, const SDelta &d
     for (const SFieldDef &f : delta.Fields) {
         const QString name = f.Name.trimmed().toUpper();
         if (seen.contains(name))
-            throw EAppServerError(400, QStringLiteral("El campo %1 aparece más de una vez en las actualizaciones.").arg(f.Name));
+            throw EAppServerError(
+                400, QStringLiteral("El campo %1 aparece más de una vez en las actualizaciones.").arg(f.Name));
         seen.insert(name);
     }
     auto fieldIndex = [&](const QString &name) {
@@ -89,10 +93,11 @@ SApplyResult TChangeApplier::Apply(const SProviderDef &provider, const SDelta &d
     }
     const int width = int(delta.Fields.size());
     for (const SDeltaRow &row : delta.Rows)
-        if ((row.Kind != TUpdateKind::ukInsert && row.OldValues.size() != width)
-            || (row.Kind != TUpdateKind::ukDelete && row.NewValues.size() != width)
-            || (row.Kind == TUpdateKind::ukModify && row.Changed.size() != width))
-            throw EAppServerError(400, QStringLiteral("Una fila de actualizaciones no tiene tantos valores como campos."));
+        if ((row.Kind != TUpdateKind::ukInsert && row.OldValues.size() != width) ||
+            (row.Kind != TUpdateKind::ukDelete && row.NewValues.size() != width) ||
+            (row.Kind == TUpdateKind::ukModify && row.Changed.size() != width))
+            throw EAppServerError(400,
+                                  QStringLiteral("Una fila de actualizaciones no tiene tantos valores como campos."));
     // Rows of companies the user may not open are the database's to refuse (the user's connection):
     // they are not found, and a row written into such a company fails like any other refused row.
 
@@ -194,9 +199,10 @@ QVariantList TChangeApplier::CurrentValues(const STableDef &table, const SDelta 
         }
     QVariantList current;
     try {
-        QSqlQuery q = m_db.Run(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
-                                   .arg(cols.join(QStringLiteral(", ")), table.Name, where.join(QStringLiteral(" AND "))),
-                               values);
+        QSqlQuery q =
+            m_db.Run(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                         .arg(cols.join(QStringLiteral(", ")), table.Name, where.join(QStringLiteral(" AND "))),
+                     values);
         if (!q.next())
             return current;
         for (int i = 0; i < delta.Fields.size(); ++i)

@@ -29,6 +29,6 @@ private:
 
     TDatabase &m_db;
     const QSet<int> &m_companies;
-    QList<int> m_keyIndex;      // delta field index of each key column of the table
-    QList<int> m_writable;      // delta field indexes written to the table
+    QList<int> m_keyIndex; // delta field index of each key column of the table
+    QList<int> m_writable; // delta field indexes written to the table
 };

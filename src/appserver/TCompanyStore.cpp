@@ -41,7 +41,8 @@ void insertParams(TDatabase &db, int company, bool areas)
         marks << QStringLiteral("?");
         values << v;
     }
-    db.Run(QStringLiteral("INSERT INTO SO_PARAM (%1) VALUES (%2)").arg(cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
+    db.Run(QStringLiteral("INSERT INTO SO_PARAM (%1) VALUES (%2)")
+               .arg(cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
            values);
 }
 
@@ -57,7 +58,8 @@ QVariant orNull(const QByteArray &bytes)
 
 } // namespace
 
-TCompanyStore::TCompanyStore(TDatabase &db) : m_db(db) {}
+TCompanyStore::TCompanyStore(TDatabase &db) : m_db(db)
+{}
 
 qint64 TCompanyStore::ParseNit(const QString &text)
 {
@@ -67,10 +69,11 @@ qint64 TCompanyStore::ParseNit(const QString &text)
         ok = ok && c >= u'0' && c <= u'9';
     const qint64 nit = ok ? digits.toLongLong() : 0;
     if (nit <= 0)
-        throw EAppServerError(400, QStringLiteral("El NIT debe ser un número entero positivo de hasta %1 cifras, sin puntos"
-                                                  " ni dígito de verificación: \"%2\".")
-                                       .arg(kMaxNitDigits)
-                                       .arg(text));
+        throw EAppServerError(400,
+                              QStringLiteral("El NIT debe ser un número entero positivo de hasta %1 cifras, sin puntos"
+                                             " ni dígito de verificación: \"%2\".")
+                                  .arg(kMaxNitDigits)
+                                  .arg(text));
     return nit;
 }
 
@@ -80,8 +83,8 @@ QString TCompanyStore::CheckedName(const QString &name)
     if (trimmed.isEmpty())
         throw EAppServerError(400, QStringLiteral("Falta el nombre de la empresa."));
     if (trimmed.size() > 60)
-        throw EAppServerError(400, QStringLiteral("El nombre de la empresa tiene %1 caracteres; el máximo es 60.")
-                                       .arg(trimmed.size()));
+        throw EAppServerError(
+            400, QStringLiteral("El nombre de la empresa tiene %1 caracteres; el máximo es 60.").arg(trimmed.size()));
     return trimmed;
 }
 
@@ -114,8 +117,9 @@ void TCompanyStore::Add(const SCompany &company)
         CheckLogo(company.Logo);
     TSqlTransaction tx(m_db, TSqlTransaction::TMode::Write);
     RequireCompany(company.Code, false);
-    m_db.Run(QStringLiteral("INSERT INTO GN_EMPRE (COD_EMPR, INI_EMPR, NOM_EMPR, BMP_REPO, NIT_EMPR, PAI_EMPR, GRU_EMPR, COD_DIFL)"
-                            " VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+    m_db.Run(QStringLiteral(
+                 "INSERT INTO GN_EMPRE (COD_EMPR, INI_EMPR, NOM_EMPR, BMP_REPO, NIT_EMPR, PAI_EMPR, GRU_EMPR, COD_DIFL)"
+                 " VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
              {company.Code, orNull(company.Initials.trimmed().left(20)), name, orNull(company.Logo),
               company.Nit ? QVariant(qlonglong(*company.Nit)) : QVariant(), kColombia,
               company.InGroup ? QStringLiteral("S") : QStringLiteral("N"), QVariant()});

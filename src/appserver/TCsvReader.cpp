@@ -48,10 +48,13 @@ QList<SCsvRecord> TCsvReader::Parse(const QString &input)
                 ++i;
             }
             if (!closed)
-                throw EAppServerError(400, QStringLiteral("Línea %1: falta la comilla que cierra el campo.").arg(startLine));
+                throw EAppServerError(400,
+                                      QStringLiteral("Línea %1: falta la comilla que cierra el campo.").arg(startLine));
             fieldStarted = true;
-            if (i < n && text.at(i) != QLatin1Char(',') && text.at(i) != QLatin1Char('\r') && text.at(i) != QLatin1Char('\n'))
-                throw EAppServerError(400, QStringLiteral("Línea %1: texto después de un campo entre comillas.").arg(line));
+            if (i < n && text.at(i) != QLatin1Char(',') && text.at(i) != QLatin1Char('\r') &&
+                text.at(i) != QLatin1Char('\n'))
+                throw EAppServerError(400,
+                                      QStringLiteral("Línea %1: texto después de un campo entre comillas.").arg(line));
             continue;
         }
         if (c == QLatin1Char(',')) {

@@ -32,11 +32,11 @@ QAtomicInteger<quint64> g_nextId{1};
 // one the database restricts) and the request now running on it.
 struct SThreadState
 {
-    QString Owner;               // connection names
+    QString Owner; // connection names
     QString User;
     TSqliteGuard *Guard = nullptr; // SQLite: belongs to the user's connection
-    int Pid = 0;                 // PostgreSQL: server process of the user's connection
-    QSet<int> Written;           // PostgreSQL: companies last written to SV_PERMI for that process
+    int Pid = 0;                   // PostgreSQL: server process of the user's connection
+    QSet<int> Written;             // PostgreSQL: companies last written to SV_PERMI for that process
     bool WrittenValid = false;
     const QSet<int> *Scope = nullptr; // the companies of the request running on this thread
 };
@@ -106,8 +106,8 @@ QString userRoleOf(const QString &database)
 bool lostCode(const QSqlError &e)
 {
     const QString code = e.nativeErrorCode();
-    if (code.startsWith(QStringLiteral("08")) || code == QStringLiteral("57P01") || code == QStringLiteral("57P02")
-        || code == QStringLiteral("57P03"))
+    if (code.startsWith(QStringLiteral("08")) || code == QStringLiteral("57P01") || code == QStringLiteral("57P02") ||
+        code == QStringLiteral("57P03"))
         return true;
     bool number = false;
     const int lite = code.toInt(&number);
@@ -130,8 +130,7 @@ bool lostDriver(const QSqlDriver *driver)
 
 TDatabase::TDatabase(const QString &location)
     : m_location(location.trimmed()), m_postgres(IsPostgresLocation(location)), m_id(g_nextId.fetchAndAddRelaxed(1))
-{
-}
+{}
 
 TDatabase::~TDatabase()
 {
@@ -141,8 +140,8 @@ TDatabase::~TDatabase()
 bool TDatabase::IsPostgresLocation(const QString &location)
 {
     const QString s = location.trimmed();
-    return s.startsWith(QStringLiteral("postgresql://"), Qt::CaseInsensitive)
-           || s.startsWith(QStringLiteral("postgres://"), Qt::CaseInsensitive);
+    return s.startsWith(QStringLiteral("postgresql://"), Qt::CaseInsensitive) ||
+           s.startsWith(QStringLiteral("postgres://"), Qt::CaseInsensitive);
 }
 
 QString TDatabase::UserRole() const
@@ -209,9 +208,12 @@ QSqlDatabase TDatabase::UserConnection()
         QStringList rows;
         for (int c : companies)
             rows << QStringLiteral("(%1, %2)").arg(state.Pid).arg(c);
-        const QString sql = QStringLiteral("BEGIN; DELETE FROM SV_PERMI WHERE NUM_PROC = %1; %2 COMMIT")
-                                .arg(state.Pid)
-                                .arg(rows.isEmpty() ? QString() : QStringLiteral("INSERT INTO SV_PERMI (NUM_PROC, COD_EMPR) VALUES %1;").arg(rows.join(QStringLiteral(", "))));
+        const QString sql =
+            QStringLiteral("BEGIN; DELETE FROM SV_PERMI WHERE NUM_PROC = %1; %2 COMMIT")
+                .arg(state.Pid)
+                .arg(rows.isEmpty() ? QString()
+                                    : QStringLiteral("INSERT INTO SV_PERMI (NUM_PROC, COD_EMPR) VALUES %1;")
+                                          .arg(rows.join(QStringLiteral(", "))));
         if (!owner.exec(sql)) {
             if (lostDriver(owner.driver()))
                 throw EDatabaseLost();
@@ -315,14 +317,18 @@ QSqlDatabase TDatabase::Open(const QString &name, bool user)
         if (user) {
             // The users' role, whose login the schema made and only the server's own role may read.
             QSqlQuery q(OwnerConnection());
-            if (!q.exec(QStringLiteral("SELECT CLA_ROLE FROM SV_ROLES WHERE NOM_ROLE = '%1'").arg(UserRole())) || !q.next())
-                throw EAppServerError(503, QStringLiteral("La base de datos no tiene el rol de los usuarios; ejecute tolvane-server init."));
+            if (!q.exec(QStringLiteral("SELECT CLA_ROLE FROM SV_ROLES WHERE NOM_ROLE = '%1'").arg(UserRole())) ||
+                !q.next())
+                throw EAppServerError(
+                    503,
+                    QStringLiteral("La base de datos no tiene el rol de los usuarios; ejecute tolvane-server init."));
             db.setUserName(UserRole());
             db.setPassword(q.value(0).toString());
         }
         QUrlQuery q(url);
         if (q.hasQueryItem(QStringLiteral("connect_timeout")))
-            db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(q.queryItemValue(QStringLiteral("connect_timeout"))));
+            db.setConnectOptions(
+                QStringLiteral("connect_timeout=%1").arg(q.queryItemValue(QStringLiteral("connect_timeout"))));
         else
             db.setConnectOptions(QStringLiteral("connect_timeout=10"));
     } else {
@@ -360,7 +366,8 @@ void TDatabase::Exec(const QString &sql)
     if (!q.exec(sql)) {
         if (lostCode(q.lastError()) || lostDriver(q.driver()))
             throw EDatabaseLost();
-        throw EAppServerError(500, q.lastError().databaseText().isEmpty() ? q.lastError().text() : q.lastError().databaseText());
+        throw EAppServerError(500, q.lastError().databaseText().isEmpty() ? q.lastError().text()
+                                                                          : q.lastError().databaseText());
     }
 }
 
@@ -377,11 +384,15 @@ QList<QVariantList> TDatabase::Rows(const QString &sql, const QVariantList &valu
 {
     if (!m_postgres) {
         static const char owner = 0;
-        return TSqliteReader::Read(Connection(), sql, values, [](int, const QString &name) {
-                   TSqliteReader::SColumn column;
-                   column.Name = name;
-                   return column;
-               }, &owner).Rows;
+        return TSqliteReader::Read(
+                   Connection(), sql, values,
+                   [](int, const QString &name) {
+                       TSqliteReader::SColumn column;
+                       column.Name = name;
+                       return column;
+                   },
+                   &owner)
+            .Rows;
     }
     QSqlQuery q = Run(sql, values);
     QList<QVariantList> rows;
@@ -420,10 +431,11 @@ bool TDatabase::Execute(QSqlQuery &q, const QString &sql, const QVariantList &va
     } else {
         // A client's statement (EjecutarSql) is refused before it runs when its plan would check its
         // conditions before the company filter.
-        const auto state = t_connections ? t_connections->states.constFind(m_id) : decltype(t_connections->states.constFind(m_id))();
+        const auto state =
+            t_connections ? t_connections->states.constFind(m_id) : decltype(t_connections->states.constFind(m_id))();
         const QVariant handle = q.driver()->handle();
-        if (t_connections && state != t_connections->states.cend() && state->Guard
-            && state->Guard->Mode() != TSqliteGuard::TMode::Server && handle.isValid())
+        if (t_connections && state != t_connections->states.cend() && state->Guard &&
+            state->Guard->Mode() != TSqliteGuard::TMode::Server && handle.isValid())
             TSqliteGuard::CheckClientPlan(*static_cast<sqlite3 *const *>(handle.data()), sql.toUtf8());
         ok = q.prepare(sql);
         if (ok) {
@@ -514,10 +526,14 @@ QVariant TDatabase::ToDb(const QVariant &value)
     if (!value.isValid() || value.isNull())
         return QVariant();
     switch (value.typeId()) {
-    case QMetaType::QDateTime: return DateTimeText(value.toDateTime());
-    case QMetaType::QDate: return DateTimeText(value.toDate().startOfDay());
-    case QMetaType::Bool: return value.toBool() ? 1 : 0;
-    default: return value;
+    case QMetaType::QDateTime:
+        return DateTimeText(value.toDateTime());
+    case QMetaType::QDate:
+        return DateTimeText(value.toDate().startOfDay());
+    case QMetaType::Bool:
+        return value.toBool() ? 1 : 0;
+    default:
+        return value;
     }
 }
 
@@ -538,15 +554,22 @@ QVariant TDatabase::FromDb(const QVariant &value, TFieldType type)
         return d.isValid() ? QVariant(d) : QVariant();
     }
     case TFieldType::ftSmallint:
-    case TFieldType::ftInteger: return value.toInt();
-    case TFieldType::ftLargeint: return value.toLongLong();
-    case TFieldType::ftFloat: return value.toDouble();
-    case TFieldType::ftBoolean: return value.toBool();
-    case TFieldType::ftBlob: return value.toByteArray();
+    case TFieldType::ftInteger:
+        return value.toInt();
+    case TFieldType::ftLargeint:
+        return value.toLongLong();
+    case TFieldType::ftFloat:
+        return value.toDouble();
+    case TFieldType::ftBoolean:
+        return value.toBool();
+    case TFieldType::ftBlob:
+        return value.toByteArray();
     case TFieldType::ftString:
     case TFieldType::ftFixedChar:
-    case TFieldType::ftMemo: return value.toString();
-    case TFieldType::ftUnknown: break;
+    case TFieldType::ftMemo:
+        return value.toString();
+    case TFieldType::ftUnknown:
+        break;
     }
     return value;
 }

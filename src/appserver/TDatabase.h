@@ -47,8 +47,7 @@ public:
     // (EDatabaseLost: raised by every statement but a COMMIT, whose outcome would be unknown),
     // reopens the connections and runs the request once more. The transaction the loss cut short
     // was rolled back by the database. Nested calls run their request once, inside the outer one.
-    template <class F>
-    auto Request(F &&request) -> decltype(request());
+    template <class F> auto Request(F &&request) -> decltype(request());
     // Whether a connection of this thread has been dropped by the database.
     static bool IsLost(const QSqlDatabase &db);
 
@@ -80,7 +79,8 @@ public:
     QList<QVariantList> Rows(const QString &sql, const QVariantList &values = {});
     // The same on a query of this thread's connection; false (and the database's message) on failure.
     // affected: rows written, counting on SQLite those written behind a user's views.
-    bool Execute(QSqlQuery &query, const QString &sql, const QVariantList &values, QString *error, int *affected = nullptr);
+    bool Execute(QSqlQuery &query, const QString &sql, const QVariantList &values, QString *error,
+                 int *affected = nullptr);
 
     // Values as the database stores them: date-times as text "yyyy-MM-dd HH:mm:ss.zzz" on both
     // backends (SQLite has no date type; PostgreSQL parses the text into its TIMESTAMP).
@@ -109,8 +109,7 @@ private:
     std::atomic<qint64> m_clientMaxBytes{qint64(64) << 20};
 };
 
-template <class F>
-auto TDatabase::Request(F &&request) -> decltype(request())
+template <class F> auto TDatabase::Request(F &&request) -> decltype(request())
 {
     if (RequestDepth() > 0)
         return request();

@@ -27,7 +27,8 @@ static QByteArray resource(const QString &name)
     return f.readAll();
 }
 
-TDemoWorld::TDemoWorld(TDatabase &db) : m_db(db) {}
+TDemoWorld::TDemoWorld(TDatabase &db) : m_db(db)
+{}
 
 QString TDemoWorld::SampleCatalogue()
 {
@@ -39,7 +40,8 @@ void TDemoWorld::Build()
     {
         QSqlQuery q = m_db.Run(QStringLiteral("SELECT COUNT(*) FROM GN_EMPRE"));
         if (q.next() && q.value(0).toInt() > 0)
-            throw EAppServerError(409, QStringLiteral("La base de datos ya tiene empresas; la demostración se crea en una base vacía."));
+            throw EAppServerError(
+                409, QStringLiteral("La base de datos ya tiene empresas; la demostración se crea en una base vacía."));
     }
     const QDateTime now = QDateTime::currentDateTime();
     TCompanyStore companies(m_db);
@@ -50,11 +52,19 @@ void TDemoWorld::Build()
     {
         TSqlTransaction tx(m_db, TSqlTransaction::TMode::Write);
         for (const char *flag : {"Q0000133", "Q0000008"})
-            m_db.Run(QStringLiteral("INSERT INTO GN_DIGIF (COD_VARI, COD_PAIS, COD_EMPR, VAL_VARI, TIP_DATO, DES_VARI) VALUES (?, 57, 1, 'S', 'C', ?)"),
+            m_db.Run(QStringLiteral("INSERT INTO GN_DIGIF (COD_VARI, COD_PAIS, COD_EMPR, VAL_VARI, TIP_DATO, DES_VARI) "
+                                    "VALUES (?, 57, 1, 'S', 'C', ?)"),
                      {QString::fromLatin1(flag), QString::fromLatin1(flag) == QStringLiteral("Q0000133")
                                                      ? QStringLiteral("Muestra el cronograma del plan anual")
                                                      : QStringLiteral("Permite el cumplimiento parcial")});
-        struct Person { int company; double code; const char *names; const char *surnames; const char *mail; };
+        struct Person
+        {
+            int company;
+            double code;
+            const char *names;
+            const char *surnames;
+            const char *mail;
+        };
         const Person people[] = {
             {1, 1010203040, "María Fernanda", "Restrepo Gómez", "mfrestrepo@andinas.example"},
             {1, 79456123, "Carlos Andrés", "Piedrahíta Ruiz", "capiedrahita@andinas.example"},
@@ -66,14 +76,18 @@ void TDemoWorld::Build()
             {2, 71234567, "Jorge Iván", "Salazar Duque", "jisalazar@laceiba.example"},
         };
         for (const Person &p : people)
-            m_db.Run(QStringLiteral("INSERT INTO GN_TERCE (COD_EMPR, COD_TERC, NOM_TERC, APE_TERC, DCE_MAIL) VALUES (?, ?, ?, ?, ?)"),
-                     {p.company, p.code, QString::fromUtf8(p.names), QString::fromUtf8(p.surnames), QString::fromUtf8(p.mail)});
+            m_db.Run(
+                QStringLiteral(
+                    "INSERT INTO GN_TERCE (COD_EMPR, COD_TERC, NOM_TERC, APE_TERC, DCE_MAIL) VALUES (?, ?, ?, ?, ?)"),
+                {p.company, p.code, QString::fromUtf8(p.names), QString::fromUtf8(p.surnames),
+                 QString::fromUtf8(p.mail)});
         const char *const axes[] = {"Gestión del talento humano", "Gestión de peligros y riesgos", "Gestión documental",
                                     "Gestión de contratistas y proveedores", "Gestión de emergencias"};
         for (int company : {1, 2})
             for (int i = 0; i < 5; ++i)
-                m_db.Run(QStringLiteral("INSERT INTO GN_DITEM (COD_EMPR, TIP_ITEM, COD_ITEM, DES_ITEM) VALUES (?, 5, ?, ?)"),
-                         {company, double(i + 1), QString::fromUtf8(axes[i])});
+                m_db.Run(
+                    QStringLiteral("INSERT INTO GN_DITEM (COD_EMPR, TIP_ITEM, COD_ITEM, DES_ITEM) VALUES (?, 5, ?, ?)"),
+                    {company, double(i + 1), QString::fromUtf8(axes[i])});
         tx.Commit();
     }
 
@@ -94,13 +108,18 @@ void TDemoWorld::Build()
     const QSet<int> both{1, 2};
     const QString codes = QStringLiteral("CCPNCXCNCCJCPCCNCC");
     TSqlTransaction tx(m_db, TSqlTransaction::TMode::Write);
-    struct Record { int company, pama, depa, esta, ites, area; };
+    struct Record
+    {
+        int company, pama, depa, esta, ites, area;
+    };
     QList<Record> records;
     {
-        QSqlQuery q = m_db.Run(QStringLiteral("SELECT COD_EMPR, RMT_PAMA, RMT_DEPA, RMT_ESTA, RMT_ITES, COD_AREA FROM SO_MALEG"
-                                              " WHERE COD_AREA = 1 ORDER BY COD_EMPR, RMT_PAMA, RMT_DEPA, RMT_ESTA, RMT_ITES"));
+        QSqlQuery q =
+            m_db.Run(QStringLiteral("SELECT COD_EMPR, RMT_PAMA, RMT_DEPA, RMT_ESTA, RMT_ITES, COD_AREA FROM SO_MALEG"
+                                    " WHERE COD_AREA = 1 ORDER BY COD_EMPR, RMT_PAMA, RMT_DEPA, RMT_ESTA, RMT_ITES"));
         while (q.next())
-            records << Record{q.value(0).toInt(), q.value(1).toInt(), q.value(2).toInt(), q.value(3).toInt(), q.value(4).toInt(), q.value(5).toInt()};
+            records << Record{q.value(0).toInt(), q.value(1).toInt(), q.value(2).toInt(),
+                              q.value(3).toInt(), q.value(4).toInt(), q.value(5).toInt()};
     }
     const double responsible[] = {1010203040, 1020304050};
     int perCompany[3] = {0, 0, 0};
@@ -114,25 +133,40 @@ void TDemoWorld::Build()
             continue;
         const QString code = codes.mid(n, 1);
         const QVariantList key{r.company, kProcessDate.startOfDay(), r.pama, r.depa, r.esta, r.ites, r.area};
-        const QString plan = code == QStringLiteral("N") || code == QStringLiteral("P")
-                                 ? QStringLiteral("Documentar y divulgar el procedimiento; verificar su aplicación en la próxima inspección.")
-                                 : QString();
-        QVariantList values{QStringLiteral("DEMO"), now, code, code == QStringLiteral("J") ? QVariant(QStringLiteral("La actividad no se realiza en la empresa.")) : QVariant(),
-                            QStringLiteral("Acta y registros del archivo del SG-SST."), plan.isEmpty() ? QVariant() : QVariant(plan),
-                            r.company, responsible[r.company - 1], kProcessDate.startOfDay(), double(1 + n % 5), 5};
+        const QString plan =
+            code == QStringLiteral("N") || code == QStringLiteral("P")
+                ? QStringLiteral(
+                      "Documentar y divulgar el procedimiento; verificar su aplicación en la próxima inspección.")
+                : QString();
+        QVariantList values{QStringLiteral("DEMO"),
+                            now,
+                            code,
+                            code == QStringLiteral("J")
+                                ? QVariant(QStringLiteral("La actividad no se realiza en la empresa."))
+                                : QVariant(),
+                            QStringLiteral("Acta y registros del archivo del SG-SST."),
+                            plan.isEmpty() ? QVariant() : QVariant(plan),
+                            r.company,
+                            responsible[r.company - 1],
+                            kProcessDate.startOfDay(),
+                            double(1 + n % 5),
+                            5};
         values << key;
-        m_db.Run(QStringLiteral("UPDATE SO_MALEG SET ACT_USUA = ?, ACT_HORA = ?, ACT_ESTA = 'M', IND_CUMP = ?, TEX_JUST = ?, TEX_EVID = ?,"
-                                " PLA_ACCI = ?, EMP_ORIG = ?, COD_RESP = ?, FEC_MALE = ?, COD_ITGE = ?, TIP_ITEM = ?"
-                                " WHERE COD_EMPR = ? AND FEC_PROC = ? AND RMT_PAMA = ? AND RMT_DEPA = ? AND RMT_ESTA = ?"
-                                " AND RMT_ITES = ? AND COD_AREA = ?"),
-                 values);
+        m_db.Run(
+            QStringLiteral("UPDATE SO_MALEG SET ACT_USUA = ?, ACT_HORA = ?, ACT_ESTA = 'M', IND_CUMP = ?, TEX_JUST = "
+                           "?, TEX_EVID = ?,"
+                           " PLA_ACCI = ?, EMP_ORIG = ?, COD_RESP = ?, FEC_MALE = ?, COD_ITGE = ?, TIP_ITEM = ?"
+                           " WHERE COD_EMPR = ? AND FEC_PROC = ? AND RMT_PAMA = ? AND RMT_DEPA = ? AND RMT_ESTA = ?"
+                           " AND RMT_ITES = ? AND COD_AREA = ?"),
+            values);
         if (n < 6) {
             // The item's objective and goal for the year.
-            m_db.Run(QStringLiteral("UPDATE SO_MALEG SET OBJ_ASGS = ?, MET_ASGS = ? WHERE COD_EMPR = ? AND FEC_PROC = ?"
-                                    " AND RMT_PAMA = ? AND RMT_DEPA = ? AND RMT_ESTA = ? AND RMT_ITES = ? AND COD_AREA = ?"),
-                     {QStringLiteral("Cumplir el numeral con evidencia verificable durante la vigencia"),
-                      QStringLiteral("100 % de las actividades programadas ejecutadas"), r.company, kProcessDate.startOfDay(),
-                      r.pama, r.depa, r.esta, r.ites, r.area});
+            m_db.Run(
+                QStringLiteral("UPDATE SO_MALEG SET OBJ_ASGS = ?, MET_ASGS = ? WHERE COD_EMPR = ? AND FEC_PROC = ?"
+                               " AND RMT_PAMA = ? AND RMT_DEPA = ? AND RMT_ESTA = ? AND RMT_ITES = ? AND COD_AREA = ?"),
+                {QStringLiteral("Cumplir el numeral con evidencia verificable durante la vigencia"),
+                 QStringLiteral("100 % de las actividades programadas ejecutadas"), r.company,
+                 kProcessDate.startOfDay(), r.pama, r.depa, r.esta, r.ites, r.area});
             // Two activities per item, planned across the year, the first months executed.
             for (int a = 0; a < 2; ++a) {
                 const int rmt = ++nextPlan[r.company];
@@ -142,36 +176,73 @@ void TDemoWorld::Build()
                                  QStringLiteral("OPC_CICL"), QStringLiteral("ACT_ASGS"), QStringLiteral("RES_PONS"),
                                  QStringLiteral("REC_URSO"), QStringLiteral("OBS_VACI"), QStringLiteral("CUM_META"),
                                  QStringLiteral("COD_AREA"), QStringLiteral("RMT_PLAS")};
-                QVariantList v{QStringLiteral("DEMO"), now, QStringLiteral("A"), r.company, kProcessDate.startOfDay(), r.pama,
-                               r.depa, r.esta, r.ites, QString(QLatin1Char(cycleLetter[(n + a) % 4])),
+                QVariantList v{QStringLiteral("DEMO"),
+                               now,
+                               QStringLiteral("A"),
+                               r.company,
+                               kProcessDate.startOfDay(),
+                               r.pama,
+                               r.depa,
+                               r.esta,
+                               r.ites,
+                               QString(QLatin1Char(cycleLetter[(n + a) % 4])),
                                a == 0 ? QStringLiteral("Capacitación al personal sobre el numeral evaluado")
                                       : QStringLiteral("Inspección de verificación con el COPASST"),
-                               QStringLiteral("Coordinación de SST"), a == 0 ? QStringLiteral("A") : QStringLiteral("F"),
-                               a == 0 ? QString() : QStringLiteral("Acta firmada por el COPASST"), a == 0 ? 80 : 100, r.area, rmt};
+                               QStringLiteral("Coordinación de SST"),
+                               a == 0 ? QStringLiteral("A") : QStringLiteral("F"),
+                               a == 0 ? QString() : QStringLiteral("Acta firmada por el COPASST"),
+                               a == 0 ? 80 : 100,
+                               r.area,
+                               rmt};
                 for (int m = 0; m < 12; ++m) {
                     const bool planned = (m + a + n) % 3 == 0;
-                    cols << QString::fromLatin1(months[m]) + QStringLiteral("_PLAN") << QString::fromLatin1(months[m]) + QStringLiteral("_EJEC");
-                    v << (planned ? QStringLiteral("S") : QStringLiteral("N")) << (planned && m < 3 ? QStringLiteral("S") : QStringLiteral("N"));
+                    cols << QString::fromLatin1(months[m]) + QStringLiteral("_PLAN")
+                         << QString::fromLatin1(months[m]) + QStringLiteral("_EJEC");
+                    v << (planned ? QStringLiteral("S") : QStringLiteral("N"))
+                      << (planned && m < 3 ? QStringLiteral("S") : QStringLiteral("N"));
                 }
                 QStringList marks;
                 for (int i = 0; i < cols.size(); ++i)
                     marks << QStringLiteral("?");
-                m_db.Run(QStringLiteral("INSERT INTO SO_PLASS (%1) VALUES (%2)").arg(cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))), v);
+                m_db.Run(QStringLiteral("INSERT INTO SO_PLASS (%1) VALUES (%2)")
+                             .arg(cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
+                         v);
             }
         }
         if (code == QStringLiteral("N") || code == QStringLiteral("P")) {
             const int rmt = ++nextFollow[r.company];
-            QSqlQuery q = m_db.Run(QStringLiteral("SELECT NUM_ERAL FROM SO_DIPAM WHERE COD_EMPR = ? AND RMT_PAMA = ? AND RMT_DEPA = ? AND RMT_ESTA = ? AND RMT_ITES = ?"),
+            QSqlQuery q = m_db.Run(QStringLiteral("SELECT NUM_ERAL FROM SO_DIPAM WHERE COD_EMPR = ? AND RMT_PAMA = ? "
+                                                  "AND RMT_DEPA = ? AND RMT_ESTA = ? AND RMT_ITES = ?"),
                                    {r.company, r.pama, r.depa, r.esta, r.ites});
             const QString numeral = q.next() ? q.value(0).toString() : QString();
             q.finish();
-            m_db.Run(QStringLiteral("INSERT INTO SO_SEMON (ACT_USUA, ACT_HORA, ACT_ESTA, COD_EMPR, RMT_SEMO, FEC_PROC, RMT_PAMA, RMT_DEPA, RMT_ESTA,"
-                                    " RMT_ITES, SEG_MIEN, FEC_SEGU, COD_RESP, TEX_SEGU, FEC_CUMP, COD_AREA, NUM_ERAL, PLA_ACCI, TIP_ACTI,"
-                                    " FEC_INIC, FEC_FINA, EST_ADOS) VALUES (?, ?, 'A', ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                     {QStringLiteral("DEMO"), now, r.company, rmt, kProcessDate.startOfDay(), r.pama, r.depa, r.esta, r.ites,
-                      QStringLiteral("Revisión del avance del plan de acción"), QDate(2026, 3, 2).startOfDay(), responsible[r.company - 1],
-                      QStringLiteral("Se revisaron los soportes con el responsable."), QVariant(), r.area, numeral, plan,
-                      QStringLiteral("C"), QDate(2026, 3, 1).startOfDay(), QDate(2026, 6, 30).startOfDay(), QStringLiteral("P")});
+            m_db.Run(QStringLiteral("INSERT INTO SO_SEMON (ACT_USUA, ACT_HORA, ACT_ESTA, COD_EMPR, RMT_SEMO, FEC_PROC, "
+                                    "RMT_PAMA, RMT_DEPA, RMT_ESTA,"
+                                    " RMT_ITES, SEG_MIEN, FEC_SEGU, COD_RESP, TEX_SEGU, FEC_CUMP, COD_AREA, NUM_ERAL, "
+                                    "PLA_ACCI, TIP_ACTI,"
+                                    " FEC_INIC, FEC_FINA, EST_ADOS) VALUES (?, ?, 'A', ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                                    "?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                     {QStringLiteral("DEMO"),
+                      now,
+                      r.company,
+                      rmt,
+                      kProcessDate.startOfDay(),
+                      r.pama,
+                      r.depa,
+                      r.esta,
+                      r.ites,
+                      QStringLiteral("Revisión del avance del plan de acción"),
+                      QDate(2026, 3, 2).startOfDay(),
+                      responsible[r.company - 1],
+                      QStringLiteral("Se revisaron los soportes con el responsable."),
+                      QVariant(),
+                      r.area,
+                      numeral,
+                      plan,
+                      QStringLiteral("C"),
+                      QDate(2026, 3, 1).startOfDay(),
+                      QDate(2026, 6, 30).startOfDay(),
+                      QStringLiteral("P")});
         }
     }
     tx.Commit();

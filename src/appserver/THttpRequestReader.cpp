@@ -38,7 +38,8 @@ THttpRequestReader::TState THttpRequestReader::Next(QByteArray &buffer)
         return TState::Refused;
     }
     bool lengthOk = true;
-    const qsizetype length = req.Headers.contains("content-length") ? req.Headers.value("content-length").toLongLong(&lengthOk) : 0;
+    const qsizetype length =
+        req.Headers.contains("content-length") ? req.Headers.value("content-length").toLongLong(&lengthOk) : 0;
     if (!lengthOk || length < 0 || length > kMaxBody) {
         Refusal = {413, errorBody("Cuerpo de la solicitud no válido o demasiado grande.")};
         return TState::Refused;

@@ -32,22 +32,38 @@ using TClock = std::chrono::steady_clock;
 const char *reason(int status)
 {
     switch (status) {
-    case 200: return "OK";
-    case 400: return "Bad Request";
-    case 401: return "Unauthorized";
-    case 403: return "Forbidden";
-    case 404: return "Not Found";
-    case 405: return "Method Not Allowed";
-    case 408: return "Request Timeout";
-    case 409: return "Conflict";
-    case 411: return "Length Required";
-    case 413: return "Payload Too Large";
-    case 429: return "Too Many Requests";
-    case 431: return "Request Header Fields Too Large";
-    case 500: return "Internal Server Error";
-    case 501: return "Not Implemented";
-    case 503: return "Service Unavailable";
-    default: return "Status";
+    case 200:
+        return "OK";
+    case 400:
+        return "Bad Request";
+    case 401:
+        return "Unauthorized";
+    case 403:
+        return "Forbidden";
+    case 404:
+        return "Not Found";
+    case 405:
+        return "Method Not Allowed";
+    case 408:
+        return "Request Timeout";
+    case 409:
+        return "Conflict";
+    case 411:
+        return "Length Required";
+    case 413:
+        return "Payload Too Large";
+    case 429:
+        return "Too Many Requests";
+    case 431:
+        return "Request Header Fields Too Large";
+    case 500:
+        return "Internal Server Error";
+    case 501:
+        return "Not Implemented";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Status";
     }
 }
 
@@ -58,8 +74,9 @@ QByteArray peerAddress(int s)
     char text[INET6_ADDRSTRLEN] = {};
     if (::getpeername(s, reinterpret_cast<sockaddr *>(&addr), &len) != 0)
         return {};
-    const void *where = addr.ss_family == AF_INET6 ? static_cast<const void *>(&reinterpret_cast<sockaddr_in6 *>(&addr)->sin6_addr)
-                                                   : static_cast<const void *>(&reinterpret_cast<sockaddr_in *>(&addr)->sin_addr);
+    const void *where = addr.ss_family == AF_INET6
+                            ? static_cast<const void *>(&reinterpret_cast<sockaddr_in6 *>(&addr)->sin6_addr)
+                            : static_cast<const void *>(&reinterpret_cast<sockaddr_in *>(&addr)->sin_addr);
     return ::inet_ntop(addr.ss_family, where, text, sizeof text) ? QByteArray(text) : QByteArray();
 }
 
@@ -97,11 +114,11 @@ bool sendAll(int s, const QByteArray &head, const QByteArray &body)
 
 bool reply(int s, const THttpServer::SResponse &r, bool keepAlive)
 {
-    const QByteArray head = "HTTP/1.1 " + QByteArray::number(r.Status) + ' ' + reason(r.Status)
-                            + "\r\nContent-Type: application/json; charset=utf-8\r\nContent-Length: "
-                            + QByteArray::number(r.Body.size())
-                            + (r.RetryAfter > 0 ? "\r\nRetry-After: " + QByteArray::number(r.RetryAfter) : QByteArray())
-                            + (keepAlive ? "\r\nConnection: keep-alive\r\n\r\n" : "\r\nConnection: close\r\n\r\n");
+    const QByteArray head =
+        "HTTP/1.1 " + QByteArray::number(r.Status) + ' ' + reason(r.Status) +
+        "\r\nContent-Type: application/json; charset=utf-8\r\nContent-Length: " + QByteArray::number(r.Body.size()) +
+        (r.RetryAfter > 0 ? "\r\nRetry-After: " + QByteArray::number(r.RetryAfter) : QByteArray()) +
+        (keepAlive ? "\r\nConnection: keep-alive\r\n\r\n" : "\r\nConnection: close\r\n\r\n");
     return sendAll(s, head, r.Body) && keepAlive;
 }
 
@@ -225,7 +242,12 @@ struct THttpServer::TImpl
             if (s < 0)
                 return; // EAGAIN: all taken; other errors: the next poll tells
             if (int(connections.size()) >= limits.MaxConnections) {
-                reply(s, {503, QByteArray("{\"error\":\"El servidor atiende el máximo de conexiones; intente de nuevo en unos segundos.\"}"), 5}, false);
+                reply(s,
+                      {503,
+                       QByteArray("{\"error\":\"El servidor atiende el máximo de conexiones; intente de nuevo en unos "
+                                  "segundos.\"}"),
+                       5},
+                      false);
                 ::close(s);
                 continue;
             }
@@ -259,8 +281,8 @@ struct THttpServer::TImpl
                 c.Started = TClock::now();
             c.Buffer.append(chunk, n);
             // Enough to refuse (431, 413) or to serve: the rest waits for the next round.
-            if (c.Buffer.size() > THttpRequestReader::kMaxHeader + THttpRequestReader::kMaxBody
-                || (c.Buffer.size() > THttpRequestReader::kMaxHeader && c.Buffer.indexOf("\r\n\r\n") < 0))
+            if (c.Buffer.size() > THttpRequestReader::kMaxHeader + THttpRequestReader::kMaxBody ||
+                (c.Buffer.size() > THttpRequestReader::kMaxHeader && c.Buffer.indexOf("\r\n\r\n") < 0))
                 break;
         }
         if (Dispatch(c, closed) && closed && !c.Busy)
@@ -290,8 +312,8 @@ struct THttpServer::TImpl
         const auto now = TClock::now();
         std::vector<SConnection *> late;
         for (auto &[s, c] : connections)
-            if (!c->Busy
-                && now - c->Started > std::chrono::seconds(c->Buffer.isEmpty() ? limits.IdleSeconds : limits.ReadTimeoutSeconds))
+            if (!c->Busy && now - c->Started > std::chrono::seconds(c->Buffer.isEmpty() ? limits.IdleSeconds
+                                                                                        : limits.ReadTimeoutSeconds))
                 late.push_back(c.get());
         for (SConnection *c : late) {
             if (c->Buffer.isEmpty())

@@ -10,9 +10,9 @@
 struct SHttpLimits
 {
     int Workers = 32;
-    int MaxConnections = 1000;  // open connections, busy or idle
+    int MaxConnections = 1000;   // open connections, busy or idle
     int ReadTimeoutSeconds = 30; // from the first byte of a request to its last
-    int IdleSeconds = 60;       // a kept-alive connection without a request
+    int IdleSeconds = 60;        // a kept-alive connection without a request
 };
 
 // A small HTTP/1.1 server for the application server's JSON API. One event loop (the thread that
@@ -29,16 +29,16 @@ public:
     struct SRequest
     {
         QByteArray Method;
-        QByteArray Path;                  // without the query string
+        QByteArray Path;                       // without the query string
         QHash<QByteArray, QByteArray> Headers; // names in lower case
         QByteArray Body;
-        QByteArray Peer;                  // the client's address, without the port
+        QByteArray Peer; // the client's address, without the port
     };
     struct SResponse
     {
         int Status = 200;
-        QByteArray Body;                  // JSON
-        qint64 RetryAfter = 0;            // seconds; sent as Retry-After when positive
+        QByteArray Body;       // JSON
+        qint64 RetryAfter = 0; // seconds; sent as Retry-After when positive
     };
     using THandler = std::function<SResponse(const SRequest &)>;
 

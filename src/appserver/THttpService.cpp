@@ -75,7 +75,8 @@ struct THttpService::TImpl
         static const QRegularExpression provider(QStringLiteral("^/v1/providers/([A-Za-z0-9_]+)/(open|apply)$"));
         static const QRegularExpression method(QStringLiteral("^/v1/methods/([A-Za-z0-9_]+)$"));
         const QString path = QString::fromUtf8(req.Path);
-        const bool known = path == QStringLiteral("/v1/session") || provider.match(path).hasMatch() || method.match(path).hasMatch();
+        const bool known =
+            path == QStringLiteral("/v1/session") || provider.match(path).hasMatch() || method.match(path).hasMatch();
         if (!known)
             throw EAppServerError(404, QStringLiteral("Recurso desconocido: %1").arg(path));
         if (req.Method != "POST")
@@ -99,8 +100,10 @@ struct THttpService::TImpl
         const QString user = body.value(QStringLiteral("user")).toString().trimmed();
         TSignInThrottle throttle(engine->Database());
         if (const qint64 wait = throttle.Wait(user, peer, engine->Now().toSecsSinceEpoch()); wait > 0) {
-            THttpServer::SResponse busy = json(429, {{QStringLiteral("error"),
-                QStringLiteral("Demasiados intentos fallidos de inicio de sesión; intente de nuevo en %1 s.").arg(wait)}});
+            THttpServer::SResponse busy = json(
+                429, {{QStringLiteral("error"),
+                       QStringLiteral("Demasiados intentos fallidos de inicio de sesión; intente de nuevo en %1 s.")
+                           .arg(wait)}});
             busy.RetryAfter = wait;
             return busy;
         }
@@ -127,7 +130,8 @@ struct THttpService::TImpl
         const QJsonValue text = body.value(QStringLiteral("commandText"));
         if (!text.isUndefined() && !text.isNull() && !text.isString())
             throw EAppServerError(400, QStringLiteral("\"commandText\" debe ser texto."));
-        const QList<SParam> params = TJsonCodec::ToParams(body.value(QStringLiteral("params")), body.value(QStringLiteral("types")));
+        const QList<SParam> params =
+            TJsonCodec::ToParams(body.value(QStringLiteral("params")), body.value(QStringLiteral("types")));
         // The packet is most of what the server writes: straight to text, no QJsonObject tree.
         return {200, TJsonCodec::WritePacket(session.GetRecords(name, params, text.toString()))};
     }
@@ -149,7 +153,8 @@ struct THttpService::TImpl
             throw EAppServerError(400, QStringLiteral("\"args\" debe ser un arreglo."));
         QVariantList args = TJsonCodec::ToList(argsValue.toArray());
         const QVariant result = session.Call(name, args);
-        return json(200, {{QStringLiteral("result"), TJsonCodec::FromValue(result)}, {QStringLiteral("args"), TJsonCodec::FromList(args)}});
+        return json(200, {{QStringLiteral("result"), TJsonCodec::FromValue(result)},
+                          {QStringLiteral("args"), TJsonCodec::FromList(args)}});
     }
 };
 

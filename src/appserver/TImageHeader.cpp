@@ -4,8 +4,8 @@ namespace {
 
 quint32 bigEndian32(const QByteArray &b, qsizetype at)
 {
-    return quint32(uchar(b.at(at))) << 24 | quint32(uchar(b.at(at + 1))) << 16 | quint32(uchar(b.at(at + 2))) << 8
-           | quint32(uchar(b.at(at + 3)));
+    return quint32(uchar(b.at(at))) << 24 | quint32(uchar(b.at(at + 1))) << 16 | quint32(uchar(b.at(at + 2))) << 8 |
+           quint32(uchar(b.at(at + 3)));
 }
 
 int bigEndian16(const QByteArray &b, qsizetype at)
@@ -29,12 +29,16 @@ quint32 crc32(const char *data, qsizetype size)
 bool validPngDepth(int colourType, int depth)
 {
     switch (colourType) {
-    case 0: return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
-    case 3: return depth == 1 || depth == 2 || depth == 4 || depth == 8;
+    case 0:
+        return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
+    case 3:
+        return depth == 1 || depth == 2 || depth == 4 || depth == 8;
     case 2:
     case 4:
-    case 6: return depth == 8 || depth == 16;
-    default: return false;
+    case 6:
+        return depth == 8 || depth == 16;
+    default:
+        return false;
     }
 }
 
@@ -65,8 +69,8 @@ std::optional<TImageHeader> TImageHeader::ReadPng(const QByteArray &bytes)
     const quint32 width = bigEndian32(bytes, 16), height = bigEndian32(bytes, 20);
     const int depth = uchar(bytes.at(24)), colourType = uchar(bytes.at(25));
     const int compression = uchar(bytes.at(26)), filter = uchar(bytes.at(27)), interlace = uchar(bytes.at(28));
-    if (width == 0 || height == 0 || width > 0x7FFFFFFFu || height > 0x7FFFFFFFu || !validPngDepth(colourType, depth)
-        || compression != 0 || filter != 0 || interlace > 1)
+    if (width == 0 || height == 0 || width > 0x7FFFFFFFu || height > 0x7FFFFFFFu || !validPngDepth(colourType, depth) ||
+        compression != 0 || filter != 0 || interlace > 1)
         return std::nullopt;
     return TImageHeader{QStringLiteral("PNG"), int(width), int(height)};
 }
@@ -99,8 +103,8 @@ std::optional<TImageHeader> TImageHeader::ReadJpeg(const QByteArray &bytes)
             const int precision = uchar(bytes.at(at + 2));
             const int height = bigEndian16(bytes, at + 3), width = bigEndian16(bytes, at + 5);
             const int components = uchar(bytes.at(at + 7));
-            if (precision < 2 || precision > 16 || width == 0 || height == 0 || components < 1 || components > 4
-                || length != 8 + 3 * components)
+            if (precision < 2 || precision > 16 || width == 0 || height == 0 || components < 1 || components > 4 ||
+                length != 8 + 3 * components)
                 return std::nullopt;
             return TImageHeader{QStringLiteral("JPEG"), width, height};
         }

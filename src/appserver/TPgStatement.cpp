@@ -14,8 +14,19 @@ namespace {
 
 // PostgreSQL type numbers (pg_type.oid) of the values a client query answers.
 enum : Oid {
-    kBool = 16, kBytea = 17, kInt8 = 20, kInt2 = 21, kInt4 = 23, kOid = 26, kFloat4 = 700, kFloat8 = 701,
-    kDate = 1082, kTime = 1083, kTimestamp = 1114, kTimestampTz = 1184, kNumeric = 1700
+    kBool = 16,
+    kBytea = 17,
+    kInt8 = 20,
+    kInt2 = 21,
+    kInt4 = 23,
+    kOid = 26,
+    kFloat4 = 700,
+    kFloat8 = 701,
+    kDate = 1082,
+    kTime = 1083,
+    kTimestamp = 1114,
+    kTimestampTz = 1184,
+    kNumeric = 1700
 };
 
 struct ResultDeleter
@@ -27,20 +38,29 @@ using Result = std::unique_ptr<PGresult, ResultDeleter>;
 QMetaType metaTypeOf(Oid type)
 {
     switch (type) {
-    case kBool: return QMetaType::fromType<bool>();
-    case kBytea: return QMetaType::fromType<QByteArray>();
-    case kInt8: return QMetaType::fromType<qlonglong>();
+    case kBool:
+        return QMetaType::fromType<bool>();
+    case kBytea:
+        return QMetaType::fromType<QByteArray>();
+    case kInt8:
+        return QMetaType::fromType<qlonglong>();
     case kInt2:
     case kInt4:
-    case kOid: return QMetaType::fromType<int>();
+    case kOid:
+        return QMetaType::fromType<int>();
     case kFloat4:
     case kFloat8:
-    case kNumeric: return QMetaType::fromType<double>();
-    case kDate: return QMetaType::fromType<QDate>();
-    case kTime: return QMetaType::fromType<QTime>();
+    case kNumeric:
+        return QMetaType::fromType<double>();
+    case kDate:
+        return QMetaType::fromType<QDate>();
+    case kTime:
+        return QMetaType::fromType<QTime>();
     case kTimestamp:
-    case kTimestampTz: return QMetaType::fromType<QDateTime>();
-    default: return QMetaType::fromType<QString>();
+    case kTimestampTz:
+        return QMetaType::fromType<QDateTime>();
+    default:
+        return QMetaType::fromType<QString>();
     }
 }
 
@@ -52,16 +72,22 @@ QVariant valueOf(const PGresult *r, int row, int column, Oid type)
     const char *text = PQgetvalue(r, row, column);
     const int size = PQgetlength(r, row, column);
     switch (type) {
-    case kBool: return text[0] == 't';
-    case kInt8: return QByteArray::fromRawData(text, size).toLongLong();
+    case kBool:
+        return text[0] == 't';
+    case kInt8:
+        return QByteArray::fromRawData(text, size).toLongLong();
     case kInt2:
     case kInt4:
-    case kOid: return QByteArray::fromRawData(text, size).toInt();
+    case kOid:
+        return QByteArray::fromRawData(text, size).toInt();
     case kFloat4:
     case kFloat8:
-    case kNumeric: return QByteArray::fromRawData(text, size).toDouble();
-    case kDate: return QDate::fromString(QString::fromLatin1(text, size), Qt::ISODate);
-    case kTime: return QTime::fromString(QString::fromLatin1(text, size), Qt::ISODateWithMs);
+    case kNumeric:
+        return QByteArray::fromRawData(text, size).toDouble();
+    case kDate:
+        return QDate::fromString(QString::fromLatin1(text, size), Qt::ISODate);
+    case kTime:
+        return QTime::fromString(QString::fromLatin1(text, size), Qt::ISODateWithMs);
     case kTimestamp:
     case kTimestampTz: {
         // "yyyy-MM-dd HH:mm:ss[.ffffff][+zz]": the wall-clock time to milliseconds, as the server stores it.
@@ -74,9 +100,11 @@ QVariant valueOf(const PGresult *r, int row, int column, Oid type)
         return TDateTimeText::Parse(QByteArrayView(text, std::min<qsizetype>(length, 23)));
     }
     case kBytea: // hex form: \x0a1b...
-        return size >= 2 && text[0] == '\\' && text[1] == 'x' ? QByteArray::fromHex(QByteArray::fromRawData(text + 2, size - 2))
-                                                              : QByteArray(text, size);
-    default: return QString::fromUtf8(text, size);
+        return size >= 2 && text[0] == '\\' && text[1] == 'x'
+                   ? QByteArray::fromHex(QByteArray::fromRawData(text + 2, size - 2))
+                   : QByteArray(text, size);
+    default:
+        return QString::fromUtf8(text, size);
     }
 }
 
@@ -114,8 +142,8 @@ void abandon(PGconn *conn)
 
 } // namespace
 
-TPgStatement::SResult TPgStatement::Run(const QSqlDatabase &db, const QString &sql, const QVariantList &values, int maxRows,
-                                        qint64 maxBytes)
+TPgStatement::SResult TPgStatement::Run(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
+                                        int maxRows, qint64 maxBytes)
 {
     const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
     PGconn *conn = handle.isValid() ? *static_cast<PGconn *const *>(handle.data()) : nullptr;

@@ -19,12 +19,13 @@ public:
         QStringList Names;      // as PostgreSQL reports them
         QList<QMetaType> Types; // of each column, from its PostgreSQL type
         QList<QVariantList> Rows;
-        int Affected = 0;       // rows written by an INSERT, UPDATE or DELETE
-        bool Select = false;    // whether the statement answered rows
+        int Affected = 0;    // rows written by an INSERT, UPDATE or DELETE
+        bool Select = false; // whether the statement answered rows
     };
 
     // sql uses $n markers; raises EAppServerError: 400 a client's mistake (message the same as on
     // SQLite for a time-out or too large an answer), 403 a refused access, 503 a lost connection.
     // maxRows, maxBytes: 0 for no limit.
-    static SResult Run(const QSqlDatabase &db, const QString &sql, const QVariantList &values, int maxRows, qint64 maxBytes);
+    static SResult Run(const QSqlDatabase &db, const QString &sql, const QVariantList &values, int maxRows,
+                       qint64 maxBytes);
 };

@@ -62,8 +62,9 @@ QList<SParam> itemParams()
             param("PRMTESTA", TFieldType::ftInteger),  param("PRMTITES", TFieldType::ftInteger)};
 }
 
-const QString kItemFilter = QStringLiteral(" WHERE COD_EMPR = :PCODEMPR AND FEC_PROC = :PFECPROC AND RMT_PAMA = :PRMTPAMA"
-                                           " AND RMT_DEPA = :PRMTDEPA AND RMT_ESTA = :PRMTESTA AND RMT_ITES = :PRMTITES");
+const QString kItemFilter =
+    QStringLiteral(" WHERE COD_EMPR = :PCODEMPR AND FEC_PROC = :PFECPROC AND RMT_PAMA = :PRMTPAMA"
+                   " AND RMT_DEPA = :PRMTDEPA AND RMT_ESTA = :PRMTESTA AND RMT_ITES = :PRMTITES");
 
 QString selectOf(const QList<SFieldDef> &fields, const QString &table)
 {
@@ -118,29 +119,36 @@ TProviderCatalog::TProviderCatalog()
     const QString maleg = QStringLiteral("SO_MALEG");
     {
         // The evaluation records: MA columns are SO_MALEG's own and the only ones written back.
-        struct Col { const char *name; const char *table; bool readOnly; bool key; bool hidden; };
+        struct Col
+        {
+            const char *name;
+            const char *table;
+            bool readOnly;
+            bool key;
+            bool hidden;
+        };
         static const Col cols[] = {
-            {"ACT_USUA", "SO_MALEG", false, false, false}, {"ACT_HORA", "SO_MALEG", false, false, false},
-            {"ACT_ESTA", "SO_MALEG", false, false, false}, {"COD_EMPR", "SO_MALEG", false, true, false},
-            {"FEC_PROC", "SO_MALEG", true, true, false},   {"CAS_CONT", "SO_MALEG", false, false, true},
-            {"RMT_PAMA", "SO_MALEG", true, true, false},   {"COD_CICL", "SO_PAMAL", true, false, false},
-            {"FEC_INIC", "SO_PAMAL", true, false, false},  {"FEC_FINA", "SO_PAMAL", true, false, false},
-            {"RMT_DEPA", "SO_MALEG", true, true, false},   {"DES_ESTA", "SO_DEPAM", true, false, false},
-            {"POR_ESTA", "SO_DEPAM", true, false, false},  {"RMT_ESTA", "SO_MALEG", true, true, false},
+            {"ACT_USUA", "SO_MALEG", false, false, false},  {"ACT_HORA", "SO_MALEG", false, false, false},
+            {"ACT_ESTA", "SO_MALEG", false, false, false},  {"COD_EMPR", "SO_MALEG", false, true, false},
+            {"FEC_PROC", "SO_MALEG", true, true, false},    {"CAS_CONT", "SO_MALEG", false, false, true},
+            {"RMT_PAMA", "SO_MALEG", true, true, false},    {"COD_CICL", "SO_PAMAL", true, false, false},
+            {"FEC_INIC", "SO_PAMAL", true, false, false},   {"FEC_FINA", "SO_PAMAL", true, false, false},
+            {"RMT_DEPA", "SO_MALEG", true, true, false},    {"DES_ESTA", "SO_DEPAM", true, false, false},
+            {"POR_ESTA", "SO_DEPAM", true, false, false},   {"RMT_ESTA", "SO_MALEG", true, true, false},
             {"DES_ESTA_1", "SO_DEPAM", true, false, false}, {"POR_ESTA_1", "SO_DEPAM", true, false, false},
-            {"RMT_ITES", "SO_MALEG", true, true, false},   {"NUM_ERAL", "SO_DIPAM", true, false, false},
-            {"DES_ITEM", "SO_DIPAM", true, false, false},  {"VAL_ITEM", "SO_DIPAM", true, false, false},
-            {"MAR_LEGA", "SO_DIPAM", true, false, false},  {"TEX_CRIT", "SO_DIPAM", true, false, false},
-            {"TEX_MVER", "SO_DIPAM", true, false, false},  {"IND_CUMP", "SO_MALEG", false, false, false},
-            {"TEX_JUST", "SO_MALEG", false, false, false}, {"TEX_EVID", "SO_MALEG", false, false, false},
-            {"PLA_ACCI", "SO_MALEG", false, false, false}, {"EMP_ORIG", "SO_MALEG", false, false, false},
-            {"COD_RESP", "SO_MALEG", false, false, false}, {"FEC_MALE", "SO_MALEG", false, false, false},
-            {"COD_ITGE", "SO_MALEG", false, false, false}, {"FEC_FINC", "SO_MALEG", false, false, false},
-            {"TIP_ACTI", "SO_MALEG", false, false, false}, {"EST_CONT", "SO_MALEG", false, false, false},
-            {"VAL_PRES", "SO_MALEG", false, false, false}, {"TIP_ITEM", "SO_MALEG", false, false, true},
-            {"COD_AREA", "SO_MALEG", false, true, false},  {"NOM_AREA", "SO_AREAS", false, false, false},
-            {"OBJ_ASGS", "SO_MALEG", false, false, false}, {"MET_ASGS", "SO_MALEG", false, false, false},
-            {"DES_HALL", "SO_MALEG", false, false, false}, {"ADJ_GUID", "SO_MALEG", false, false, false},
+            {"RMT_ITES", "SO_MALEG", true, true, false},    {"NUM_ERAL", "SO_DIPAM", true, false, false},
+            {"DES_ITEM", "SO_DIPAM", true, false, false},   {"VAL_ITEM", "SO_DIPAM", true, false, false},
+            {"MAR_LEGA", "SO_DIPAM", true, false, false},   {"TEX_CRIT", "SO_DIPAM", true, false, false},
+            {"TEX_MVER", "SO_DIPAM", true, false, false},   {"IND_CUMP", "SO_MALEG", false, false, false},
+            {"TEX_JUST", "SO_MALEG", false, false, false},  {"TEX_EVID", "SO_MALEG", false, false, false},
+            {"PLA_ACCI", "SO_MALEG", false, false, false},  {"EMP_ORIG", "SO_MALEG", false, false, false},
+            {"COD_RESP", "SO_MALEG", false, false, false},  {"FEC_MALE", "SO_MALEG", false, false, false},
+            {"COD_ITGE", "SO_MALEG", false, false, false},  {"FEC_FINC", "SO_MALEG", false, false, false},
+            {"TIP_ACTI", "SO_MALEG", false, false, false},  {"EST_CONT", "SO_MALEG", false, false, false},
+            {"VAL_PRES", "SO_MALEG", false, false, false},  {"TIP_ITEM", "SO_MALEG", false, false, true},
+            {"COD_AREA", "SO_MALEG", false, true, false},   {"NOM_AREA", "SO_AREAS", false, false, false},
+            {"OBJ_ASGS", "SO_MALEG", false, false, false},  {"MET_ASGS", "SO_MALEG", false, false, false},
+            {"DES_HALL", "SO_MALEG", false, false, false},  {"ADJ_GUID", "SO_MALEG", false, false, false},
         };
         SProviderDef d;
         d.Name = QStringLiteral("DtsPSoMaleg");
@@ -167,31 +175,42 @@ TProviderCatalog::TProviderCatalog()
          {textField("NOM_EMPL", 40), textField("APE_EMPL", 40)},
          QStringLiteral("SELECT NOM_TERC AS NOM_EMPL, APE_TERC AS APE_EMPL FROM GN_TERCE"
                         " WHERE COD_EMPR = :P_COD_EMPR AND COD_TERC = :P_COD_EMPL"),
-         false, {}, {}});
+         false,
+         {},
+         {}});
     Add({QStringLiteral("DtsPValResp"),
          {param("P_COD_EMPR", TFieldType::ftSmallint), param("P_COD_EMPL", TFieldType::ftFloat)},
          fieldsOf(QStringLiteral("GN_TERCE"), split("COD_TERC")),
          QStringLiteral("SELECT COD_TERC FROM GN_TERCE WHERE COD_EMPR = :P_COD_EMPR AND COD_TERC = :P_COD_EMPL"),
-         false, {}, {}});
+         false,
+         {},
+         {}});
     // Item type 4 is the evaluation level: the band whose bounds hold the total passed as P_COD_ITEM.
     Add({QStringLiteral("DtsPGnDitem"),
          {param("P_COD_EMPR", TFieldType::ftSmallint), param("P_TIP_ITEM", TFieldType::ftSmallint),
           param("P_COD_ITEM", TFieldType::ftFloat)},
          fieldsOf(QStringLiteral("GN_DITEM"), split("COD_ITEM DES_ITEM OBS_ERVA")),
-         QStringLiteral("SELECT COD_ITEM, DES_ITEM, OBS_ERVA FROM GN_DITEM"
-                        " WHERE COD_EMPR = :P_COD_EMPR AND TIP_ITEM = :P_TIP_ITEM"
-                        "   AND ((TIP_ITEM <> 4 AND COD_ITEM = :P_COD_ITEM)"
-                        "     OR (TIP_ITEM = 4"
-                        "         AND (LIM_INFE IS NULL OR LIM_INFE < :P_COD_ITEM OR (INC_INFE = 'S' AND LIM_INFE = :P_COD_ITEM))"
-                        "         AND (LIM_SUPE IS NULL OR LIM_SUPE > :P_COD_ITEM OR (INC_SUPE = 'S' AND LIM_SUPE = :P_COD_ITEM))))"
-                        " ORDER BY COD_ITEM"),
-         false, {}, {}});
+         QStringLiteral(
+             "SELECT COD_ITEM, DES_ITEM, OBS_ERVA FROM GN_DITEM"
+             " WHERE COD_EMPR = :P_COD_EMPR AND TIP_ITEM = :P_TIP_ITEM"
+             "   AND ((TIP_ITEM <> 4 AND COD_ITEM = :P_COD_ITEM)"
+             "     OR (TIP_ITEM = 4"
+             "         AND (LIM_INFE IS NULL OR LIM_INFE < :P_COD_ITEM OR (INC_INFE = 'S' AND LIM_INFE = :P_COD_ITEM))"
+             "         AND (LIM_SUPE IS NULL OR LIM_SUPE > :P_COD_ITEM OR (INC_SUPE = 'S' AND LIM_SUPE = "
+             ":P_COD_ITEM))))"
+             " ORDER BY COD_ITEM"),
+         false,
+         {},
+         {}});
     // A person by code alone: looked up among the companies of the signed-in user.
-    Add({QStringLiteral("DtsPGnTerce"), {param("PFLCOD_TERC", TFieldType::ftFloat)},
+    Add({QStringLiteral("DtsPGnTerce"),
+         {param("PFLCOD_TERC", TFieldType::ftFloat)},
          fieldsOf(QStringLiteral("GN_TERCE"), split("NOM_TERC APE_TERC DCE_MAIL")),
          QStringLiteral("SELECT NOM_TERC, APE_TERC, DCE_MAIL FROM GN_TERCE"
                         " WHERE COD_TERC = :PFLCOD_TERC AND COD_EMPR IN ({COMPANIES}) ORDER BY COD_EMPR"),
-         false, {}, {}});
+         false,
+         {},
+         {}});
     Add({QStringLiteral("DtsPTemporal"), {}, {}, QString(), true, {}, {}});
     // Digit flags are read for the flag company (GN_EMPRE.COD_DIFL), which need not be one the user
     // may open: configuration, not company data.
@@ -201,15 +220,22 @@ TProviderCatalog::TProviderCatalog()
          fieldsOf(QStringLiteral("GN_DIGIF"), split("VAL_VARI TIP_DATO")),
          QStringLiteral("SELECT VAL_VARI, TIP_DATO FROM GN_DIGIF"
                         " WHERE COD_VARI = :PCODVARI AND COD_PAIS = :PCODPAIS AND COD_EMPR = :PCODEMPR"),
-         false, {}, {}});
+         false,
+         {},
+         {}});
     {
         const STableDef *t = TSchemaCatalog::Instance().Table(QStringLiteral("SO_PARAM"));
         QStringList cols;
         for (const SColumnDef &c : t->Columns)
             cols << c.Name;
         const QList<SFieldDef> fields = fieldsOf(t->Name, cols);
-        Add({QStringLiteral("DtsPSoParam"), {param("P_COD_EMPR", TFieldType::ftSmallint)}, fields,
-             selectOf(fields, t->Name) + QStringLiteral(" WHERE COD_EMPR = :P_COD_EMPR"), false, {}, {}});
+        Add({QStringLiteral("DtsPSoParam"),
+             {param("P_COD_EMPR", TFieldType::ftSmallint)},
+             fields,
+             selectOf(fields, t->Name) + QStringLiteral(" WHERE COD_EMPR = :P_COD_EMPR"),
+             false,
+             {},
+             {}});
     }
     {
         const QString semon = QStringLiteral("SO_SEMON");
@@ -242,23 +268,32 @@ TProviderCatalog::TProviderCatalog()
         for (SFieldDef &f : cycleFields)
             if (f.Name == QStringLiteral("OPC_CICL"))
                 f.Required = false;
-        static const char *const cycles[][2] = {{"DtsPSoPlanear", "P"}, {"DtsPSoHacer", "H"},
-                                                {"DtsPSoActuar", "A"}, {"DtsPSoVerificar", "V"}};
+        static const char *const cycles[][2] = {
+            {"DtsPSoPlanear", "P"}, {"DtsPSoHacer", "H"}, {"DtsPSoActuar", "A"}, {"DtsPSoVerificar", "V"}};
         for (const auto &c : cycles)
-            Add({QString::fromLatin1(c[0]), itemParams(), cycleFields,
-                 selectOf(cycleFields, plass) + kItemFilter
-                     + QStringLiteral(" AND OPC_CICL = '%1' ORDER BY RMT_PLAS").arg(QLatin1String(c[1])),
-                 false, {}, {}});
+            Add({QString::fromLatin1(c[0]),
+                 itemParams(),
+                 cycleFields,
+                 selectOf(cycleFields, plass) + kItemFilter +
+                     QStringLiteral(" AND OPC_CICL = '%1' ORDER BY RMT_PLAS").arg(QLatin1String(c[1])),
+                 false,
+                 {},
+                 {}});
     }
     // The companies the signed-in user may open: the company selector, and the page header of the
     // reports (short name, name, logo, tax number).
     {
-        const QList<SFieldDef> fields = fieldsOf(QStringLiteral("GN_EMPRE"),
-                                                 split("COD_EMPR INI_EMPR NOM_EMPR BMP_REPO NIT_EMPR PAI_EMPR GRU_EMPR COD_DIFL"),
-                                                 split("COD_EMPR"));
-        Add({QStringLiteral("DtsPGnEmpre"), {}, fields,
-             selectOf(fields, QStringLiteral("GN_EMPRE")) + QStringLiteral(" WHERE COD_EMPR IN ({COMPANIES}) ORDER BY COD_EMPR"),
-             false, {}, {}});
+        const QList<SFieldDef> fields = fieldsOf(
+            QStringLiteral("GN_EMPRE"),
+            split("COD_EMPR INI_EMPR NOM_EMPR BMP_REPO NIT_EMPR PAI_EMPR GRU_EMPR COD_DIFL"), split("COD_EMPR"));
+        Add({QStringLiteral("DtsPGnEmpre"),
+             {},
+             fields,
+             selectOf(fields, QStringLiteral("GN_EMPRE")) +
+                 QStringLiteral(" WHERE COD_EMPR IN ({COMPANIES}) ORDER BY COD_EMPR"),
+             false,
+             {},
+             {}});
     }
 }
 

@@ -12,12 +12,12 @@
 struct SProviderDef
 {
     QString Name;
-    QList<SParam> Params;       // declared parameters and their types (values unset)
-    QList<SFieldDef> Fields;    // declared fields, in order; empty: taken from the result
-    QString Sql;                // ":NAME" parameters; "{COMPANIES}" is the signed-in user's company list
+    QList<SParam> Params;          // declared parameters and their types (values unset)
+    QList<SFieldDef> Fields;       // declared fields, in order; empty: taken from the result
+    QString Sql;                   // ":NAME" parameters; "{COMPANIES}" is the signed-in user's company list
     bool TakesCommandText = false; // the client's text replaces Sql (read-only, one statement)
-    QString MainTable;          // empty: the provider takes no updates
-    QStringList WritableFields; // fields that are real columns of MainTable
+    QString MainTable;             // empty: the provider takes no updates
+    QStringList WritableFields;    // fields that are real columns of MainTable
 };
 
 class TProviderCatalog

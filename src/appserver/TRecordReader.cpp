@@ -29,14 +29,20 @@ TFieldType typeOfValue(const QVariant &v)
     case QMetaType::LongLong:
     case QMetaType::ULongLong:
     case QMetaType::Short:
-    case QMetaType::UShort: return TFieldType::ftInteger;
+    case QMetaType::UShort:
+        return TFieldType::ftInteger;
     case QMetaType::Double:
-    case QMetaType::Float: return TFieldType::ftFloat;
+    case QMetaType::Float:
+        return TFieldType::ftFloat;
     case QMetaType::QDateTime:
-    case QMetaType::QDate: return TFieldType::ftDateTime;
-    case QMetaType::Bool: return TFieldType::ftBoolean;
-    case QMetaType::QByteArray: return TFieldType::ftBlob;
-    default: return TFieldType::ftString;
+    case QMetaType::QDate:
+        return TFieldType::ftDateTime;
+    case QMetaType::Bool:
+        return TFieldType::ftBoolean;
+    case QMetaType::QByteArray:
+        return TFieldType::ftBlob;
+    default:
+        return TFieldType::ftString;
     }
 }
 
@@ -64,7 +70,8 @@ SFieldDef inferField(const QString &name, QMetaType driverType, const QList<QVar
             if (declared->DataType == TFieldType::ftFloat || driver == TFieldType::ftFloat)
                 f.DataType = TFieldType::ftFloat;
             else
-                f.DataType = declared->DataType == TFieldType::ftLargeint ? TFieldType::ftLargeint : TFieldType::ftInteger;
+                f.DataType =
+                    declared->DataType == TFieldType::ftLargeint ? TFieldType::ftLargeint : TFieldType::ftInteger;
         }
     } else if (declared && !(valueType && IsNumericType(*valueType) && !IsNumericType(declared->DataType))) {
         f.DataType = declared->DataType;
@@ -79,7 +86,8 @@ SFieldDef inferField(const QString &name, QMetaType driverType, const QList<QVar
 
 } // namespace
 
-TRecordReader::TRecordReader(TDatabase &db, const QSet<int> &companies) : m_db(db), m_companies(companies) {}
+TRecordReader::TRecordReader(TDatabase &db, const QSet<int> &companies) : m_db(db), m_companies(companies)
+{}
 
 QString TRecordReader::CompanyList(const QSet<int> &companies)
 {
@@ -174,9 +182,9 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
                 return c;
             };
             // Client text and the providers' own statements are authorized under different rules.
-            TSqliteReader::SResult result =
-                TSqliteReader::Read(m_db.Connection(), sql.Positional(), values, describe, &provider, clientText ? TSqliteReader::kClientKind : 0, maxRows,
-                                    clientText ? m_db.ClientMaxBytes() : 0);
+            TSqliteReader::SResult result = TSqliteReader::Read(m_db.Connection(), sql.Positional(), values, describe,
+                                                                &provider, clientText ? TSqliteReader::kClientKind : 0,
+                                                                maxRows, clientText ? m_db.ClientMaxBytes() : 0);
             raw = std::move(result.Rows);
             for (const TSqliteReader::SColumn &c : *result.Columns) {
                 names << c.Name;
@@ -186,7 +194,8 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
             }
         } else if (clientText) {
             // One statement by construction: the extended protocol refuses a text holding two.
-            TPgStatement::SResult result = TPgStatement::Run(m_db.Connection(), sql.Positional(), values, maxRows, m_db.ClientMaxBytes());
+            TPgStatement::SResult result =
+                TPgStatement::Run(m_db.Connection(), sql.Positional(), values, maxRows, m_db.ClientMaxBytes());
             for (int i = 0; i < result.Names.size(); ++i) {
                 names << uniqueName(result.Names.at(i));
                 driverTypes << result.Types.at(i);
@@ -257,7 +266,8 @@ const TSqlText &TRecordReader::Scanned(const QString &text, TSqlText::TDialect d
 bool TRecordReader::HasOrderBy(const TSqlText &sql)
 {
     for (int i = 0; i + 1 < sql.WordCount(); ++i)
-        if (sql.Word(i).compare(u"ORDER", Qt::CaseInsensitive) == 0 && sql.Word(i + 1).compare(u"BY", Qt::CaseInsensitive) == 0)
+        if (sql.Word(i).compare(u"ORDER", Qt::CaseInsensitive) == 0 &&
+            sql.Word(i + 1).compare(u"BY", Qt::CaseInsensitive) == 0)
             return true;
     return false;
 }

@@ -21,10 +21,10 @@ struct STableDef
 {
     QString Name;
     QList<SColumnDef> Columns;
-    QStringList Key;                 // primary key, in order
-    QList<QStringList> Indexes;      // secondary indexes, each a column list
-    bool Internal = false;           // server bookkeeping: never reachable from client SQL
-    bool Shared = false;             // configuration every user reads whatever its company (digit flags)
+    QStringList Key;            // primary key, in order
+    QList<QStringList> Indexes; // secondary indexes, each a column list
+    bool Internal = false;      // server bookkeeping: never reachable from client SQL
+    bool Shared = false;        // configuration every user reads whatever its company (digit flags)
 
     const SColumnDef *Column(const QString &name) const;
     // Rows that belong to a company (COD_EMPR): a user sees and changes only those of their companies.

@@ -17,8 +17,7 @@
 
 TServerOperations::TServerOperations(TDatabase &db, const QSet<int> &companies, std::function<QDateTime()> clock)
     : m_db(db), m_companies(companies), m_clock(std::move(clock))
-{
-}
+{}
 
 QVariant TServerOperations::Call(const QString &method, QVariantList &args)
 {
@@ -62,11 +61,13 @@ QVariant TServerOperations::EjecutarSql(QVariantList &args)
 
     // The statement runs on the user's connection: the database keeps it to the module's tables and
     // to rows of the user's companies; a row it refuses fails the statement and nothing is written.
-    const TSqlText sql(array.at(0).toString(), m_db.IsPostgres() ? TSqlText::TDialect::Postgres : TSqlText::TDialect::Sqlite);
+    const TSqlText sql(array.at(0).toString(),
+                       m_db.IsPostgres() ? TSqlText::TDialect::Postgres : TSqlText::TDialect::Sqlite);
     const QString first = sql.FirstKeyword();
     const bool select = first == QStringLiteral("SELECT");
-    if (sql.MultipleStatements() || sql.Unterminated()
-        || !(select || first == QStringLiteral("UPDATE") || first == QStringLiteral("INSERT") || first == QStringLiteral("DELETE"))) {
+    if (sql.MultipleStatements() || sql.Unterminated() ||
+        !(select || first == QStringLiteral("UPDATE") || first == QStringLiteral("INSERT") ||
+          first == QStringLiteral("DELETE"))) {
         args[1] = QVariant();
         args[2] = QStringLiteral("Sentencia no permitida.");
         return 1;
@@ -91,10 +92,11 @@ QVariant TServerOperations::EjecutarSql(QVariantList &args)
         const QVariantList values = TRecordReader::BindValues(sql.ParamNames(), params);
         if (m_db.IsPostgres()) {
             // One statement by construction: the extended protocol refuses a text holding two.
-            const TPgStatement::SResult r = TPgStatement::Run(m_db.Connection(), sql.Positional(), values, m_db.ClientMaxRows(),
-                                                             m_db.ClientMaxBytes());
+            const TPgStatement::SResult r = TPgStatement::Run(m_db.Connection(), sql.Positional(), values,
+                                                              m_db.ClientMaxRows(), m_db.ClientMaxBytes());
             affected = r.Affected;
-            outcome = r.Select ? (r.Rows.isEmpty() || r.Rows.first().isEmpty() ? QVariant() : r.Rows.first().first()) : QVariant(affected);
+            outcome = r.Select ? (r.Rows.isEmpty() || r.Rows.first().isEmpty() ? QVariant() : r.Rows.first().first())
+                               : QVariant(affected);
         } else {
             QSqlQuery q(m_db.Connection());
             QString error;
@@ -135,23 +137,26 @@ QVariant TServerOperations::GenerarRMT(QVariantList &args)
     const QString column = array.at(2).toString().trimmed().toUpper();
     const STableDef *table = TSchemaCatalog::Instance().Table(tableName);
     const SColumnDef *col = table ? table->Column(column) : nullptr;
-    if (!table || table->Internal || !col || !table->Column(QStringLiteral("COD_EMPR"))
-        || (col->DataType != TFieldType::ftInteger && col->DataType != TFieldType::ftSmallint))
-        throw EAppServerError(400, QStringLiteral("GenerarRMT: %1.%2 no es una columna de secuencia.").arg(tableName, column));
+    if (!table || table->Internal || !col || !table->Column(QStringLiteral("COD_EMPR")) ||
+        (col->DataType != TFieldType::ftInteger && col->DataType != TFieldType::ftSmallint))
+        throw EAppServerError(
+            400, QStringLiteral("GenerarRMT: %1.%2 no es una columna de secuencia.").arg(tableName, column));
 
     // Names are checked against the schema above before they enter the text.
-    const QString maxSql = QStringLiteral("(SELECT COALESCE(MAX(%1), 0) FROM %2 WHERE COD_EMPR = ?)").arg(column, tableName);
+    const QString maxSql =
+        QStringLiteral("(SELECT COALESCE(MAX(%1), 0) FROM %2 WHERE COD_EMPR = ?)").arg(column, tableName);
     TSqlTransaction tx(m_db, TSqlTransaction::TMode::Write);
     m_db.Run(QStringLiteral("INSERT INTO SV_CONTA (COD_EMPR, NOM_TABL, NOM_COLU, ULT_VALO) VALUES (?, ?, ?, 0)"
                             " ON CONFLICT (COD_EMPR, NOM_TABL, NOM_COLU) DO NOTHING"),
              {company, tableName, column});
     int next = 0;
     {
-        QSqlQuery q = m_db.Run(QStringLiteral("UPDATE SV_CONTA SET ULT_VALO = CASE WHEN ULT_VALO >= %1 THEN ULT_VALO + 1"
-                                              " ELSE %1 + 1 END"
-                                              " WHERE COD_EMPR = ? AND NOM_TABL = ? AND NOM_COLU = ? RETURNING ULT_VALO")
-                                   .arg(maxSql),
-                               {company, company, company, tableName, column});
+        QSqlQuery q =
+            m_db.Run(QStringLiteral("UPDATE SV_CONTA SET ULT_VALO = CASE WHEN ULT_VALO >= %1 THEN ULT_VALO + 1"
+                                    " ELSE %1 + 1 END"
+                                    " WHERE COD_EMPR = ? AND NOM_TABL = ? AND NOM_COLU = ? RETURNING ULT_VALO")
+                         .arg(maxSql),
+                     {company, company, company, tableName, column});
         if (!q.next())
             throw EAppServerError(500, QStringLiteral("GenerarRMT: no se pudo leer el contador."));
         next = q.value(0).toInt();

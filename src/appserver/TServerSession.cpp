@@ -22,8 +22,7 @@ const SProviderDef &provider(const QString &name)
 
 TServerSession::TServerSession(std::shared_ptr<TAppServerEngine> engine, QString user, QSet<int> companies)
     : m_engine(std::move(engine)), m_user(std::move(user)), m_companies(std::move(companies))
-{
-}
+{}
 
 SDataPacket TServerSession::GetRecords(const QString &providerName, const QList<SParam> &params,
                                        const QString &commandText)

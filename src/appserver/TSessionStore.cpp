@@ -16,7 +16,8 @@ QString hashOf(const QString &token)
 }
 } // namespace
 
-TSessionStore::TSessionStore(TDatabase &db) : m_db(db) {}
+TSessionStore::TSessionStore(TDatabase &db) : m_db(db)
+{}
 
 QString TSessionStore::Create(const QString &user, const QDateTime &now)
 {
@@ -25,7 +26,8 @@ QString TSessionStore::Create(const QString &user, const QDateTime &now)
     const QString token = QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(bytes), sizeof bytes).toHex());
     const qint64 t = now.toSecsSinceEpoch();
     m_db.Run(QStringLiteral("DELETE FROM SV_SESIO WHERE FEC_USOS < ?"), {t - kIdleSeconds});
-    m_db.Run(QStringLiteral("INSERT INTO SV_SESIO (HAS_TOKE, NOM_USUA, FEC_USOS) VALUES (?, ?, ?)"), {hashOf(token), user, t});
+    m_db.Run(QStringLiteral("INSERT INTO SV_SESIO (HAS_TOKE, NOM_USUA, FEC_USOS) VALUES (?, ?, ?)"),
+             {hashOf(token), user, t});
     return token;
 }
 
@@ -39,8 +41,9 @@ std::optional<TSessionStore::SSession> TSessionStore::Resolve(const QString &tok
     bool found = false;
     {
         // Asked at every request.
-        static const QString sql = QStringLiteral("SELECT S.NOM_USUA, S.FEC_USOS, U.COD_EMPR FROM SV_SESIO S"
-                                                  " LEFT JOIN SV_USEMP U ON U.NOM_USUA = S.NOM_USUA WHERE S.HAS_TOKE = ?");
+        static const QString sql =
+            QStringLiteral("SELECT S.NOM_USUA, S.FEC_USOS, U.COD_EMPR FROM SV_SESIO S"
+                           " LEFT JOIN SV_USEMP U ON U.NOM_USUA = S.NOM_USUA WHERE S.HAS_TOKE = ?");
         const QList<QVariantList> rows = m_db.Rows(sql, {hash});
         for (const QVariantList &row : std::as_const(rows)) {
             found = true;

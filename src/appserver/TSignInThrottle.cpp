@@ -26,7 +26,8 @@ QString pairKey(const QString &user, const QByteArray &address)
 }
 } // namespace
 
-TSignInThrottle::TSignInThrottle(TDatabase &db) : m_db(db) {}
+TSignInThrottle::TSignInThrottle(TDatabase &db) : m_db(db)
+{}
 
 qint64 TSignInThrottle::Wait(const QString &user, const QByteArray &address, qint64 now)
 {
@@ -62,7 +63,8 @@ void TSignInThrottle::Count(const QString &key, int free, qint64 now)
         return;
     const int doublings = std::min(failures - free - 1, 16);
     const qint64 until = now + std::min<qint64>(qint64(1) << doublings, kMaxWaitSeconds);
-    m_db.Run(QStringLiteral("UPDATE SV_INTEN SET FEC_HAST = ? WHERE CLA_INTE = ? AND FEC_HAST < ?"), {until, key, until});
+    m_db.Run(QStringLiteral("UPDATE SV_INTEN SET FEC_HAST = ? WHERE CLA_INTE = ? AND FEC_HAST < ?"),
+             {until, key, until});
 }
 
 void TSignInThrottle::Failed(const QString &user, const QByteArray &address, qint64 now)
@@ -71,7 +73,8 @@ void TSignInThrottle::Failed(const QString &user, const QByteArray &address, qin
         // A count whose wait ended long ago is as good as none.
         QSqlQuery q = m_db.Run(QStringLiteral("SELECT COUNT(*) FROM SV_INTEN"));
         if (q.next() && q.value(0).toInt() > kTrimAbove)
-            m_db.Run(QStringLiteral("DELETE FROM SV_INTEN WHERE CLA_INTE NOT LIKE 'C %' AND FEC_HAST < ?"), {now - kMaxWaitSeconds});
+            m_db.Run(QStringLiteral("DELETE FROM SV_INTEN WHERE CLA_INTE NOT LIKE 'C %' AND FEC_HAST < ?"),
+                     {now - kMaxWaitSeconds});
     }
     Count(addressKey(address), kFreeAddressFailures, now);
     bool known = false;
@@ -86,6 +89,8 @@ void TSignInThrottle::Failed(const QString &user, const QByteArray &address, qin
 void TSignInThrottle::Succeeded(const QString &user, const QByteArray &address)
 {
     m_db.Run(QStringLiteral("DELETE FROM SV_INTEN WHERE CLA_INTE IN (?, ?)"), {userKey(user), addressKey(address)});
-    m_db.Run(QStringLiteral("INSERT INTO SV_INTEN (CLA_INTE, NUM_FALL, FEC_HAST) VALUES (?, 0, 0) ON CONFLICT (CLA_INTE) DO NOTHING"),
-             {pairKey(user, address)});
+    m_db.Run(
+        QStringLiteral(
+            "INSERT INTO SV_INTEN (CLA_INTE, NUM_FALL, FEC_HAST) VALUES (?, 0, 0) ON CONFLICT (CLA_INTE) DO NOTHING"),
+        {pairKey(user, address)});
 }

@@ -57,8 +57,9 @@ void TSqlTransaction::End(bool commit)
     if (!ok && commit) {
         // A connection lost on COMMIT leaves the outcome unknown: the request is not run again.
         if (TDatabase::IsLost(m_db.Connection()))
-            throw EAppServerError(503, QStringLiteral("Se perdió la conexión con la base de datos al confirmar los cambios;"
-                                                      " vuelva a consultar los datos antes de repetirlos."));
+            throw EAppServerError(503,
+                                  QStringLiteral("Se perdió la conexión con la base de datos al confirmar los cambios;"
+                                                 " vuelva a consultar los datos antes de repetirlos."));
         const QString message = q.lastError().databaseText();
         QSqlQuery(m_db.Connection()).exec(QStringLiteral("ROLLBACK"));
         throw EAppServerError(500, QStringLiteral("No fue posible confirmar la transacción: %1").arg(message));

@@ -44,11 +44,12 @@ bool startsWith(const char *text, const char *prefix)
 bool clientMayCall(const char *name)
 {
     static const QSet<QByteArray> allowed{
-        "count", "sum", "total", "avg", "max", "min", "coalesce", "ifnull", "nullif", "iif", "abs", "round", "sign",
-        "length", "substr", "substring", "upper", "lower", "trim", "ltrim", "rtrim", "instr", "char", "unicode",
-        "typeof", "like", "glob", "date", "time", "datetime", "julianday", "strftime", "unixepoch", "likely",
-        "unlikely", "likelihood", "row_number", "rank", "dense_rank", "percent_rank", "cume_dist", "first_value",
-        "last_value"};
+        "count",     "sum",         "total",     "avg",        "max",        "min",      "coalesce",   "ifnull",
+        "nullif",    "iif",         "abs",       "round",      "sign",       "length",   "substr",     "substring",
+        "upper",     "lower",       "trim",      "ltrim",      "rtrim",      "instr",    "char",       "unicode",
+        "typeof",    "like",        "glob",      "date",       "time",       "datetime", "julianday",  "strftime",
+        "unixepoch", "likely",      "unlikely",  "likelihood", "row_number", "rank",     "dense_rank", "percent_rank",
+        "cume_dist", "first_value", "last_value"};
     return name && allowed.contains(QByteArray(name).toLower());
 }
 
@@ -56,7 +57,9 @@ bool clientMayCall(const char *name)
 void safeAbs(sqlite3_context *context, int, sqlite3_value **argv)
 {
     switch (sqlite3_value_type(argv[0])) {
-    case SQLITE_NULL: sqlite3_result_null(context); break;
+    case SQLITE_NULL:
+        sqlite3_result_null(context);
+        break;
     case SQLITE_INTEGER: {
         const sqlite3_int64 v = sqlite3_value_int64(argv[0]);
         if (v == std::numeric_limits<sqlite3_int64>::min())
@@ -65,7 +68,8 @@ void safeAbs(sqlite3_context *context, int, sqlite3_value **argv)
             sqlite3_result_int64(context, v < 0 ? -v : v);
         break;
     }
-    default: sqlite3_result_double(context, std::fabs(sqlite3_value_double(argv[0])));
+    default:
+        sqlite3_result_double(context, std::fabs(sqlite3_value_double(argv[0])));
     }
 }
 
@@ -80,28 +84,35 @@ void safeLike(sqlite3_context *context, int, sqlite3_value **argv)
         sqlite3_result_null(context);
         return;
     }
-    sqlite3_result_int(context, sqlite3_strlike(reinterpret_cast<const char *>(pattern), reinterpret_cast<const char *>(text), escape[0]) == 0);
+    sqlite3_result_int(context, sqlite3_strlike(reinterpret_cast<const char *>(pattern),
+                                                reinterpret_cast<const char *>(text), escape[0]) == 0);
 }
 
 } // namespace
 
-TSqliteGuard::TSqliteGuard(sqlite3 *db) : m_db(db) {}
+TSqliteGuard::TSqliteGuard(sqlite3 *db) : m_db(db)
+{}
 
 TSqliteGuard *TSqliteGuard::Install(sqlite3 *db)
 {
     auto *guard = new TSqliteGuard(db);
     // The functions own the guard: it is destroyed with the connection (or at once when this fails).
-    if (sqlite3_create_function_v2(db, "ze_permitida", 1, SQLITE_UTF8, guard, &Allowed, nullptr, nullptr, &Destroy) != SQLITE_OK
-        || sqlite3_create_function_v2(db, "ze_escribir", -1, SQLITE_UTF8, guard, &Write, nullptr, nullptr, nullptr) != SQLITE_OK
-        || sqlite3_create_function(db, "abs", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr, &safeAbs, nullptr, nullptr) != SQLITE_OK
-        || sqlite3_create_function(db, "like", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr, &safeLike, nullptr, nullptr) != SQLITE_OK)
+    if (sqlite3_create_function_v2(db, "ze_permitida", 1, SQLITE_UTF8, guard, &Allowed, nullptr, nullptr, &Destroy) !=
+            SQLITE_OK ||
+        sqlite3_create_function_v2(db, "ze_escribir", -1, SQLITE_UTF8, guard, &Write, nullptr, nullptr, nullptr) !=
+            SQLITE_OK ||
+        sqlite3_create_function(db, "abs", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr, &safeAbs,
+                                nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_create_function(db, "like", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                                &safeLike, nullptr, nullptr) != SQLITE_OK)
         throw EAppServerError(500, QStringLiteral("No fue posible preparar la conexión del usuario."));
     for (const STableDef &t : TSchemaCatalog::Instance().Tables()) {
         if (!t.CompanyRows())
             continue;
         const QByteArray name = t.Name.toUtf8();
         guard->m_companyTables.insert(name);
-        exec(db, QStringLiteral("CREATE TEMP VIEW %1 AS SELECT * FROM main.%1 WHERE ze_permitida(COD_EMPR)").arg(t.Name));
+        exec(db,
+             QStringLiteral("CREATE TEMP VIEW %1 AS SELECT * FROM main.%1 WHERE ze_permitida(COD_EMPR)").arg(t.Name));
         if (!t.UserWritable())
             continue;
         guard->m_writable.insert(name);
@@ -110,20 +121,26 @@ TSqliteGuard *TSqliteGuard::Install(sqlite3 *db)
             columns << c.Name;
         const QString keyWhere = joined(t.Key, QStringLiteral("%1 IS ?"), QStringLiteral(" AND "));
         guard->m_statements.insert("I" + name, QStringLiteral("INSERT INTO main.%1 (%2) VALUES (%3)")
-                                                    .arg(t.Name, columns.join(QStringLiteral(", ")),
-                                                         joined(columns, QStringLiteral("?"), QStringLiteral(", ")))
-                                                    .toUtf8());
-        guard->m_statements.insert("U" + name, QStringLiteral("UPDATE main.%1 SET %2 WHERE %3")
-                                                    .arg(t.Name, joined(columns, QStringLiteral("%1 = ?"), QStringLiteral(", ")), keyWhere)
-                                                    .toUtf8());
-        guard->m_statements.insert("D" + name, QStringLiteral("DELETE FROM main.%1 WHERE %2").arg(t.Name, keyWhere).toUtf8());
+                                                   .arg(t.Name, columns.join(QStringLiteral(", ")),
+                                                        joined(columns, QStringLiteral("?"), QStringLiteral(", ")))
+                                                   .toUtf8());
+        guard->m_statements.insert(
+            "U" + name, QStringLiteral("UPDATE main.%1 SET %2 WHERE %3")
+                            .arg(t.Name, joined(columns, QStringLiteral("%1 = ?"), QStringLiteral(", ")), keyWhere)
+                            .toUtf8());
+        guard->m_statements.insert("D" + name,
+                                   QStringLiteral("DELETE FROM main.%1 WHERE %2").arg(t.Name, keyWhere).toUtf8());
         const QString newValues = joined(columns, QStringLiteral("NEW.%1"), QStringLiteral(", "));
         const QString oldKeys = joined(t.Key, QStringLiteral("OLD.%1"), QStringLiteral(", "));
-        exec(db, QStringLiteral("CREATE TEMP TRIGGER ze_i_%1 INSTEAD OF INSERT ON %1 BEGIN SELECT ze_escribir('I', '%1', %2); END")
+        exec(db, QStringLiteral(
+                     "CREATE TEMP TRIGGER ze_i_%1 INSTEAD OF INSERT ON %1 BEGIN SELECT ze_escribir('I', '%1', %2); END")
                      .arg(t.Name, newValues));
-        exec(db, QStringLiteral("CREATE TEMP TRIGGER ze_u_%1 INSTEAD OF UPDATE ON %1 BEGIN SELECT ze_escribir('U', '%1', %2, %3); END")
-                     .arg(t.Name, newValues, oldKeys));
-        exec(db, QStringLiteral("CREATE TEMP TRIGGER ze_d_%1 INSTEAD OF DELETE ON %1 BEGIN SELECT ze_escribir('D', '%1', %2); END")
+        exec(db,
+             QStringLiteral(
+                 "CREATE TEMP TRIGGER ze_u_%1 INSTEAD OF UPDATE ON %1 BEGIN SELECT ze_escribir('U', '%1', %2, %3); END")
+                 .arg(t.Name, newValues, oldKeys));
+        exec(db, QStringLiteral(
+                     "CREATE TEMP TRIGGER ze_d_%1 INSTEAD OF DELETE ON %1 BEGIN SELECT ze_escribir('D', '%1', %2); END")
                      .arg(t.Name, oldKeys));
     }
     sqlite3_set_authorizer(db, &Authorize, guard);
@@ -145,8 +162,9 @@ void TSqliteGuard::CheckClientPlan(sqlite3 *db, const QByteArray &sql)
         orLookups = qstrncmp(reinterpret_cast<const char *>(sqlite3_column_text(st, 3)), "MULTI-INDEX OR", 14) == 0;
     sqlite3_finalize(st);
     if (orLookups)
-        throw EAppServerError(400, QStringLiteral("La consulta combina con OR condiciones que el servidor no admite en un texto de"
-                                                  " comando; use UNION o IN."));
+        throw EAppServerError(
+            400, QStringLiteral("La consulta combina con OR condiciones que el servidor no admite en un texto de"
+                                " comando; use UNION o IN."));
 }
 
 void TSqliteGuard::SetMode(TMode mode, int milliseconds)
@@ -170,8 +188,8 @@ void TSqliteGuard::Destroy(void *self)
 void TSqliteGuard::Allowed(sqlite3_context *context, int, sqlite3_value **argv)
 {
     const auto *guard = static_cast<const TSqliteGuard *>(sqlite3_user_data(context));
-    const bool allowed = sqlite3_value_type(argv[0]) != SQLITE_NULL
-                         && guard->m_companies.contains(int(sqlite3_value_int64(argv[0])));
+    const bool allowed =
+        sqlite3_value_type(argv[0]) != SQLITE_NULL && guard->m_companies.contains(int(sqlite3_value_int64(argv[0])));
     sqlite3_result_int(context, allowed ? 1 : 0);
 }
 
@@ -192,8 +210,8 @@ void TSqliteGuard::Write(sqlite3_context *context, int argc, sqlite3_value **arg
         for (int i = 0; t && i < t->Columns.size(); ++i)
             if (t->Columns.at(i).Name == QStringLiteral("COD_EMPR"))
                 company = i;
-        if (company < 0 || sqlite3_value_type(argv[2 + company]) == SQLITE_NULL
-            || !guard->m_companies.contains(int(sqlite3_value_int64(argv[2 + company])))) {
+        if (company < 0 || sqlite3_value_type(argv[2 + company]) == SQLITE_NULL ||
+            !guard->m_companies.contains(int(sqlite3_value_int64(argv[2 + company])))) {
             sqlite3_result_error(context, TDatabase::ForbiddenMessage().toUtf8().constData(), -1);
             return;
         }
@@ -213,7 +231,8 @@ void TSqliteGuard::Write(sqlite3_context *context, int argc, sqlite3_value **arg
     sqlite3_finalize(st);
 }
 
-int TSqliteGuard::Authorize(void *self, int action, const char *a1, const char *a2, const char *schema, const char *inner)
+int TSqliteGuard::Authorize(void *self, int action, const char *a1, const char *a2, const char *schema,
+                            const char *inner)
 {
     return static_cast<const TSqliteGuard *>(self)->Decide(action, a1, a2, schema, inner);
 }

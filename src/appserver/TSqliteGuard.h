@@ -58,7 +58,7 @@ private:
     QSet<int> m_companies;
     TMode m_mode = TMode::Server;
     std::chrono::steady_clock::time_point m_deadline; // of the client's statement
-    int m_nested = 0; // statements the guard itself is running (writes behind the views)
+    int m_nested = 0;                 // statements the guard itself is running (writes behind the views)
     QSet<QByteArray> m_companyTables; // upper case
     QSet<QByteArray> m_writable;
     QHash<QByteArray, QByteArray> m_statements; // "I"/"U"/"D" + table: the write behind the view

@@ -82,12 +82,16 @@ QString text(sqlite3_stmt *st, int i)
 QVariant stored(sqlite3_stmt *st, int i)
 {
     switch (sqlite3_column_type(st, i)) {
-    case SQLITE_INTEGER: return qlonglong(sqlite3_column_int64(st, i));
-    case SQLITE_FLOAT: return sqlite3_column_double(st, i);
+    case SQLITE_INTEGER:
+        return qlonglong(sqlite3_column_int64(st, i));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(st, i);
     case SQLITE_BLOB:
         return QByteArray(static_cast<const char *>(sqlite3_column_blob(st, i)), sqlite3_column_bytes(st, i));
-    case SQLITE_NULL: return QVariant();
-    default: return text(st, i);
+    case SQLITE_NULL:
+        return QVariant();
+    default:
+        return text(st, i);
     }
 }
 
@@ -98,21 +102,27 @@ QVariant typed(sqlite3_stmt *st, int i, TFieldType type)
         return QVariant();
     switch (type) {
     case TFieldType::ftSmallint:
-    case TFieldType::ftInteger: return kind == SQLITE_TEXT ? QVariant(text(st, i).toInt()) : QVariant(sqlite3_column_int(st, i));
+    case TFieldType::ftInteger:
+        return kind == SQLITE_TEXT ? QVariant(text(st, i).toInt()) : QVariant(sqlite3_column_int(st, i));
     case TFieldType::ftLargeint:
-        return kind == SQLITE_TEXT ? QVariant(text(st, i).toLongLong()) : QVariant(qlonglong(sqlite3_column_int64(st, i)));
-    case TFieldType::ftFloat: return kind == SQLITE_TEXT ? QVariant(text(st, i).toDouble()) : QVariant(sqlite3_column_double(st, i));
+        return kind == SQLITE_TEXT ? QVariant(text(st, i).toLongLong())
+                                   : QVariant(qlonglong(sqlite3_column_int64(st, i)));
+    case TFieldType::ftFloat:
+        return kind == SQLITE_TEXT ? QVariant(text(st, i).toDouble()) : QVariant(sqlite3_column_double(st, i));
     case TFieldType::ftDateTime: {
         const QDateTime d = TDateTimeText::Parse(
             QByteArrayView(reinterpret_cast<const char *>(sqlite3_column_text(st, i)), sqlite3_column_bytes(st, i)));
         return d.isValid() ? QVariant(d) : QVariant();
     }
-    case TFieldType::ftBoolean: return sqlite3_column_int(st, i) != 0;
+    case TFieldType::ftBoolean:
+        return sqlite3_column_int(st, i) != 0;
     case TFieldType::ftString:
     case TFieldType::ftFixedChar:
-    case TFieldType::ftMemo: return text(st, i);
+    case TFieldType::ftMemo:
+        return text(st, i);
     case TFieldType::ftBlob:
-    case TFieldType::ftUnknown: break;
+    case TFieldType::ftUnknown:
+        break;
     }
     return stored(st, i);
 }
@@ -133,7 +143,8 @@ void TSqliteReader::Forget(const QSqlDatabase &db)
 }
 
 TSqliteReader::SResult TSqliteReader::Read(const QSqlDatabase &qdb, const QString &sql, const QVariantList &values,
-                                           const TDescribe &describe, const void *owner, int kind, int maxRows, qint64 maxBytes)
+                                           const TDescribe &describe, const void *owner, int kind, int maxRows,
+                                           qint64 maxBytes)
 {
     sqlite3 *db = handleOf(qdb);
     if (!db)
@@ -175,9 +186,13 @@ TSqliteReader::SResult TSqliteReader::Read(const QSqlDatabase &qdb, const QStrin
             case QMetaType::LongLong:
             case QMetaType::ULongLong:
             case QMetaType::Short:
-            case QMetaType::UShort: rc = sqlite3_bind_int64(s.st, i + 1, v.toLongLong()); break;
+            case QMetaType::UShort:
+                rc = sqlite3_bind_int64(s.st, i + 1, v.toLongLong());
+                break;
             case QMetaType::Double:
-            case QMetaType::Float: rc = sqlite3_bind_double(s.st, i + 1, v.toDouble()); break;
+            case QMetaType::Float:
+                rc = sqlite3_bind_double(s.st, i + 1, v.toDouble());
+                break;
             case QMetaType::QByteArray: {
                 const QByteArray b = v.toByteArray();
                 rc = sqlite3_bind_blob(s.st, i + 1, b.constData(), int(b.size()), SQLITE_TRANSIENT);

@@ -44,8 +44,9 @@ public:
     // costs no work per column.
     // maxRows, maxBytes: more rows, or more bytes of texts and blobs (8 a number), than this raise
     // EAppServerError 400 (0: no limit).
-    static SResult Read(const QSqlDatabase &db, const QString &sql, const QVariantList &values, const TDescribe &describe,
-                        const void *owner, int kind = 0, int maxRows = 0, qint64 maxBytes = 0);
+    static SResult Read(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
+                        const TDescribe &describe, const void *owner, int kind = 0, int maxRows = 0,
+                        qint64 maxBytes = 0);
     // Finalizes the statements kept for a connection; called before the connection closes.
     static void Forget(const QSqlDatabase &db);
 };

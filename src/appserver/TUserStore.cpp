@@ -23,7 +23,8 @@ void ensureSodium()
 }
 } // namespace
 
-TUserStore::TUserStore(TDatabase &db) : m_db(db) {}
+TUserStore::TUserStore(TDatabase &db) : m_db(db)
+{}
 
 QString TUserStore::HashPassword(const QString &password)
 {

@@ -48,8 +48,8 @@ QDateTime dateParam(const SClientDataSet &ds, const QString &name)
 
 } // namespace
 
-void TDtmSoMaleg::RegistrarFormaPrincipal(QObject *form, const bool *imprimePlanAnual,
-                                          const bool *imprimePlanUnificado, TTitulosWriter titulos)
+void TDtmSoMaleg::RegistrarFormaPrincipal(QObject *form, const bool *imprimePlanAnual, const bool *imprimePlanUnificado,
+                                          TTitulosWriter titulos)
 {
     RegImprimePlanAnual = imprimePlanAnual;
     RegImprimePlanUnificado = imprimePlanUnificado;
@@ -61,8 +61,7 @@ void TDtmSoMaleg::RegistrarFormaPrincipal(QObject *form, const bool *imprimePlan
     });
 }
 
-void TDtmSoMaleg::RegistrarTotalesUnificados(QObject *reports, int *totProgr, int *totEjecu,
-                                             TEjecMensual ejecMensual)
+void TDtmSoMaleg::RegistrarTotalesUnificados(QObject *reports, int *totProgr, int *totEjecu, TEjecMensual ejecMensual)
 {
     RegTotProgr = totProgr;
     RegTotEjecu = totEjecu;
@@ -134,8 +133,8 @@ void TDtmSoMaleg::QrySoMalegAfterScroll(TDataSet &)
     // The goal is shown whole, halves rounded away from zero; the yearly percentage is rounded with
     // halves to the even neighbour; the monthly ones are kept as computed.
     bool ok = false;
-    MetaAnualActual =
-        TFieldFormat::StrToFloat(TFieldFormat::FormatFloat(QStringLiteral("0"), MetaAnual(QStringLiteral("CUM_META"))), &ok);
+    MetaAnualActual = TFieldFormat::StrToFloat(
+        TFieldFormat::FormatFloat(QStringLiteral("0"), MetaAnual(QStringLiteral("CUM_META"))), &ok);
     int executed = 0;
     int planned = 0;
     for (const QString &month : monthCodes())

@@ -108,7 +108,7 @@ void TDtmSoMaleg::BindPlanAndFollowUp()
 
 // A refused row goes to the suite's shared conflict handling, which tells the user and decides.
 void TDtmSoMaleg::QrySoMalegReconcileError(SClientDataSet &DataSet, EReconcileError &E, TUpdateKind UpdateKind,
-                                          TReconcileAction &Action)
+                                           TReconcileAction &Action)
 {
     QrySoMaleg->SuiteReconcileError(DataSet, E, UpdateKind, Action);
 }

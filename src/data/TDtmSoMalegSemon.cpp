@@ -119,10 +119,9 @@ void TDtmSoMaleg::QrySoSemonBeforePost(TDataSet &)
 
 void TDtmSoMaleg::QrySoSemonBeforeDelete(TDataSet &)
 {
-    const int answer = Application()->Prompts().Message(QStringLiteral("Eliminar Registro ?"),
-                                                         QStringLiteral("Confirmación"), QMessageBox::Question,
-                                                         QMessageBox::Ok | QMessageBox::Cancel,
-                                                         QApplication::activeWindow());
+    const int answer = Application()->Prompts().Message(
+        QStringLiteral("Eliminar Registro ?"), QStringLiteral("Confirmación"), QMessageBox::Question,
+        QMessageBox::Ok | QMessageBox::Cancel, QApplication::activeWindow());
     if (answer != QMessageBox::Ok)
         Abort();
 }

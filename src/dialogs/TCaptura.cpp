@@ -36,7 +36,6 @@ QStringList TitulosActuales;
 bool AceptadoPorDobleClic = false;
 QString BusquedaAnterior;
 
-
 namespace {
 // Restores a field's Tag when the copy into it ends, however it ends.
 class TTagGuard
@@ -80,7 +79,8 @@ TCaptura::TCaptura(QObject *owner) : TForm(owner, QStringLiteral("Captura"))
     connect(edtBusqueda, &QLineEdit::textChanged, this,
             [this] { Guarded([this] { edtBusquedaChange(edtBusqueda); }); });
     edtBusqueda->installEventFilter(this);
-    connect(SpeedButton1, &QToolButton::clicked, this, [this] { Guarded([this] { SpeedButton1Click(SpeedButton1); }); });
+    connect(SpeedButton1, &QToolButton::clicked, this,
+            [this] { Guarded([this] { SpeedButton1Click(SpeedButton1); }); });
     // A button with a modal result sets it before its own handler runs, so the dialog closes even
     // when the handler fails.
     connect(BitBtnAceptar, &QPushButton::clicked, this, [this] {
@@ -121,7 +121,8 @@ bool TCaptura::Capturar(SDCOMConnection *Server, TDataSet *DestinationDataSet, c
     TitulosActuales = Titles;
 
     // A lookup query that already filters takes further conditions with AND.
-    const bool hasWhere = TSqlText(SQL.join(QLatin1Char('\n')), TSqlText::TDialect::Either).IndexOf(QStringLiteral("WHERE")) >= 0;
+    const bool hasWhere =
+        TSqlText(SQL.join(QLatin1Char('\n')), TSqlText::TDialect::Either).IndexOf(QStringLiteral("WHERE")) >= 0;
     QSDBQbe1->Tag = hasWhere ? 1 : 0;
 
     // Criteria typed as dates are read with the user's short date format.
@@ -151,8 +152,8 @@ bool TCaptura::CapturarBoton(TQPField *Button)
 {
     MostrarTodo = Button->Tag == 0;
     BotonActual = Button;
-    return Capturar(Button->Servidor, Button->DataSet, Button->SQL, Button->Variables, Button->Destino,
-                    Button->Valores, Button->Titulos, Button->Titulo);
+    return Capturar(Button->Servidor, Button->DataSet, Button->SQL, Button->Variables, Button->Destino, Button->Valores,
+                    Button->Titulos, Button->Titulo);
 }
 
 void TCaptura::FormShow(QObject *Sender)

@@ -8,13 +8,25 @@
 // a null value is an invalid QVariant (QVariant()). Dates are QDateTime, small/int are int, largeint
 // (64-bit) is qlonglong, float is double, memo and strings are QString, blobs QByteArray, booleans bool.
 
-enum class TFieldType { ftUnknown, ftString, ftFixedChar, ftSmallint, ftInteger, ftFloat, ftDateTime, ftMemo, ftBlob, ftBoolean,
-                        ftLargeint };
+enum class TFieldType {
+    ftUnknown,
+    ftString,
+    ftFixedChar,
+    ftSmallint,
+    ftInteger,
+    ftFloat,
+    ftDateTime,
+    ftMemo,
+    ftBlob,
+    ftBoolean,
+    ftLargeint
+};
 
 // Whether values of the type are numbers (compared, aligned and written in SQL as numbers).
 constexpr bool IsNumericType(TFieldType t)
 {
-    return t == TFieldType::ftSmallint || t == TFieldType::ftInteger || t == TFieldType::ftLargeint || t == TFieldType::ftFloat;
+    return t == TFieldType::ftSmallint || t == TFieldType::ftInteger || t == TFieldType::ftLargeint ||
+           t == TFieldType::ftFloat;
 }
 
 struct SFieldDef
@@ -24,9 +36,9 @@ struct SFieldDef
     int Size = 0;          // characters, for strings
     bool Required = false; // not null
     bool ReadOnly = false;
-    bool InKey = false;    // pfInKey: the provider locates rows by these
-    bool Hidden = false;   // not shown in grids
-    QString DisplayLabel;  // empty: the field name
+    bool InKey = false;   // pfInKey: the provider locates rows by these
+    bool Hidden = false;  // not shown in grids
+    QString DisplayLabel; // empty: the field name
 };
 
 struct SParam

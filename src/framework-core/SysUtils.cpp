@@ -2,7 +2,8 @@
 
 #include <QDebug>
 
-Exception::Exception(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
+Exception::Exception(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8())
+{}
 
 Exception::~Exception() = default;
 
@@ -11,9 +12,11 @@ const char *Exception::what() const noexcept
     return m_utf8.constData();
 }
 
-EAbort::EAbort() : Exception(QStringLiteral("Operation aborted")) {}
+EAbort::EAbort() : Exception(QStringLiteral("Operation aborted"))
+{}
 
-EAbort::EAbort(QString message) : Exception(std::move(message)) {}
+EAbort::EAbort(QString message) : Exception(std::move(message))
+{}
 
 void Abort()
 {

@@ -35,14 +35,21 @@ QList<QPair<int, int>> selectItems(const QString &code, int start, int end)
 QString comparison(TQbeOperator op)
 {
     switch (op) {
-    case TQbeOperator::Equal: return QStringLiteral("=");
-    case TQbeOperator::NotEqual: return QStringLiteral("<>");
-    case TQbeOperator::Greater: return QStringLiteral(">");
-    case TQbeOperator::GreaterOrEqual: return QStringLiteral(">=");
-    case TQbeOperator::Less: return QStringLiteral("<");
-    case TQbeOperator::LessOrEqual: return QStringLiteral("<=");
+    case TQbeOperator::Equal:
+        return QStringLiteral("=");
+    case TQbeOperator::NotEqual:
+        return QStringLiteral("<>");
+    case TQbeOperator::Greater:
+        return QStringLiteral(">");
+    case TQbeOperator::GreaterOrEqual:
+        return QStringLiteral(">=");
+    case TQbeOperator::Less:
+        return QStringLiteral("<");
+    case TQbeOperator::LessOrEqual:
+        return QStringLiteral("<=");
     case TQbeOperator::Contains:
-    case TQbeOperator::StartsWith: break;
+    case TQbeOperator::StartsWith:
+        break;
     }
     throw Exception(QStringLiteral("Operador de consulta no reconocido."));
 }
@@ -115,7 +122,8 @@ QString TQbeQuery::CriterionText(const TQbeCriterion &c, int number, QMap<QStrin
     const QString column = ColumnOf(field->Name);
     const QString typed = c.Value.trimmed();
     if (typed.isEmpty())
-        return column + (c.Operator == TQbeOperator::NotEqual ? QStringLiteral(" IS NOT NULL") : QStringLiteral(" IS NULL"));
+        return column +
+               (c.Operator == TQbeOperator::NotEqual ? QStringLiteral(" IS NOT NULL") : QStringLiteral(" IS NULL"));
     QString value = typed;
     for (const auto &[text, code] : field->DisplayTexts)
         if (text.compare(typed, Qt::CaseInsensitive) == 0 || code.compare(typed, Qt::CaseInsensitive) == 0) {
@@ -146,11 +154,17 @@ QString TQbeQuery::CriterionText(const TQbeCriterion &c, int number, QMap<QStrin
         params.insert(name, date.startOfDay());
         params.insert(name + QStringLiteral("_SIG"), date.addDays(1).startOfDay());
         switch (c.Operator) {
-        case TQbeOperator::Equal: return QStringLiteral("(%1 >= %2 AND %1 < %3)").arg(column, param, next);
-        case TQbeOperator::NotEqual: return QStringLiteral("(%1 < %2 OR %1 >= %3)").arg(column, param, next);
-        case TQbeOperator::Greater: return QStringLiteral("%1 >= %2").arg(column, next);
-        case TQbeOperator::LessOrEqual: return QStringLiteral("%1 < %2").arg(column, next);
-        default: params.remove(name + QStringLiteral("_SIG")); return QStringLiteral("%1 %2 %3").arg(column, comparison(c.Operator), param);
+        case TQbeOperator::Equal:
+            return QStringLiteral("(%1 >= %2 AND %1 < %3)").arg(column, param, next);
+        case TQbeOperator::NotEqual:
+            return QStringLiteral("(%1 < %2 OR %1 >= %3)").arg(column, param, next);
+        case TQbeOperator::Greater:
+            return QStringLiteral("%1 >= %2").arg(column, next);
+        case TQbeOperator::LessOrEqual:
+            return QStringLiteral("%1 < %2").arg(column, next);
+        default:
+            params.remove(name + QStringLiteral("_SIG"));
+            return QStringLiteral("%1 %2 %3").arg(column, comparison(c.Operator), param);
         }
     }
     const QString left = UpperCase ? QStringLiteral("UPPER(%1)").arg(column) : column;

@@ -12,8 +12,8 @@
 // A field a query by example can filter on.
 struct TQbeField
 {
-    QString Name;   // the dataset's field name
-    QString Label;  // what the user reads; errors name the field by it
+    QString Name;  // the dataset's field name
+    QString Label; // what the user reads; errors name the field by it
     TFieldType Type = TFieldType::ftString;
     // For a field shown by a text instead of its stored code (compliance "No Cumple" for "N"): the
     // pairs text, code. A value equal to one of the texts (case ignored) stands for its code.

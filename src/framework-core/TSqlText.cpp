@@ -105,7 +105,8 @@ TSqlText::TSqlText(const QString &sql, TDialect dialect) : m_text(sql)
         m_spans << SSpan{start, end};
         copyTo(start);
         copied = end;
-        m_positional += dialect == TDialect::Postgres ? QStringLiteral("$%1").arg(m_params.size()) : QStringLiteral("?");
+        m_positional +=
+            dialect == TDialect::Postgres ? QStringLiteral("$%1").arg(m_params.size()) : QStringLiteral("?");
         i = end;
     };
     while (i < n) {
@@ -136,8 +137,8 @@ TSqlText::TSqlText(const QString &sql, TDialect dialect) : m_text(sql)
             skipTo(quotedEnd(sql, i, c, false));
             continue;
         }
-        if (pg && (c == QLatin1Char('E') || c == QLatin1Char('e')) && next == QLatin1Char('\'')
-            && (i == 0 || !isNameChar(sql.at(i - 1)))) {
+        if (pg && (c == QLatin1Char('E') || c == QLatin1Char('e')) && next == QLatin1Char('\'') &&
+            (i == 0 || !isNameChar(sql.at(i - 1)))) {
             ++i;
             skipTo(quotedEnd(sql, i, QLatin1Char('\''), true));
             continue;
@@ -212,7 +213,8 @@ QString TSqlText::Code() const
         const QChar close = m_text.at(s.End - 1);
         const bool comment = open == QLatin1Char('-') || open == QLatin1Char('/');
         // A quoted unit keeps its opening character and its closing one when it has it.
-        const bool closed = s.End - s.Start >= 2 && (close == open || (open == QLatin1Char('[') && close == QLatin1Char(']')));
+        const bool closed =
+            s.End - s.Start >= 2 && (close == open || (open == QLatin1Char('[') && close == QLatin1Char(']')));
         const int from = comment ? s.Start : s.Start + 1;
         const int to = !comment && closed ? s.End - 1 : s.End;
         for (int k = from; k < to; ++k)
@@ -230,8 +232,8 @@ int TSqlText::IndexOf(const QString &words, int from, int *end) const
     const bool wordStart = isNameChar(pieces.first().front()), wordEnd = isNameChar(pieces.last().back());
     for (QString &piece : pieces)
         piece = QRegularExpression::escape(piece);
-    const QRegularExpression re((wordStart ? QStringLiteral("\\b") : QString()) + pieces.join(QStringLiteral("\\s+"))
-                                    + (wordEnd ? QStringLiteral("\\b") : QString()),
+    const QRegularExpression re((wordStart ? QStringLiteral("\\b") : QString()) + pieces.join(QStringLiteral("\\s+")) +
+                                    (wordEnd ? QStringLiteral("\\b") : QString()),
                                 QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = re.match(Code(), from);
     if (end)

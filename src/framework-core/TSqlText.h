@@ -34,7 +34,10 @@ public:
     QString FirstKeyword() const { return m_firstKeyword; }
     // The words outside quotes and comments, as written (compare them without regard to case).
     int WordCount() const { return int(m_wordSpans.size()); }
-    QStringView Word(int i) const { return QStringView(m_text).mid(m_wordSpans.at(i).Start, m_wordSpans.at(i).End - m_wordSpans.at(i).Start); }
+    QStringView Word(int i) const
+    {
+        return QStringView(m_text).mid(m_wordSpans.at(i).Start, m_wordSpans.at(i).End - m_wordSpans.at(i).Start);
+    }
     // The text with each parameter replaced by what literal(i) gives for parameter i.
     QString Substituted(const std::function<QString(int)> &literal) const;
     // The text as the database reads its structure: the same length, every comment and the inside of
@@ -48,7 +51,11 @@ public:
 
 private:
     // Where each parameter sits in the original text: [start, end).
-    struct SSpan { int Start; int End; };
+    struct SSpan
+    {
+        int Start;
+        int End;
+    };
 
     QString m_text;
     QString m_positional;

@@ -45,8 +45,10 @@ QMessageBox::StandardButton TPrompts::Message(const QString &text, const QString
 QMessageBox::StandardButton TPrompts::Message(QMessageBox &box)
 {
     // Spelled out here: the box must read in Spanish even where Qt's translations are missing.
-    const std::pair<QMessageBox::StandardButton, const char16_t *> texts[] = {
-        {QMessageBox::Yes, u"&Sí"}, {QMessageBox::No, u"&No"}, {QMessageBox::Cancel, u"&Cancelar"}, {QMessageBox::Ok, u"&Aceptar"}};
+    const std::pair<QMessageBox::StandardButton, const char16_t *> texts[] = {{QMessageBox::Yes, u"&Sí"},
+                                                                              {QMessageBox::No, u"&No"},
+                                                                              {QMessageBox::Cancel, u"&Cancelar"},
+                                                                              {QMessageBox::Ok, u"&Aceptar"}};
     for (const auto &[button, caption] : texts)
         if (QAbstractButton *b = box.button(button))
             b->setText(QString::fromUtf16(caption));

@@ -27,8 +27,9 @@ TXlsxWorkbook::TXlsxWorkbook(const QString &fileName) : m_fileName(fileName)
     const QFileInfo target(fileName);
     const QFileInfo folder(target.absolutePath());
     if (!folder.isDir() || !folder.isWritable())
-        throw Exception(QStringLiteral("No se puede escribir el libro de Excel %1: la carpeta %2 no existe o no admite escritura.")
-                            .arg(fileName, QDir::toNativeSeparators(folder.absoluteFilePath())));
+        throw Exception(
+            QStringLiteral("No se puede escribir el libro de Excel %1: la carpeta %2 no existe o no admite escritura.")
+                .arg(fileName, QDir::toNativeSeparators(folder.absoluteFilePath())));
     m_temporary = target.absoluteDir().filePath(QStringLiteral(".~%1.tmp").arg(target.fileName()));
     QFile::remove(m_temporary);
     lxw_workbook_options options{};
@@ -112,8 +113,9 @@ void TXlsxWorkbook::WriteDate(int row, int column, const QDateTime &value, bool 
     if (!value.isValid())
         return;
     lxw_datetime moment = toLxw(value);
-    worksheet_write_datetime(m_sheet, lxw_row_t(row), lxw_col_t(column), &moment,
-                             Format(withTime ? QStringLiteral("dd/mm/yyyy hh:mm") : QStringLiteral("dd/mm/yyyy"), false));
+    worksheet_write_datetime(
+        m_sheet, lxw_row_t(row), lxw_col_t(column), &moment,
+        Format(withTime ? QStringLiteral("dd/mm/yyyy hh:mm") : QStringLiteral("dd/mm/yyyy"), false));
 }
 
 void TXlsxWorkbook::Write(int row, int column, const QVariant &value)
@@ -152,7 +154,8 @@ void TXlsxWorkbook::SetColumnWidth(int column, double characters)
 
 void TXlsxWorkbook::AutoFilter(int firstRow, int lastRow, int lastColumn)
 {
-    worksheet_autofilter(m_sheet, lxw_row_t(firstRow), 0, lxw_row_t(std::max(firstRow, lastRow)), lxw_col_t(lastColumn));
+    worksheet_autofilter(m_sheet, lxw_row_t(firstRow), 0, lxw_row_t(std::max(firstRow, lastRow)),
+                         lxw_col_t(lastColumn));
 }
 
 void TXlsxWorkbook::Save()

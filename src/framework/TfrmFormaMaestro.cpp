@@ -46,7 +46,8 @@ const QString kParameters = QStringLiteral("parametros");
 // Blank: no condition.
 QString parameterCondition(const QString &text)
 {
-    static const QRegularExpression leadingAnd(QStringLiteral("^\\s*AND\\b"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression leadingAnd(QStringLiteral("^\\s*AND\\b"),
+                                               QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = leadingAnd.match(TSqlText(text, TSqlText::TDialect::Either).Code());
     const QString condition = text.mid(m.hasMatch() ? m.capturedEnd() : 0).trimmed();
     return condition.isEmpty() ? QString() : QLatin1Char('(') + condition + QLatin1Char(')');
@@ -71,8 +72,7 @@ QWidget *panel(QWidget *parent, const QString &name)
 }
 } // namespace
 
-TfrmFormaMaestro::TfrmFormaMaestro(QObject *owner, const QString &name, QWidget *parent)
-    : TForm(owner, name, parent)
+TfrmFormaMaestro::TfrmFormaMaestro(QObject *owner, const QString &name, QWidget *parent) : TForm(owner, name, parent)
 {
     InstallReconcileDialog();
     DCOMCnction = new SDCOMConnection(this, QStringLiteral("DCOMCnction"));
@@ -157,23 +157,25 @@ void TfrmFormaMaestro::BuildFrame()
     auto *menu = new QHBoxLayout(PnlMenu);
     menu->setContentsMargins(4, 2, 4, 2);
     menu->setSpacing(2);
-    spbReporte = menuButton(PnlMenu, QStringLiteral("spbReporte"), QStringLiteral("Imprimir"), QStringLiteral("Imprimir"));
+    spbReporte =
+        menuButton(PnlMenu, QStringLiteral("spbReporte"), QStringLiteral("Imprimir"), QStringLiteral("Imprimir"));
     spbPreview = menuButton(PnlMenu, QStringLiteral("spbPreview"), QStringLiteral("Vista previa"),
                             QStringLiteral("Vista preliminar"));
     DBQbe1 = new TQSDBQbe(PnlMenu, QStringLiteral("DBQbe1"));
     DBQbe1->setAutoRaise(true);
     SpFiltroFecha = menuButton(PnlMenu, QStringLiteral("SpFiltroFecha"), QStringLiteral("Fechas"),
                                QStringLiteral("Filtrar por fecha de operación"));
-    NotasTolvane = menuButton(PnlMenu, QStringLiteral("NotasTolvane"), QStringLiteral("Notas"), QStringLiteral("Notas"));
+    NotasTolvane =
+        menuButton(PnlMenu, QStringLiteral("NotasTolvane"), QStringLiteral("Notas"), QStringLiteral("Notas"));
     NotasTolvane->setEnabled(false);
     spbGrabar = menuButton(PnlMenu, QStringLiteral("spbGrabar"), QStringLiteral("Guardar"),
                            QStringLiteral("Guardar los cambios (Ctrl+S)"));
     QNvgdrFrm = new TQNavegador(PnlMenu, QStringLiteral("QNvgdrFrm"));
     QNvgdrFrm->SetDataSource(dtsFrm);
-    for (QWidget *w : {static_cast<QWidget *>(spbReporte), static_cast<QWidget *>(spbPreview),
-                       static_cast<QWidget *>(DBQbe1), static_cast<QWidget *>(SpFiltroFecha),
-                       static_cast<QWidget *>(NotasTolvane), static_cast<QWidget *>(QNvgdrFrm),
-                       static_cast<QWidget *>(spbGrabar)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(spbReporte), static_cast<QWidget *>(spbPreview), static_cast<QWidget *>(DBQbe1),
+          static_cast<QWidget *>(SpFiltroFecha), static_cast<QWidget *>(NotasTolvane),
+          static_cast<QWidget *>(QNvgdrFrm), static_cast<QWidget *>(spbGrabar)})
         menu->addWidget(w);
     top->addWidget(PnlMenu, 1);
     m_frameLayout->addWidget(GridPanel1);
@@ -272,12 +274,9 @@ void TfrmFormaMaestro::BuildFrame()
             cmbEmpresa->SetCodigo(QString::number(Application()->Tag));
         });
     });
-    connect(SpFiltroFecha, &QToolButton::clicked, this, [this] {
-        Application()->Guard([&] { SpFiltroFechaClick(SpFiltroFecha); });
-    });
-    connect(spbGrabar, &QToolButton::clicked, this, [this] {
-        Application()->Guard([&] { Grabar(); });
-    });
+    connect(SpFiltroFecha, &QToolButton::clicked, this,
+            [this] { Application()->Guard([&] { SpFiltroFechaClick(SpFiltroFecha); }); });
+    connect(spbGrabar, &QToolButton::clicked, this, [this] { Application()->Guard([&] { Grabar(); }); });
     QNvgdrFrm->AfterAction = [this](TNavigateBtn button) {
         if (button == nbPost || button == nbDelete)
             Grabar();
@@ -327,7 +326,8 @@ void TfrmFormaMaestro::BuildShortcuts()
     // From the list into the detail view: Enter or F2 goes to CampoDetalle, else to the view's first
     // control that takes the Tab key; Tab leaves the list instead of walking its cells.
     DBGFrm->setTabKeyNavigation(false);
-    for (const QKeySequence &keys : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter), QKeySequence(Qt::Key_F2)}) {
+    for (const QKeySequence &keys :
+         {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter), QKeySequence(Qt::Key_F2)}) {
         auto *toDetail = new QShortcut(keys, DBGFrm, nullptr, nullptr, Qt::WidgetShortcut);
         connect(toDetail, &QShortcut::activated, this, [this] {
             if (CampoDetalle && CampoDetalle->isVisible() && CampoDetalle->isEnabled()) {
@@ -356,7 +356,7 @@ void TfrmFormaMaestro::FormCreate(QObject *)
     cmbEmpresa->Clear();
     for (CdsGnEmpre->First(); !CdsGnEmpre->Eof(); CdsGnEmpre->Next())
         cmbEmpresa->Add(QStringLiteral("%1 - %2").arg(CdsGnEmpre->FieldByName(QStringLiteral("COD_EMPR"))->AsString(),
-                                                     CdsGnEmpre->FieldByName(QStringLiteral("NOM_EMPR"))->AsString()),
+                                                      CdsGnEmpre->FieldByName(QStringLiteral("NOM_EMPR"))->AsString()),
                         CdsGnEmpre->FieldByName(QStringLiteral("COD_EMPR"))->AsString());
     if (cmbEmpresa->count() == 0)
         throw Exception(QStringLiteral("El usuario %1 no tiene empresas asignadas.").arg(gStParUsu));
@@ -418,10 +418,12 @@ void TfrmFormaMaestro::SpFiltroFechaClick(QObject *)
         DBQbe1->ParamValues.remove(QStringLiteral("PDT_ACT_HORA_FINA"));
     } else {
         if (to < from)
-            throw Exception(QStringLiteral("La fecha final (%1) es anterior a la inicial (%2).")
-                                .arg(to.toString(TFieldFormat::ShortDateFormat()), from.toString(TFieldFormat::ShortDateFormat())));
-        DBQbe1->SetCondition(kDateFilter, QStringLiteral("%1ACT_HORA BETWEEN :PDT_ACT_HORA_INIC AND :PDT_ACT_HORA_FINA")
-                                              .arg(MainAlias()));
+            throw Exception(
+                QStringLiteral("La fecha final (%1) es anterior a la inicial (%2).")
+                    .arg(to.toString(TFieldFormat::ShortDateFormat()), from.toString(TFieldFormat::ShortDateFormat())));
+        DBQbe1->SetCondition(
+            kDateFilter,
+            QStringLiteral("%1ACT_HORA BETWEEN :PDT_ACT_HORA_INIC AND :PDT_ACT_HORA_FINA").arg(MainAlias()));
         DBQbe1->ParamValues.insert(QStringLiteral("PDT_ACT_HORA_INIC"), QDateTime(from, QTime(0, 0)));
         DBQbe1->ParamValues.insert(QStringLiteral("PDT_ACT_HORA_FINA"), QDateTime(to, QTime(23, 59, 59, 999)));
     }
@@ -471,8 +473,9 @@ void TfrmFormaMaestro::UpdateStatus()
         const QString mode = state == dsEdit     ? QStringLiteral("Modificando")
                              : state == dsInsert ? QStringLiteral("Insertando")
                                                  : QStringLiteral("Consultando");
-        text = ds->IsEmpty() ? QStringLiteral("%1 · sin registros").arg(mode)
-                             : QStringLiteral("%1 · registro %2 de %3").arg(mode).arg(ds->RecNo()).arg(ds->RecordCount());
+        text = ds->IsEmpty()
+                   ? QStringLiteral("%1 · sin registros").arg(mode)
+                   : QStringLiteral("%1 · registro %2 de %3").arg(mode).arg(ds->RecNo()).arg(ds->RecordCount());
         if (const auto *cds = qobject_cast<SClientDataSet *>(ds); cds && cds->ChangeCount() > 0)
             text += QStringLiteral(" · %1 cambio(s) sin guardar").arg(cds->ChangeCount());
     }
@@ -533,8 +536,8 @@ bool TfrmFormaMaestro::ConfirmarCambios(bool cancelable)
     QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
     if (cancelable)
         buttons |= QMessageBox::Cancel;
-    const QMessageBox::StandardButton answer =
-        Application()->Prompts().Question(QStringLiteral("¿Desea guardar los cambios?"), buttons, QMessageBox::Yes, this);
+    const QMessageBox::StandardButton answer = Application()->Prompts().Question(
+        QStringLiteral("¿Desea guardar los cambios?"), buttons, QMessageBox::Yes, this);
     if (answer == QMessageBox::Cancel)
         return false;
     if (answer == QMessageBox::Yes && GuardarTodo())

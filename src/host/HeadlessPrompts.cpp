@@ -3,7 +3,8 @@
 #include <QDialog>
 #include <QVariant>
 
-HeadlessPrompts::HeadlessPrompts(int itemIndex) : m_itemIndex(itemIndex) {}
+HeadlessPrompts::HeadlessPrompts(int itemIndex) : m_itemIndex(itemIndex)
+{}
 
 int HeadlessPrompts::ShowModal(QDialog &dialog)
 {

@@ -33,8 +33,8 @@ uint32_t ModuleLoader::Load(const StartUp &s, bool native)
 {
     uint32_t handle = 0;
     if (native) {
-        BSTR args[] = {QStringToBstr(s.protocol), QStringToBstr(s.alias),    QStringToBstr(s.server),
-                       QStringToBstr(s.user),     QStringToBstr(s.password), QStringToBstr(s.company),
+        BSTR args[] = {QStringToBstr(s.protocol), QStringToBstr(s.alias),        QStringToBstr(s.server),
+                       QStringToBstr(s.user),     QStringToBstr(s.password),     QStringToBstr(s.company),
                        QStringToBstr(s.params),   QStringToBstr(s.clientVersion)};
         auto freeAll = [&args] {
             for (BSTR b : args)
@@ -49,8 +49,8 @@ uint32_t ModuleLoader::Load(const StartUp &s, bool native)
         freeAll();
     } else {
         auto w = [](const QString &t) { return reinterpret_cast<const char16_t *>(t.utf16()); };
-        handle = m_loadW(0, w(s.protocol), w(s.alias), w(s.server), w(s.user), w(s.password), w(s.company),
-                         w(s.params), w(s.clientVersion));
+        handle = m_loadW(0, w(s.protocol), w(s.alias), w(s.server), w(s.user), w(s.password), w(s.company), w(s.params),
+                         w(s.clientVersion));
     }
     m_loaded = true;
     return handle;

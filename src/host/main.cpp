@@ -96,12 +96,14 @@ int main(int argc, char **argv)
     const QCommandLineOption screenshotOpt(QStringLiteral("screenshot"),
                                            QStringLiteral("Guardar una imagen de la ventana y salir."),
                                            QStringLiteral("file"));
-    const QCommandLineOption reportOpt(QStringLiteral("report"),
-                                       QStringLiteral("Imprimir el informe N del selector de informes (con --pdf y/o --xlsx) y salir."),
-                                       QStringLiteral("N"));
+    const QCommandLineOption reportOpt(
+        QStringLiteral("report"),
+        QStringLiteral("Imprimir el informe N del selector de informes (con --pdf y/o --xlsx) y salir."),
+        QStringLiteral("N"));
     const QCommandLineOption pdfOpt(QStringLiteral("pdf"), QStringLiteral("Archivo PDF del informe de --report."),
                                     QStringLiteral("file"));
-    const QCommandLineOption xlsxOpt(QStringLiteral("xlsx"), QStringLiteral("Libro de Excel con las tablas del informe de --report."),
+    const QCommandLineOption xlsxOpt(QStringLiteral("xlsx"),
+                                     QStringLiteral("Libro de Excel con las tablas del informe de --report."),
                                      QStringLiteral("file"));
     parser.addOptions({moduleOpt, protocolOpt, aliasOpt, serverOpt, userOpt, passwordOpt, companyOpt, paramsOpt,
                        nativeOpt, screenshotOpt, reportOpt, pdfOpt, xlsxOpt});
@@ -116,7 +118,8 @@ int main(int argc, char **argv)
     const bool report = parser.isSet(reportOpt);
     int reportOption = -1;
     if (report != (parser.isSet(pdfOpt) || parser.isSet(xlsxOpt))) {
-        printError(QStringLiteral("--report y --pdf se usan juntas: --report N --pdf ARCHIVO (o --xlsx ARCHIVO, o ambas)."));
+        printError(
+            QStringLiteral("--report y --pdf se usan juntas: --report N --pdf ARCHIVO (o --xlsx ARCHIVO, o ambas)."));
         return kUsageError;
     }
     if (report) {

@@ -87,8 +87,7 @@ void ParseParameterString()
 }
 
 uint32_t Load(const QString &protocol, const QString &alias, const QString &server, const QString &user,
-              const QString &password, const QString &company, const QString &parameters,
-              const QString &clientVersion)
+              const QString &password, const QString &company, const QString &parameters, const QString &clientVersion)
 {
     if (parameters.size() > kMaxParameterString)
         throw Exception(QStringLiteral("La cadena de parámetros tiene %1 caracteres; el máximo es %2.")

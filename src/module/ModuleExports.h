@@ -16,12 +16,12 @@
 #endif
 #define ZE_EXPORT extern "C" __attribute__((visibility("default")))
 
-ZE_EXPORT uint32_t QOpLoadDll(int32_t reserved, BSTR protocol, BSTR alias, BSTR server, BSTR user,
-                              BSTR password, BSTR company, BSTR parameters, BSTR clientVersion);
+ZE_EXPORT uint32_t QOpLoadDll(int32_t reserved, BSTR protocol, BSTR alias, BSTR server, BSTR user, BSTR password,
+                              BSTR company, BSTR parameters, BSTR clientVersion);
 ZE_EXPORT uint32_t ZE_STDCALL QOpLoadDllW(int32_t reserved, const char16_t *protocol, const char16_t *alias,
-                                          const char16_t *server, const char16_t *user,
-                                          const char16_t *password, const char16_t *company,
-                                          const char16_t *parameters, const char16_t *clientVersion);
+                                          const char16_t *server, const char16_t *user, const char16_t *password,
+                                          const char16_t *company, const char16_t *parameters,
+                                          const char16_t *clientVersion);
 ZE_EXPORT void QOpUnLoadDll();
 
 ZE_EXPORT BSTR getServerGuidNet();

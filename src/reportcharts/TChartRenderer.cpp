@@ -72,10 +72,11 @@ void AddMarks(QChart &chart, const TChartDrawing &view, QBarSeries *bars)
         auto *mark = new QGraphicsSimpleTextItem(markText(value), &chart);
         mark->setFont(font);
         mark->setBrush(Qt::black);
-        mark->setZValue(1000); // above the bars and lines
+        mark->setZValue(1000);  // above the bars and lines
         mark->setData(0, true); // a value mark, replaced with the values
         const double width = metrics.horizontalAdvance(mark->text());
-        mark->setPos(chart.mapFromScene(QPointF(at.x() - width / 2, at.y() - metrics.height() - TChartRenderer::Resolution * 0.5)));
+        mark->setPos(chart.mapFromScene(
+            QPointF(at.x() - width / 2, at.y() - metrics.height() - TChartRenderer::Resolution * 0.5)));
     };
     int barIndex = 0;
     const int barSets = bars ? int(bars->count()) : 0;
@@ -126,7 +127,8 @@ private:
 TChartScene::TChartScene(const TChartDrawing &view)
 {
     const TChartData &data = view.Data;
-    m_size = QSizeF(view.SizeMm.width() * TChartRenderer::Resolution, view.SizeMm.height() * TChartRenderer::Resolution);
+    m_size =
+        QSizeF(view.SizeMm.width() * TChartRenderer::Resolution, view.SizeMm.height() * TChartRenderer::Resolution);
     m_chart = new QChart;
     m_scene.addItem(m_chart);
     QChart *chart = m_chart;
@@ -273,5 +275,6 @@ private:
 
 void TChartRenderer::Install()
 {
-    TPagePainter::SetDrawingPainter([]() -> std::unique_ptr<TPagePainter::TDrawingPainter> { return std::make_unique<TChartPainter>(); });
+    TPagePainter::SetDrawingPainter(
+        []() -> std::unique_ptr<TPagePainter::TDrawingPainter> { return std::make_unique<TChartPainter>(); });
 }

@@ -12,8 +12,17 @@ class TBand
 {
 public:
     enum Kind {
-        PageHeader, PageFooter, ReportTitle, ReportSummary, Header, Footer, MasterData, DetailData, GroupHeader,
-        GroupFooter, Child
+        PageHeader,
+        PageFooter,
+        ReportTitle,
+        ReportSummary,
+        Header,
+        Footer,
+        MasterData,
+        DetailData,
+        GroupHeader,
+        GroupFooter,
+        Child
     };
     TBand(Kind kind, const QString &name) : BandKind(kind), Name(name) {}
     ~TBand() = default;

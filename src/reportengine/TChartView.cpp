@@ -39,8 +39,8 @@ TChartDrawing TChartDrawing::Decode(const QByteArray &bytes)
     in >> magic;
     if (magic != kChartMagic)
         return {};
-    in >> chart.Title >> chart.TitleBold >> chart.TitleFontSize >> chart.LegendBelow >> chart.CategoryAxisVisible
-        >> lineWidth >> chart.LabelFontSize >> chart.SizeMm >> series;
+    in >> chart.Title >> chart.TitleBold >> chart.TitleFontSize >> chart.LegendBelow >> chart.CategoryAxisVisible >>
+        lineWidth >> chart.LabelFontSize >> chart.SizeMm >> series;
     chart.CategoryLineWidth = lineWidth;
     for (quint32 i = 0; i < series && in.status() == QDataStream::Ok; ++i) {
         TChartLook::Series s;

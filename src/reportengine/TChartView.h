@@ -17,7 +17,7 @@ struct TChartLook
         QString Title;      // shown in the legend
         QString ValueField; // the field of each row giving the point's value
         QColor Color;
-        bool Line = false;  // a line through the points instead of bars
+        bool Line = false; // a line through the points instead of bars
         bool ShowMarks = true;
     };
 

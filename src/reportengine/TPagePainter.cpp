@@ -109,11 +109,12 @@ int TPagePainter::FontOf(const TPrimitive &item)
 {
     for (size_t i = 0; i < m_fonts.size(); ++i) {
         const TFontEntry &f = m_fonts[i];
-        if (f.size == item.fontSize && f.bold == item.bold && f.italic == item.italic && f.underline == item.underline
-            && f.family == item.fontFamily)
+        if (f.size == item.fontSize && f.bold == item.bold && f.italic == item.italic &&
+            f.underline == item.underline && f.family == item.fontFamily)
             return int(i);
     }
-    QFont font = TReportFont::Make(item.fontFamily, item.fontSize * m_fontFactor, item.bold, item.italic, item.underline);
+    QFont font =
+        TReportFont::Make(item.fontFamily, item.fontSize * m_fontFactor, item.bold, item.italic, item.underline);
     const double ascent = QFontMetricsF(font, m_painter.device()).ascent();
     m_fonts.push_back({item.fontFamily, item.fontSize, item.bold, item.italic, item.underline, font, ascent});
     return int(m_fonts.size()) - 1;
@@ -199,8 +200,8 @@ void TPagePainter::DrawText(const TPrimitive &item)
                 for (int at = line.indexOf(Highlight, 0, Qt::CaseInsensitive); at >= 0;
                      at = line.indexOf(Highlight, at + 1, Qt::CaseInsensitive)) {
                     const double hx = x + fm.horizontalAdvance(line.left(at));
-                    m_painter.fillRect(QRectF(hx, baseline - fm.ascent(), fm.horizontalAdvance(line.mid(at, Highlight.size())),
-                                              fm.height()),
+                    m_painter.fillRect(QRectF(hx, baseline - fm.ascent(),
+                                              fm.horizontalAdvance(line.mid(at, Highlight.size())), fm.height()),
                                        QColor(255, 230, 0, 160));
                 }
             }

@@ -33,7 +33,8 @@ bool TPdfExport::Export(const TPreparedReport &report, const QString &fileName) 
             writer.setPageLayout(layoutOf(*report.Page(0)));
         QPainter painter;
         if (!painter.begin(&writer))
-            throw std::runtime_error(QStringLiteral("No fue posible escribir el archivo %1.").arg(fileName).toStdString());
+            throw std::runtime_error(
+                QStringLiteral("No fue posible escribir el archivo %1.").arg(fileName).toStdString());
         const double pxPerMm = Resolution / 25.4;
         TPagePainter pagePainter(painter, pxPerMm, total);
         for (int i = 0; i < total; ++i) {
@@ -50,7 +51,8 @@ bool TPdfExport::Export(const TPreparedReport &report, const QString &fileName) 
             }
         }
         if (!painter.end())
-            throw std::runtime_error(QStringLiteral("No fue posible terminar el archivo %1.").arg(fileName).toStdString());
+            throw std::runtime_error(
+                QStringLiteral("No fue posible terminar el archivo %1.").arg(fileName).toStdString());
     }
     return true;
 }

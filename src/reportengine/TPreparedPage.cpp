@@ -24,8 +24,8 @@ QDataStream &operator>>(QDataStream &in, TPrimitive &p)
     in >> kind >> p.rect >> p.fill >> p.color >> p.frameSides >> p.frameWidth;
     p.kind = TPrimitive::Kind(kind);
     if (p.kind == TPrimitive::Text)
-        in >> p.lines >> p.fontFamily >> p.fontSize >> p.bold >> p.italic >> p.underline >> p.hAlign >> p.vAlign
-            >> p.lineHeight >> p.padding >> p.totalPagesMacro;
+        in >> p.lines >> p.fontFamily >> p.fontSize >> p.bold >> p.italic >> p.underline >> p.hAlign >> p.vAlign >>
+            p.lineHeight >> p.padding >> p.totalPagesMacro;
     if (p.kind == TPrimitive::Drawing)
         in >> p.drawing;
     if (p.kind == TPrimitive::Image) {

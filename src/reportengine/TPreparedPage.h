@@ -20,8 +20,8 @@ struct TPrimitive
     enum Sides : quint8 { NoSides = 0, LeftSide = 1, TopSide = 2, RightSide = 4, BottomSide = 8, AllSides = 15 };
 
     Kind kind = Text;
-    QRectF rect;            // Text, Rect, Image: the box; Line: from topLeft to bottomRight
-    QColor fill;            // Rect and Text: invalid means no fill
+    QRectF rect;              // Text, Rect, Image: the box; Line: from topLeft to bottomRight
+    QColor fill;              // Rect and Text: invalid means no fill
     QColor color = Qt::black; // text, line and frame colour
     quint8 frameSides = NoSides;
     double frameWidth = 0.2; // mm
@@ -31,8 +31,8 @@ struct TPrimitive
     QString fontFamily;
     double fontSize = 8;
     bool bold = false, italic = false, underline = false;
-    quint8 hAlign = 0; // Qt::AlignLeft 0, 1 right, 2 centre, 3 justify
-    quint8 vAlign = 0; // 0 top, 1 centre, 2 bottom
+    quint8 hAlign = 0;     // Qt::AlignLeft 0, 1 right, 2 centre, 3 justify
+    quint8 vAlign = 0;     // 0 top, 1 centre, 2 bottom
     double lineHeight = 0; // mm between baselines
     double padding = 0.5;  // mm inside the box
     // The text holds the total-pages macro, filled in when the page is drawn.

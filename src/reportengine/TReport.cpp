@@ -8,7 +8,8 @@
 #include <QRegularExpression>
 #include <cmath>
 
-TReport::TReport(const QString &name) : Name(name) {}
+TReport::TReport(const QString &name) : Name(name)
+{}
 
 TReport::~TReport() = default;
 
@@ -50,7 +51,8 @@ void TReport::AddFunction(const QString &declaration)
                                        QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = re.match(declaration);
     if (!m.hasMatch())
-        throw EReportError(QStringLiteral("El reporte \"%1\" no puede registrar la función \"%2\".").arg(Name, declaration));
+        throw EReportError(
+            QStringLiteral("El reporte \"%1\" no puede registrar la función \"%2\".").arg(Name, declaration));
     m_functions.insert(m.captured(1).toUpper(), declaration);
 }
 

@@ -31,8 +31,7 @@ void collectLevels(const std::vector<TDataLevel> &levels, std::vector<const TDat
 
 TReportEngine::TReportEngine(TReport &report)
     : m_report(report), m_start(QDateTime::currentDateTime()), m_locale(QLocale::Spanish, QLocale::Colombia)
-{
-}
+{}
 
 TReportEngine::~TReportEngine() = default;
 
@@ -168,7 +167,8 @@ QVariant TReportEngine::Variable(const QString &name)
     if (m_report.OnGetValue)
         m_report.OnGetValue(name, value);
     if (!value.isValid())
-        throw EReportError(QStringLiteral("El reporte \"%1\" usa la variable desconocida \"%2\".").arg(m_report.Name, name));
+        throw EReportError(
+            QStringLiteral("El reporte \"%1\" usa la variable desconocida \"%2\".").arg(m_report.Name, name));
     return value;
 }
 
@@ -183,7 +183,8 @@ QVariant TReportEngine::CallFunction(const QString &upperName, const QVariantLis
 QVariant TReportEngine::AggregateValue(const TExprNode &node)
 {
     if (node.aggregateId < 0)
-        throw EReportError(QStringLiteral("El reporte \"%1\" usa %2 fuera de una banda de pie.").arg(m_report.Name, node.name));
+        throw EReportError(
+            QStringLiteral("El reporte \"%1\" usa %2 fuera de una banda de pie.").arg(m_report.Name, node.name));
     const Aggregate &agg = m_aggregates.at(size_t(node.aggregateId));
     if (node.name == QStringLiteral("COUNT"))
         return agg.count;
@@ -454,11 +455,17 @@ const TTextLayout &TReportEngine::Layout(const TMemoView &memo)
     if (const TTextLayout *known = m_layoutByMemo.value(&memo))
         return *known;
     // One measuring layout per font of the report.
-    const QString key = QStringLiteral("%1|%2|%3%4%5").arg(memo.FontName).arg(memo.FontSize).arg(memo.Bold).arg(memo.Italic).arg(memo.Underline);
+    const QString key = QStringLiteral("%1|%2|%3%4%5")
+                            .arg(memo.FontName)
+                            .arg(memo.FontSize)
+                            .arg(memo.Bold)
+                            .arg(memo.Italic)
+                            .arg(memo.Underline);
     auto it = m_layouts.find(key);
     if (it == m_layouts.end())
-        it = m_layouts.emplace(key, std::make_unique<TTextLayout>(TReportFont::Make(memo.FontName, memo.FontSize,
-                                                                                   memo.Bold, memo.Italic, memo.Underline)))
+        it = m_layouts
+                 .emplace(key, std::make_unique<TTextLayout>(TReportFont::Make(memo.FontName, memo.FontSize, memo.Bold,
+                                                                               memo.Italic, memo.Underline)))
                  .first;
     m_layoutByMemo.insert(&memo, it->second.get());
     return *it->second;

@@ -17,8 +17,8 @@ const QStringList &aggregateNames()
 
 const QStringList &builtinFunctions()
 {
-    static const QStringList names = {QStringLiteral("UPPERCASE"), QStringLiteral("LOWERCASE"),
-                                      QStringLiteral("TRIM"), QStringLiteral("LENGTH"), QStringLiteral("IIF")};
+    static const QStringList names = {QStringLiteral("UPPERCASE"), QStringLiteral("LOWERCASE"), QStringLiteral("TRIM"),
+                                      QStringLiteral("LENGTH"), QStringLiteral("IIF")};
     return names;
 }
 
@@ -28,8 +28,7 @@ class Parser
 public:
     Parser(const TReport &report, const QString &text, std::vector<TExprNode *> *aggregates)
         : m_report(report), m_text(text), m_aggregates(aggregates)
-    {
-    }
+    {}
 
     std::unique_ptr<TExprNode> ParseAll()
     {
@@ -42,8 +41,8 @@ public:
 
     [[noreturn]] void Fail(const QString &why) const
     {
-        throw EReportError(QStringLiteral("El reporte \"%1\" no puede leer la expresión \"%2\": %3.")
-                               .arg(m_report.Name, m_text, why));
+        throw EReportError(
+            QStringLiteral("El reporte \"%1\" no puede leer la expresión \"%2\": %3.").arg(m_report.Name, m_text, why));
     }
 
 private:
@@ -109,9 +108,9 @@ private:
     Node ParseComparison()
     {
         Node left = ParseAdditive();
-        static const std::pair<const char *, TExprNode::Op> ops[] = {
-            {"<>", TExprNode::Ne}, {"<=", TExprNode::Le}, {">=", TExprNode::Ge},
-            {"=", TExprNode::Eq},  {"<", TExprNode::Lt},  {">", TExprNode::Gt}};
+        static const std::pair<const char *, TExprNode::Op> ops[] = {{"<>", TExprNode::Ne}, {"<=", TExprNode::Le},
+                                                                     {">=", TExprNode::Ge}, {"=", TExprNode::Eq},
+                                                                     {"<", TExprNode::Lt},  {">", TExprNode::Gt}};
         for (const auto &[text, op] : ops)
             if (Take(QString::fromLatin1(text)))
                 return Binary(op, std::move(left), ParseAdditive());

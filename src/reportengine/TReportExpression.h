@@ -11,15 +11,13 @@ class TReport;
 // A parsed expression of a memo, evaluated against the rows the engine stands on.
 struct TExprNode
 {
-    enum Op {
-        Const, Field, Var, Neg, Not, Add, Sub, Mul, Div, Eq, Ne, Lt, Gt, Le, Ge, And, Or, Call, Aggregate
-    };
+    enum Op { Const, Field, Var, Neg, Not, Add, Sub, Mul, Div, Eq, Ne, Lt, Gt, Le, Ge, And, Or, Call, Aggregate };
     Op op = Const;
-    QVariant value;               // Const
+    QVariant value;                    // Const
     IReportDataSet *dataSet = nullptr; // Field
-    QString name;                 // Field: the field; Var: the variable; Call/Aggregate: upper-case name
-    QString bandName;             // Aggregate: the data band counted
-    int aggregateId = -1;         // Aggregate: the engine's accumulator
+    QString name;                      // Field: the field; Var: the variable; Call/Aggregate: upper-case name
+    QString bandName;                  // Aggregate: the data band counted
+    int aggregateId = -1;              // Aggregate: the engine's accumulator
     std::vector<std::unique_ptr<TExprNode>> args;
 };
 
@@ -49,8 +47,7 @@ struct TTextTemplate
     bool constant = true; // no expression at all
 };
 
-namespace TReportExpression
-{
+namespace TReportExpression {
 // Parses memo text; raises EReportError naming the report and the expression. Aggregates found are
 // appended to aggregates (they are counted by the engine).
 std::unique_ptr<TTextTemplate> ParseTemplate(const TReport &report, const QString &text,

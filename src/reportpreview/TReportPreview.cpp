@@ -448,8 +448,9 @@ void TReportPreview::SetWorkbookExport(std::function<bool(const QString &fileNam
     excel->setObjectName(QStringLiteral("ExportarExcel"));
     excel->setToolTip(QStringLiteral("Exportar las tablas del reporte a un libro de Excel"));
     connect(excel, &QAction::triggered, this, [this, write] {
-        const QString file = Application()->Prompts().SaveFileName(
-            QStringLiteral("Exportar a Excel"), QStringLiteral("Libros de Excel (*.xlsx)"), FileBaseName() + QStringLiteral(".xlsx"), this);
+        const QString file = Application()->Prompts().SaveFileName(QStringLiteral("Exportar a Excel"),
+                                                                   QStringLiteral("Libros de Excel (*.xlsx)"),
+                                                                   FileBaseName() + QStringLiteral(".xlsx"), this);
         if (file.isEmpty())
             return;
         try {

@@ -35,8 +35,8 @@ TDtmReportes::TDtmReportes(QObject *owner) : TDataModule(owner, QStringLiteral("
     frxRptGraEsta = std::make_unique<TReport>(QStringLiteral("Gráfico por Estándar"));
     frxRPlanAnual = std::make_unique<TReport>(QStringLiteral("Plan Anual SGSST"));
     frxRptPlanAnualU = std::make_unique<TReport>(QStringLiteral("Plan Anual SGSST Unificado"));
-    for (TReport *report : {frxRptMaleg.get(), frxRptGraCicl.get(), frxRptGraEsta.get(), frxRPlanAnual.get(),
-                            frxRptPlanAnualU.get()})
+    for (TReport *report :
+         {frxRptMaleg.get(), frxRptGraCicl.get(), frxRptGraEsta.get(), frxRPlanAnual.get(), frxRptPlanAnualU.get()})
         RegisterCommon(*report);
     // The creation handler: the script function of the values table.
     frxRptMaleg->AddFunction(QStringLiteral("Function EvalCriterio(pExTotal: Extended):String;"));
@@ -46,7 +46,9 @@ TDtmReportes::TDtmReportes(QObject *owner) : TDataModule(owner, QStringLiteral("
     };
     DefinirRptMaleg();
     DefinirRptGraficas();
-    frxRptPlanAnualU->OnGetValue = [this](const QString &name, QVariant &value) { frxRptPlanAnualUGetValue(name, value); };
+    frxRptPlanAnualU->OnGetValue = [this](const QString &name, QVariant &value) {
+        frxRptPlanAnualUGetValue(name, value);
+    };
     DefinirRptPlanAnualU();
     // The annual plan walks the records with their own cursor.
     frxRPlanAnual->RegisterDataSet(frxDBSoMalegPlan.get());
@@ -127,8 +129,8 @@ void TDtmReportes::RegistrarFormaPrincipal(TDataSet *cdsGnEmpre, std::function<b
     frxDBGnEmpre->SetDataSet(cdsGnEmpre);
     m_manejaAreas = std::move(manejaAreas);
     if (!wasRegistered && cdsGnEmpre)
-        for (TReport *report : {frxRptMaleg.get(), frxRptGraCicl.get(), frxRptGraEsta.get(), frxRPlanAnual.get(),
-                                frxRptPlanAnualU.get()})
+        for (TReport *report :
+             {frxRptMaleg.get(), frxRptGraCicl.get(), frxRptGraEsta.get(), frxRPlanAnual.get(), frxRptPlanAnualU.get()})
             report->RegisterDataSet(frxDBGnEmpre.get());
 }
 
@@ -153,8 +155,8 @@ QVariant TDtmReportes::frxRptMalegUserFunction(const QString &MethodName, const 
         return QVariant();
     const QVariant total = Params.value(0);
     bool ok = true;
-    const double value = total.typeId() == QMetaType::QString ? TFieldFormat::StrToFloat(total.toString(), &ok)
-                                                               : total.toDouble(&ok);
+    const double value =
+        total.typeId() == QMetaType::QString ? TFieldFormat::StrToFloat(total.toString(), &ok) : total.toDouble(&ok);
     if (!ok)
         throw EConvertError(QStringLiteral("'%1' no es un valor numérico válido").arg(total.toString()));
     return DtmSoMaleg->EvalCriterio(value);

@@ -73,12 +73,12 @@ public:
     std::unique_ptr<TReport> frxRptPlanAnualU; // "Plan Anual SGSST Unificado", option 4
 
     // Report datasets, by the user names the reports know them by.
-    std::unique_ptr<TReportDBDataSet> frxDBGnEmpre;    // "QryGnEmpre": the main form's company list
-    std::unique_ptr<TReportDBDataSet> frxDBSoMaleg;    // "QrySoMaleg", read in place (values table)
+    std::unique_ptr<TReportDBDataSet> frxDBGnEmpre; // "QryGnEmpre": the main form's company list
+    std::unique_ptr<TReportDBDataSet> frxDBSoMaleg; // "QrySoMaleg", read in place (values table)
     // "QrySoMaleg" for the annual plan: its own cursor moves, so the record navigation refills the
     // record's plan and compliance datasets on every record.
     std::unique_ptr<TReportDBDataSet> frxDBSoMalegPlan;
-    std::unique_ptr<TReportDBDataSet> frxDBDSoPlass;   // "QrySoPlass"
+    std::unique_ptr<TReportDBDataSet> frxDBDSoPlass; // "QrySoPlass"
     std::unique_ptr<TReportDBDataSet> frxDBDSoPlanear, frxDBDSoHacer, frxDBDSoVerificar, frxDBDSoActuar;
     std::unique_ptr<TReportDBDataSet> frxDBDCumplEjecu, frxDBDSeguiCumpli;
     std::unique_ptr<TReportDBDataSet> frxDBGraCicl, frxDBGraEsta;

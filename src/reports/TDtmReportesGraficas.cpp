@@ -88,8 +88,8 @@ void TDtmReportes::DefinirRptGraficas()
          QStringLiteral("Desarrollo por ciclo PHVA"), QStringLiteral("CdsGraCicl"), QStringLiteral("NOM_CICL"),
          QStringLiteral("PUN_MAXI"), 0},
         {frxRptGraEsta.get(), QSizeF(215.9, 355.6), true, sgsst + QStringLiteral("Gráfico por Estándar"),
-         QStringLiteral("Gráfico por Estándar"), QStringLiteral("Desarrollo por Estándar"), QStringLiteral("CdsGraEsta"),
-         QStringLiteral("DES_ESTA"), QStringLiteral("POR_ESTA"), 13},
+         QStringLiteral("Gráfico por Estándar"), QStringLiteral("Desarrollo por Estándar"),
+         QStringLiteral("CdsGraEsta"), QStringLiteral("DES_ESTA"), QStringLiteral("POR_ESTA"), 13},
     };
     for (const Layout &l : layouts) {
         TReport &r = *l.report;
@@ -99,8 +99,8 @@ void TDtmReportes::DefinirRptGraficas()
         AgregarMarcoPagina(r, l.firstTitle, l.secondTitle);
         const QSizeF paper = r.Page.Paper();
         const double width = paper.width() - r.Page.LeftMargin - r.Page.RightMargin;
-        const double height = paper.height() - r.Page.TopMargin - r.Page.BottomMargin -
-                              r.Page.PageHeader->Height - r.Page.PageFooter->Height - 8;
+        const double height = paper.height() - r.Page.TopMargin - r.Page.BottomMargin - r.Page.PageHeader->Height -
+                              r.Page.PageFooter->Height - 8;
         // One master band without data that prints once and holds the chart.
         TBand *master = r.NewBand(TBand::MasterData, QStringLiteral("MasterData1"));
         master->RowCount = 1;
@@ -115,7 +115,8 @@ void TDtmReportes::DefinirRptGraficas()
         chart->Title = l.chartTitle;
         chart->CategoryLineWidth = l.lineWidth;
         chart->LabelFontSize = l.lineWidth > 0 ? 7 : 9;
-        chart->SeriesList = {{QStringLiteral("Máximo"), l.maximo, kMaximo}, {QStringLiteral("Obtenido"), QStringLiteral("PUN_OBTE"), kObtenido}};
+        chart->SeriesList = {{QStringLiteral("Máximo"), l.maximo, kMaximo},
+                             {QStringLiteral("Obtenido"), QStringLiteral("PUN_OBTE"), kObtenido}};
         TDataLevel level;
         level.Data = master;
         r.Page.Masters.push_back(level);

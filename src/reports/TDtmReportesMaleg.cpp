@@ -69,8 +69,8 @@ void TDtmReportes::AgregarMarcoPagina(TReport &report, const QString &firstTitle
     logo->DataField = QStringLiteral("BMP_REPO");
     const double textLeft = 40, textWidth = width - textLeft - 50;
     header->Stretched = true; // a title too long for its line wraps and pushes what is below
-    Memo(header, QStringLiteral("MemNomEmpr"), QRectF(textLeft, 0, textWidth, 6), QStringLiteral("[QryGnEmpre.\"NOM_EMPR\"]"),
-         {.size = 11, .bold = true});
+    Memo(header, QStringLiteral("MemNomEmpr"), QRectF(textLeft, 0, textWidth, 6),
+         QStringLiteral("[QryGnEmpre.\"NOM_EMPR\"]"), {.size = 11, .bold = true});
     Memo(header, QStringLiteral("MemNitEmpr"), QRectF(textLeft, 6, textWidth, 5),
          QStringLiteral("NIT: [QryGnEmpre.\"NIT_EMPR\"]"), {.size = 9, .bold = true});
     Memo(header, QStringLiteral("MemTitulo1"), QRectF(textLeft, 11.5, textWidth, 5), firstTitle,
@@ -90,7 +90,8 @@ void TDtmReportes::AgregarMarcoPagina(TReport &report, const QString &firstTitle
     const MemoStyle small{.size = 7};
     Memo(footer, QStringLiteral("MemUsuario"), QRectF(0, 2, 70, 4), QStringLiteral("Usuario: [gStCodUsua]"), small);
     Memo(footer, QStringLiteral("MemMarca1"), QRectF(width / 2 - 60, 2, 120, 3.5),
-         QStringLiteral("Tolvane · Gestión Humana y Administrativa"), {.size = 7, .bold = true, .align = TMemoView::haCenter});
+         QStringLiteral("Tolvane · Gestión Humana y Administrativa"),
+         {.size = 7, .bold = true, .align = TMemoView::haCenter});
     Memo(footer, QStringLiteral("MemMarca2"), QRectF(width / 2 - 60, 5.5, 120, 3.5),
          QStringLiteral("Desarrollado por Tolvane Software"), {.size = 6.5, .align = TMemoView::haCenter});
     Memo(footer, QStringLiteral("MemPrograma"), QRectF(width - 70, 2, 70, 4), QStringLiteral("Tolvane: [gStNomProg]"),
@@ -107,7 +108,8 @@ void TDtmReportes::AgregarFirmasPlan(TReport &report)
         const double left = i == 0 ? 20 : width - 130;
         HLine(summary, QStringLiteral("LinFirma%1").arg(i + 1), left, 14, 110);
         Memo(summary, QStringLiteral("MemFirma%1").arg(i + 1), QRectF(left, 15, 110, 5),
-             i == 0 ? QStringLiteral("FIRMA DEL EMPLEADOR O CONTRATANTE ") : QStringLiteral("FIRMA RESPONSABLE EJECUCIÓN SGSST"),
+             i == 0 ? QStringLiteral("FIRMA DEL EMPLEADOR O CONTRATANTE ")
+                    : QStringLiteral("FIRMA RESPONSABLE EJECUCIÓN SGSST"),
              {.size = 8, .bold = true, .align = TMemoView::haCenter});
     }
     report.Page.ReportSummary = summary;
@@ -127,8 +129,10 @@ void TDtmReportes::DefinirRptMaleg()
     TBand *header1 = r.NewBand(TBand::Header, QStringLiteral("Header1"));
     header1->Height = 14;
     const MemoStyle title{.size = 11, .bold = true, .align = TMemoView::haCenter};
-    Memo(header1, QStringLiteral("MemTitEstandares"), QRectF(0, 1, W, 6), QStringLiteral("ESTÁNDARES MÍNIMOS SG-SST"), title);
-    Memo(header1, QStringLiteral("MemTitTabla"), QRectF(0, 7, W, 6), QStringLiteral("TABLA DE VALORES Y CALIFICACIÓN"), title);
+    Memo(header1, QStringLiteral("MemTitEstandares"), QRectF(0, 1, W, 6), QStringLiteral("ESTÁNDARES MÍNIMOS SG-SST"),
+         title);
+    Memo(header1, QStringLiteral("MemTitTabla"), QRectF(0, 7, W, 6), QStringLiteral("TABLA DE VALORES Y CALIFICACIÓN"),
+         title);
 
     auto groupHeader = [&](const char *name, const char *condition, double height, const QString &text,
                            const QColor &fill) {
@@ -137,17 +141,21 @@ void TDtmReportes::DefinirRptMaleg()
         band->Height = height;
         band->Stretched = true;
         Memo(band, QStringLiteral("Mem%1").arg(QLatin1String(name)), QRectF(0, 0, W, height), text,
-             {.size = 8.5, .bold = true, .align = TMemoView::haCenter, .frame = kAll, .fill = fill,
+             {.size = 8.5,
+              .bold = true,
+              .align = TMemoView::haCenter,
+              .frame = kAll,
+              .fill = fill,
               .stretch = TMemoView::smActualHeight});
         return band;
     };
-    TBand *group1 = groupHeader("GroupHeader1", "RMT_PAMA", 9,
-                                QStringLiteral("CICLO\n%1. [Uppercase(<QrySoMaleg.\"DtfNmbCicl\">)]").arg(field("COD_CICL")),
-                                kCycleFill);
+    TBand *group1 = groupHeader(
+        "GroupHeader1", "RMT_PAMA", 9,
+        QStringLiteral("CICLO\n%1. [Uppercase(<QrySoMaleg.\"DtfNmbCicl\">)]").arg(field("COD_CICL")), kCycleFill);
     group1->OutlineText = QStringLiteral("%1. %2").arg(field("COD_CICL"), field("DtfNmbCicl"));
-    TBand *group2 = groupHeader("GroupHeader2", "RMT_DEPA", 9,
-                                QStringLiteral("ESTÁNDAR\n%1 (%2%)").arg(field("DES_ESTA"), field("POR_ESTA")),
-                                kStandardFill);
+    TBand *group2 =
+        groupHeader("GroupHeader2", "RMT_DEPA", 9,
+                    QStringLiteral("ESTÁNDAR\n%1 (%2%)").arg(field("DES_ESTA"), field("POR_ESTA")), kStandardFill);
     group2->OutlineText = field("DES_ESTA");
     group2->OutlineLevel = 1;
     TBand *group4 = groupHeader("GroupHeader4", "COD_AREA", 9,
@@ -171,7 +179,8 @@ void TDtmReportes::DefinirRptMaleg()
     // taking the justification's room.
     const QList<double> before = {20, 110, 22, 18, 30, 25, W - 225};
     const QList<double> from2019 = {20, W - 150, 22, 18, 30, 30, 30};
-    const MemoStyle heading{.size = 7.5, .bold = true, .align = TMemoView::haCenter, .frame = kAll, .fill = kHeadingFill};
+    const MemoStyle heading{
+        .size = 7.5, .bold = true, .align = TMemoView::haCenter, .frame = kAll, .fill = kHeadingFill};
     TBand *child2 = r.NewBand(TBand::Child, QStringLiteral("Child2"));
     child2->Height = 8;
     Cells(child2, QStringLiteral("MemTit2_"), before,
@@ -184,11 +193,12 @@ void TDtmReportes::DefinirRptMaleg()
           {QStringLiteral("NUMERAL"), QStringLiteral("DESCRIPCIÓN"), QStringLiteral("FECHA"), QStringLiteral("VALOR")},
           0, 11, heading);
     const double complianceLeft = W - 90;
-    Memo(child3, QStringLiteral("MemTit3Cumplimiento"), QRectF(complianceLeft, 0, 90, 4), QStringLiteral("CUMPLIMIENTO"),
-         heading);
+    Memo(child3, QStringLiteral("MemTit3Cumplimiento"), QRectF(complianceLeft, 0, 90, 4),
+         QStringLiteral("CUMPLIMIENTO"), heading);
     MemoStyle sub = heading;
     sub.size = 6.5;
-    Memo(child3, QStringLiteral("MemTit3C"), QRectF(complianceLeft, 4, 30, 7), QStringLiteral("CUMPLE\nSATISFACTORIAMENTE"), sub);
+    Memo(child3, QStringLiteral("MemTit3C"), QRectF(complianceLeft, 4, 30, 7),
+         QStringLiteral("CUMPLE\nSATISFACTORIAMENTE"), sub);
     Memo(child3, QStringLiteral("MemTit3N"), QRectF(complianceLeft + 30, 4, 30, 7), QStringLiteral("NO\nCUMPLE"), sub);
     Memo(child3, QStringLiteral("MemTit3J"), QRectF(complianceLeft + 60, 4, 30, 7), QStringLiteral("NO\nAPLICA"), sub);
 
@@ -206,8 +216,8 @@ void TDtmReportes::DefinirRptMaleg()
         description->VertAlign = TMemoView::vaTop;
         return band;
     };
-    TBand *child1 = rowBand("Child1", from2019,
-                            {field("NUM_ERAL"), field("DES_ITEM"), field("FEC_PROC"), field("VAL_ITEM")});
+    TBand *child1 =
+        rowBand("Child1", from2019, {field("NUM_ERAL"), field("DES_ITEM"), field("FEC_PROC"), field("VAL_ITEM")});
     static_cast<TMemoView *>(child1->Objects[4].get())->Name = QStringLiteral("MemoIND_C");
     static_cast<TMemoView *>(child1->Objects[5].get())->Name = QStringLiteral("MemoIND_N");
     static_cast<TMemoView *>(child1->Objects[6].get())->Name = QStringLiteral("MemoIND_J");
@@ -264,8 +274,8 @@ void TDtmReportes::DefinirRptMaleg()
     Memo(footer, QStringLiteral("MemTotales"), QRectF(0, 3, W - 30, 7), QStringLiteral("TOTALES"), label);
     Memo(footer, QStringLiteral("MemTotal"), QRectF(W - 30, 3, 30, 7), QStringLiteral("[%1]").arg(sum), score)
         ->DisplayFormat = QStringLiteral("#,##0.##");
-    Memo(footer, QStringLiteral("MemNivel"), QRectF(0, 10, W - 130, 7), QStringLiteral("EL NIVEL DE SU EVALUACIÓN ES: "),
-         label);
+    Memo(footer, QStringLiteral("MemNivel"), QRectF(0, 10, W - 130, 7),
+         QStringLiteral("EL NIVEL DE SU EVALUACIÓN ES: "), label);
     Memo(footer, QStringLiteral("MemResEval"), QRectF(W - 130, 10, 130, 7),
          QStringLiteral("[EvalCriterio(%1)]").arg(sum), score);
     HLine(footer, QStringLiteral("LinFirmaEmpleador"), 20, 36, 110);

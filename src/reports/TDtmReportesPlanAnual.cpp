@@ -32,18 +32,20 @@ QString plannedVariable(int month)
 }
 QString executedVariable(int month)
 {
-    static const QStringList names = {QStringLiteral("gIntEneEj"), QStringLiteral("gInFebEj"), QStringLiteral("gInMareEj"),
-                                      QStringLiteral("gIntAbrEj"), QStringLiteral("gIntMayEj"), QStringLiteral("gIntJunEj"),
-                                      QStringLiteral("gIntJulEj"), QStringLiteral("gIntAgoEj"), QStringLiteral("gIntSepEj"),
-                                      QStringLiteral("gIntOctEj"), QStringLiteral("gIntNovEj"), QStringLiteral("gIntDicEj")};
+    static const QStringList names = {
+        QStringLiteral("gIntEneEj"), QStringLiteral("gInFebEj"),  QStringLiteral("gInMareEj"),
+        QStringLiteral("gIntAbrEj"), QStringLiteral("gIntMayEj"), QStringLiteral("gIntJunEj"),
+        QStringLiteral("gIntJulEj"), QStringLiteral("gIntAgoEj"), QStringLiteral("gIntSepEj"),
+        QStringLiteral("gIntOctEj"), QStringLiteral("gIntNovEj"), QStringLiteral("gIntDicEj")};
     return names[month];
 }
 QString goalVariable(int month)
 {
-    static const QStringList names = {QStringLiteral("EjeMetaEne"), QStringLiteral("EjeMetaFeb"), QStringLiteral("EjeMetaMar"),
-                                      QStringLiteral("EjeMetaAbr"), QStringLiteral("EjeMetaMay"), QStringLiteral("EjeMetaJun"),
-                                      QStringLiteral("EjeMetaJul"), QStringLiteral("EjeMetaAgo"), QStringLiteral("EjeMetaSep"),
-                                      QStringLiteral("EjeMetaOct"), QStringLiteral("EjeMetaNov"), QStringLiteral("EjeMetaDic")};
+    static const QStringList names = {
+        QStringLiteral("EjeMetaEne"), QStringLiteral("EjeMetaFeb"), QStringLiteral("EjeMetaMar"),
+        QStringLiteral("EjeMetaAbr"), QStringLiteral("EjeMetaMay"), QStringLiteral("EjeMetaJun"),
+        QStringLiteral("EjeMetaJul"), QStringLiteral("EjeMetaAgo"), QStringLiteral("EjeMetaSep"),
+        QStringLiteral("EjeMetaOct"), QStringLiteral("EjeMetaNov"), QStringLiteral("EjeMetaDic")};
     return names[month];
 }
 
@@ -97,8 +99,9 @@ void TDtmReportes::frxRPlanAnualGetValue(const QString &VarName, QVariant &Value
     } else if (VarName == QStringLiteral("gSPorcCumpl")) {
         const int executed = total(QStringLiteral("_EJEC"));
         const int planned = total(QStringLiteral("_PLAN"));
-        Value = planned == 0 ? QStringLiteral("0")
-                             : TFieldFormat::FormatFloat(QStringLiteral("0"), double(executed) * 100.0 / double(planned));
+        Value = planned == 0
+                    ? QStringLiteral("0")
+                    : TFieldFormat::FormatFloat(QStringLiteral("0"), double(executed) * 100.0 / double(planned));
     } else if (VarName == QStringLiteral("gInMetaAnul")) {
         Value = TFieldFormat::FloatToStr(dm->MetaAnualActual);
     }
@@ -128,7 +131,9 @@ void TDtmReportes::DefinirRPlanAnual()
     c.remarks = W - (c.afterMarks() + c.responsible + 2 * c.resource + c.support);
     const MemoStyle heading{.size = 6.5, .bold = true, .align = TMemoView::haCenter, .frame = kAll, .fill = kHeading};
     const MemoStyle cell{.size = 6.5, .align = TMemoView::haCenter, .frame = kAll, .stretch = TMemoView::smMaxHeight};
-    auto field = [](const QString &ds, const char *name) { return QStringLiteral("[%1.\"%2\"]").arg(ds, QLatin1String(name)); };
+    auto field = [](const QString &ds, const char *name) {
+        return QStringLiteral("[%1.\"%2\"]").arg(ds, QLatin1String(name));
+    };
 
     // The record: objective and goal, growing with their text.
     TBand *master = r.NewBand(TBand::MasterData, QStringLiteral("MasterData6"));
@@ -154,34 +159,43 @@ void TDtmReportes::DefinirRPlanAnual()
     child2->Height = 14;
     child1->ChildBand = child2;
     Memo(child2, QStringLiteral("MemTitCiclo"), QRectF(0, 2, c.phase, 12), QStringLiteral("Ciclo"), heading);
-    Memo(child2, QStringLiteral("MemTitActividad"), QRectF(c.phase, 2, c.activity, 12), QStringLiteral("Actividad "), heading);
+    Memo(child2, QStringLiteral("MemTitActividad"), QRectF(c.phase, 2, c.activity, 12), QStringLiteral("Actividad "),
+         heading);
     Memo(child2, QStringLiteral("MemTitPlazo"), QRectF(c.marksLeft(), 2, c.marks(), 4),
          QStringLiteral("PLAZO DETERMINADO PARA CUMPLIMIENTO"), heading);
     MemoStyle small = heading;
     small.size = 4.6;
     for (int m = 0; m < 12; ++m) {
         const double x = c.marksLeft() + 2 * m * c.mark;
-        Memo(child2, QStringLiteral("MemTitMes%1").arg(m + 1), QRectF(x, 6, 2 * c.mark, 4), TReportMonths::Names()[m], small)->WordWrap = false;
+        Memo(child2, QStringLiteral("MemTitMes%1").arg(m + 1), QRectF(x, 6, 2 * c.mark, 4), TReportMonths::Names()[m],
+             small)
+            ->WordWrap = false;
         Memo(child2, QStringLiteral("MemTitP%1").arg(m + 1), QRectF(x, 10, c.mark, 4), QStringLiteral("P"), heading);
-        Memo(child2, QStringLiteral("MemTitE%1").arg(m + 1), QRectF(x + c.mark, 10, c.mark, 4), QStringLiteral("E"), heading);
+        Memo(child2, QStringLiteral("MemTitE%1").arg(m + 1), QRectF(x + c.mark, 10, c.mark, 4), QStringLiteral("E"),
+             heading);
     }
     double x = c.afterMarks();
-    Memo(child2, QStringLiteral("MemTitResponsable"), QRectF(x, 2, c.responsible, 12), QStringLiteral("Responsable de Evaluación"), heading);
+    Memo(child2, QStringLiteral("MemTitResponsable"), QRectF(x, 2, c.responsible, 12),
+         QStringLiteral("Responsable de Evaluación"), heading);
     x += c.responsible;
-    Memo(child2, QStringLiteral("MemTitRecursos"), QRectF(x, 2, 2 * c.resource, 5), QStringLiteral("Recursos"), heading);
-    Memo(child2, QStringLiteral("MemTitAdministrativos"), QRectF(x, 7, c.resource, 7), QStringLiteral("Administrativos"), small);
-    Memo(child2, QStringLiteral("MemTitFinancieros"), QRectF(x + c.resource, 7, c.resource, 7), QStringLiteral("Financieros"), small);
+    Memo(child2, QStringLiteral("MemTitRecursos"), QRectF(x, 2, 2 * c.resource, 5), QStringLiteral("Recursos"),
+         heading);
+    Memo(child2, QStringLiteral("MemTitAdministrativos"), QRectF(x, 7, c.resource, 7),
+         QStringLiteral("Administrativos"), small);
+    Memo(child2, QStringLiteral("MemTitFinancieros"), QRectF(x + c.resource, 7, c.resource, 7),
+         QStringLiteral("Financieros"), small);
     x += 2 * c.resource;
     Memo(child2, QStringLiteral("MemTitSoporte"), QRectF(x, 2, c.support, 12),
          QStringLiteral("Soporte de \nEfectividad \nde la Acción"), small);
     x += c.support;
-    Memo(child2, QStringLiteral("MemTitObservaciones"), QRectF(x, 2, c.remarks, 12), QStringLiteral("Observaciones"), heading);
+    Memo(child2, QStringLiteral("MemTitObservaciones"), QRectF(x, 2, c.remarks, 12), QStringLiteral("Observaciones"),
+         heading);
 
     // Activity rows, one band per phase.
-    const QStringList phases = {QStringLiteral("I PLANEAR"), QStringLiteral("II HACER"), QStringLiteral("III VERIFICAR"),
-                                QStringLiteral("IV  ACTUAR")};
-    const QStringList dataSets = {QStringLiteral("QrySoPlanear"), QStringLiteral("QrySoHacer"), QStringLiteral("QrySoVerificar"),
-                                  QStringLiteral("QrySoActuar")};
+    const QStringList phases = {QStringLiteral("I PLANEAR"), QStringLiteral("II HACER"),
+                                QStringLiteral("III VERIFICAR"), QStringLiteral("IV  ACTUAR")};
+    const QStringList dataSets = {QStringLiteral("QrySoPlanear"), QStringLiteral("QrySoHacer"),
+                                  QStringLiteral("QrySoVerificar"), QStringLiteral("QrySoActuar")};
     TDataLevel level;
     level.Data = master;
     for (int p = 0; p < 4; ++p) {
@@ -191,22 +205,27 @@ void TDtmReportes::DefinirRPlanAnual()
         band->Height = 5;
         band->Stretched = true;
         const QString prefix = QStringLiteral("D%1").arg(p + 1);
-        Memo(band, prefix + QStringLiteral("Ciclo"), QRectF(0, 0, c.phase, 5), phases[p], {.size = 6.5, .bold = true, .frame = kAll, .stretch = TMemoView::smMaxHeight});
+        Memo(band, prefix + QStringLiteral("Ciclo"), QRectF(0, 0, c.phase, 5), phases[p],
+             {.size = 6.5, .bold = true, .frame = kAll, .stretch = TMemoView::smMaxHeight});
         Memo(band, prefix + QStringLiteral("Actividad"), QRectF(c.phase, 0, c.activity, 5), field(ds, "ACT_ASGS"),
              {.size = 6.5, .valign = TMemoView::vaTop, .frame = kAll, .stretch = TMemoView::smActualHeight});
         QList<TMemoView *> marks;
         for (int m = 0; m < 12; ++m)
             for (int e = 0; e < 2; ++e)
-                marks << Memo(band, prefix + TReportMonths::Codes()[m] + (e ? QStringLiteral("_EJEC") : QStringLiteral("_PLAN")),
-                              QRectF(c.marksLeft() + (2 * m + e) * c.mark, 0, c.mark, 5), QString(), cell);
+                marks << Memo(
+                    band, prefix + TReportMonths::Codes()[m] + (e ? QStringLiteral("_EJEC") : QStringLiteral("_PLAN")),
+                    QRectF(c.marksLeft() + (2 * m + e) * c.mark, 0, c.mark, 5), QString(), cell);
         double cx = c.afterMarks();
         Memo(band, prefix + QStringLiteral("Responsable"), QRectF(cx, 0, c.responsible, 5), field(ds, "RES_PONS"),
              {.size = 6.5, .valign = TMemoView::vaTop, .frame = kAll, .stretch = TMemoView::smActualHeight});
         cx += c.responsible;
-        TMemoView *administrative = Memo(band, prefix + QStringLiteral("Administrativos"), QRectF(cx, 0, c.resource, 5), QString(), cell);
-        TMemoView *financial = Memo(band, prefix + QStringLiteral("Financieros"), QRectF(cx + c.resource, 0, c.resource, 5), QString(), cell);
+        TMemoView *administrative =
+            Memo(band, prefix + QStringLiteral("Administrativos"), QRectF(cx, 0, c.resource, 5), QString(), cell);
+        TMemoView *financial = Memo(band, prefix + QStringLiteral("Financieros"),
+                                    QRectF(cx + c.resource, 0, c.resource, 5), QString(), cell);
         cx += 2 * c.resource;
-        TMemoView *support = Memo(band, prefix + QStringLiteral("Soporte"), QRectF(cx, 0, c.support, 5), QString(), cell);
+        TMemoView *support =
+            Memo(band, prefix + QStringLiteral("Soporte"), QRectF(cx, 0, c.support, 5), QString(), cell);
         cx += c.support;
         Memo(band, prefix + QStringLiteral("Observaciones"), QRectF(cx, 0, c.remarks, 5), field(ds, "OBS_VACI"),
              {.size = 6.5, .valign = TMemoView::vaTop, .frame = kAll, .stretch = TMemoView::smActualHeight});
@@ -220,14 +239,17 @@ void TDtmReportes::DefinirRPlanAnual()
                 for (const char *suffix : {"_PLAN", "_EJEC"}) {
                     const QString value = rows->Value(month + QLatin1String(suffix)).toString();
                     TMemoView *mark = marks[i++];
-                    mark->Text = value == QStringLiteral("S") ? QStringLiteral("1")
-                                                              : (value == QStringLiteral("N") ? QStringLiteral("0") : QString());
+                    mark->Text = value == QStringLiteral("S")
+                                     ? QStringLiteral("1")
+                                     : (value == QStringLiteral("N") ? QStringLiteral("0") : QString());
                     mark->Fill = value == QStringLiteral("S") ? kOlive : QColor();
                 }
             const QString resource = rows->Value(QStringLiteral("REC_URSO")).toString();
             administrative->Text = resource == QStringLiteral("A") ? QStringLiteral("X") : QString();
             financial->Text = resource == QStringLiteral("F") ? QStringLiteral("X") : QString();
-            support->Text = rows->Value(QStringLiteral("ADJ_GUID")).toString().trimmed().isEmpty() ? QString() : QStringLiteral("X");
+            support->Text = rows->Value(QStringLiteral("ADJ_GUID")).toString().trimmed().isEmpty()
+                                ? QString()
+                                : QStringLiteral("X");
         };
         TDataLevel detail;
         detail.Data = band;
@@ -239,8 +261,8 @@ void TDtmReportes::DefinirRPlanAnual()
     totals->RowCount = 1;
     totals->Height = 11;
     const MemoStyle bold{.size = 6.5, .bold = true, .align = TMemoView::haCenter, .frame = kAll};
-    Memo(totals, QStringLiteral("MemTotalActividades"), QRectF(0, 0, c.marksLeft(), 5), QStringLiteral("Total Actividades"),
-         {.size = 7, .bold = true, .frame = kAll});
+    Memo(totals, QStringLiteral("MemTotalActividades"), QRectF(0, 0, c.marksLeft(), 5),
+         QStringLiteral("Total Actividades"), {.size = 7, .bold = true, .frame = kAll});
     for (int m = 0; m < 12; ++m) {
         Memo(totals, QStringLiteral("MemTotP%1").arg(m + 1), QRectF(c.marksLeft() + 2 * m * c.mark, 0, c.mark, 5),
              QStringLiteral("[%1]").arg(plannedVariable(m)), bold);
@@ -256,14 +278,16 @@ void TDtmReportes::DefinirRPlanAnual()
     compliance->RowCount = 1;
     compliance->Height = 20;
     const double rowH = 5, right = W - c.afterMarks(), quarter = right / 4;
-    const QStringList labels = {QStringLiteral("1. CUMPLIMIENTO DEL PLAN"), QStringLiteral("Actividades Programadas en el Mes"),
-                                QStringLiteral("% Ejecución Mensual de las actividades"), QStringLiteral("% Cumplimiento Meta en el Mes")};
+    const QStringList labels = {
+        QStringLiteral("1. CUMPLIMIENTO DEL PLAN"), QStringLiteral("Actividades Programadas en el Mes"),
+        QStringLiteral("% Ejecución Mensual de las actividades"), QStringLiteral("% Cumplimiento Meta en el Mes")};
     for (int row = 0; row < 4; ++row)
         Memo(compliance, QStringLiteral("MemCumpl%1").arg(row), QRectF(0, row * rowH, c.marksLeft(), rowH), labels[row],
              row == 0 ? heading : MemoStyle{.size = 6.5, .bold = true, .frame = kAll});
     for (int m = 0; m < 12; ++m) {
         const double mx = c.marksLeft() + 2 * m * c.mark;
-        Memo(compliance, QStringLiteral("MemCumplMes%1").arg(m + 1), QRectF(mx, 0, 2 * c.mark, rowH), TReportMonths::Names()[m], small)
+        Memo(compliance, QStringLiteral("MemCumplMes%1").arg(m + 1), QRectF(mx, 0, 2 * c.mark, rowH),
+             TReportMonths::Names()[m], small)
             ->WordWrap = false;
         Memo(compliance, QStringLiteral("MemCumplP%1").arg(m + 1), QRectF(mx, rowH, c.mark, rowH),
              QStringLiteral("[%1]").arg(plannedVariable(m)), bold);
@@ -274,16 +298,19 @@ void TDtmReportes::DefinirRPlanAnual()
         Memo(compliance, QStringLiteral("MemMetaMes%1").arg(m + 1), QRectF(mx, 3 * rowH, 2 * c.mark, rowH),
              QStringLiteral("[gInMetaAnul] %"), {.size = 6, .align = TMemoView::haCenter, .frame = kAll});
     }
-    Memo(compliance, QStringLiteral("MemCumplAnual"), QRectF(c.afterMarks(), 0, right, rowH), QStringLiteral("CUMPLIMIENTO ANUAL"), heading);
-    const QStringList annual = {QStringLiteral("[gSTotProgr]"), QStringLiteral("[gSTotEjecu]"), QStringLiteral("[gInMetaAnul] %"),
-                                QStringLiteral("[gSPorcCumpl] %")};
-    const QStringList captions = {QStringLiteral("Programado"), QStringLiteral("Ejecutado"), QStringLiteral("Meta anual "),
-                                  QStringLiteral("Porcentaje cumplimiento")};
+    Memo(compliance, QStringLiteral("MemCumplAnual"), QRectF(c.afterMarks(), 0, right, rowH),
+         QStringLiteral("CUMPLIMIENTO ANUAL"), heading);
+    const QStringList annual = {QStringLiteral("[gSTotProgr]"), QStringLiteral("[gSTotEjecu]"),
+                                QStringLiteral("[gInMetaAnul] %"), QStringLiteral("[gSPorcCumpl] %")};
+    const QStringList captions = {QStringLiteral("Programado"), QStringLiteral("Ejecutado"),
+                                  QStringLiteral("Meta anual "), QStringLiteral("Porcentaje cumplimiento")};
     for (int i = 0; i < 4; ++i) {
-        Memo(compliance, QStringLiteral("MemAnual%1").arg(i + 1), QRectF(c.afterMarks() + i * quarter, rowH, quarter, 2 * rowH),
-             annual[i], {.size = 9, .bold = true, .align = TMemoView::haCenter, .frame = kAll});
-        Memo(compliance, QStringLiteral("MemAnualTit%1").arg(i + 1), QRectF(c.afterMarks() + i * quarter, 3 * rowH, quarter, rowH),
-             captions[i], {.size = 6.5, .align = TMemoView::haCenter, .frame = kAll});
+        Memo(compliance, QStringLiteral("MemAnual%1").arg(i + 1),
+             QRectF(c.afterMarks() + i * quarter, rowH, quarter, 2 * rowH), annual[i],
+             {.size = 9, .bold = true, .align = TMemoView::haCenter, .frame = kAll});
+        Memo(compliance, QStringLiteral("MemAnualTit%1").arg(i + 1),
+             QRectF(c.afterMarks() + i * quarter, 3 * rowH, quarter, rowH), captions[i],
+             {.size = 6.5, .align = TMemoView::haCenter, .frame = kAll});
     }
 
     // The two charts of the record.
@@ -300,8 +327,9 @@ void TDtmReportes::DefinirRPlanAnual()
     monthly->Title = QStringLiteral("Seguimiento al Cumplimiento del plan de Trabajo del SGSST Vigencia");
     monthly->TitleFontSize = 9;
     monthly->LabelFontSize = 7;
-    monthly->SeriesList = {{QStringLiteral("%Meta Vigencia"), QStringLiteral("CUM_META"), QColor(220, 0, 0), true},
-                           {QStringLiteral("% Cumplimiento Mensual "), QStringLiteral("POR_CUMP"), QColor(0, 150, 0), true}};
+    monthly->SeriesList = {
+        {QStringLiteral("%Meta Vigencia"), QStringLiteral("CUM_META"), QColor(220, 0, 0), true},
+        {QStringLiteral("% Cumplimiento Mensual "), QStringLiteral("POR_CUMP"), QColor(0, 150, 0), true}};
     TChartView *yearly = charts->Add<TChartView>(QStringLiteral("ChartAnual"));
     yearly->Left = W * 0.64;
     yearly->Top = 2;

@@ -88,29 +88,36 @@ void TDtmReportes::DefinirRptPlanAnualU()
     TBand *header = r.NewBand(TBand::Header, QStringLiteral("Header1"));
     header->Height = 30;
     const double labelWidth = 52, totalWidth = 28, monthWidth = (W - labelWidth - totalWidth) / 12, rowHeight = 6.5;
-    const MemoStyle heading{.size = 7.5, .bold = true, .align = TMemoView::haCenter, .frame = TPrimitive::AllSides,
+    const MemoStyle heading{.size = 7.5,
+                            .bold = true,
+                            .align = TMemoView::haCenter,
+                            .frame = TPrimitive::AllSides,
                             .fill = QColor(217, 225, 242)};
     const MemoStyle label{.size = 8, .bold = true, .frame = TPrimitive::AllSides};
     const MemoStyle cell{.size = 8, .align = TMemoView::haCenter, .frame = TPrimitive::AllSides};
     const QStringList rows = {QStringLiteral("Actividades Programadas"), QStringLiteral("Actividades Ejecutadas"),
                               QStringLiteral("Porcentaje de Cumplimiento")};
     const QStringList suffixes = {QStringLiteral("_PLAN"), QStringLiteral("_EJEC"), QStringLiteral("_PORC")};
-    const QStringList totals = {QStringLiteral("[gSTotProgr]"), QStringLiteral("[gSTotEjecu]"), QStringLiteral("[gSPorcCumpl] %")};
-    Memo(header, QStringLiteral("MemActividades"), QRectF(0, 2, labelWidth, rowHeight), QStringLiteral("ACTIVIDADES SGSST"), heading);
+    const QStringList totals = {QStringLiteral("[gSTotProgr]"), QStringLiteral("[gSTotEjecu]"),
+                                QStringLiteral("[gSPorcCumpl] %")};
+    Memo(header, QStringLiteral("MemActividades"), QRectF(0, 2, labelWidth, rowHeight),
+         QStringLiteral("ACTIVIDADES SGSST"), heading);
     for (int m = 0; m < 12; ++m)
-        Memo(header, QStringLiteral("MemMes%1").arg(m + 1), QRectF(labelWidth + m * monthWidth, 2, monthWidth, rowHeight),
-             TReportMonths::Names()[m], heading);
-    Memo(header, QStringLiteral("MemTotalAnual"), QRectF(W - totalWidth, 2, totalWidth, rowHeight), QStringLiteral("TOTAL ANUAL"),
-         heading);
+        Memo(header, QStringLiteral("MemMes%1").arg(m + 1),
+             QRectF(labelWidth + m * monthWidth, 2, monthWidth, rowHeight), TReportMonths::Names()[m], heading);
+    Memo(header, QStringLiteral("MemTotalAnual"), QRectF(W - totalWidth, 2, totalWidth, rowHeight),
+         QStringLiteral("TOTAL ANUAL"), heading);
     for (int row = 0; row < 3; ++row) {
         const double top = 2 + (row + 1) * rowHeight;
         Memo(header, QStringLiteral("MemFila%1").arg(row + 1), QRectF(0, top, labelWidth, rowHeight), rows[row], label);
         for (int m = 0; m < 12; ++m)
-            Memo(header, TReportMonths::Codes()[m] + suffixes[row], QRectF(labelWidth + m * monthWidth, top, monthWidth, rowHeight),
-                 QStringLiteral("[CdsRptUnif.\"%1%2\"]%3").arg(TReportMonths::Codes()[m], suffixes[row], row == 2 ? QStringLiteral("%") : QString()),
+            Memo(header, TReportMonths::Codes()[m] + suffixes[row],
+                 QRectF(labelWidth + m * monthWidth, top, monthWidth, rowHeight),
+                 QStringLiteral("[CdsRptUnif.\"%1%2\"]%3")
+                     .arg(TReportMonths::Codes()[m], suffixes[row], row == 2 ? QStringLiteral("%") : QString()),
                  cell);
-        Memo(header, QStringLiteral("MemTotal%1").arg(row + 1), QRectF(W - totalWidth, top, totalWidth, rowHeight), totals[row],
-             {.size = 8, .bold = true, .align = TMemoView::haCenter, .frame = TPrimitive::AllSides});
+        Memo(header, QStringLiteral("MemTotal%1").arg(row + 1), QRectF(W - totalWidth, top, totalWidth, rowHeight),
+             totals[row], {.size = 8, .bold = true, .align = TMemoView::haCenter, .frame = TPrimitive::AllSides});
     }
 
     auto chartIn = [&](TBand *band, const QString &name, double height, const QString &title, const QString &dataSet,
@@ -126,14 +133,17 @@ void TDtmReportes::DefinirRptPlanAnualU()
         chart->CategoryField = category;
         chart->CategoryAxisVisible = !category.isEmpty();
         chart->LabelFontSize = 8;
-        chart->SeriesList = {{QStringLiteral("Programado"), planned, kProgramado}, {QStringLiteral("Ejecutado"), executed, kEjecutado}};
+        chart->SeriesList = {{QStringLiteral("Programado"), planned, kProgramado},
+                             {QStringLiteral("Ejecutado"), executed, kEjecutado}};
     };
     TBand *master = r.NewBand(TBand::MasterData, QStringLiteral("MasterData1"));
     master->RowCount = 1; // no dataset: prints once, with its header, child and footer
     master->Height = 0;
     TBand *child = r.NewBand(TBand::Child, QStringLiteral("Child1"));
-    chartIn(child, QStringLiteral("ChartMensual"), 62, QStringLiteral("Seguimiento Mensual al Cumplimiento del plan de Trabajo del SGSST"),
-            QStringLiteral("CdsRptUnifGraf"), QStringLiteral("MES_NOMB"), QStringLiteral("MES_PLAN"), QStringLiteral("MES_EJEC"));
+    chartIn(child, QStringLiteral("ChartMensual"), 62,
+            QStringLiteral("Seguimiento Mensual al Cumplimiento del plan de Trabajo del SGSST"),
+            QStringLiteral("CdsRptUnifGraf"), QStringLiteral("MES_NOMB"), QStringLiteral("MES_PLAN"),
+            QStringLiteral("MES_EJEC"));
     master->ChildBand = child;
     TBand *footer = r.NewBand(TBand::Footer, QStringLiteral("Footer1"));
     chartIn(footer, QStringLiteral("ChartAnual"), 44, QStringLiteral("Total Actividades del Año del SGSST"),

@@ -16,8 +16,7 @@ QString TextOf(const TField &field)
 
 TReportDBDataSet::TReportDBDataSet(const QString &userName, TDataSet *dataSet, bool movesCursor)
     : m_userName(userName), m_dataSet(dataSet), m_movesCursor(movesCursor)
-{
-}
+{}
 
 void TReportDBDataSet::First()
 {

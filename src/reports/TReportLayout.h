@@ -6,8 +6,7 @@
 #include <QRectF>
 
 // Small helpers for writing report definitions: a memo placed in one call.
-namespace TReportLayout
-{
+namespace TReportLayout {
 struct MemoStyle
 {
     double size = 8;

@@ -4,8 +4,7 @@
 
 // The months as the plan reports name them: codes of the month-flag columns ("ENE" ... "DIC") and
 // the names printed over them ("ENERO" ... "DICIEMBRE"), in calendar order.
-namespace TReportMonths
-{
+namespace TReportMonths {
 inline const QStringList &Codes()
 {
     static const QStringList codes = {QStringLiteral("ENE"), QStringLiteral("FEB"), QStringLiteral("MAR"),
@@ -16,10 +15,11 @@ inline const QStringList &Codes()
 }
 inline const QStringList &Names()
 {
-    static const QStringList names = {QStringLiteral("ENERO"),   QStringLiteral("FEBRERO"),   QStringLiteral("MARZO"),
-                                      QStringLiteral("ABRIL"),   QStringLiteral("MAYO"),      QStringLiteral("JUNIO"),
-                                      QStringLiteral("JULIO"),   QStringLiteral("AGOSTO"),    QStringLiteral("SEPTIEMBRE"),
-                                      QStringLiteral("OCTUBRE"), QStringLiteral("NOVIEMBRE"), QStringLiteral("DICIEMBRE")};
+    static const QStringList names = {
+        QStringLiteral("ENERO"),   QStringLiteral("FEBRERO"),   QStringLiteral("MARZO"),
+        QStringLiteral("ABRIL"),   QStringLiteral("MAYO"),      QStringLiteral("JUNIO"),
+        QStringLiteral("JULIO"),   QStringLiteral("AGOSTO"),    QStringLiteral("SEPTIEMBRE"),
+        QStringLiteral("OCTUBRE"), QStringLiteral("NOVIEMBRE"), QStringLiteral("DICIEMBRE")};
     return names;
 }
 } // namespace TReportMonths

@@ -46,7 +46,8 @@ QString resourceName(const QString &code)
 
 } // namespace
 
-TReportWorkbook::TReportWorkbook(TDtmReportes &reports) : m_reports(reports) {}
+TReportWorkbook::TReportWorkbook(TDtmReportes &reports) : m_reports(reports)
+{}
 
 bool TReportWorkbook::Write(const TReport &report, const QString &fileName, QWidget *parent)
 {
@@ -169,9 +170,9 @@ void TReportWorkbook::ChartTable(TXlsxWorkbook &book, bool byCycle)
 bool TReportWorkbook::AnnualPlan(TXlsxWorkbook &book, TWorkProgress &progress)
 {
     const QStringList &months = TReportMonths::Codes();
-    QStringList headings{QStringLiteral("NUMERAL"), QStringLiteral("ÍTEM"), QStringLiteral("OBJETIVO"), QStringLiteral("META"),
-                         QStringLiteral("FASE"), QStringLiteral("ACTIVIDAD"), QStringLiteral("RESPONSABLE"),
-                         QStringLiteral("RECURSOS")};
+    QStringList headings{QStringLiteral("NUMERAL"),     QStringLiteral("ÍTEM"),    QStringLiteral("OBJETIVO"),
+                         QStringLiteral("META"),        QStringLiteral("FASE"),    QStringLiteral("ACTIVIDAD"),
+                         QStringLiteral("RESPONSABLE"), QStringLiteral("RECURSOS")};
     const int firstMonth = int(headings.size());
     for (const QString &month : TReportMonths::Names())
         headings << month.left(3) + QStringLiteral(" P") << month.left(3) + QStringLiteral(" E");
@@ -240,7 +241,8 @@ void TReportWorkbook::UnifiedPlan(TXlsxWorkbook &book)
         book.Write(row + 1, 1, value(months, "MES_PLAN"));
         book.Write(row + 1, 2, value(months, "MES_EJEC"));
         if (!percentages.Eof() && row < TReportMonths::Codes().size())
-            book.WriteNumber(row + 1, 3, percentages.Value(TReportMonths::Codes().at(row) + QStringLiteral("_PORC")).toDouble(),
+            book.WriteNumber(row + 1, 3,
+                             percentages.Value(TReportMonths::Codes().at(row) + QStringLiteral("_PORC")).toDouble(),
                              QStringLiteral("0"));
         ++row;
     }

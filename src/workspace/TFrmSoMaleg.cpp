@@ -85,36 +85,36 @@ TFrmSoMaleg::TFrmSoMaleg(QObject *owner) : TfrmFormaMaestro(owner, QStringLitera
 
     DBGFrm->ExportTitle = QStringLiteral("Autoevaluación");
     DBGFrm->SetColumns({
-        TColumn{QStringLiteral("FEC_PROC")},   TColumn{QStringLiteral("RMT_PAMA")},
-        TColumn{QStringLiteral("COD_CICL")},   TColumn{QStringLiteral("DtfNmbCicl")},
-        TColumn{QStringLiteral("FEC_INIC")},   TColumn{QStringLiteral("FEC_FINA")},
-        TColumn{QStringLiteral("RMT_DEPA")},   TColumn{QStringLiteral("DES_ESTA"), 220},
-        TColumn{QStringLiteral("POR_ESTA")},   TColumn{QStringLiteral("RMT_ESTA")},
+        TColumn{QStringLiteral("FEC_PROC")},        TColumn{QStringLiteral("RMT_PAMA")},
+        TColumn{QStringLiteral("COD_CICL")},        TColumn{QStringLiteral("DtfNmbCicl")},
+        TColumn{QStringLiteral("FEC_INIC")},        TColumn{QStringLiteral("FEC_FINA")},
+        TColumn{QStringLiteral("RMT_DEPA")},        TColumn{QStringLiteral("DES_ESTA"), 220},
+        TColumn{QStringLiteral("POR_ESTA")},        TColumn{QStringLiteral("RMT_ESTA")},
         TColumn{QStringLiteral("DES_ESTA_1"), 220}, TColumn{QStringLiteral("POR_ESTA_1")},
-        TColumn{QStringLiteral("RMT_ITES")},   TColumn{QStringLiteral("NUM_ERAL")},
-        TColumn{QStringLiteral("DES_ITEM"), 300}, TColumn{QStringLiteral("VAL_ITEM")},
-        TColumn{QStringLiteral("MAR_LEGA"), 200}, TColumn{QStringLiteral("TEX_CRIT"), 200},
-        TColumn{QStringLiteral("TEX_MVER"), 200}, TColumn{QStringLiteral("IND_CUMP")},
+        TColumn{QStringLiteral("RMT_ITES")},        TColumn{QStringLiteral("NUM_ERAL")},
+        TColumn{QStringLiteral("DES_ITEM"), 300},   TColumn{QStringLiteral("VAL_ITEM")},
+        TColumn{QStringLiteral("MAR_LEGA"), 200},   TColumn{QStringLiteral("TEX_CRIT"), 200},
+        TColumn{QStringLiteral("TEX_MVER"), 200},   TColumn{QStringLiteral("IND_CUMP")},
         TColumn{QStringLiteral("DtfNmbCump"), 140}, TColumn{QStringLiteral("TEX_JUST"), 200},
-        TColumn{QStringLiteral("TEX_EVID"), 200}, TColumn{QStringLiteral("PLA_ACCI"), 200},
-        TColumn{QStringLiteral("EMP_ORIG")},   TColumn{QStringLiteral("COD_RESP")},
+        TColumn{QStringLiteral("TEX_EVID"), 200},   TColumn{QStringLiteral("PLA_ACCI"), 200},
+        TColumn{QStringLiteral("EMP_ORIG")},        TColumn{QStringLiteral("COD_RESP")},
         TColumn{QStringLiteral("DtfNmbResp"), 160}, TColumn{QStringLiteral("DtfApeResp"), 160},
-        TColumn{QStringLiteral("FEC_MALE")},   TColumn{QStringLiteral("DtfCalificacion")},
+        TColumn{QStringLiteral("FEC_MALE")},        TColumn{QStringLiteral("DtfCalificacion")},
     });
     // The query-by-example fields left out at design time: keys, audit columns, long texts and the
     // columns a user does not search by. The criteria dialog offers the rest (process date, cycle,
     // standards, numeral, item, compliance, responsible, rating date, user, and the area fields,
     // which the company change leaves out for companies that do not manage areas).
-    DBQbe1->Campos = {QStringLiteral("ACT_HORA"), QStringLiteral("ACT_ESTA"), QStringLiteral("COD_EMPR"),
-                      QStringLiteral("CAS_CONT"), QStringLiteral("RMT_PAMA"), QStringLiteral("FEC_INIC"),
-                      QStringLiteral("FEC_FINA"), QStringLiteral("RMT_DEPA"), QStringLiteral("POR_ESTA"),
+    DBQbe1->Campos = {QStringLiteral("ACT_HORA"), QStringLiteral("ACT_ESTA"),   QStringLiteral("COD_EMPR"),
+                      QStringLiteral("CAS_CONT"), QStringLiteral("RMT_PAMA"),   QStringLiteral("FEC_INIC"),
+                      QStringLiteral("FEC_FINA"), QStringLiteral("RMT_DEPA"),   QStringLiteral("POR_ESTA"),
                       QStringLiteral("RMT_ESTA"), QStringLiteral("POR_ESTA_1"), QStringLiteral("RMT_ITES"),
-                      QStringLiteral("VAL_ITEM"), QStringLiteral("MAR_LEGA"), QStringLiteral("TEX_CRIT"),
-                      QStringLiteral("TEX_MVER"), QStringLiteral("TEX_JUST"), QStringLiteral("TEX_EVID"),
-                      QStringLiteral("PLA_ACCI"), QStringLiteral("EMP_ORIG"), QStringLiteral("COD_ITGE"),
-                      QStringLiteral("TIP_ACTI"), QStringLiteral("EST_CONT"), QStringLiteral("VAL_PRES"),
-                      QStringLiteral("FEC_FINC"), QStringLiteral("TIP_ITEM"), QStringLiteral("OBJ_ASGS"),
-                      QStringLiteral("MET_ASGS"), QStringLiteral("DES_HALL"), QStringLiteral("ADJ_GUID")};
+                      QStringLiteral("VAL_ITEM"), QStringLiteral("MAR_LEGA"),   QStringLiteral("TEX_CRIT"),
+                      QStringLiteral("TEX_MVER"), QStringLiteral("TEX_JUST"),   QStringLiteral("TEX_EVID"),
+                      QStringLiteral("PLA_ACCI"), QStringLiteral("EMP_ORIG"),   QStringLiteral("COD_ITGE"),
+                      QStringLiteral("TIP_ACTI"), QStringLiteral("EST_CONT"),   QStringLiteral("VAL_PRES"),
+                      QStringLiteral("FEC_FINC"), QStringLiteral("TIP_ITEM"),   QStringLiteral("OBJ_ASGS"),
+                      QStringLiteral("MET_ASGS"), QStringLiteral("DES_HALL"),   QStringLiteral("ADJ_GUID")};
 
     pgcPlanAnual = new QTabWidget(ScBFrm);
     pgcPlanAnual->setObjectName(QStringLiteral("pgcPlanAnual"));
@@ -141,15 +141,16 @@ TFrmSoMaleg::TFrmSoMaleg(QObject *owner) : TfrmFormaMaestro(owner, QStringLitera
     // Record navigation of the evaluation data module writes the title bars and reads the report
     // flags of this form; the data module lives in a library below this one, so the form registers
     // them there before anything opens.
-    DtmSoMaleg->RegistrarFormaPrincipal(this, &ImprimePlanAnual, &ImprimePlanUnificado,
-                                        [this](const QString &ciclo, const QString &titulo, const QString &descripcion) {
-                                            PnlCiclo->setText(ciclo);
-                                            PnlTitEstandar->setText(titulo);
-                                            PnlDesEstandar->setText(descripcion);
-                                            // A long title bar may be cut: the whole text as a tooltip.
-                                            for (QLabel *bar : {PnlCiclo, PnlTitEstandar, PnlDesEstandar})
-                                                bar->setToolTip(bar->text());
-                                        });
+    DtmSoMaleg->RegistrarFormaPrincipal(
+        this, &ImprimePlanAnual, &ImprimePlanUnificado,
+        [this](const QString &ciclo, const QString &titulo, const QString &descripcion) {
+            PnlCiclo->setText(ciclo);
+            PnlTitEstandar->setText(titulo);
+            PnlDesEstandar->setText(descripcion);
+            // A long title bar may be cut: the whole text as a tooltip.
+            for (QLabel *bar : {PnlCiclo, PnlTitEstandar, PnlDesEstandar})
+                bar->setToolTip(bar->text());
+        });
 
     FormCreate(this);
 }
@@ -267,7 +268,8 @@ QList<SClientDataSet *> TFrmSoMaleg::DataSetsGuardados() const
 {
     if (!DtmSoMaleg)
         return TfrmFormaMaestro::DataSetsGuardados();
-    return QList<SClientDataSet *>{DtmSoMaleg->QrySoSemon, DtmSoMaleg->QrySoPlass} + TfrmFormaMaestro::DataSetsGuardados();
+    return QList<SClientDataSet *>{DtmSoMaleg->QrySoSemon, DtmSoMaleg->QrySoPlass} +
+           TfrmFormaMaestro::DataSetsGuardados();
 }
 
 void TFrmSoMaleg::SpFiltroFechaClick(QObject *sender)
@@ -325,7 +327,8 @@ void TFrmSoMaleg::QPFCodRespClick(QObject *)
 void TFrmSoMaleg::QPFCodRespAssignSQL(QObject *sender)
 {
     static_cast<TQPField *>(sender)->SQL = {
-        QStringLiteral(" SELECT COD_TERC, NOM_TERC, APE_TERC  FROM GN_TERCE  WHERE COD_EMPR = %1").arg(Application()->Tag)};
+        QStringLiteral(" SELECT COD_TERC, NOM_TERC, APE_TERC  FROM GN_TERCE  WHERE COD_EMPR = %1")
+            .arg(Application()->Tag)};
 }
 
 void TFrmSoMaleg::QPFldCOD_ITGEAssignSQL(QObject *sender)
@@ -461,7 +464,8 @@ void TFrmSoMaleg::GenerarRpt(QObject *Sender)
             const int at = TSqlText(copy, TSqlText::TDialect::Either).IndexOf(QStringLiteral("ORDER BY"));
             if (at >= 0)
                 copy.truncate(at);
-            reopenWith(copy + QStringLiteral(" ORDER BY MA.RMT_PAMA, MA.RMT_DEPA, MA.COD_AREA, MA.RMT_ESTA, MA.RMT_ITES"));
+            reopenWith(copy +
+                       QStringLiteral(" ORDER BY MA.RMT_PAMA, MA.RMT_DEPA, MA.COD_AREA, MA.RMT_ESTA, MA.RMT_ITES"));
         } else {
             reopenWith(keptText); // the report reads fresh data
         }

@@ -45,7 +45,8 @@ QLabel *label(QWidget *parent, const QString &text, const QString &name = QStrin
     return l;
 }
 
-template <typename Control> Control *bound(QWidget *parent, const QString &name, TDataSource *source, const QString &field)
+template <typename Control>
+Control *bound(QWidget *parent, const QString &name, TDataSource *source, const QString &field)
 {
     auto *c = new Control(parent, name);
     c->SetDataSource(source);
@@ -102,7 +103,8 @@ void TFrmSoMaleg::BuildEstMin()
     PnlCiclo = titleBar(page, QStringLiteral("PnlCiclo"), QStringLiteral("Nombre Ciclo"), 11);
     PnlTitEstandar = titleBar(page, QStringLiteral("PnlTitEstandar"), QStringLiteral("Título Estándar"));
     PnlDesEstandar = titleBar(page, QStringLiteral("PnlDesEstandar"), QStringLiteral("Descripción Estándar"));
-    PnlDesEstandar->setStyleSheet(PnlDesEstandar->styleSheet().replace(QStringLiteral("font-weight: bold;"), QString()));
+    PnlDesEstandar->setStyleSheet(
+        PnlDesEstandar->styleSheet().replace(QStringLiteral("font-weight: bold;"), QString()));
     for (QLabel *bar : {PnlCiclo, PnlTitEstandar, PnlDesEstandar}) {
         bar->setWordWrap(true);
         v->addWidget(bar);
@@ -155,8 +157,9 @@ void TFrmSoMaleg::BuildEstMin()
     g->addWidget(labelled(PnlFields, label(PnlFields, QStringLiteral("Evidencias")), DBMemTEX_EVID), 2, 0, 1, 3);
 
     DBCmbIND_CUMP = bound<TDBCmbCodigoBox>(PnlFields, QStringLiteral("DBCmbIND_CUMP"), ds, QStringLiteral("IND_CUMP"));
-    DBCmbIND_CUMP->SetItems({QStringLiteral("Cumple Totalmente"), QStringLiteral("No Cumple"), QStringLiteral("No Aplica")},
-                            {QStringLiteral("C"), QStringLiteral("N"), QStringLiteral("X")});
+    DBCmbIND_CUMP->SetItems(
+        {QStringLiteral("Cumple Totalmente"), QStringLiteral("No Cumple"), QStringLiteral("No Aplica")},
+        {QStringLiteral("C"), QStringLiteral("N"), QStringLiteral("X")});
     g->addWidget(labelled(PnlFields, label(PnlFields, QStringLiteral("Indicador Cumplimiento")), DBCmbIND_CUMP), 3, 0);
     DBEdtCOD_RESP = bound<TDBEdit>(PnlFields, QStringLiteral("DBEdtCOD_RESP"), ds, QStringLiteral("COD_RESP"));
     QPFldCOD_RESP = new TQPField(PnlFields, QStringLiteral("QPFldCOD_RESP"));
@@ -266,7 +269,8 @@ void TFrmSoMaleg::BuildCronograma()
     DBRadioGroup1->setTitle(QStringLiteral("Estado"));
     DBRadioGroup1->SetItems({QStringLiteral("P- Programado"), QStringLiteral("S- En proceso"),
                              QStringLiteral("E- Ejecutado"), QStringLiteral("C- Cancelado"),
-                             QStringLiteral("R- Rechazado"), QStringLiteral("A- Aprobado"), QStringLiteral("Z- Aplazado")},
+                             QStringLiteral("R- Rechazado"), QStringLiteral("A- Aprobado"),
+                             QStringLiteral("Z- Aplazado")},
                             {QStringLiteral("P"), QStringLiteral("S"), QStringLiteral("E"), QStringLiteral("C"),
                              QStringLiteral("R"), QStringLiteral("A"), QStringLiteral("Z")},
                             4);
@@ -289,12 +293,18 @@ void TFrmSoMaleg::BuildCronograma()
         TColumn{QStringLiteral("TEX_SEGU"), 400, QString(), cbsEllipsis},
         TColumn{QStringLiteral("NUM_ERAL"), 71},
         TColumn{QStringLiteral("PLA_ACCI"), 704, QString(), cbsEllipsis},
-        TColumn{QStringLiteral("TIP_ACTI"), 121, QString(), cbsAuto,
+        TColumn{QStringLiteral("TIP_ACTI"),
+                121,
+                QString(),
+                cbsAuto,
                 {QStringLiteral("N - Acción Mejora"), QStringLiteral("C - Acción Correctiva"),
                  QStringLiteral("P - Acción Preventiva"), QStringLiteral("O - Otra")}},
         TColumn{QStringLiteral("FEC_INIC"), 64, QString(), cbsEllipsis},
         TColumn{QStringLiteral("FEC_FINA"), 64, QString(), cbsEllipsis},
-        TColumn{QStringLiteral("EST_ADOS"), 110, QString(), cbsAuto,
+        TColumn{QStringLiteral("EST_ADOS"),
+                110,
+                QString(),
+                cbsAuto,
                 {QStringLiteral("P - Programado"), QStringLiteral("S - En Proceso"), QStringLiteral("E - Ejecutado"),
                  QStringLiteral("C - Cancelado"), QStringLiteral("R - Rechazado"), QStringLiteral("A - Aprobado"),
                  QStringLiteral("Z - Aplazado")}},
@@ -302,7 +312,8 @@ void TFrmSoMaleg::BuildCronograma()
     DBGSoSemon->SetDataSource(semon);
     // The navigator above its grid: in sight at the window's default size whatever the page's height.
     QNavegador1 = new TQNavegador(page, QStringLiteral("QNavegador1"));
-    QNavegador1->SetVisibleButtons(nbFirst | nbPrior | nbNext | nbLast | nbInsert | nbDelete | nbEdit | nbPost | nbCancel);
+    QNavegador1->SetVisibleButtons(nbFirst | nbPrior | nbNext | nbLast | nbInsert | nbDelete | nbEdit | nbPost |
+                                   nbCancel);
     QNavegador1->ConfirmDelete = false;
     QNavegador1->SetDataSource(semon);
     v->addWidget(QNavegador1, 0, Qt::AlignLeft);
@@ -319,9 +330,9 @@ void TFrmSoMaleg::BuildCronograma()
     QsFecCump = dateButton(page, QStringLiteral("QsFecCump"), semon, QStringLiteral("FEC_CUMP"));
     QsFecInic = dateButton(page, QStringLiteral("QsFecInic"), semon, QStringLiteral("FEC_INIC"));
     QsFecFina = dateButton(page, QStringLiteral("QsFecFina"), semon, QStringLiteral("FEC_FINA"));
-    for (QWidget *w : {static_cast<QWidget *>(QPFCodResp), static_cast<QWidget *>(QsFecSegu),
-                       static_cast<QWidget *>(QsFecCump), static_cast<QWidget *>(QsFecInic),
-                       static_cast<QWidget *>(QsFecFina)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(QPFCodResp), static_cast<QWidget *>(QsFecSegu), static_cast<QWidget *>(QsFecCump),
+          static_cast<QWidget *>(QsFecInic), static_cast<QWidget *>(QsFecFina)})
         w->setVisible(false);
 }
 
@@ -334,8 +345,8 @@ void TFrmSoMaleg::BuildPlanAnual()
     TDataSource *plass = DtmSoMaleg->DtsSoPlass;
     static const char16_t *const kMonths[] = {u"ENE", u"FEB", u"MAR", u"ABR", u"MAY", u"JUN",
                                               u"JUL", u"AGO", u"SEP", u"OCT", u"NOV", u"DIC"};
-    static const char16_t *const kMonthNames[] = {u"Enero", u"Febrero", u"Marzo",      u"Abril",
-                                                  u"Mayo",  u"Junio",   u"Julio",      u"Agosto",
+    static const char16_t *const kMonthNames[] = {u"Enero",      u"Febrero", u"Marzo",    u"Abril",
+                                                  u"Mayo",       u"Junio",   u"Julio",    u"Agosto",
                                                   u"Septiembre", u"Octubre", u"Noviembe", u"Diciembre"};
 
     dbgrdSoPlass = new TTolvaneDBgrid(page, QStringLiteral("dbgrdSoPlass"));
@@ -361,9 +372,9 @@ void TFrmSoMaleg::BuildPlanAnual()
     auto *d = new QVBoxLayout(pnl2);
     d->setContentsMargins(0, 0, 0, 0);
     d->setSpacing(3);
-    auto split = [this](QWidget *parent, const QString &panelName, const QString &splitterName,
-                        const QString &leftName, const QString &rightName, QLabel *leftLabel, QWidget *left,
-                        QLabel *rightLabel, QWidget *right, QWidget *&leftPanel, QWidget *&rightPanel) {
+    auto split = [this](QWidget *parent, const QString &panelName, const QString &splitterName, const QString &leftName,
+                        const QString &rightName, QLabel *leftLabel, QWidget *left, QLabel *rightLabel, QWidget *right,
+                        QWidget *&leftPanel, QWidget *&rightPanel) {
         auto *panel = new QWidget(parent);
         panel->setObjectName(panelName);
         auto *h = new QHBoxLayout(panel);
@@ -454,13 +465,15 @@ void TFrmSoMaleg::BuildPlanAnual()
     pnl1->setObjectName(QStringLiteral("pnl1"));
     auto *bottom = new QHBoxLayout(pnl1);
     bottom->setContentsMargins(0, 0, 0, 0);
-    AdjButton1 = attachmentsButton(pnl1, QStringLiteral("AdjButton1"), QStringLiteral("SO_PLASS"), DtmSoMaleg->QrySoPlass);
+    AdjButton1 =
+        attachmentsButton(pnl1, QStringLiteral("AdjButton1"), QStringLiteral("SO_PLASS"), DtmSoMaleg->QrySoPlass);
     btnSoPlass = new QToolButton(pnl1);
     btnSoPlass->setObjectName(QStringLiteral("btnSoPlass"));
     btnSoPlass->setText(QStringLiteral("▦"));
     btnSoPlass->setToolTip(QStringLiteral("Cambiar entre la cuadrícula y el detalle"));
     QNVSoPlass = new TQNavegador(pnl1, QStringLiteral("QNVSoPlass"));
-    QNVSoPlass->SetVisibleButtons(nbFirst | nbPrior | nbNext | nbLast | nbInsert | nbDelete | nbEdit | nbPost | nbCancel);
+    QNVSoPlass->SetVisibleButtons(nbFirst | nbPrior | nbNext | nbLast | nbInsert | nbDelete | nbEdit | nbPost |
+                                  nbCancel);
     QNVSoPlass->SetDataSource(plass);
     bottom->addWidget(AdjButton1);
     bottom->addWidget(btnSoPlass);

@@ -69,9 +69,11 @@ public:
         SBackend &pg = m_backends[QStringLiteral("postgres")];
         const QString base = qEnvironmentVariable("ZE_TEST_PG_URL");
         if (base.isEmpty())
-            pg.Error = QStringLiteral("ZE_TEST_PG_URL no está definida: ejecute las pruebas con scripts/test-postgres.");
+            pg.Error =
+                QStringLiteral("ZE_TEST_PG_URL no está definida: ejecute las pruebas con scripts/test-postgres.");
         else
-            pg.Location = CreatePgDatabase(base, QStringLiteral("ze_%1_%2").arg(testName).arg(QCoreApplication::applicationPid()), pg.Error);
+            pg.Location = CreatePgDatabase(
+                base, QStringLiteral("ze_%1_%2").arg(testName).arg(QCoreApplication::applicationPid()), pg.Error);
         for (auto &[name, b] : m_backends) {
             if (!b.Error.isEmpty())
                 continue;
@@ -84,7 +86,8 @@ public:
                 // ClockStoppedAt (seconds since the epoch) when that is set (idle expiry, sign-in waits).
                 b.Engine->SetClock([] {
                     const qint64 stopped = ClockStoppedAt.load();
-                    return stopped ? QDateTime::fromSecsSinceEpoch(stopped) : QDateTime::currentDateTime().addSecs(ClockOffset.load());
+                    return stopped ? QDateTime::fromSecsSinceEpoch(stopped)
+                                   : QDateTime::currentDateTime().addSecs(ClockOffset.load());
                 });
                 b.Http = std::make_unique<THttpService>(b.Engine);
                 b.Port = b.Http->Start(QStringLiteral("127.0.0.1"), 0);
@@ -125,7 +128,8 @@ public:
         }
         auto connection = std::make_shared<SDCOMConnection>();
         connection->Protocol = transport;
-        connection->Server = transport == QStringLiteral("http") ? QStringLiteral("127.0.0.1:%1").arg(b.Port) : b.Location;
+        connection->Server =
+            transport == QStringLiteral("http") ? QStringLiteral("127.0.0.1:%1").arg(b.Port) : b.Location;
         connection->User = user;
         connection->Password = password;
         try {
@@ -180,7 +184,8 @@ public:
         {
             QSqlDatabase db = AdminConnection();
             if (db.isOpen())
-                QSqlQuery(db).exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(QUrl(location).path().mid(1)));
+                QSqlQuery(db).exec(
+                    QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(QUrl(location).path().mid(1)));
             db.close();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("ze-admin"));
@@ -193,7 +198,7 @@ private:
 };
 
 // Opens a connection or fails the running test with the reason.
-#define ZE_OPEN(var, fixture, ...)                                                                   \
-    auto var = (fixture).Open(__VA_ARGS__);                                                          \
-    if (!var)                                                                                        \
+#define ZE_OPEN(var, fixture, ...)                                                                                     \
+    auto var = (fixture).Open(__VA_ARGS__);                                                                            \
+    if (!var)                                                                                                          \
         QFAIL(qPrintable((fixture).LastError()));

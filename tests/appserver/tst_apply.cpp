@@ -19,8 +19,8 @@ int col(const SDataPacket &p, const char *name)
 
 QString area2Sql()
 {
-    return TProviderCatalog::EvaluationSql()
-           + QStringLiteral("  AND MA.COD_EMPR = 1 AND MA.COD_AREA = 2 AND DI.NUM_ERAL = :NUMERAL\r\n");
+    return TProviderCatalog::EvaluationSql() +
+           QStringLiteral("  AND MA.COD_EMPR = 1 AND MA.COD_AREA = 2 AND DI.NUM_ERAL = :NUMERAL\r\n");
 }
 
 SDeltaRow modify(const QVariantList &row, const QList<QPair<int, QVariant>> &changes)
@@ -53,12 +53,14 @@ class TstApply : public QObject
                                                "3.1.9", "3.3.1", "3.3.2", "3.3.3", "3.3.4", "3.3.5", "3.3.6", "4.1.1",
                                                "4.1.2", "4.1.3", "4.1.4", "4.2.1", "4.2.2", "4.2.3", "4.2.4", "4.2.5"};
         const QString numeral = QString::fromLatin1(numerals[m_next++ % int(std::size(numerals))]);
-        return server.GetRecords(QStringLiteral("DtsPSoMaleg"), {SParam{QStringLiteral("NUMERAL"), TFieldType::ftString, numeral}}, area2Sql());
+        return server.GetRecords(QStringLiteral("DtsPSoMaleg"),
+                                 {SParam{QStringLiteral("NUMERAL"), TFieldType::ftString, numeral}}, area2Sql());
     }
     SDataPacket Reread(IAppServer &server, const SDataPacket &p)
     {
         const QString numeral = p.Rows.first().at(col(p, "NUM_ERAL")).toString();
-        return server.GetRecords(QStringLiteral("DtsPSoMaleg"), {SParam{QStringLiteral("NUMERAL"), TFieldType::ftString, numeral}}, area2Sql());
+        return server.GetRecords(QStringLiteral("DtsPSoMaleg"),
+                                 {SParam{QStringLiteral("NUMERAL"), TFieldType::ftString, numeral}}, area2Sql());
     }
 
 private slots:
@@ -74,13 +76,15 @@ private slots:
         const SDataPacket p = FreshRecord(*server);
         QCOMPARE(p.Rows.size(), 1);
         const QDateTime stamp(QDate(2026, 3, 4), QTime(10, 11, 12, 345));
-        SDelta delta{p.Fields, {modify(p.Rows.first(), {{col(p, "IND_CUMP"), QStringLiteral("N")},
-                                                        {col(p, "ACT_HORA"), stamp},
-                                                        {col(p, "ACT_ESTA"), QStringLiteral("M")},
-                                                        {col(p, "TEX_EVID"), QStringLiteral("Acta 12, \"firmada\"\nsegunda línea")},
-                                                        {col(p, "COD_RESP"), 79456123.0},
-                                                        {col(p, "NOM_AREA"), QStringLiteral("no se escribe")},
-                                                        {col(p, "DES_ESTA_1"), QStringLiteral("tampoco")}})}};
+        SDelta delta{
+            p.Fields,
+            {modify(p.Rows.first(), {{col(p, "IND_CUMP"), QStringLiteral("N")},
+                                     {col(p, "ACT_HORA"), stamp},
+                                     {col(p, "ACT_ESTA"), QStringLiteral("M")},
+                                     {col(p, "TEX_EVID"), QStringLiteral("Acta 12, \"firmada\"\nsegunda línea")},
+                                     {col(p, "COD_RESP"), 79456123.0},
+                                     {col(p, "NOM_AREA"), QStringLiteral("no se escribe")},
+                                     {col(p, "DES_ESTA_1"), QStringLiteral("tampoco")}})}};
         const SApplyResult r = server->ApplyUpdates(QStringLiteral("DtsPSoMaleg"), delta, 0);
         QCOMPARE(r.ErrorCount, 0);
         QVERIFY(r.Committed);
@@ -106,11 +110,18 @@ private slots:
         const SDataPacket q = Reread(*second, p);
         QCOMPARE(q.Rows, p.Rows);
         const int ind = col(p, "IND_CUMP");
-        QCOMPARE(first->ApplyUpdates(QStringLiteral("DtsPSoMaleg"), SDelta{p.Fields, {modify(p.Rows.first(), {{ind, QStringLiteral("C")}})}}, 0).ErrorCount, 0);
+        QCOMPARE(first
+                     ->ApplyUpdates(QStringLiteral("DtsPSoMaleg"),
+                                    SDelta{p.Fields, {modify(p.Rows.first(), {{ind, QStringLiteral("C")}})}}, 0)
+                     .ErrorCount,
+                 0);
 
         const SApplyResult r = second->ApplyUpdates(
             QStringLiteral("DtsPSoMaleg"),
-            SDelta{q.Fields, {modify(q.Rows.first(), {{ind, QStringLiteral("X")}, {col(q, "OBJ_ASGS"), QStringLiteral("objetivo del segundo")}})}}, -1);
+            SDelta{q.Fields,
+                   {modify(q.Rows.first(), {{ind, QStringLiteral("X")},
+                                            {col(q, "OBJ_ASGS"), QStringLiteral("objetivo del segundo")}})}},
+            -1);
         QCOMPARE(r.ErrorCount, 1);
         QVERIFY(r.Committed);
         QCOMPARE(r.Errors.first().RowIndex, 0);
@@ -123,7 +134,8 @@ private slots:
 
         // A change of another column by the second client does not conflict (where-changed).
         const SApplyResult other = second->ApplyUpdates(
-            QStringLiteral("DtsPSoMaleg"), SDelta{q.Fields, {modify(q.Rows.first(), {{col(q, "MET_ASGS"), QStringLiteral("meta")}})}}, 0);
+            QStringLiteral("DtsPSoMaleg"),
+            SDelta{q.Fields, {modify(q.Rows.first(), {{col(q, "MET_ASGS"), QStringLiteral("meta")}})}}, 0);
         QCOMPARE(other.ErrorCount, 0);
         QCOMPARE(Reread(*first, p).Rows.first().at(col(p, "MET_ASGS")).toString(), QStringLiteral("meta"));
     }
@@ -140,7 +152,9 @@ private slots:
         const int ind = col(good, "IND_CUMP");
         QVariantList staleRow = stale.Rows.first();
         staleRow[ind] = QStringLiteral("P"); // the server holds null
-        const SDelta delta{good.Fields, {modify(good.Rows.first(), {{ind, QStringLiteral("C")}}), modify(staleRow, {{ind, QStringLiteral("N")}})}};
+        const SDelta delta{
+            good.Fields,
+            {modify(good.Rows.first(), {{ind, QStringLiteral("C")}}), modify(staleRow, {{ind, QStringLiteral("N")}})}};
         const SApplyResult r = server->ApplyUpdates(QStringLiteral("DtsPSoMaleg"), delta, 0);
         QCOMPARE(r.ErrorCount, 1);
         QVERIFY(!r.Committed);
@@ -156,9 +170,12 @@ private slots:
         QFETCH(QString, transport);
         ZE_OPEN(server, m_fx, backend, transport);
         const QDateTime proc(QDate(2026, 2, 2), QTime(0, 0));
-        const QList<SParam> params{{QStringLiteral("PCODEMPR"), TFieldType::ftSmallint, 2}, {QStringLiteral("PFECPROC"), TFieldType::ftDateTime, proc},
-                                   {QStringLiteral("PRMTPAMA"), TFieldType::ftInteger, 3}, {QStringLiteral("PRMTDEPA"), TFieldType::ftInteger, 1},
-                                   {QStringLiteral("PRMTESTA"), TFieldType::ftInteger, 1}, {QStringLiteral("PRMTITES"), TFieldType::ftInteger, 2}};
+        const QList<SParam> params{{QStringLiteral("PCODEMPR"), TFieldType::ftSmallint, 2},
+                                   {QStringLiteral("PFECPROC"), TFieldType::ftDateTime, proc},
+                                   {QStringLiteral("PRMTPAMA"), TFieldType::ftInteger, 3},
+                                   {QStringLiteral("PRMTDEPA"), TFieldType::ftInteger, 1},
+                                   {QStringLiteral("PRMTESTA"), TFieldType::ftInteger, 1},
+                                   {QStringLiteral("PRMTITES"), TFieldType::ftInteger, 2}};
         const SDataPacket before = server->GetRecords(QStringLiteral("DtsPSoPlass"), params, {});
         QVariantList args{QVariant(QVariantList{2, QStringLiteral("SO_PLASS"), QStringLiteral("RMT_PLAS")})};
         const int key = server->Call(QStringLiteral("GenerarRMT"), args).toInt();
@@ -167,19 +184,33 @@ private slots:
         for (const SFieldDef &f : before.Fields) {
             const QString n = f.Name;
             QVariant v;
-            if (n == QStringLiteral("ACT_USUA")) v = QStringLiteral("PRUEBA");
-            else if (n == QStringLiteral("ACT_HORA")) v = QDateTime::currentDateTime();
-            else if (n == QStringLiteral("ACT_ESTA")) v = QStringLiteral("A");
-            else if (n == QStringLiteral("COD_EMPR")) v = 2;
-            else if (n == QStringLiteral("FEC_PROC")) v = proc;
-            else if (n == QStringLiteral("RMT_PAMA")) v = 3;
-            else if (n == QStringLiteral("RMT_DEPA") || n == QStringLiteral("RMT_ESTA") || n == QStringLiteral("COD_AREA")) v = 1;
-            else if (n == QStringLiteral("RMT_ITES")) v = 2;
-            else if (n == QStringLiteral("RMT_PLAS")) v = key;
-            else if (n == QStringLiteral("OPC_CICL")) v = QStringLiteral("V");
-            else if (n == QStringLiteral("REC_URSO")) v = QStringLiteral("S");
-            else if (n == QStringLiteral("ACT_ASGS")) v = QStringLiteral("Auditoría interna");
-            else if (n.endsWith(QStringLiteral("_PLAN")) || n.endsWith(QStringLiteral("_EJEC"))) v = QStringLiteral("N");
+            if (n == QStringLiteral("ACT_USUA"))
+                v = QStringLiteral("PRUEBA");
+            else if (n == QStringLiteral("ACT_HORA"))
+                v = QDateTime::currentDateTime();
+            else if (n == QStringLiteral("ACT_ESTA"))
+                v = QStringLiteral("A");
+            else if (n == QStringLiteral("COD_EMPR"))
+                v = 2;
+            else if (n == QStringLiteral("FEC_PROC"))
+                v = proc;
+            else if (n == QStringLiteral("RMT_PAMA"))
+                v = 3;
+            else if (n == QStringLiteral("RMT_DEPA") || n == QStringLiteral("RMT_ESTA") ||
+                     n == QStringLiteral("COD_AREA"))
+                v = 1;
+            else if (n == QStringLiteral("RMT_ITES"))
+                v = 2;
+            else if (n == QStringLiteral("RMT_PLAS"))
+                v = key;
+            else if (n == QStringLiteral("OPC_CICL"))
+                v = QStringLiteral("V");
+            else if (n == QStringLiteral("REC_URSO"))
+                v = QStringLiteral("S");
+            else if (n == QStringLiteral("ACT_ASGS"))
+                v = QStringLiteral("Auditoría interna");
+            else if (n.endsWith(QStringLiteral("_PLAN")) || n.endsWith(QStringLiteral("_EJEC")))
+                v = QStringLiteral("N");
             row << v;
         }
         SDeltaRow ins;
@@ -192,8 +223,12 @@ private slots:
         QCOMPARE(stored.at(col(after, "RMT_PLAS")).toInt(), key);
         QCOMPARE(server->GetRecords(QStringLiteral("DtsPSoVerificar"), params, {}).Rows.size(), 1);
 
-        QCOMPARE(server->ApplyUpdates(QStringLiteral("DtsPSoPlass"),
-                                      SDelta{after.Fields, {modify(stored, {{col(after, "MAR_PLAN"), QStringLiteral("S")}})}}, 0).ErrorCount, 0);
+        QCOMPARE(server
+                     ->ApplyUpdates(
+                         QStringLiteral("DtsPSoPlass"),
+                         SDelta{after.Fields, {modify(stored, {{col(after, "MAR_PLAN"), QStringLiteral("S")}})}}, 0)
+                     .ErrorCount,
+                 0);
         after = server->GetRecords(QStringLiteral("DtsPSoPlass"), params, {});
         QCOMPARE(after.Rows.last().at(col(after, "MAR_PLAN")).toString(), QStringLiteral("S"));
 
@@ -237,7 +272,9 @@ private slots:
                  QStringLiteral("El campo OBJ_ASGS admite 255 caracteres y se enviaron 256: acorte el texto."));
         QCOMPARE(Reread(*demo, p).Rows.first().at(obj), before);
         QCOMPARE(demo->ApplyUpdates(QStringLiteral("DtsPSoMaleg"),
-                                    SDelta{p.Fields, {modify(p.Rows.first(), {{obj, QString(255, u'ñ')}})}}, 0).ErrorCount, 0);
+                                    SDelta{p.Fields, {modify(p.Rows.first(), {{obj, QString(255, u'ñ')}})}}, 0)
+                     .ErrorCount,
+                 0);
         QCOMPARE(Reread(*demo, p).Rows.first().at(obj).toString(), QString(255, u'ñ'));
     }
 };

@@ -40,7 +40,8 @@ class TstCatalogue : public QObject
     int NewCompany(TDatabase &db)
     {
         const int code = ++m_company;
-        db.Run(QStringLiteral("INSERT INTO GN_EMPRE (COD_EMPR, NOM_EMPR, GRU_EMPR) VALUES (?, ?, 'N')"), {code, QStringLiteral("Empresa %1").arg(code)});
+        db.Run(QStringLiteral("INSERT INTO GN_EMPRE (COD_EMPR, NOM_EMPR, GRU_EMPR) VALUES (?, ?, 'N')"),
+               {code, QStringLiteral("Empresa %1").arg(code)});
         return code;
     }
     TDatabase *Db(const QString &backend)
@@ -67,9 +68,12 @@ private slots:
         };
         QTest::newRow("simple") << QStringLiteral("a,b,c\r\n1,2,3\r\n") << recs({"a|b|c", "1|2|3"}) << QList<int>{1, 2};
         QTest::newRow("lf y sin final") << QStringLiteral("a,b\n1,2") << recs({"a|b", "1|2"}) << QList<int>{1, 2};
-        QTest::newRow("comillas") << QStringLiteral("\"a,b\",\"dijo \"\"sí\"\"\",\"\"\n") << recs({"a,b|dijo \"sí\"|"}) << QList<int>{1};
-        QTest::newRow("salto dentro") << QStringLiteral("x,\"uno\r\ndos\"\ny,z\n") << recs({"x|uno\r\ndos", "y|z"}) << QList<int>{1, 3};
-        QTest::newRow("bom y blancos") << QStringLiteral("\uFEFFa,b\n\n1,\n") << recs({"a|b", "1|"}) << QList<int>{1, 3};
+        QTest::newRow("comillas") << QStringLiteral("\"a,b\",\"dijo \"\"sí\"\"\",\"\"\n") << recs({"a,b|dijo \"sí\"|"})
+                                  << QList<int>{1};
+        QTest::newRow("salto dentro") << QStringLiteral("x,\"uno\r\ndos\"\ny,z\n") << recs({"x|uno\r\ndos", "y|z"})
+                                      << QList<int>{1, 3};
+        QTest::newRow("bom y blancos") << QStringLiteral("\uFEFFa,b\n\n1,\n") << recs({"a|b", "1|"})
+                                       << QList<int>{1, 3};
         QTest::newRow("vacios") << QStringLiteral(",,\n") << recs({"||"}) << QList<int>{1};
     }
     void csvParsing()
@@ -89,9 +93,12 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
-        QTest::newRow("sin cierre") << QStringLiteral("a,b\n1,\"abierta\n") << QStringLiteral("Línea 2: falta la comilla que cierra el campo.");
-        QTest::newRow("comilla suelta") << QStringLiteral("a,b\n1,x\"y\n") << QStringLiteral("Línea 2: comilla dentro de un campo sin comillas.");
-        QTest::newRow("texto tras comillas") << QStringLiteral("a\n\"b\"c\n") << QStringLiteral("Línea 2: texto después de un campo entre comillas.");
+        QTest::newRow("sin cierre") << QStringLiteral("a,b\n1,\"abierta\n")
+                                    << QStringLiteral("Línea 2: falta la comilla que cierra el campo.");
+        QTest::newRow("comilla suelta") << QStringLiteral("a,b\n1,x\"y\n")
+                                        << QStringLiteral("Línea 2: comilla dentro de un campo sin comillas.");
+        QTest::newRow("texto tras comillas")
+            << QStringLiteral("a\n\"b\"c\n") << QStringLiteral("Línea 2: texto después de un campo entre comillas.");
     }
     void csvErrors()
     {
@@ -125,13 +132,23 @@ private slots:
         QCOMPARE(s.Items, 60);
         QCOMPARE(s.Records, 180);
         const QString c = QString::number(company);
-        QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_PAMAL WHERE COD_EMPR = %1 AND FEC_FINA IS NULL").arg(c)), 4);
-        QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_DEPAM WHERE COD_EMPR = %1 AND RMT_ESTA = 0").arg(c)), s.Standards);
+        QCOMPARE(
+            count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_PAMAL WHERE COD_EMPR = %1 AND FEC_FINA IS NULL").arg(c)),
+            4);
+        QCOMPARE(
+            count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_DEPAM WHERE COD_EMPR = %1 AND RMT_ESTA = 0").arg(c)),
+            s.Standards);
         QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_DIPAM WHERE COD_EMPR = %1").arg(c)), 60);
-        QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_MALEG WHERE COD_EMPR = %1 AND IND_CUMP IS NULL").arg(c)), 180);
+        QCOMPARE(
+            count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_MALEG WHERE COD_EMPR = %1 AND IND_CUMP IS NULL").arg(c)),
+            180);
         QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_AREAS WHERE COD_EMPR = %1").arg(c)), 3);
-        QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM GN_DITEM WHERE COD_EMPR = %1 AND TIP_ITEM = 4").arg(c)), 3);
-        QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_DIPAM WHERE COD_EMPR = %1 AND TEX_MVER IS NOT NULL").arg(c)), 60);
+        QCOMPARE(
+            count(*db, QStringLiteral("SELECT COUNT(*) FROM GN_DITEM WHERE COD_EMPR = %1 AND TIP_ITEM = 4").arg(c)), 3);
+        QCOMPARE(
+            count(*db,
+                  QStringLiteral("SELECT COUNT(*) FROM SO_DIPAM WHERE COD_EMPR = %1 AND TEX_MVER IS NOT NULL").arg(c)),
+            60);
         // A second evaluation of the same company gets new cycle numbers.
         job.ProcessDate = QDate(2027, 5, 1);
         job.Areas.clear();
@@ -145,27 +162,43 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
         const QString ok1 = QStringLiteral("1,Planear,RECURSOS,10,Recursos,4,1.1.1,Responsable designado,0.5");
-        const struct { const char *tag; QString text; const char *message; } cases[] = {
-            {"falta columna", QStringLiteral("ciclo_cod,ciclo_nombre,estandar_titulo,estandar_porcentaje,subestandar_descripcion,"
-                                             "subestandar_porcentaje,numeral,item_descripcion\r\n1,P,T,1,D,1,1.1,X\r\n"),
+        const struct
+        {
+            const char *tag;
+            QString text;
+            const char *message;
+        } cases[] = {
+            {"falta columna",
+             QStringLiteral("ciclo_cod,ciclo_nombre,estandar_titulo,estandar_porcentaje,subestandar_descripcion,"
+                            "subestandar_porcentaje,numeral,item_descripcion\r\n1,P,T,1,D,1,1.1,X\r\n"),
              "Línea 1: falta la columna \"valor_item\" en el encabezado."},
-            {"no numerico", csv({"1,Planear,RECURSOS,10,Recursos,4,1.1.1,Responsable,0.5", "1,Planear,RECURSOS,10,Recursos,4,1.1.2,Otro,medio"}),
+            {"no numerico",
+             csv({"1,Planear,RECURSOS,10,Recursos,4,1.1.1,Responsable,0.5",
+                  "1,Planear,RECURSOS,10,Recursos,4,1.1.2,Otro,medio"}),
              "Línea 3: \"valor_item\" no es un número: \"medio\"."},
-            {"numeral repetido", csv({"1,Planear,RECURSOS,10,Recursos,4,1.1.1,Responsable,0.5", "2,Hacer,SALUD,20,\"Condiciones, salud\",9,3.1.1,X,1",
-                                      "2,Hacer,SALUD,20,\"Condiciones, salud\",9,1.1.1,Y,1"}),
+            {"numeral repetido",
+             csv({"1,Planear,RECURSOS,10,Recursos,4,1.1.1,Responsable,0.5",
+                  "2,Hacer,SALUD,20,\"Condiciones, salud\",9,3.1.1,X,1",
+                  "2,Hacer,SALUD,20,\"Condiciones, salud\",9,1.1.1,Y,1"}),
              "Línea 4: el numeral \"1.1.1\" ya aparece en la línea 2."},
-            {"columnas de menos", csv({"1,Planear,RECURSOS,10,Recursos,4,1.1.1,Responsable,0.5", "1,Planear,RECURSOS,10,Recursos,4,1.1.2"}),
+            {"columnas de menos",
+             csv({"1,Planear,RECURSOS,10,Recursos,4,1.1.1,Responsable,0.5", "1,Planear,RECURSOS,10,Recursos,4,1.1.2"}),
              "Línea 3: se esperaban 9 columnas y hay 7."},
-            {"ciclo", csv({"5,Otro,RECURSOS,10,Recursos,4,1.1.1,Responsable,0.5"}), "Línea 2: \"ciclo_cod\" debe ser 1, 2, 3 o 4: \"5\"."},
-            {"vacio", csv({"1,Planear,RECURSOS,10,Recursos,4,,Responsable,0.5"}), "Línea 2: falta el valor de \"numeral\"."},
+            {"ciclo", csv({"5,Otro,RECURSOS,10,Recursos,4,1.1.1,Responsable,0.5"}),
+             "Línea 2: \"ciclo_cod\" debe ser 1, 2, 3 o 4: \"5\"."},
+            {"vacio", csv({"1,Planear,RECURSOS,10,Recursos,4,,Responsable,0.5"}),
+             "Línea 2: falta el valor de \"numeral\"."},
             {"sin items", csv({}), "Línea 2: el archivo no tiene ítems."},
-            {"multilinea", csv({"1,Planear,RECURSOS,10,\"Recursos\nen dos líneas\",4,1.1.1,Responsable,0.5", "1,Planear,RECURSOS,x,R,4,1.1.2,Otro,1"}),
+            {"multilinea",
+             csv({"1,Planear,RECURSOS,10,\"Recursos\nen dos líneas\",4,1.1.1,Responsable,0.5",
+                  "1,Planear,RECURSOS,x,R,4,1.1.2,Otro,1"}),
              "Línea 4: \"estandar_porcentaje\" no es un número: \"x\"."},
         };
         Q_UNUSED(ok1)
         for (const QString &b : TAppServerFixture::Backends())
             for (const auto &c : cases)
-                QTest::newRow(qPrintable(b + QLatin1Char('/') + QString::fromUtf8(c.tag))) << b << c.text << QString::fromUtf8(c.message);
+                QTest::newRow(qPrintable(b + QLatin1Char('/') + QString::fromUtf8(c.tag)))
+                    << b << c.text << QString::fromUtf8(c.message);
     }
     void importRefusals()
     {
@@ -176,7 +209,8 @@ private slots:
         if (!db)
             QFAIL(qPrintable(m_fx.Error(backend)));
         const int company = NewCompany(*db);
-        SCatalogueImport job{company, text, QDate(2026, 5, 1), QDate(2026, 1, 1), QDate(), {{1, QStringLiteral("Planta")}}};
+        SCatalogueImport job{company,           text,    QDate(2026, 5, 1),
+                             QDate(2026, 1, 1), QDate(), {{1, QStringLiteral("Planta")}}};
         try {
             TCatalogueImporter(*db).Import(job);
             QFAIL("a bad catalogue was imported");
@@ -184,7 +218,10 @@ private slots:
             QCOMPARE(e.Message(), message);
         }
         for (const char *table : {"SO_PAMAL", "SO_DEPAM", "SO_DIPAM", "SO_MALEG", "SO_AREAS", "GN_DITEM"})
-            QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE COD_EMPR = %2").arg(QLatin1String(table)).arg(company)), 0);
+            QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE COD_EMPR = %2")
+                                    .arg(QLatin1String(table))
+                                    .arg(company)),
+                     0);
     }
 
     // The admin program: import into a company that does not exist leaves nothing behind; a good
@@ -209,25 +246,29 @@ private slots:
             return TAdminCommands().Run(args);
         };
         const int before = count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_MALEG"));
-        QCOMPARE(run({QStringLiteral("import-catalogue"), QStringLiteral("--db"), location, QStringLiteral("--company"), QStringLiteral("99"),
-                      QStringLiteral("--csv"), file, QStringLiteral("--process-date"), QStringLiteral("2026-05-01"),
-                      QStringLiteral("--valid-from"), QStringLiteral("2026-01-01")}),
+        QCOMPARE(run({QStringLiteral("import-catalogue"), QStringLiteral("--db"), location, QStringLiteral("--company"),
+                      QStringLiteral("99"), QStringLiteral("--csv"), file, QStringLiteral("--process-date"),
+                      QStringLiteral("2026-05-01"), QStringLiteral("--valid-from"), QStringLiteral("2026-01-01")}),
                  1);
         QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_MALEG")), before);
-        QCOMPARE(run({QStringLiteral("import-catalogue"), QStringLiteral("--db"), location, QStringLiteral("--company"), QStringLiteral("2"),
-                      QStringLiteral("--csv"), file, QStringLiteral("--process-date"), QStringLiteral("fecha")}),
+        QCOMPARE(run({QStringLiteral("import-catalogue"), QStringLiteral("--db"), location, QStringLiteral("--company"),
+                      QStringLiteral("2"), QStringLiteral("--csv"), file, QStringLiteral("--process-date"),
+                      QStringLiteral("fecha")}),
                  2);
-        QCOMPARE(run({QStringLiteral("import-catalogue"), QStringLiteral("--db"), location, QStringLiteral("--company"), QStringLiteral("2"),
-                      QStringLiteral("--csv"), file, QStringLiteral("--official"), QStringLiteral("60"),
-                      QStringLiteral("--process-date"), QStringLiteral("2026-09-01"), QStringLiteral("--valid-from"), QStringLiteral("2026-09-01")}),
-                 2); // a file or the official table, not both
-        QCOMPARE(run({QStringLiteral("import-catalogue"), QStringLiteral("--db"), location, QStringLiteral("--company"), QStringLiteral("2"),
-                      QStringLiteral("--official"), QStringLiteral("61"), QStringLiteral("--process-date"), QStringLiteral("2026-09-01"),
+        QCOMPARE(run({QStringLiteral("import-catalogue"), QStringLiteral("--db"), location, QStringLiteral("--company"),
+                      QStringLiteral("2"), QStringLiteral("--csv"), file, QStringLiteral("--official"),
+                      QStringLiteral("60"), QStringLiteral("--process-date"), QStringLiteral("2026-09-01"),
                       QStringLiteral("--valid-from"), QStringLiteral("2026-09-01")}),
+                 2); // a file or the official table, not both
+        QCOMPARE(run({QStringLiteral("import-catalogue"), QStringLiteral("--db"), location, QStringLiteral("--company"),
+                      QStringLiteral("2"), QStringLiteral("--official"), QStringLiteral("61"),
+                      QStringLiteral("--process-date"), QStringLiteral("2026-09-01"), QStringLiteral("--valid-from"),
+                      QStringLiteral("2026-09-01")}),
                  2);
-        QCOMPARE(run({QStringLiteral("import-catalogue"), QStringLiteral("--db"), location, QStringLiteral("--company"), QStringLiteral("2"),
-                      QStringLiteral("--official"), QStringLiteral("60"), QStringLiteral("--process-date"), QStringLiteral("2026-09-01"),
-                      QStringLiteral("--valid-from"), QStringLiteral("2026-09-01"), QStringLiteral("--valid-to"), QStringLiteral("2027-08-31"),
+        QCOMPARE(run({QStringLiteral("import-catalogue"), QStringLiteral("--db"), location, QStringLiteral("--company"),
+                      QStringLiteral("2"), QStringLiteral("--official"), QStringLiteral("60"),
+                      QStringLiteral("--process-date"), QStringLiteral("2026-09-01"), QStringLiteral("--valid-from"),
+                      QStringLiteral("2026-09-01"), QStringLiteral("--valid-to"), QStringLiteral("2027-08-31"),
                       QStringLiteral("--areas"), QStringLiteral("1:Sede principal,2:Sucursal")}),
                  0);
         QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_MALEG")), before + 120);

@@ -52,14 +52,16 @@ SReply post(int port, const std::string &path, const std::string &body, const st
 SReply signInReply(int port, const QString &user, const QString &password)
 {
     return post(port, "/v1/session",
-                QJsonDocument(QJsonObject{{QStringLiteral("user"), user}, {QStringLiteral("password"), password}}).toJson().toStdString());
+                QJsonDocument(QJsonObject{{QStringLiteral("user"), user}, {QStringLiteral("password"), password}})
+                    .toJson()
+                    .toStdString());
 }
 
 // A `tolvane-server serve` of its own on the database; its port, 0 when it did not start.
 int startServer(QProcess &p, const QString &location)
 {
-    p.start(qEnvironmentVariable("ZE_SERVER_PATH"),
-            {QStringLiteral("serve"), QStringLiteral("--db"), location, QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")});
+    p.start(qEnvironmentVariable("ZE_SERVER_PATH"), {QStringLiteral("serve"), QStringLiteral("--db"), location,
+                                                     QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")});
     QByteArray out;
     while (!out.contains('\n') && p.waitForReadyRead(20000))
         out += p.readAllStandardOutput();
@@ -69,10 +71,11 @@ int startServer(QProcess &p, const QString &location)
 
 std::string signIn(int port, const char *user, const char *password)
 {
-    const SReply r = post(port, "/v1/session", QJsonDocument(QJsonObject{{QStringLiteral("user"), QLatin1String(user)},
-                                                                          {QStringLiteral("password"), QLatin1String(password)}})
-                                                  .toJson()
-                                                  .toStdString());
+    const SReply r = post(port, "/v1/session",
+                          QJsonDocument(QJsonObject{{QStringLiteral("user"), QLatin1String(user)},
+                                                    {QStringLiteral("password"), QLatin1String(password)}})
+                              .toJson()
+                              .toStdString());
     return r.Body.value(QStringLiteral("token")).toString().toStdString();
 }
 
@@ -125,10 +128,7 @@ class TstHttp : public QObject
     Q_OBJECT
     TAppServerFixture m_fx;
 
-    int Port(const QString &backend)
-    {
-        return m_fx.Error(backend).isEmpty() ? m_fx.Backend(backend).Port : 0;
-    }
+    int Port(const QString &backend) { return m_fx.Error(backend).isEmpty() ? m_fx.Backend(backend).Port : 0; }
 
 private slots:
     void initTestCase() { m_fx.Init(QStringLiteral("http")); }
@@ -159,9 +159,12 @@ private slots:
         QTest::addColumn<QString>("password");
         for (const QString &b : TAppServerFixture::Backends())
             for (const QString &t : TAppServerFixture::Transports()) {
-                QTest::newRow(qPrintable(b + QLatin1Char('/') + t + QStringLiteral("/clave"))) << b << t << QStringLiteral("demo") << QStringLiteral("Demo");
-                QTest::newRow(qPrintable(b + QLatin1Char('/') + t + QStringLiteral("/usuario"))) << b << t << QStringLiteral("nadie") << QStringLiteral("demo");
-                QTest::newRow(qPrintable(b + QLatin1Char('/') + t + QStringLiteral("/vacio"))) << b << t << QString() << QString();
+                QTest::newRow(qPrintable(b + QLatin1Char('/') + t + QStringLiteral("/clave")))
+                    << b << t << QStringLiteral("demo") << QStringLiteral("Demo");
+                QTest::newRow(qPrintable(b + QLatin1Char('/') + t + QStringLiteral("/usuario")))
+                    << b << t << QStringLiteral("nadie") << QStringLiteral("demo");
+                QTest::newRow(qPrintable(b + QLatin1Char('/') + t + QStringLiteral("/vacio")))
+                    << b << t << QString() << QString();
             }
     }
     void badCredentials()
@@ -175,8 +178,11 @@ private slots:
         QVERIFY(!m_fx.Open(backend, transport, user, password));
         QCOMPARE(m_fx.LastError(), QStringLiteral("Usuario o contraseña incorrectos."));
         if (transport == QStringLiteral("http")) {
-            const SReply r = post(Port(backend), "/v1/session",
-                                  QJsonDocument(QJsonObject{{QStringLiteral("user"), user}, {QStringLiteral("password"), password}}).toJson().toStdString());
+            const SReply r =
+                post(Port(backend), "/v1/session",
+                     QJsonDocument(QJsonObject{{QStringLiteral("user"), user}, {QStringLiteral("password"), password}})
+                         .toJson()
+                         .toStdString());
             QCOMPARE(r.Status, 401);
             QVERIFY(!r.Body.value(QStringLiteral("error")).toString().isEmpty());
         }
@@ -189,7 +195,11 @@ private slots:
         QTest::addColumn<QString>("body");
         QTest::addColumn<QString>("who"); // "", "demo", "solo2" or "bogus"
         QTest::addColumn<int>("status");
-        const struct { const char *tag, *path, *body, *who; int status; } cases[] = {
+        const struct
+        {
+            const char *tag, *path, *body, *who;
+            int status;
+        } cases[] = {
             {"json roto", "/v1/session", "{\"user\":", "", 400},
             {"no objeto", "/v1/session", "[1,2]", "", 400},
             {"tipos sesion", "/v1/session", "{\"user\":1,\"password\":2}", "", 400},
@@ -203,11 +213,15 @@ private slots:
             {"commandText", "/v1/providers/DtsPTemporal/open", "{\"commandText\":7}", "demo", 400},
             {"escritura", "/v1/providers/DtsPTemporal/open", "{\"commandText\":\"DELETE FROM SO_AREAS\"}", "demo", 400},
             {"changes", "/v1/providers/DtsPSoPlass/apply", "{\"fields\":[],\"changes\":\"x\"}", "demo", 400},
-            {"fields", "/v1/providers/DtsPSoPlass/apply", "{\"fields\":[{\"name\":\"COD_EMPR\",\"type\":\"nada\"}],\"changes\":[]}", "demo", 400},
+            {"fields", "/v1/providers/DtsPSoPlass/apply",
+             "{\"fields\":[{\"name\":\"COD_EMPR\",\"type\":\"nada\"}],\"changes\":[]}", "demo", 400},
             {"fila corta", "/v1/providers/DtsPSoPlass/apply",
-             "{\"fields\":[{\"name\":\"COD_EMPR\",\"type\":\"smallint\"}],\"changes\":[{\"kind\":\"insert\",\"new\":[]}]}", "demo", 400},
+             "{\"fields\":[{\"name\":\"COD_EMPR\",\"type\":\"smallint\"}],\"changes\":[{\"kind\":\"insert\",\"new\":[]}"
+             "]}",
+             "demo", 400},
             {"clase", "/v1/providers/DtsPSoPlass/apply",
-             "{\"fields\":[{\"name\":\"COD_EMPR\",\"type\":\"smallint\"}],\"changes\":[{\"kind\":\"otro\"}]}", "demo", 400},
+             "{\"fields\":[{\"name\":\"COD_EMPR\",\"type\":\"smallint\"}],\"changes\":[{\"kind\":\"otro\"}]}", "demo",
+             400},
             {"args", "/v1/methods/GenerarRMT", "{\"args\":{}}", "demo", 400},
             {"args rmt", "/v1/methods/GenerarRMT", "{\"args\":[[1,\"SO_PLASS\"]]}", "demo", 400},
             {"rmt ajeno", "/v1/methods/GenerarRMT", "{\"args\":[[1,\"SO_PLASS\",\"RMT_PLAS\"]]}", "solo2", 403},
@@ -215,7 +229,8 @@ private slots:
         for (const QString &b : TAppServerFixture::Backends())
             for (const auto &c : cases)
                 QTest::newRow(qPrintable(b + QLatin1Char('/') + QString::fromUtf8(c.tag)))
-                    << b << QString::fromLatin1(c.path) << QString::fromLatin1(c.body) << QString::fromLatin1(c.who) << c.status;
+                    << b << QString::fromLatin1(c.path) << QString::fromLatin1(c.body) << QString::fromLatin1(c.who)
+                    << c.status;
     }
     void malformed()
     {
@@ -253,15 +268,19 @@ private slots:
             QTest::newRow(qPrintable(b + QStringLiteral("/basura"))) << b << QList<QByteArray>{"BASURA\r\n\r\n"} << 400;
             QTest::newRow(qPrintable(b + QStringLiteral("/por partes")))
                 << b << QList<QByteArray>{"POST /v1/session HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n"} << 411;
-            QTest::newRow(qPrintable(b + QStringLiteral("/longitud"))) << b << QList<QByteArray>{"POST /v1/session HTTP/1.1\r\nContent-Length: x\r\n\r\n"} << 413;
+            QTest::newRow(qPrintable(b + QStringLiteral("/longitud")))
+                << b << QList<QByteArray>{"POST /v1/session HTTP/1.1\r\nContent-Length: x\r\n\r\n"} << 413;
             QTest::newRow(qPrintable(b + QStringLiteral("/en trozos")))
                 << b
-                << QList<QByteArray>{"POST /v1/ses", "sion HTTP/1.1\r\nContent-Le", "ngth: " + QByteArray::number(session.size()) + "\r\n\r\n",
-                                     session.left(10), session.mid(10)}
+                << QList<QByteArray>{"POST /v1/ses", "sion HTTP/1.1\r\nContent-Le",
+                                     "ngth: " + QByteArray::number(session.size()) + "\r\n\r\n", session.left(10),
+                                     session.mid(10)}
                 << 200;
-            QTest::newRow(qPrintable(b + QStringLiteral("/get"))) << b << QList<QByteArray>{"GET /v1/session HTTP/1.1\r\n\r\n"} << 405;
+            QTest::newRow(qPrintable(b + QStringLiteral("/get")))
+                << b << QList<QByteArray>{"GET /v1/session HTTP/1.1\r\n\r\n"} << 405;
             QTest::newRow(qPrintable(b + QStringLiteral("/encabezados largos")))
-                << b << QList<QByteArray>{"POST /v1/session HTTP/1.1\r\nX-Relleno: " + QByteArray(70 * 1024, 'a')} << 431;
+                << b << QList<QByteArray>{"POST /v1/session HTTP/1.1\r\nX-Relleno: " + QByteArray(70 * 1024, 'a')}
+                << 431;
             QTest::newRow(qPrintable(b + QStringLiteral("/cuerpo grande")))
                 << b << QList<QByteArray>{"POST /v1/session HTTP/1.1\r\nContent-Length: 100000000\r\n\r\n{"} << 413;
         }
@@ -287,19 +306,25 @@ private slots:
         if (!port)
             QFAIL(qPrintable(m_fx.Error(backend)));
         const std::string token = signIn(port, "demo", "demo");
-        const SReply open = post(port, "/v1/providers/DtsPSoSemon/open",
-                                 R"({"params":{"PCODEMPR":1,"PFECPROC":"2026-02-02T00:00:00","PRMTPAMA":1,"PRMTDEPA":1,"PRMTESTA":1,"PRMTITES":4,"PCODAREA":1}})",
-                                 token);
+        const SReply open = post(
+            port, "/v1/providers/DtsPSoSemon/open",
+            R"({"params":{"PCODEMPR":1,"PFECPROC":"2026-02-02T00:00:00","PRMTPAMA":1,"PRMTDEPA":1,"PRMTESTA":1,"PRMTITES":4,"PCODAREA":1}})",
+            token);
         QCOMPARE(open.Status, 200);
         const QJsonArray fields = open.Body.value(QStringLiteral("fields")).toArray();
         QCOMPARE(fields.size(), 22);
-        QCOMPARE(fields.at(4).toObject(), (QJsonObject{{QStringLiteral("name"), QStringLiteral("RMT_SEMO")}, {QStringLiteral("type"), QStringLiteral("integer")},
-                                                       {QStringLiteral("size"), 0}, {QStringLiteral("required"), true}, {QStringLiteral("key"), true}}));
+        QCOMPARE(fields.at(4).toObject(), (QJsonObject{{QStringLiteral("name"), QStringLiteral("RMT_SEMO")},
+                                                       {QStringLiteral("type"), QStringLiteral("integer")},
+                                                       {QStringLiteral("size"), 0},
+                                                       {QStringLiteral("required"), true},
+                                                       {QStringLiteral("key"), true}}));
         const QJsonArray rows = open.Body.value(QStringLiteral("rows")).toArray();
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows.at(0).toArray().at(5).toString(), QStringLiteral("2026-02-02T00:00:00.000"));
-        const SReply call = post(port, "/v1/methods/EjecutarSql",
-                                 R"({"args":[["UPDATE SO_AREAS SET NOM_AREA = :P_NOM WHERE COD_EMPR = :P_COD_EMPR AND COD_AREA = 1","Planta",1],null,""]})", token);
+        const SReply call = post(
+            port, "/v1/methods/EjecutarSql",
+            R"({"args":[["UPDATE SO_AREAS SET NOM_AREA = :P_NOM WHERE COD_EMPR = :P_COD_EMPR AND COD_AREA = 1","Planta",1],null,""]})",
+            token);
         QCOMPARE(call.Status, 200);
         QCOMPARE(call.Body.value(QStringLiteral("result")).toInt(), 0);
         QCOMPARE(call.Body.value(QStringLiteral("args")).toArray().at(1).toInt(), 1);
@@ -355,10 +380,12 @@ private slots:
         } else {
             QCOMPARE(status(bearer), 200);
             const bool password = kind == QStringLiteral("revoca clave");
-            users.SetUser(QStringLiteral("ana3"), password ? QStringLiteral("otra3") : QStringLiteral("clave3"), {1, 2});
+            users.SetUser(QStringLiteral("ana3"), password ? QStringLiteral("otra3") : QStringLiteral("clave3"),
+                          {1, 2});
             QCOMPARE(status(bearer), 401);
             QCOMPARE(signInReply(port, QStringLiteral("ana3"), QStringLiteral("clave3")).Status, password ? 401 : 200);
-            const SReply again = signInReply(port, QStringLiteral("ana3"), password ? QStringLiteral("otra3") : QStringLiteral("clave3"));
+            const SReply again = signInReply(port, QStringLiteral("ana3"),
+                                             password ? QStringLiteral("otra3") : QStringLiteral("clave3"));
             QCOMPARE(again.Body.value(QStringLiteral("companies")).toArray(), (QJsonArray{1, 2}));
         }
     }
@@ -372,8 +399,11 @@ private slots:
         const int port = Port(backend);
         if (!port)
             QFAIL(qPrintable(m_fx.Error(backend)));
-        TUserStore(m_fx.Backend(backend).Engine->Database()).SetUser(QStringLiteral("ana4"), QStringLiteral("clave4"), {2});
-        const auto attempt = [&](const char *password) { return signInReply(port, QStringLiteral("ana4"), QLatin1String(password)); };
+        TUserStore(m_fx.Backend(backend).Engine->Database())
+            .SetUser(QStringLiteral("ana4"), QStringLiteral("clave4"), {2});
+        const auto attempt = [&](const char *password) {
+            return signInReply(port, QStringLiteral("ana4"), QLatin1String(password));
+        };
         auto &offset = TAppServerFixture::ClockStoppedAt;
         offset = QDateTime::currentSecsSinceEpoch();
         const auto restore = qScopeGuard([&] { offset = 0; });
@@ -440,7 +470,11 @@ private slots:
             const auto [status, body] = readAnswer(extra);
             ::close(extra);
             QCOMPARE(status, 503);
-            QVERIFY(QJsonDocument::fromJson(body).object().value(QStringLiteral("error")).toString().contains(QStringLiteral("máximo de conexiones")));
+            QVERIFY(QJsonDocument::fromJson(body)
+                        .object()
+                        .value(QStringLiteral("error"))
+                        .toString()
+                        .contains(QStringLiteral("máximo de conexiones")));
             for (int s : held)
                 ::close(s);
             held.clear();
@@ -475,15 +509,21 @@ private slots:
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("message");
         // Some 10^11 combinations of the evaluation records: minutes of work on either database.
-        const QString endless = QStringLiteral("SELECT COUNT(*) AS N FROM SO_MALEG A, SO_MALEG B, SO_MALEG C, SO_MALEG D");
-        const struct { const char *tag, *kind, *sql; } cases[] = {
+        const QString endless =
+            QStringLiteral("SELECT COUNT(*) AS N FROM SO_MALEG A, SO_MALEG B, SO_MALEG C, SO_MALEG D");
+        const struct
+        {
+            const char *tag, *kind, *sql;
+        } cases[] = {
             {"lenta", "sql", nullptr},
             {"lenta ejecutar", "ejec", nullptr},
             {"filas", "sql", "SELECT COD_EMPR FROM SO_MALEG LIMIT 51"},
             {"filas justas", "sql", "SELECT COD_EMPR FROM SO_MALEG LIMIT 50"},
             // 30 rows of 100 characters: few rows, too many bytes.
-            {"bytes", "sql", "SELECT '0123456789012345678901234567890123456789012345678901234567890123456789012345678901234567890123456789'"
-                             " AS T FROM SO_MALEG LIMIT 30"},
+            {"bytes", "sql",
+             "SELECT "
+             "'0123456789012345678901234567890123456789012345678901234567890123456789012345678901234567890123456789'"
+             " AS T FROM SO_MALEG LIMIT 30"},
         };
         for (const QString &b : TAppServerFixture::Backends())
             for (const QString &t : TAppServerFixture::Transports())
@@ -492,9 +532,9 @@ private slots:
                     QTest::newRow(qPrintable(b + QLatin1Char('/') + t + QLatin1Char('/') + tag))
                         << b << t << QString::fromLatin1(c.kind) << (c.sql ? QString::fromLatin1(c.sql) : endless)
                         << (tag.startsWith(QStringLiteral("lenta")) ? TDatabase::TimeoutMessage()
-                            : tag == QStringLiteral("filas")     ? TDatabase::TooManyRowsMessage(50)
-                            : tag == QStringLiteral("bytes")     ? TDatabase::TooLargeMessage(2000)
-                                                                 : QString());
+                            : tag == QStringLiteral("filas")        ? TDatabase::TooManyRowsMessage(50)
+                            : tag == QStringLiteral("bytes")        ? TDatabase::TooLargeMessage(2000)
+                                                                    : QString());
                 }
     }
     void limits()
@@ -532,7 +572,8 @@ private slots:
             }
         }
         QCOMPARE(error, message);
-        const SDataPacket next = server->GetRecords(QStringLiteral("DtsPTemporal"), {}, QStringLiteral("SELECT COD_AREA FROM SO_AREAS"));
+        const SDataPacket next =
+            server->GetRecords(QStringLiteral("DtsPTemporal"), {}, QStringLiteral("SELECT COD_AREA FROM SO_AREAS"));
         QVERIFY(!next.Rows.isEmpty());
     }
 
@@ -545,14 +586,16 @@ private slots:
         if (!m_fx.Error(backend).isEmpty())
             QFAIL(qPrintable(m_fx.Error(backend)));
         const QString db = m_fx.Backend(backend).Location;
-        TUserStore(m_fx.Backend(backend).Engine->Database()).SetUser(QStringLiteral("ana5"), QStringLiteral("clave5"), {2});
+        TUserStore(m_fx.Backend(backend).Engine->Database())
+            .SetUser(QStringLiteral("ana5"), QStringLiteral("clave5"), {2});
         QProcess a, b;
         const int portA = startServer(a, db);
         const int portB = startServer(b, db);
         QVERIFY2(portA > 0 && portB > 0, a.readAllStandardError().constData());
         // Failed sign-ins count across processes: the sixth failure in a row for a user, three on
         // each process, makes the user wait 1 s, the seventh 2 s, on either process.
-        TUserStore(m_fx.Backend(backend).Engine->Database()).SetUser(QStringLiteral("ana6"), QStringLiteral("clave6"), {2});
+        TUserStore(m_fx.Backend(backend).Engine->Database())
+            .SetUser(QStringLiteral("ana6"), QStringLiteral("clave6"), {2});
         for (int i = 0; i < 7; ++i) {
             if (i == 6)
                 QThread::msleep(1100); // the wait the sixth started ends
@@ -565,8 +608,9 @@ private slots:
         QCOMPARE(post(portB, "/v1/methods/BuscarFechaServidor", "{}", token).Status, 200);
         QCOMPARE(post(portA, "/v1/methods/BuscarFechaServidor", "{}", token).Status, 200);
         QProcess admin;
-        admin.start(qEnvironmentVariable("ZE_SERVER_PATH"), {QStringLiteral("add-user"), QStringLiteral("--db"), db, QStringLiteral("--user"),
-                                                            QStringLiteral("ana5"), QStringLiteral("--companies"), QStringLiteral("2")});
+        admin.start(qEnvironmentVariable("ZE_SERVER_PATH"),
+                    {QStringLiteral("add-user"), QStringLiteral("--db"), db, QStringLiteral("--user"),
+                     QStringLiteral("ana5"), QStringLiteral("--companies"), QStringLiteral("2")});
         admin.write("nueva5\n");
         admin.closeWriteChannel();
         QVERIFY(admin.waitForFinished(30000));

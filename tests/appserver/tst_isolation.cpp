@@ -17,7 +17,11 @@ namespace {
 // Values only company 1 or the server's tables hold.
 const char *const kMarkers[] = {"Andinas", "Restrepo", "Piedrah", "argon2", "900123456", "andinas.example"};
 
-struct SAttack { const char *kind; const char *text; };
+struct SAttack
+{
+    const char *kind;
+    const char *text;
+};
 
 // kind: "sql" client SQL (DtsPTemporal), "ejec" EjecutarSql, "delta" a change log of the evaluation records.
 const SAttack kAttacks[] = {
@@ -34,7 +38,8 @@ const SAttack kAttacks[] = {
     {"sql", "SELECT sql FROM sqlite_master"},
     {"sql", "SELECT * FROM pragma_table_info('SV_USUAR')"},
     {"sql", "SELECT query_to_xml('select * from sv_usuar', true, true, '') AS X"},
-    {"sql", "SELECT set_config('role', 'none', true), query_to_xml('select nom_empr from gn_empre', true, true, '') AS X"},
+    {"sql",
+     "SELECT set_config('role', 'none', true), query_to_xml('select nom_empr from gn_empre', true, true, '') AS X"},
     {"sql", "SELECT set_config('search_path', 'pg_catalog', false) AS X"},
     {"sql", "SELECT set_config('statement_timeout', '1', false) AS X"},
     {"sql", "SELECT 1 AS X $$; DELETE FROM SO_AREAS; $$"},
@@ -62,16 +67,25 @@ const SAttack kAttacks[] = {
     // company 1 surname, once a text no row holds) through an error or a refusal; both answers must
     // be the same. Functions that could fail, conditions SQLite checks on an index before the row
     // and OR lookups that do so before the view's filter, recursive growth.
-    {"oracle", "SELECT COUNT(*) AS N FROM GN_TERCE WHERE abs(CASE WHEN APE_TERC LIKE '%1%' THEN -9223372036854775807 - 1 ELSE 0 END) >= 0"},
-    {"oracle", "SELECT COUNT(*) AS N FROM GN_TERCE WHERE COD_TERC BETWEEN 1 AND 9999999999 AND abs(CASE WHEN COD_TERC = 1010203040 AND '%1' = 'Restrepo' THEN -9223372036854775807 - 1 ELSE 0 END) >= 0"},
-    {"oracle", "SELECT COUNT(*) AS N FROM GN_TERCE WHERE (COD_TERC = 1010203040 AND abs(CASE WHEN APE_TERC LIKE '%1%' THEN -9223372036854775807 - 1 ELSE 0 END) >= 0) OR COD_TERC = 2"},
-    {"oracle", "SELECT COUNT(*) AS N FROM GN_TERCE WHERE APE_TERC LIKE 'x' ESCAPE CASE WHEN APE_TERC LIKE '%1%' THEN 'ab' ELSE 'a' END"},
-    {"oracle", "SELECT COUNT(*) AS N FROM GN_TERCE WHERE length(printf('%.*c', CASE WHEN APE_TERC LIKE '%1%' THEN 2000000000 ELSE 1 END, 'x')) > 0"},
-    {"oracle", "SELECT COUNT(*) AS N FROM GN_TERCE WHERE length(zeroblob(CASE WHEN APE_TERC LIKE '%1%' THEN 2000000000 ELSE 1 END)) > 0"},
-    {"oracle", "SELECT COUNT(*) AS N FROM GN_TERCE WHERE json(CASE WHEN APE_TERC LIKE '%1%' THEN 'x' ELSE '1' END) IS NOT NULL"},
-    {"oracle", "SELECT COUNT(*) AS N FROM GN_TERCE T WHERE (SELECT SUM(CASE WHEN T.APE_TERC LIKE '%1%' THEN 9223372036854775807 ELSE 0 END) FROM SO_AREAS) IS NOT NULL"},
-    {"oracle", "WITH RECURSIVE R(S) AS (SELECT 'x' UNION ALL SELECT S || S FROM R LIMIT 40) SELECT COUNT(*) AS N FROM GN_TERCE"
-               " WHERE CASE WHEN APE_TERC LIKE '%1%' THEN (SELECT length(MAX(S)) FROM R) ELSE 1 END > 0"},
+    {"oracle", "SELECT COUNT(*) AS N FROM GN_TERCE WHERE abs(CASE WHEN APE_TERC LIKE '%1%' THEN -9223372036854775807 - "
+               "1 ELSE 0 END) >= 0"},
+    {"oracle", "SELECT COUNT(*) AS N FROM GN_TERCE WHERE COD_TERC BETWEEN 1 AND 9999999999 AND abs(CASE WHEN COD_TERC "
+               "= 1010203040 AND '%1' = 'Restrepo' THEN -9223372036854775807 - 1 ELSE 0 END) >= 0"},
+    {"oracle", "SELECT COUNT(*) AS N FROM GN_TERCE WHERE (COD_TERC = 1010203040 AND abs(CASE WHEN APE_TERC LIKE '%1%' "
+               "THEN -9223372036854775807 - 1 ELSE 0 END) >= 0) OR COD_TERC = 2"},
+    {"oracle", "SELECT COUNT(*) AS N FROM GN_TERCE WHERE APE_TERC LIKE 'x' ESCAPE CASE WHEN APE_TERC LIKE '%1%' THEN "
+               "'ab' ELSE 'a' END"},
+    {"oracle", "SELECT COUNT(*) AS N FROM GN_TERCE WHERE length(printf('%.*c', CASE WHEN APE_TERC LIKE '%1%' THEN "
+               "2000000000 ELSE 1 END, 'x')) > 0"},
+    {"oracle", "SELECT COUNT(*) AS N FROM GN_TERCE WHERE length(zeroblob(CASE WHEN APE_TERC LIKE '%1%' THEN 2000000000 "
+               "ELSE 1 END)) > 0"},
+    {"oracle",
+     "SELECT COUNT(*) AS N FROM GN_TERCE WHERE json(CASE WHEN APE_TERC LIKE '%1%' THEN 'x' ELSE '1' END) IS NOT NULL"},
+    {"oracle", "SELECT COUNT(*) AS N FROM GN_TERCE T WHERE (SELECT SUM(CASE WHEN T.APE_TERC LIKE '%1%' THEN "
+               "9223372036854775807 ELSE 0 END) FROM SO_AREAS) IS NOT NULL"},
+    {"oracle",
+     "WITH RECURSIVE R(S) AS (SELECT 'x' UNION ALL SELECT S || S FROM R LIMIT 40) SELECT COUNT(*) AS N FROM GN_TERCE"
+     " WHERE CASE WHEN APE_TERC LIKE '%1%' THEN (SELECT length(MAX(S)) FROM R) ELSE 1 END > 0"},
     {"delta", "move"},
     {"delta", "insert"},
     {"delta", "duplicate"},
@@ -88,16 +102,18 @@ class TstIsolation : public QObject
     Q_OBJECT
     TAppServerFixture m_fx;
 
-    // Every table but the server's bookkeeping of connections, sessions and sign-ins, as the server's own connection reads it.
+    // Every table but the server's bookkeeping of connections, sessions and sign-ins, as the server's own connection
+    // reads it.
     QByteArray Fingerprint(const QString &backend)
     {
         TDatabase &db = m_fx.Backend(backend).Engine->Database();
         QCryptographicHash hash(QCryptographicHash::Sha256);
         for (const STableDef &t : TSchemaCatalog::Instance().Tables()) {
-            if (t.Name == QStringLiteral("SV_PERMI") || t.Name == QStringLiteral("SV_ROLES") || t.Name == QStringLiteral("SV_SESIO")
-                || t.Name == QStringLiteral("SV_INTEN"))
+            if (t.Name == QStringLiteral("SV_PERMI") || t.Name == QStringLiteral("SV_ROLES") ||
+                t.Name == QStringLiteral("SV_SESIO") || t.Name == QStringLiteral("SV_INTEN"))
                 continue;
-            QSqlQuery q = db.Run(QStringLiteral("SELECT * FROM %1 ORDER BY %2").arg(t.Name, t.Key.join(QStringLiteral(", "))));
+            QSqlQuery q =
+                db.Run(QStringLiteral("SELECT * FROM %1 ORDER BY %2").arg(t.Name, t.Key.join(QStringLiteral(", "))));
             while (q.next())
                 for (int i = 0; i < q.record().count(); ++i)
                     hash.addData(q.value(i).toString().toUtf8() + '|');
@@ -132,8 +148,9 @@ class TstIsolation : public QObject
             r.NewValues << 1;
             r.Changed << true;
         } else {
-            const SDataPacket other = demo.GetRecords(QStringLiteral("DtsPSoMaleg"), {}, TProviderCatalog::EvaluationSql()
-                                                                                           + QStringLiteral(" AND MA.COD_EMPR = 1"));
+            const SDataPacket other =
+                demo.GetRecords(QStringLiteral("DtsPSoMaleg"), {},
+                                TProviderCatalog::EvaluationSql() + QStringLiteral(" AND MA.COD_EMPR = 1"));
             r.OldValues = other.Rows.first();
             r.NewValues = r.OldValues;
             r.Kind = TUpdateKind::ukDelete;
@@ -146,8 +163,8 @@ private slots:
     void initTestCase() { m_fx.Init(QStringLiteral("isolation")); }
     void cleanupTestCase()
     {
-        qInfo("Ataques: %d intentos, %d pasaron%s%s", g_attempts, int(g_through.size()), g_through.isEmpty() ? "" : ": ",
-              qPrintable(g_through.join(QStringLiteral("; "))));
+        qInfo("Ataques: %d intentos, %d pasaron%s%s", g_attempts, int(g_through.size()),
+              g_through.isEmpty() ? "" : ": ", qPrintable(g_through.join(QStringLiteral("; "))));
         m_fx.Cleanup();
     }
 
@@ -201,15 +218,19 @@ private slots:
         QString answer;
         try {
             if (kind == QStringLiteral("sql")) {
-                const SDataPacket p = server->GetRecords(QStringLiteral("DtsPTemporal"), {SParam{QStringLiteral("P"), TFieldType::ftInteger, 1}}, text);
+                const SDataPacket p = server->GetRecords(QStringLiteral("DtsPTemporal"),
+                                                         {SParam{QStringLiteral("P"), TFieldType::ftInteger, 1}}, text);
                 for (const QVariantList &r : p.Rows)
                     for (const QVariant &v : r)
                         answer += v.toString() + QLatin1Char('|');
             } else if (kind == QStringLiteral("oracle")) {
                 const auto answerTo = [&](const char *value) {
                     try {
-                        const SDataPacket p = server->GetRecords(QStringLiteral("DtsPTemporal"), {}, text.arg(QLatin1String(value)));
-                        return QStringLiteral("filas %1: %2").arg(p.Rows.size()).arg(p.Rows.value(0).value(0).toString());
+                        const SDataPacket p =
+                            server->GetRecords(QStringLiteral("DtsPTemporal"), {}, text.arg(QLatin1String(value)));
+                        return QStringLiteral("filas %1: %2")
+                            .arg(p.Rows.size())
+                            .arg(p.Rows.value(0).value(0).toString());
                     } catch (const EAppServerError &e) {
                         return QStringLiteral("%1 %2").arg(e.Status()).arg(e.Message());
                     }
@@ -226,10 +247,13 @@ private slots:
                 if (!text.startsWith(QStringLiteral("SELECT")))
                     QCOMPARE(result, 1);
                 // Changing company 1's rows answers as changing rows that do not exist: nothing told.
-                if (QRegularExpression(QStringLiteral("^(UPDATE|DELETE FROM) SO_AREAS [^;]*WHERE COD_EMPR = 1$")).match(text).hasMatch())
+                if (QRegularExpression(QStringLiteral("^(UPDATE|DELETE FROM) SO_AREAS [^;]*WHERE COD_EMPR = 1$"))
+                        .match(text)
+                        .hasMatch())
                     QCOMPARE(args.at(2).toString(), TServerOperations::NoRowChangedMessage());
             } else {
-                const SApplyResult r = server->ApplyUpdates(QStringLiteral("DtsPSoMaleg"), Delta(*server, *demo, text), 0);
+                const SApplyResult r =
+                    server->ApplyUpdates(QStringLiteral("DtsPSoMaleg"), Delta(*server, *demo, text), 0);
                 QVERIFY(r.ErrorCount == 1 && !r.Committed);
                 for (const QVariant &v : r.Errors.first().CurValues)
                     answer += v.toString() + QLatin1Char('|');
@@ -249,7 +273,12 @@ private slots:
         QVERIFY(!changed);
         // Nothing the attempt set stays behind: the next request of the same user is answered as usual.
         QCOMPARE(server->GetRecords(QStringLiteral("DtsPGnEmpre"), {}, {}).Rows.size(), 1);
-        QCOMPARE(server->GetRecords(QStringLiteral("DtsPTemporal"), {}, QStringLiteral("SELECT COUNT(*) AS N FROM SO_MALEG")).Rows.first().first().toInt(), 60);
+        QCOMPARE(
+            server->GetRecords(QStringLiteral("DtsPTemporal"), {}, QStringLiteral("SELECT COUNT(*) AS N FROM SO_MALEG"))
+                .Rows.first()
+                .first()
+                .toInt(),
+            60);
     }
 };
 

@@ -36,8 +36,7 @@ struct SOutcome
     QString Error;
 };
 
-template<typename F>
-SOutcome outcome(F &&read)
+template <typename F> SOutcome outcome(F &&read)
 {
     SOutcome o;
     try {
@@ -75,8 +74,9 @@ QString show(const QVariant &v)
 {
     if (!v.isValid())
         return QStringLiteral("null");
-    return QStringLiteral("%1(%2)").arg(QString::fromLatin1(v.typeName()),
-                                         v.typeId() == QMetaType::Double ? QString::number(v.toDouble(), 'g', 17) : v.toString());
+    return QStringLiteral("%1(%2)").arg(QString::fromLatin1(v.typeName()), v.typeId() == QMetaType::Double
+                                                                               ? QString::number(v.toDouble(), 'g', 17)
+                                                                               : v.toString());
 }
 
 // Empty when both packets hold the same fields and values; else the first difference.
@@ -86,18 +86,24 @@ QString difference(const SDataPacket &a, const SDataPacket &b)
         return QStringLiteral("%1 fields against %2").arg(a.Fields.size()).arg(b.Fields.size());
     for (qsizetype i = 0; i < a.Fields.size(); ++i) {
         const SFieldDef &x = a.Fields.at(i), &y = b.Fields.at(i);
-        if (x.Name != y.Name || x.DataType != y.DataType || x.Size != y.Size || x.Required != y.Required
-            || x.InKey != y.InKey || x.ReadOnly != y.ReadOnly || x.Hidden != y.Hidden)
+        if (x.Name != y.Name || x.DataType != y.DataType || x.Size != y.Size || x.Required != y.Required ||
+            x.InKey != y.InKey || x.ReadOnly != y.ReadOnly || x.Hidden != y.Hidden)
             return QStringLiteral("field %1 differs").arg(i);
     }
     if (a.Rows.size() != b.Rows.size())
         return QStringLiteral("%1 rows against %2").arg(a.Rows.size()).arg(b.Rows.size());
     for (qsizetype r = 0; r < a.Rows.size(); ++r) {
         if (a.Rows.at(r).size() != b.Rows.at(r).size())
-            return QStringLiteral("row %1: %2 values against %3").arg(r).arg(a.Rows.at(r).size()).arg(b.Rows.at(r).size());
+            return QStringLiteral("row %1: %2 values against %3")
+                .arg(r)
+                .arg(a.Rows.at(r).size())
+                .arg(b.Rows.at(r).size());
         for (qsizetype i = 0; i < a.Rows.at(r).size(); ++i)
             if (!sameValue(a.Rows.at(r).at(i), b.Rows.at(r).at(i)))
-                return QStringLiteral("row %1 value %2: %3 against %4").arg(r).arg(i).arg(show(a.Rows.at(r).at(i)), show(b.Rows.at(r).at(i)));
+                return QStringLiteral("row %1 value %2: %3 against %4")
+                    .arg(r)
+                    .arg(i)
+                    .arg(show(a.Rows.at(r).at(i)), show(b.Rows.at(r).at(i)));
     }
     return {};
 }
@@ -107,7 +113,8 @@ QString difference(const SOutcome &a, const SOutcome &b)
     if (a.Ok != b.Ok)
         return a.Ok ? QStringLiteral("read, but refused through QJsonDocument: ") + b.Error
                     : QStringLiteral("refused (%1), but read through QJsonDocument").arg(a.Error);
-    return a.Ok ? difference(a.Packet, b.Packet) : (a.Error == b.Error ? QString() : a.Error + QStringLiteral(" / ") + b.Error);
+    return a.Ok ? difference(a.Packet, b.Packet)
+                : (a.Error == b.Error ? QString() : a.Error + QStringLiteral(" / ") + b.Error);
 }
 
 // Each awkward character after runs of 0 to 17 plain ones, so it falls on every position of the
@@ -115,7 +122,7 @@ QString difference(const SOutcome &a, const SOutcome &b)
 QString awkwardAtEveryOffset()
 {
     const QString awkward[] = {QStringLiteral("\""), QStringLiteral("\\"), QStringLiteral("\n"), QString(QChar(1)),
-                               QStringLiteral("ñ"), QStringLiteral("😀"), QString(QChar(0x7f)), QStringLiteral("€")};
+                               QStringLiteral("ñ"),  QStringLiteral("😀"),  QString(QChar(0x7f)), QStringLiteral("€")};
     QString s;
     for (const QString &a : awkward)
         for (int run = 0; run < 18; ++run)
@@ -179,7 +186,13 @@ private slots:
             everyByte += char(b);
         const QDateTime noon(QDate(2026, 6, 1), QTime(13, 45, 7, 89));
 
-        const struct { const char *tag; int type; QVariant value; bool direct, same, asLikeDocument = true; } rows[] = {
+        const struct
+        {
+            const char *tag;
+            int type;
+            QVariant value;
+            bool direct, same, asLikeDocument = true;
+        } rows[] = {
             {"texto vacío", str, QString(QLatin1String("")), true, true},
             {"texto nulo", str, QVariant(), true, true},
             {"comillas y barras", str, QStringLiteral("a\"b\\c/d\"\""), true, true},
@@ -250,7 +263,8 @@ private slots:
         QFETCH(bool, same);
         QFETCH(bool, asLikeDocument);
         SDataPacket packet;
-        packet.Fields = {field("ID", TFieldType::ftInteger, true), field("VALOR", TFieldType(type)), field("FIN", TFieldType::ftString)};
+        packet.Fields = {field("ID", TFieldType::ftInteger, true), field("VALOR", TFieldType(type)),
+                         field("FIN", TFieldType::ftString)};
         packet.Fields[1].Hidden = true;
         packet.Fields[2].ReadOnly = true;
         packet.Fields[2].Size = 10;
@@ -277,12 +291,22 @@ private slots:
     {
         QTest::addColumn<QByteArray>("json");
         QTest::addColumn<bool>("direct");
-        const QByteArray plain = packetText(R"([[1,2.5,"a","2026-01-02T03:04:05.006",true,"aG9sYQ=="],[2,null,null,null,null,null]])");
-        const struct { const char *tag; QByteArray json; bool direct; } rows[] = {
+        const QByteArray plain =
+            packetText(R"([[1,2.5,"a","2026-01-02T03:04:05.006",true,"aG9sYQ=="],[2,null,null,null,null,null]])");
+        const struct
+        {
+            const char *tag;
+            QByteArray json;
+            bool direct;
+        } rows[] = {
             {"compacto", plain, true},
             {"indentado", QJsonDocument::fromJson(plain).toJson(QJsonDocument::Indented), true},
-            {"espacios en todas partes", " { \"fields\" : " + QByteArray(kFields) + " ,\r\n\t\"rows\" : [ [ 1 , 2 , \"a\" , null , false , \"\" ] ] } ", true},
-            {"filas antes que campos", QByteArray(R"({"rows":[[1,2,"a",null,true,""]],"fields":)") + kFields + '}', false},
+            {"espacios en todas partes",
+             " { \"fields\" : " + QByteArray(kFields) +
+                 " ,\r\n\t\"rows\" : [ [ 1 , 2 , \"a\" , null , false , \"\" ] ] } ",
+             true},
+            {"filas antes que campos", QByteArray(R"({"rows":[[1,2,"a",null,true,""]],"fields":)") + kFields + '}',
+             false},
             {"sin filas", QByteArray(R"({"fields":)") + kFields + '}', true},
             {"filas vacías", packetText("[]"), true},
             {"escapes", packetText("[[1,0,\"\\u00e9\\u00C9\\/\\\"\\\\\\b\\f\\n\\r\\t\",null,null,null]]"), true},
@@ -293,19 +317,32 @@ private slots:
             {"utf-8 de suplente", packetText("[[1,0,\"\xed\xa0\x80\",null,null,null]]"), false},
             {"utf-8 fuera de rango", packetText("[[1,0,\"\xf4\x90\x80\x80\",null,null,null]]"), false},
             {"utf-8 cortado", packetText("[[1,0,\"\xc3\",null,null,null]]"), false},
-            {"control sin escapar", packetText("[[1,0,\"a\x01" "b\",null,null,null]]"), false},
+            {"control sin escapar",
+             packetText("[[1,0,\"a\x01"
+                        "b\",null,null,null]]"),
+             false},
             {"número en un texto", packetText(R"([[1,0,12.5,null,null,null]])"), true},
             {"entero con decimales", packetText(R"([[2.7,0,"",null,null,null]])"), true},
             {"menos cero", packetText(R"([[-0,-0,"",null,null,null],[1,-0.0,"",null,null,null]])"), true},
-            {"exponentes", packetText(R"([[1,1E2,"",null,null,null],[2,1e-2,"",null,null,null],[3,1.5E+3,"",null,null,null]])"), true},
-            {"entero enorme", packetText(R"([[1,123456789012345678901234,"",null,null,null],[2,9223372036854775807,"",null,null,null]])"), true},
+            {"exponentes",
+             packetText(R"([[1,1E2,"",null,null,null],[2,1e-2,"",null,null,null],[3,1.5E+3,"",null,null,null]])"),
+             true},
+            {"entero enorme",
+             packetText(
+                 R"([[1,123456789012345678901234,"",null,null,null],[2,9223372036854775807,"",null,null,null]])"),
+             true},
             {"fuera de rango", packetText(R"([[1,1e400,"",null,null,null]])"), false},
             {"número laxo", packetText(R"([[1,1.,"",null,null,null],[2,.5,"",null,null,null]])"), false},
             {"cero a la izquierda", packetText(R"([[1,012,"",null,null,null]])"), false},
-            {"fechas cortas", packetText(R"([[1,0,"","2026-01-02",null,null],[2,0,"","2026-01-02 03:04",null,null],)"
-                                         R"([3,0,"","2026-01-02T03:04:05.1",null,null],[4,0,"","2026-01-02T03:04:05",null,null]])"), true},
-            {"fechas repetidas", packetText(R"([[1,0,"","2026-01-02T00:00:00.000",null,null],[2,0,"","2026-01-02T00:00:00.000",null,null],)"
-                                            R"([3,0,"","2026-01-03T00:00:00.000",null,null],[4,0,"","2026-01-02T00:00:00.000",null,null]])"), true},
+            {"fechas cortas",
+             packetText(R"([[1,0,"","2026-01-02",null,null],[2,0,"","2026-01-02 03:04",null,null],)"
+                        R"([3,0,"","2026-01-02T03:04:05.1",null,null],[4,0,"","2026-01-02T03:04:05",null,null]])"),
+             true},
+            {"fechas repetidas",
+             packetText(
+                 R"([[1,0,"","2026-01-02T00:00:00.000",null,null],[2,0,"","2026-01-02T00:00:00.000",null,null],)"
+                 R"([3,0,"","2026-01-03T00:00:00.000",null,null],[4,0,"","2026-01-02T00:00:00.000",null,null]])"),
+             true},
             {"fecha con espacios", packetText(R"([[1,0,""," 2026-01-02T03:04:05 ",null,null]])"), true},
             {"fecha con zona", packetText(R"([[1,0,"","2026-01-02T03:04:05Z",null,null]])"), true},
             {"fecha escapada", packetText(R"([[1,0,"","2026\u002d01-02",null,null]])"), true},
@@ -320,7 +357,8 @@ private slots:
             {"clave de más", packetText("[]").chopped(1) + R"(,"otra":1})", false},
             {"campos repetidos", QByteArray(R"({"fields":)") + kFields + R"(,"fields":)" + kFields + '}', false},
             {"basura al final", plain + " x", false},
-            {"tipo desconocido", R"({"fields":[{"name":"U","type":"unknown"}],"rows":[["2026-01-02T03:04"],[7],[2.5]]})", false},
+            {"tipo desconocido",
+             R"({"fields":[{"name":"U","type":"unknown"}],"rows":[["2026-01-02T03:04"],[7],[2.5]]})", false},
             {"tipo en mayúsculas", R"({"fields":[{"name":"U","type":"FLOAT"}],"rows":[[7]]})", true},
             {"campo sin nombre", R"({"fields":[{"type":"float"}],"rows":[]})", false},
             {"sin campos", R"({"rows":[]})", false},
@@ -346,13 +384,37 @@ private slots:
     void dates_data()
     {
         QTest::addColumn<QByteArrayList>("texts");
-        QTest::newRow("listados") << QByteArrayList{
-            "2026-01-02", "2026-01-02T03:04", "2026-01-02 03:04", "2026-01-02T03:04:05", "2026-01-02 03:04:05.1",
-            "2026-01-02T03:04:05.12", "2026-01-02T03:04:05.123", "2026-01-02T03:04:05.1234", " 2026-01-02T03:04 ",
-            "\t2026-01-02\n", "2024-02-29", "2026-02-29", "2026-13-01", "2026-00-10", "0050-01-02T03:04:05.006",
-            "2026-01-02T24:00", "2026-01-02T23:60", "2026-01-02T03:04:60", "2026-01-02T03:04Z",
-            "2026-01-02T03:04:05+05:00", "2026-01-02T03:04:05.", "2026-1-02", "2026/01/02", "2026-01-02X03:04",
-            "20260102", "", " ", "2026-01-02T03", "2026-01-02T03:04:05.-12", "+2026-01-02", "2026-01-0a"};
+        QTest::newRow("listados") << QByteArrayList{"2026-01-02",
+                                                    "2026-01-02T03:04",
+                                                    "2026-01-02 03:04",
+                                                    "2026-01-02T03:04:05",
+                                                    "2026-01-02 03:04:05.1",
+                                                    "2026-01-02T03:04:05.12",
+                                                    "2026-01-02T03:04:05.123",
+                                                    "2026-01-02T03:04:05.1234",
+                                                    " 2026-01-02T03:04 ",
+                                                    "\t2026-01-02\n",
+                                                    "2024-02-29",
+                                                    "2026-02-29",
+                                                    "2026-13-01",
+                                                    "2026-00-10",
+                                                    "0050-01-02T03:04:05.006",
+                                                    "2026-01-02T24:00",
+                                                    "2026-01-02T23:60",
+                                                    "2026-01-02T03:04:60",
+                                                    "2026-01-02T03:04Z",
+                                                    "2026-01-02T03:04:05+05:00",
+                                                    "2026-01-02T03:04:05.",
+                                                    "2026-1-02",
+                                                    "2026/01/02",
+                                                    "2026-01-02X03:04",
+                                                    "20260102",
+                                                    "",
+                                                    " ",
+                                                    "2026-01-02T03",
+                                                    "2026-01-02T03:04:05.-12",
+                                                    "+2026-01-02",
+                                                    "2026-01-0a"};
         QTest::newRow("al azar") << QByteArrayList();
     }
     void dates()
@@ -409,10 +471,18 @@ private slots:
                 std::memcpy(&d, &bits, sizeof d);
                 break;
             }
-            case 1: d = std::ldexp(double(random() % 100000000), int(random() % 120) - 60); break;
-            case 2: d = double(qint64(random() % 2000000000) - 1000000000) / std::pow(10.0, int(random() % 12)); break;
-            case 3: d = double(random() % 1000) * std::pow(10.0, int(random() % 40) - 20); break;
-            default: d = double(random() >> (random() % 64)) * (random() % 2 ? 1 : -1); break;
+            case 1:
+                d = std::ldexp(double(random() % 100000000), int(random() % 120) - 60);
+                break;
+            case 2:
+                d = double(qint64(random() % 2000000000) - 1000000000) / std::pow(10.0, int(random() % 12));
+                break;
+            case 3:
+                d = double(random() % 1000) * std::pow(10.0, int(random() % 40) - 20);
+                break;
+            default:
+                d = double(random() >> (random() % 64)) * (random() % 2 ? 1 : -1);
+                break;
             }
             if (std::isfinite(d))
                 packet.Rows.append(QVariantList{d});
@@ -439,11 +509,16 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("memo");
         for (const QString &b : TAppServerFixture::Backends()) {
-            QTest::newRow(qPrintable(b + QStringLiteral("/comillas"))) << b << 901.5 << QStringLiteral("\"Eje\" \\ barra / final")
-                                                                       << QStringLiteral("{\"no\":[\"es JSON\"]}\r\n\t-");
-            QTest::newRow(qPrintable(b + QStringLiteral("/unicode"))) << b << 0.1 << QStringLiteral("Área Ñandú €")
-                                                                      << QStringLiteral("😀 🇨🇴 ") + QChar(0x2028) + QChar(0xfeff);
-            QTest::newRow(qPrintable(b + QStringLiteral("/controles"))) << b << 123456.789 << QStringLiteral("a\x01" "b\x1f" "c\x7f")
+            QTest::newRow(qPrintable(b + QStringLiteral("/comillas")))
+                << b << 901.5 << QStringLiteral("\"Eje\" \\ barra / final")
+                << QStringLiteral("{\"no\":[\"es JSON\"]}\r\n\t-");
+            QTest::newRow(qPrintable(b + QStringLiteral("/unicode")))
+                << b << 0.1 << QStringLiteral("Área Ñandú €")
+                << QStringLiteral("😀 🇨🇴 ") + QChar(0x2028) + QChar(0xfeff);
+            QTest::newRow(qPrintable(b + QStringLiteral("/controles"))) << b << 123456.789
+                                                                        << QStringLiteral("a\x01"
+                                                                                          "b\x1f"
+                                                                                          "c\x7f")
                                                                         << everyControlCharacter();
             QTest::newRow(qPrintable(b + QStringLiteral("/vacío"))) << b << 1e-7 << QStringLiteral(" ") << QString();
         }
@@ -457,8 +532,10 @@ private slots:
         if (!m_fx.Error(backend).isEmpty())
             QFAIL(qPrintable(m_fx.Error(backend)));
         TAppServerFixture::SBackend &b = m_fx.Backend(backend);
-        b.Engine->Database().Run(QStringLiteral("INSERT INTO GN_DITEM (COD_EMPR, TIP_ITEM, COD_ITEM, DES_ITEM, OBS_ERVA) VALUES (1, 9, ?, ?, ?)"),
-                                 {code, name, memo.isNull() ? QVariant() : QVariant(memo)});
+        b.Engine->Database().Run(
+            QStringLiteral(
+                "INSERT INTO GN_DITEM (COD_EMPR, TIP_ITEM, COD_ITEM, DES_ITEM, OBS_ERVA) VALUES (1, 9, ?, ?, ?)"),
+            {code, name, memo.isNull() ? QVariant() : QVariant(memo)});
         const QList<SParam> params{{QStringLiteral("P_COD_EMPR"), TFieldType::ftSmallint, 1},
                                    {QStringLiteral("P_TIP_ITEM"), TFieldType::ftSmallint, 9},
                                    {QStringLiteral("P_COD_ITEM"), TFieldType::ftFloat, code}};
@@ -476,10 +553,15 @@ private slots:
         const auto session = client.Post("/v1/session", R"({"user":"demo","password":"demo"})", "application/json");
         QVERIFY(session && session->status == 200);
         const std::string token = QJsonDocument::fromJson(QByteArray::fromStdString(session->body))
-                                      .object().value(QStringLiteral("token")).toString().toStdString();
-        const QByteArray body = QJsonDocument(QJsonObject{{QStringLiteral("params"), TJsonCodec::FromParams(params)}}).toJson();
+                                      .object()
+                                      .value(QStringLiteral("token"))
+                                      .toString()
+                                      .toStdString();
+        const QByteArray body =
+            QJsonDocument(QJsonObject{{QStringLiteral("params"), TJsonCodec::FromParams(params)}}).toJson();
         const httplib::Headers headers{{"Authorization", "Bearer " + token}};
-        const auto open = client.Post("/v1/providers/DtsPGnDitem/open", headers, body.toStdString(), "application/json");
+        const auto open =
+            client.Post("/v1/providers/DtsPGnDitem/open", headers, body.toStdString(), "application/json");
         QVERIFY(open && open->status == 200);
         QJsonParseError error;
         const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(open->body), &error);

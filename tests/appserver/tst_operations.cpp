@@ -39,15 +39,17 @@ private slots:
         QFETCH(QString, transport);
         ZE_OPEN(server, m_fx, backend, transport);
         const int pama = transport == QStringLiteral("local") ? 3 : 4;
-        QVariantList args{QVariant(QVariantList{QStringLiteral("UPDATE SO_MALEG SET COD_RESP = :P_COD_RESP WHERE COD_EMPR = :P_COD_EMPR"
-                                                               "   AND FEC_PROC = :P_FEC_PROC   AND RMT_PAMA = :P_RMT_PAMA"),
-                                                79456123.0, 1, QDateTime(QDate(2026, 2, 2), QTime(0, 0)), pama}),
+        QVariantList args{QVariant(QVariantList{
+                              QStringLiteral("UPDATE SO_MALEG SET COD_RESP = :P_COD_RESP WHERE COD_EMPR = :P_COD_EMPR"
+                                             "   AND FEC_PROC = :P_FEC_PROC   AND RMT_PAMA = :P_RMT_PAMA"),
+                              79456123.0, 1, QDateTime(QDate(2026, 2, 2), QTime(0, 0)), pama}),
                           QVariant(), QString()};
         QVERIFY2(server->Call(QStringLiteral("EjecutarSql"), args).toInt() == 0, qPrintable(args.at(2).toString()));
         QCOMPARE(args.at(1).toInt(), 8); // four items, two areas
         const SDataPacket p = server->GetRecords(
             QStringLiteral("DtsPTemporal"), {SParam{QStringLiteral("P"), TFieldType::ftInteger, pama}},
-            QStringLiteral("SELECT COUNT(*) AS N FROM SO_MALEG WHERE COD_EMPR = 1 AND RMT_PAMA = :P AND COD_RESP = 79456123"));
+            QStringLiteral(
+                "SELECT COUNT(*) AS N FROM SO_MALEG WHERE COD_EMPR = 1 AND RMT_PAMA = :P AND COD_RESP = 79456123"));
         QCOMPARE(p.Rows.first().first().toInt(), 8);
     }
 
@@ -56,18 +58,20 @@ private slots:
         QTest::addColumn<QString>("backend");
         QTest::addColumn<QString>("transport");
         QTest::addColumn<QString>("sql");
-        const char *const bad[] = {"UPDATE SO_MALEG SET NO_EXISTE = :P_X WHERE COD_EMPR = :P_COD_EMPR",
-                                   "UPDATE TABLA_INEXISTENTE SET A = :P_X WHERE COD_EMPR = :P_COD_EMPR",
-                                   "DROP TABLE SO_AREAS",
-                                   "DELETE FROM SO_AREAS WHERE COD_EMPR = :P_COD_EMPR; DROP TABLE SO_AREAS",
-                                   "UPDATE SV_USUAR SET CLA_HASH = :P_X WHERE NOM_USUA = :P_COD_EMPR",
-                                   "INSERT INTO SO_AREAS (COD_EMPR, COD_AREA, NOM_AREA) VALUES (:P_X, 1, 'duplicada')",
-                                   "UPDATE SO_AREAS SET NOM_AREA = 'X' WHERE COD_EMPR = :P_COD_EMPR AND COD_AREA = 999 + :P_X",
-                                   "DELETE FROM SO_AREAS WHERE COD_EMPR = :P_COD_EMPR AND COD_AREA = 999 + :P_X"};
+        const char *const bad[] = {
+            "UPDATE SO_MALEG SET NO_EXISTE = :P_X WHERE COD_EMPR = :P_COD_EMPR",
+            "UPDATE TABLA_INEXISTENTE SET A = :P_X WHERE COD_EMPR = :P_COD_EMPR",
+            "DROP TABLE SO_AREAS",
+            "DELETE FROM SO_AREAS WHERE COD_EMPR = :P_COD_EMPR; DROP TABLE SO_AREAS",
+            "UPDATE SV_USUAR SET CLA_HASH = :P_X WHERE NOM_USUA = :P_COD_EMPR",
+            "INSERT INTO SO_AREAS (COD_EMPR, COD_AREA, NOM_AREA) VALUES (:P_X, 1, 'duplicada')",
+            "UPDATE SO_AREAS SET NOM_AREA = 'X' WHERE COD_EMPR = :P_COD_EMPR AND COD_AREA = 999 + :P_X",
+            "DELETE FROM SO_AREAS WHERE COD_EMPR = :P_COD_EMPR AND COD_AREA = 999 + :P_X"};
         for (const QString &b : TAppServerFixture::Backends())
             for (const QString &t : TAppServerFixture::Transports())
                 for (int i = 0; i < int(std::size(bad)); ++i)
-                    QTest::newRow(qPrintable(QStringLiteral("%1/%2/%3").arg(b, t).arg(i))) << b << t << QString::fromLatin1(bad[i]);
+                    QTest::newRow(qPrintable(QStringLiteral("%1/%2/%3").arg(b, t).arg(i)))
+                        << b << t << QString::fromLatin1(bad[i]);
     }
     void ejecutarSqlFailure()
     {
@@ -78,7 +82,8 @@ private slots:
         QVariantList args{QVariant(QVariantList{sql, 1, 1}), QVariant(), QString()};
         QCOMPARE(server->Call(QStringLiteral("EjecutarSql"), args).toInt(), 1);
         QVERIFY(!args.at(2).toString().isEmpty());
-        const SDataPacket areas = server->GetRecords(QStringLiteral("DtsPTemporal"), {}, QStringLiteral("SELECT COUNT(*) AS N FROM SO_AREAS"));
+        const SDataPacket areas = server->GetRecords(QStringLiteral("DtsPTemporal"), {},
+                                                     QStringLiteral("SELECT COUNT(*) AS N FROM SO_AREAS"));
         QCOMPARE(areas.Rows.first().first().toInt(), 3);
     }
 
@@ -120,8 +125,9 @@ private slots:
         }
         QCOMPARE(all.size(), kClients * kCalls);
         // Above every key already in the table.
-        const SDataPacket max = clients[0]->GetRecords(QStringLiteral("DtsPTemporal"), {},
-                                                      QStringLiteral("SELECT MAX(RMT_SEMO) AS M FROM SO_SEMON WHERE COD_EMPR = 1"));
+        const SDataPacket max =
+            clients[0]->GetRecords(QStringLiteral("DtsPTemporal"), {},
+                                   QStringLiteral("SELECT MAX(RMT_SEMO) AS M FROM SO_SEMON WHERE COD_EMPR = 1"));
         for (int k : all)
             QVERIFY(k > max.Rows.first().first().toInt());
     }
@@ -140,8 +146,10 @@ private slots:
         QCOMPARE(b, a + 1);
         restarted->Database().CloseConnection();
         // A number is never below the table's own maximum, even for a counter that lags behind.
-        QVariantList ins{QVariant(QVariantList{QStringLiteral("UPDATE SO_PLASS SET RMT_PLAS = 500 WHERE COD_EMPR = :P_COD_EMPR AND RMT_PLAS = 1"), 2}),
-                         QVariant(), QString()};
+        QVariantList ins{
+            QVariant(QVariantList{
+                QStringLiteral("UPDATE SO_PLASS SET RMT_PLAS = 500 WHERE COD_EMPR = :P_COD_EMPR AND RMT_PLAS = 1"), 2}),
+            QVariant(), QString()};
         QCOMPARE(server->Call(QStringLiteral("EjecutarSql"), ins).toInt(), 0);
         QCOMPARE(server->Call(QStringLiteral("GenerarRMT"), args).toInt(), 501);
     }
@@ -152,11 +160,20 @@ private slots:
         QFETCH(QString, backend);
         QFETCH(QString, transport);
         ZE_OPEN(server, m_fx, backend, transport, QStringLiteral("solo2"), QStringLiteral("clave2"));
-        const struct { int company; const char *table; const char *column; int status; } cases[] = {
-            {1, "SO_PLASS", "RMT_PLAS", 403}, {2, "SV_CONTA", "ULT_VALO", 400}, {2, "SO_PLASS", "ACT_ASGS", 400},
-            {2, "SO_PLASS; DROP TABLE SO_AREAS", "RMT_PLAS", 400}, {2, "NO_EXISTE", "RMT_PLAS", 400}};
+        const struct
+        {
+            int company;
+            const char *table;
+            const char *column;
+            int status;
+        } cases[] = {{1, "SO_PLASS", "RMT_PLAS", 403},
+                     {2, "SV_CONTA", "ULT_VALO", 400},
+                     {2, "SO_PLASS", "ACT_ASGS", 400},
+                     {2, "SO_PLASS; DROP TABLE SO_AREAS", "RMT_PLAS", 400},
+                     {2, "NO_EXISTE", "RMT_PLAS", 400}};
         for (const auto &c : cases) {
-            QVariantList args{QVariant(QVariantList{c.company, QString::fromLatin1(c.table), QString::fromLatin1(c.column)})};
+            QVariantList args{
+                QVariant(QVariantList{c.company, QString::fromLatin1(c.table), QString::fromLatin1(c.column)})};
             try {
                 server->Call(QStringLiteral("GenerarRMT"), args);
                 QFAIL(c.table);
@@ -192,19 +209,23 @@ private slots:
         {
             QSqlDatabase admin = TAppServerFixture::AdminConnection(QStringLiteral("ze-kill"));
             QSqlQuery q(admin);
-            q.exec(QStringLiteral("GRANT pg_signal_backend TO CURRENT_USER")); // to end the users' role's connections too
+            q.exec(
+                QStringLiteral("GRANT pg_signal_backend TO CURRENT_USER")); // to end the users' role's connections too
             const TDatabase &db = m_fx.Backend(QStringLiteral("postgres")).Engine->Database();
-            if (q.exec(QStringLiteral("WITH S AS MATERIALIZED (SELECT pid FROM pg_stat_activity WHERE datname = '%1' AND usename IN"
-                                      " ('%2', '%3')) SELECT COUNT(*) FROM S WHERE pg_terminate_backend(pid, 10000)")
-                           .arg(QUrl(db.Location()).path().mid(1), QUrl(db.Location()).userName(), db.UserRole()))
-                && q.next())
+            if (q.exec(
+                    QStringLiteral(
+                        "WITH S AS MATERIALIZED (SELECT pid FROM pg_stat_activity WHERE datname = '%1' AND usename IN"
+                        " ('%2', '%3')) SELECT COUNT(*) FROM S WHERE pg_terminate_backend(pid, 10000)")
+                        .arg(QUrl(db.Location()).path().mid(1), QUrl(db.Location()).userName(), db.UserRole())) &&
+                q.next())
                 ended = q.value(0).toInt();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("ze-kill"));
         QVERIFY(ended >= 2);
         QCOMPARE(server->GetRecords(QStringLiteral("DtsPTemporal"), {}, count).Rows.first().first().toInt(), records);
-        QVariantList args{QVariant(QVariantList{QStringLiteral("UPDATE SO_AREAS SET NOM_AREA = NOM_AREA WHERE COD_EMPR = :E"), 1}),
-                          QVariant(), QString()};
+        QVariantList args{
+            QVariant(QVariantList{QStringLiteral("UPDATE SO_AREAS SET NOM_AREA = NOM_AREA WHERE COD_EMPR = :E"), 1}),
+            QVariant(), QString()};
         QVERIFY2(server->Call(QStringLiteral("EjecutarSql"), args).toInt() == 0, qPrintable(args.at(2).toString()));
         // This thread's own connection of the fixture's engine, used outside requests, ended too.
         m_fx.Backend(QStringLiteral("postgres")).Engine->Database().CloseConnection();

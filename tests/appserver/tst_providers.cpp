@@ -16,9 +16,12 @@ SParam P(const char *name, TFieldType type, const QVariant &value)
 
 QList<SParam> itemParams()
 {
-    return {P("PCODEMPR", TFieldType::ftSmallint, 1), P("PFECPROC", TFieldType::ftDateTime, QDateTime(QDate(2026, 2, 2), QTime(0, 0))),
-            P("PRMTPAMA", TFieldType::ftInteger, 1),  P("PRMTDEPA", TFieldType::ftInteger, 1),
-            P("PRMTESTA", TFieldType::ftInteger, 1),  P("PRMTITES", TFieldType::ftInteger, 1)};
+    return {P("PCODEMPR", TFieldType::ftSmallint, 1),
+            P("PFECPROC", TFieldType::ftDateTime, QDateTime(QDate(2026, 2, 2), QTime(0, 0))),
+            P("PRMTPAMA", TFieldType::ftInteger, 1),
+            P("PRMTDEPA", TFieldType::ftInteger, 1),
+            P("PRMTESTA", TFieldType::ftInteger, 1),
+            P("PRMTITES", TFieldType::ftInteger, 1)};
 }
 
 QStringList names(const SDataPacket &p)
@@ -66,7 +69,8 @@ private slots:
         params << P("PCODAREA", TFieldType::ftInteger, 1) << P("P_COD_EMPR", TFieldType::ftSmallint, 1)
                << P("P_COD_EMPL", TFieldType::ftFloat, 1010203040.0) << P("P_TIP_ITEM", TFieldType::ftSmallint, 5)
                << P("P_COD_ITEM", TFieldType::ftFloat, 1.0) << P("PFLCOD_TERC", TFieldType::ftFloat, 1010203040.0)
-               << P("PCODVARI", TFieldType::ftString, QStringLiteral("Q0000133")) << P("PCODPAIS", TFieldType::ftSmallint, 57);
+               << P("PCODVARI", TFieldType::ftString, QStringLiteral("Q0000133"))
+               << P("PCODPAIS", TFieldType::ftSmallint, 57);
         const QStringList providers = TProviderCatalog::Instance().Names();
         QVERIFY(providers.size() >= 14);
         for (const QString &provider : providers) {
@@ -92,11 +96,14 @@ private slots:
         QFETCH(QString, backend);
         QFETCH(QString, transport);
         ZE_OPEN(server, m_fx, backend, transport);
-        const SDataPacket all = server->GetRecords(QStringLiteral("DtsPSoMaleg"), {}, TProviderCatalog::EvaluationSql());
+        const SDataPacket all =
+            server->GetRecords(QStringLiteral("DtsPSoMaleg"), {}, TProviderCatalog::EvaluationSql());
         QCOMPARE(all.Rows.size(), 60 * 2 + 60); // company 1 has two areas, company 2 one
-        const QString filtered = TProviderCatalog::EvaluationSql()
-                                 + QStringLiteral("  AND MA.COD_EMPR = :P_COD_EMPR AND MA.COD_AREA = 2\r\nORDER BY DI.NUM_ERAL");
-        const SDataPacket p = server->GetRecords(QStringLiteral("DtsPSoMaleg"), {P("P_COD_EMPR", TFieldType::ftSmallint, 1)}, filtered);
+        const QString filtered =
+            TProviderCatalog::EvaluationSql() +
+            QStringLiteral("  AND MA.COD_EMPR = :P_COD_EMPR AND MA.COD_AREA = 2\r\nORDER BY DI.NUM_ERAL");
+        const SDataPacket p =
+            server->GetRecords(QStringLiteral("DtsPSoMaleg"), {P("P_COD_EMPR", TFieldType::ftSmallint, 1)}, filtered);
         QCOMPARE(p.Rows.size(), 60);
         const QVariantList &first = p.Rows.first();
         QCOMPARE(first.at(col(p, "NUM_ERAL")).toString(), QStringLiteral("1.1.1"));
@@ -122,13 +129,22 @@ private slots:
         QTest::addColumn<QString>("transport");
         QTest::addColumn<double>("total");
         QTest::addColumn<QString>("level");
-        const struct { double total; const char *level; } cases[] = {
-            {0, "CRÍTICO"}, {59.75, "CRÍTICO"}, {60, "MODERADAMENTE ACEPTABLE"}, {72.5, "MODERADAMENTE ACEPTABLE"},
-            {85, "MODERADAMENTE ACEPTABLE"}, {85.25, "ACEPTABLE"}, {100, "ACEPTABLE"}};
+        const struct
+        {
+            double total;
+            const char *level;
+        } cases[] = {{0, "CRÍTICO"},
+                     {59.75, "CRÍTICO"},
+                     {60, "MODERADAMENTE ACEPTABLE"},
+                     {72.5, "MODERADAMENTE ACEPTABLE"},
+                     {85, "MODERADAMENTE ACEPTABLE"},
+                     {85.25, "ACEPTABLE"},
+                     {100, "ACEPTABLE"}};
         for (const QString &b : TAppServerFixture::Backends())
             for (const QString &t : TAppServerFixture::Transports())
                 for (const auto &c : cases)
-                    QTest::newRow(qPrintable(QStringLiteral("%1/%2/%3").arg(b, t).arg(c.total))) << b << t << c.total << QString::fromUtf8(c.level);
+                    QTest::newRow(qPrintable(QStringLiteral("%1/%2/%3").arg(b, t).arg(c.total)))
+                        << b << t << c.total << QString::fromUtf8(c.level);
     }
     void levelBands()
     {
@@ -137,9 +153,11 @@ private slots:
         QFETCH(double, total);
         QFETCH(QString, level);
         ZE_OPEN(server, m_fx, backend, transport);
-        const SDataPacket p = server->GetRecords(QStringLiteral("DtsPGnDitem"),
-                                                 {P("P_COD_EMPR", TFieldType::ftSmallint, 2), P("P_TIP_ITEM", TFieldType::ftSmallint, 4),
-                                                  P("P_COD_ITEM", TFieldType::ftFloat, total)}, {});
+        const SDataPacket p =
+            server->GetRecords(QStringLiteral("DtsPGnDitem"),
+                               {P("P_COD_EMPR", TFieldType::ftSmallint, 2), P("P_TIP_ITEM", TFieldType::ftSmallint, 4),
+                                P("P_COD_ITEM", TFieldType::ftFloat, total)},
+                               {});
         QCOMPARE(p.Rows.size(), 1);
         QCOMPARE(p.Rows.first().at(1).toString(), level);
         QVERIFY(p.Rows.first().at(2).toString().contains(QStringLiteral("Ministerio del Trabajo")));
@@ -154,22 +172,31 @@ private slots:
         auto rows = [&](const char *provider, QList<SParam> params, const QString &text = {}) {
             return server->GetRecords(QString::fromLatin1(provider), params, text);
         };
-        QCOMPARE(rows("DtsPValResp", {P("P_COD_EMPR", TFieldType::ftSmallint, 1), P("P_COD_EMPL", TFieldType::ftFloat, 79456123.0)}).Rows.size(), 1);
-        QCOMPARE(rows("DtsPValResp", {P("P_COD_EMPR", TFieldType::ftSmallint, 1), P("P_COD_EMPL", TFieldType::ftFloat, 1020304050.0)}).Rows.size(), 0);
+        QCOMPARE(rows("DtsPValResp",
+                      {P("P_COD_EMPR", TFieldType::ftSmallint, 1), P("P_COD_EMPL", TFieldType::ftFloat, 79456123.0)})
+                     .Rows.size(),
+                 1);
+        QCOMPARE(rows("DtsPValResp",
+                      {P("P_COD_EMPR", TFieldType::ftSmallint, 1), P("P_COD_EMPL", TFieldType::ftFloat, 1020304050.0)})
+                     .Rows.size(),
+                 0);
         const SDataPacket person = rows("DtsPGnTerce", {P("PFLCOD_TERC", TFieldType::ftFloat, 52789456.0)});
         QCOMPARE(person.Rows.size(), 1);
         QCOMPARE(person.Rows.first().at(0).toString(), QStringLiteral("Luz Adriana"));
         QCOMPARE(person.Rows.first().at(1).toString(), QStringLiteral("Ocampo Villa"));
-        const SDataPacket axis = rows("DtsPGnDitem", {P("P_COD_EMPR", TFieldType::ftSmallint, 1), P("P_TIP_ITEM", TFieldType::ftSmallint, 5),
-                                                      P("P_COD_ITEM", TFieldType::ftFloat, 3.0)});
+        const SDataPacket axis =
+            rows("DtsPGnDitem", {P("P_COD_EMPR", TFieldType::ftSmallint, 1), P("P_TIP_ITEM", TFieldType::ftSmallint, 5),
+                                 P("P_COD_ITEM", TFieldType::ftFloat, 3.0)});
         QCOMPARE(axis.Rows.size(), 1);
         QCOMPARE(axis.Rows.first().at(1).toString(), QStringLiteral("Gestión documental"));
-        const SDataPacket emple = rows("DtsPBiEmple", {P("P_COD_EMPR", TFieldType::ftSmallint, 2), P("P_COD_EMPL", TFieldType::ftFloat, 71234567.0)});
+        const SDataPacket emple = rows("DtsPBiEmple", {P("P_COD_EMPR", TFieldType::ftSmallint, 2),
+                                                       P("P_COD_EMPL", TFieldType::ftFloat, 71234567.0)});
         QCOMPARE(emple.Rows.size(), 1);
         QCOMPARE(emple.Rows.first().at(0).toString(), QStringLiteral("Jorge Iván"));
 
         // The digit-flag reader: company row through the scratch provider, then the flag.
-        const QString companySql = QStringLiteral(" SELECT PAI_EMPR, COD_DIFL\r\n  FROM GN_EMPRE\r\n WHERE COD_EMPR = :PSMCOD_EMPR\r\n");
+        const QString companySql =
+            QStringLiteral(" SELECT PAI_EMPR, COD_DIFL\r\n  FROM GN_EMPRE\r\n WHERE COD_EMPR = :PSMCOD_EMPR\r\n");
         for (int company : {1, 2}) {
             const SDataPacket c = rows("DtsPTemporal", {P("PSMCOD_EMPR", TFieldType::ftSmallint, company)}, companySql);
             QCOMPARE(c.Rows.size(), 1);
@@ -177,17 +204,20 @@ private slots:
             QCOMPARE(c.Rows.first().at(0).toInt(), 57);
             QVERIFY(c.Rows.first().at(1).isNull());
             for (const char *flag : {"Q0000133", "Q0000008"}) {
-                const SDataPacket f = rows("DtsPGnDigif", {P("PCODVARI", TFieldType::ftString, QString::fromLatin1(flag)),
-                                                           P("PCODPAIS", TFieldType::ftSmallint, 57), P("PCODEMPR", TFieldType::ftSmallint, company)});
+                const SDataPacket f =
+                    rows("DtsPGnDigif",
+                         {P("PCODVARI", TFieldType::ftString, QString::fromLatin1(flag)),
+                          P("PCODPAIS", TFieldType::ftSmallint, 57), P("PCODEMPR", TFieldType::ftSmallint, company)});
                 QCOMPARE(f.Rows.size(), company == 1 ? 1 : 0);
                 if (company == 1)
                     QCOMPARE(f.Rows.first().at(0).toString().trimmed(), QStringLiteral("S"));
             }
         }
         // The activity count of the annual plan, as the module writes it.
-        const QString count = QStringLiteral(" SELECT COUNT(ENE_PLAN) AS ENE_PLAN FROM SO_PLASS  WHERE COD_EMPR =:PCODEMPR AND ENE_PLAN =:ENE_PLAN"
-                                             " AND   FEC_PROC =:PFECPROC AND RMT_PAMA =:PRMTPAMA  AND   RMT_DEPA =:PRMTDEPA AND RMT_ESTA =:PRMTESTA "
-                                             " AND   RMT_ITES =:PRMTITES ");
+        const QString count = QStringLiteral(
+            " SELECT COUNT(ENE_PLAN) AS ENE_PLAN FROM SO_PLASS  WHERE COD_EMPR =:PCODEMPR AND ENE_PLAN =:ENE_PLAN"
+            " AND   FEC_PROC =:PFECPROC AND RMT_PAMA =:PRMTPAMA  AND   RMT_DEPA =:PRMTDEPA AND RMT_ESTA =:PRMTESTA "
+            " AND   RMT_ITES =:PRMTITES ");
         QList<SParam> params = itemParams();
         params << P("ENE_PLAN", TFieldType::ftString, QStringLiteral("S"));
         const SDataPacket n = rows("DtsPTemporal", params, count);
@@ -230,8 +260,8 @@ private slots:
         for (const QString &b : TAppServerFixture::Backends())
             for (const QString &t : TAppServerFixture::Transports())
                 for (int i = 0; i < int(std::size(statements)); ++i)
-                    QTest::newRow(qPrintable(QStringLiteral("%1/%2/%3").arg(b, t).arg(i))) << b << t << QString::fromLatin1(statements[i][0])
-                                                                                      << QString::fromLatin1(statements[i][1]);
+                    QTest::newRow(qPrintable(QStringLiteral("%1/%2/%3").arg(b, t).arg(i)))
+                        << b << t << QString::fromLatin1(statements[i][0]) << QString::fromLatin1(statements[i][1]);
     }
     void clientSqlRefusals()
     {
@@ -240,7 +270,8 @@ private slots:
         QFETCH(QString, provider);
         QFETCH(QString, sql);
         ZE_OPEN(server, m_fx, backend, transport);
-        const QString areas = QStringLiteral("SELECT COD_EMPR, COD_AREA, NOM_AREA FROM SO_AREAS ORDER BY COD_EMPR, COD_AREA");
+        const QString areas =
+            QStringLiteral("SELECT COD_EMPR, COD_AREA, NOM_AREA FROM SO_AREAS ORDER BY COD_EMPR, COD_AREA");
         const SDataPacket before = server->GetRecords(QStringLiteral("DtsPTemporal"), {}, areas);
         QVERIFY_THROWS_EXCEPTION(Exception, server->GetRecords(provider, {}, sql));
         const SDataPacket after = server->GetRecords(QStringLiteral("DtsPTemporal"), {}, areas);
@@ -256,15 +287,23 @@ private slots:
         QFETCH(QString, transport);
         ZE_OPEN(server, m_fx, backend, transport, QStringLiteral("solo2"), QStringLiteral("clave2"));
         // Company 1's rows do not exist for this user, whatever the parameters say.
-        QCOMPARE(server->GetRecords(QStringLiteral("DtsPSoParam"), {P("P_COD_EMPR", TFieldType::ftSmallint, 1)}, {}).Rows.size(), 0);
-        QCOMPARE(server->GetRecords(QStringLiteral("DtsPSoParam"), {P("P_COD_EMPR", TFieldType::ftSmallint, 2)}, {}).Rows.size(), 1);
+        QCOMPARE(server->GetRecords(QStringLiteral("DtsPSoParam"), {P("P_COD_EMPR", TFieldType::ftSmallint, 1)}, {})
+                     .Rows.size(),
+                 0);
+        QCOMPARE(server->GetRecords(QStringLiteral("DtsPSoParam"), {P("P_COD_EMPR", TFieldType::ftSmallint, 2)}, {})
+                     .Rows.size(),
+                 1);
         // Client SQL without a company filter sees only the user's company.
-        const SDataPacket all = server->GetRecords(QStringLiteral("DtsPSoMaleg"), {}, TProviderCatalog::EvaluationSql());
+        const SDataPacket all =
+            server->GetRecords(QStringLiteral("DtsPSoMaleg"), {}, TProviderCatalog::EvaluationSql());
         QCOMPARE(all.Rows.size(), 60);
         for (const QVariantList &r : all.Rows)
             QCOMPARE(r.at(col(all, "COD_EMPR")).toInt(), 2);
         QCOMPARE(server->GetRecords(QStringLiteral("DtsPGnEmpre"), {}, {}).Rows.size(), 1);
-        QCOMPARE(server->GetRecords(QStringLiteral("DtsPGnTerce"), {P("PFLCOD_TERC", TFieldType::ftFloat, 52789456.0)}, {}).Rows.size(), 0);
+        QCOMPARE(
+            server->GetRecords(QStringLiteral("DtsPGnTerce"), {P("PFLCOD_TERC", TFieldType::ftFloat, 52789456.0)}, {})
+                .Rows.size(),
+            0);
     }
 
     void unknownProvider_data() { TAppServerFixture::AddRows(); }

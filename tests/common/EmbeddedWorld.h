@@ -60,8 +60,9 @@ public:
         q->Close();
         const QString marker = QStringLiteral("MA.COD_AREA = AR.COD_AREA");
         const QString sql = q->CommandText();
-        q->SetSQL({sql.left(sql.indexOf(marker) + marker.size()) + QStringLiteral(" AND ") + condition +
-                   QStringLiteral(" ORDER BY MA.COD_EMPR, MA.RMT_PAMA, MA.RMT_DEPA, MA.RMT_ESTA, MA.RMT_ITES, MA.COD_AREA")});
+        q->SetSQL(
+            {sql.left(sql.indexOf(marker) + marker.size()) + QStringLiteral(" AND ") + condition +
+             QStringLiteral(" ORDER BY MA.COD_EMPR, MA.RMT_PAMA, MA.RMT_DEPA, MA.RMT_ESTA, MA.RMT_ITES, MA.COD_AREA")});
         for (auto it = dates.cbegin(); it != dates.cend(); ++it)
             q->ParamByName(it.key()).SetAsDateTime(it.value().toDateTime());
         q->Open();

@@ -37,7 +37,8 @@ public:
         return QVariant();
     }
 
-    SDataPacket GetRecords(const QString &providerName, const QList<SParam> &params, const QString &commandText) override
+    SDataPacket GetRecords(const QString &providerName, const QList<SParam> &params,
+                           const QString &commandText) override
     {
         ++GetRecordsCalls;
         LastCommandText = commandText;

@@ -69,11 +69,11 @@ public:
 
 inline const QStringList kSql{QStringLiteral("SELECT COD_EMPR, COD_TERC, NOM_TERC, APE_TERC FROM GN_TERCE")};
 inline const QStringList kSqlWhere{QStringLiteral(" SELECT COD_EMPR, COD_TERC, NOM_TERC, APE_TERC  FROM GN_TERCE "),
-                            QStringLiteral(" where COD_EMPR = 1")};
+                                   QStringLiteral(" where COD_EMPR = 1")};
 inline const QStringList kTitles{QStringLiteral("Empresa"), QStringLiteral("Identificación"), QStringLiteral("Nombres"),
-                          QStringLiteral("Apellidos")};
+                                 QStringLiteral("Apellidos")};
 inline const QStringList kColumns{QStringLiteral("COD_EMPR"), QStringLiteral("COD_TERC"), QStringLiteral("NOM_TERC"),
-                           QStringLiteral("APE_TERC")};
+                                  QStringLiteral("APE_TERC")};
 
 struct TCapturaFixture
 {

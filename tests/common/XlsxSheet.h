@@ -86,7 +86,10 @@ public:
     }
 
 private:
-    static int rowOf(const QString &ref) { return ref.mid(ref.indexOf(QRegularExpression(QStringLiteral("[0-9]")))).toInt(); }
+    static int rowOf(const QString &ref)
+    {
+        return ref.mid(ref.indexOf(QRegularExpression(QStringLiteral("[0-9]")))).toInt();
+    }
     static QByteArray entry(const QString &file, const QString &name)
     {
         QProcess unzip;

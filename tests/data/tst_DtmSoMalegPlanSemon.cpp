@@ -30,7 +30,8 @@ class tst_DtmSoMalegPlanSemon : public QObject
     }
     int maxKey(const QString &table, const QString &column)
     {
-        return w->Value(u"SELECT COALESCE(MAX("_s + column + u"), 0) FROM "_s + table + u" WHERE COD_EMPR = 1"_s).toInt();
+        return w->Value(u"SELECT COALESCE(MAX("_s + column + u"), 0) FROM "_s + table + u" WHERE COD_EMPR = 1"_s)
+            .toInt();
     }
 
     QString postError(TDataSet *ds)
@@ -84,7 +85,8 @@ private slots:
         QTest::addColumn<QString>("cycle");
         QTest::addColumn<QString>("resources");
         QTest::addColumn<QString>("message");
-        QTest::newRow("both missing: the cycle first") << QString() << QString() << u" Por favor seleccione un ciclo...  "_s;
+        QTest::newRow("both missing: the cycle first")
+            << QString() << QString() << u" Por favor seleccione un ciclo...  "_s;
         QTest::newRow("resources missing") << u"H"_s << QString() << u"Por favor seleccione un recurso..."_s;
         QTest::newRow("cycle missing") << QString() << u"F"_s << u" Por favor seleccione un ciclo...  "_s;
     }
@@ -120,10 +122,12 @@ private slots:
         }
         // Both reached the server with their own numbers.
         QCOMPARE(stored(u"SO_PLASS"_s), 4);
-        QCOMPARE(w->Value(u"SELECT ACT_ASGS FROM SO_PLASS WHERE COD_EMPR = 1 AND RMT_PLAS = ?"_s, {last + 1}).toString(),
-                 u"Revisión"_s);
-        QCOMPARE(w->Value(u"SELECT ACT_ASGS FROM SO_PLASS WHERE COD_EMPR = 1 AND RMT_PLAS = ?"_s, {last + 2}).toString(),
-                 u"Capacitación"_s);
+        QCOMPARE(
+            w->Value(u"SELECT ACT_ASGS FROM SO_PLASS WHERE COD_EMPR = 1 AND RMT_PLAS = ?"_s, {last + 1}).toString(),
+            u"Revisión"_s);
+        QCOMPARE(
+            w->Value(u"SELECT ACT_ASGS FROM SO_PLASS WHERE COD_EMPR = 1 AND RMT_PLAS = ?"_s, {last + 2}).toString(),
+            u"Capacitación"_s);
         QCOMPARE(dm.QrySoPlass->ChangeCount(), 0);
 
         // An edit keeps its number and is stamped "M".
@@ -133,7 +137,8 @@ private slots:
         dm.QrySoPlassENE_PLAN->SetAsString(u"S"_s);
         dm.QrySoPlass->Post();
         QCOMPARE(issued(), 2);
-        QCOMPARE(w->Rows(u"SELECT ENE_PLAN, ACT_ESTA, ACT_USUA FROM SO_PLASS WHERE COD_EMPR = 1 AND RMT_PLAS = ?"_s, {last + 1}),
+        QCOMPARE(w->Rows(u"SELECT ENE_PLAN, ACT_ESTA, ACT_USUA FROM SO_PLASS WHERE COD_EMPR = 1 AND RMT_PLAS = ?"_s,
+                         {last + 1}),
                  (QList<QVariantList>{{u"S"_s, u"M"_s, u"ana"_s}}));
 
         // A new activity cancelled before its post consumes no number.
@@ -197,7 +202,8 @@ private slots:
         dm.QrySoSemonFEC_CUMP->SetAsDateTime(procDate.addDays(-1));
         const auto refused = [](TField *end, TField *start) {
             return u"La fecha \"%1\" (%2) es anterior a la fecha \"%3\" (%4)."_s.arg(
-                end->DisplayLabel().trimmed(), end->DisplayText(), start->DisplayLabel().trimmed(), start->DisplayText());
+                end->DisplayLabel().trimmed(), end->DisplayText(), start->DisplayLabel().trimmed(),
+                start->DisplayText());
         };
         QCOMPARE(postError(dm.QrySoSemon), refused(dm.QrySoSemonFEC_CUMP, dm.QrySoSemonFEC_SEGU));
         dm.QrySoSemonFEC_CUMP->SetAsDateTime(procDate.addDays(30));
@@ -220,12 +226,16 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::newRow("state entry text") << u"EST_ADOS"_s << u"P"_s << u"Z - Aplazado"_s << u"Z"_s << u"Aplazado"_s;
         QTest::newRow("state other case") << u"EST_ADOS"_s << u"P"_s << u"z - aplazado"_s << u"P"_s << u"Programado"_s;
-        QTest::newRow("state description only") << u"EST_ADOS"_s << u"P"_s << u"Aplazado"_s << u"P"_s << u"Programado"_s;
+        QTest::newRow("state description only")
+            << u"EST_ADOS"_s << u"P"_s << u"Aplazado"_s << u"P"_s << u"Programado"_s;
         QTest::newRow("state unknown code") << u"EST_ADOS"_s << u"X"_s << QString() << u"X"_s << QString();
         QTest::newRow("state null") << u"EST_ADOS"_s << QString() << QString() << QString() << QString();
-        QTest::newRow("action entry text") << u"TIP_ACTI"_s << u"O"_s << u"C - Acción Correctiva"_s << u"C"_s << u"Acción Correctiva"_s;
-        QTest::newRow("action extra blank") << u"TIP_ACTI"_s << u"O"_s << u"C -  Acción Correctiva"_s << u"O"_s << u"Otra"_s;
-        QTest::newRow("action mejora") << u"TIP_ACTI"_s << QString() << u"N - Acción Mejora"_s << u"N"_s << u"Acción Mejora"_s;
+        QTest::newRow("action entry text")
+            << u"TIP_ACTI"_s << u"O"_s << u"C - Acción Correctiva"_s << u"C"_s << u"Acción Correctiva"_s;
+        QTest::newRow("action extra blank")
+            << u"TIP_ACTI"_s << u"O"_s << u"C -  Acción Correctiva"_s << u"O"_s << u"Otra"_s;
+        QTest::newRow("action mejora") << u"TIP_ACTI"_s << QString() << u"N - Acción Mejora"_s << u"N"_s
+                                       << u"Acción Mejora"_s;
     }
     void codedTexts()
     {
@@ -318,16 +328,18 @@ private slots:
         TDtmSoMaleg &dm = *w->dm;
         QStringList told;
         const auto previous = SClientDataSet::ReconcileErrorHook;
-        SClientDataSet::ReconcileErrorHook = [&told](TDataSet &, const EReconcileError &E, TUpdateKind, TReconcileAction &a) {
+        SClientDataSet::ReconcileErrorHook = [&told](TDataSet &, const EReconcileError &E, TUpdateKind,
+                                                     TReconcileAction &a) {
             told << E.Message();
             a = raSkip;
         };
         dm.QrySoSemon->Insert();
         const int key = dm.QrySoSemonRMT_SEMO->AsInteger();
         // Another client has stored a row under the same number meanwhile.
-        w->Exec(u"INSERT INTO SO_SEMON (ACT_USUA, ACT_HORA, ACT_ESTA, COD_EMPR, RMT_SEMO, FEC_PROC, RMT_PAMA, RMT_DEPA,"
-                " RMT_ESTA, RMT_ITES, COD_AREA, FEC_SEGU, COD_RESP) VALUES ('otro', ?, 'A', 1, ?, ?, 9, 9, 9, 9, 1, ?, 0)"_s,
-                {TDatabase::ToDb(procDate), key, TDatabase::ToDb(procDate), TDatabase::ToDb(procDate)});
+        w->Exec(
+            u"INSERT INTO SO_SEMON (ACT_USUA, ACT_HORA, ACT_ESTA, COD_EMPR, RMT_SEMO, FEC_PROC, RMT_PAMA, RMT_DEPA,"
+            " RMT_ESTA, RMT_ITES, COD_AREA, FEC_SEGU, COD_RESP) VALUES ('otro', ?, 'A', 1, ?, ?, 9, 9, 9, 9, 1, ?, 0)"_s,
+            {TDatabase::ToDb(procDate), key, TDatabase::ToDb(procDate), TDatabase::ToDb(procDate)});
         dm.QrySoSemonSEG_MIEN->SetAsString(u"Revisar señalización"_s);
         dm.QrySoSemonCOD_RESP->SetAsFloat(79456123);
         dm.QrySoSemonFEC_SEGU->SetAsDateTime(procDate);

@@ -106,7 +106,8 @@ private slots:
         QCOMPARE(told, (QList<QPair<QString, TUpdateKind>>{
                            {u"El registro no existe o fue modificado por otro usuario."_s, TUpdateKind::ukModify}}));
         // Stored: the first user's save, untouched; no follow-up row for a rating that was not stored.
-        const QVariantList stored = w.Rows(u"SELECT TEX_EVID, IND_CUMP, PLA_ACCI, ACT_USUA FROM SO_MALEG"_s + kItemWhere).value(0);
+        const QVariantList stored =
+            w.Rows(u"SELECT TEX_EVID, IND_CUMP, PLA_ACCI, ACT_USUA FROM SO_MALEG"_s + kItemWhere).value(0);
         QCOMPARE(stored.value(0).toString(), u"Acta 12 de Ana"_s);
         QCOMPARE(stored.value(1).toString(), u"C"_s);
         QVERIFY(stored.value(2).isNull());
@@ -171,7 +172,9 @@ private slots:
         serve.Process().waitForFinished(10000);
 
         // Nothing of the save reached the database; the client still holds every change.
-        QCOMPARE(db.Value(u"SELECT COUNT(*) FROM SO_MALEG WHERE TEX_EVID = 'Revisado en la visita de diciembre'"_s).toInt(), 0);
+        QCOMPARE(
+            db.Value(u"SELECT COUNT(*) FROM SO_MALEG WHERE TEX_EVID = 'Revisado en la visita de diciembre'"_s).toInt(),
+            0);
         QCOMPARE(q->ChangeCount(), 120);
         QCOMPARE(dm.QrySoMalegTEX_EVID->AsString(), u"Revisado en la visita de diciembre"_s);
 
@@ -181,7 +184,9 @@ private slots:
         QVERIFY(serve.Start());
         QCOMPARE(q->ApplyUpdates(0), 0);
         QCOMPARE(q->ChangeCount(), 0);
-        QCOMPARE(db.Value(u"SELECT COUNT(*) FROM SO_MALEG WHERE TEX_EVID = 'Revisado en la visita de diciembre'"_s).toInt(), 120);
+        QCOMPARE(
+            db.Value(u"SELECT COUNT(*) FROM SO_MALEG WHERE TEX_EVID = 'Revisado en la visita de diciembre'"_s).toInt(),
+            120);
         QCOMPARE(db.Value(u"SELECT COUNT(*) FROM SO_MALEG WHERE ACT_USUA = 'ana'"_s).toInt(), 120);
     }
 };

@@ -56,10 +56,7 @@ class tst_DtmSoMalegRules : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Colombia));
-    }
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Colombia)); }
 
     void init()
     {
@@ -158,7 +155,8 @@ private slots:
         for (dm->QrySoMaleg->First(); !dm->QrySoMaleg->Eof(); dm->QrySoMaleg->Next())
             QVERIFY(!dm->QrySoMalegDtfNmbCicl->AsString().isEmpty());
         // One person asked for the records; each follow-up row shown asks for its own responsible.
-        const int followUps = world->Value(u"SELECT COUNT(*) FROM SO_SEMON WHERE COD_EMPR = 1 AND COD_AREA = 1"_s).toInt();
+        const int followUps =
+            world->Value(u"SELECT COUNT(*) FROM SO_SEMON WHERE COD_EMPR = 1 AND COD_AREA = 1"_s).toInt();
         QCOMPARE(world->server->OpensByProvider.value(u"DtsPGnTerce"_s), 1 + followUps);
         QCOMPARE(world->server->OpensByProvider.value(u"DtsPGnDitem"_s), 5);
         // A person renamed meanwhile shows the new name once the records are read again.
@@ -243,8 +241,11 @@ private slots:
         dm->QrySoMalegIND_CUMP->SetAsString(u"N"_s);
         dm->QrySoMaleg->Post();
         QCOMPARE(dm->QrySoMaleg->ApplyUpdates(0), 0);
-        const QVariantList stored = world->Rows(u"SELECT ACT_USUA, ACT_HORA, ACT_ESTA, FEC_MALE, TIP_ITEM, IND_CUMP"
-                                                " FROM SO_MALEG WHERE "_s + kFirstWhere).value(0);
+        const QVariantList stored = world
+                                        ->Rows(u"SELECT ACT_USUA, ACT_HORA, ACT_ESTA, FEC_MALE, TIP_ITEM, IND_CUMP"
+                                               " FROM SO_MALEG WHERE "_s +
+                                               kFirstWhere)
+                                        .value(0);
         QCOMPARE(stored.value(0).toString(), u"jperez"_s);
         QCOMPARE(TDateTimeText::Parse(stored.value(1).toString()), serverNow);
         QCOMPARE(stored.value(2).toString(), u"M"_s);
@@ -311,7 +312,7 @@ private slots:
     void digitFlags_data()
     {
         QTest::addColumn<int>("company");
-        QTest::addColumn<QVariant>("stored");    // Q0000133 of company 1; invalid: no row
+        QTest::addColumn<QVariant>("stored");      // Q0000133 of company 1; invalid: no row
         QTest::addColumn<QVariant>("flagCompany"); // GN_EMPRE.COD_DIFL of the company
         QTest::addColumn<QString>("value");
         QTest::newRow("stored S") << 1 << QVariant(u"S"_s) << QVariant() << u"S"_s;
@@ -339,12 +340,14 @@ private slots:
     void digitFlagReadFailureNamesTheFlag()
     {
         world->Exec(u"DROP TABLE GN_DIGIF"_s);
-        for (const auto &[code, quoted] : {std::pair{u"Q0000133"_s, u"'Q0000133'"_s}, std::pair{u"Q'8"_s, u"'Q''8'"_s}}) {
+        for (const auto &[code, quoted] :
+             {std::pair{u"Q0000133"_s, u"'Q0000133'"_s}, std::pair{u"Q'8"_s, u"'Q''8'"_s}}) {
             try {
                 dm->VerDigiFlags(code);
                 QFAIL("the flag was read");
             } catch (const Exception &e) {
-                QVERIFY2(e.Message().startsWith(u"Error leyendo DIGIFLAG "_s + quoted + u": "_s), qPrintable(e.Message()));
+                QVERIFY2(e.Message().startsWith(u"Error leyendo DIGIFLAG "_s + quoted + u": "_s),
+                         qPrintable(e.Message()));
                 QVERIFY2(e.Message().contains(u"GN_DIGIF"_s), qPrintable(e.Message()));
             }
         }
@@ -357,12 +360,15 @@ private slots:
         bool unificado = false;
         QStringList titles;
         dm->RegistrarFormaPrincipal(&form, &planAnual, &unificado,
-                                    [&titles](const QString &a, const QString &b, const QString &c) { titles = {a, b, c}; });
+                                    [&titles](const QString &a, const QString &b, const QString &c) {
+                                        titles = {a, b, c};
+                                    });
         world->Open(u"MA.COD_EMPR = 1 AND MA.COD_AREA = 1"_s);
-        QCOMPARE(titles, QStringList({u"1. PLANEAR"_s, u"ESTÁNDAR RECURSOS (10%)"_s,
-                                      u"Estándar: Recursos financieros, técnicos, humanos y de otra índole requeridos "
-                                      "para coordinar y desarrollar el Sistema de Gestión de la Seguridad y la Salud en "
-                                      "el Trabajo (SG-SST) (4%)"_s}));
+        QCOMPARE(titles,
+                 QStringList({u"1. PLANEAR"_s, u"ESTÁNDAR RECURSOS (10%)"_s,
+                              u"Estándar: Recursos financieros, técnicos, humanos y de otra índole requeridos "
+                              "para coordinar y desarrollar el Sistema de Gestión de la Seguridad y la Salud en "
+                              "el Trabajo (SG-SST) (4%)"_s}));
         // Each record brings its own plan activities and follow-up rows, as stored.
         for (int recNo = 1; recNo <= 8; ++recNo) {
             dm->QrySoMaleg->SetRecNo(recNo);
@@ -376,9 +382,9 @@ private slots:
             int perCycle = 0;
             for (SClientDataSet *ds : {dm->QrySoPlanear, dm->QrySoHacer, dm->QrySoActuar, dm->QrySoVerificar}) {
                 QVERIFY2(ds->Active(), qPrintable(ds->Name()));
-                QCOMPARE(RecordingAppServer::Param(world->server->ParamsByProvider.value(ds->ProviderName),
-                                                   u"PRMTITES"_s),
-                         key.at(5));
+                QCOMPARE(
+                    RecordingAppServer::Param(world->server->ParamsByProvider.value(ds->ProviderName), u"PRMTITES"_s),
+                    key.at(5));
                 perCycle += ds->RecordCount();
             }
             QCOMPARE(perCycle, dm->QrySoPlass->RecordCount());
@@ -417,8 +423,8 @@ private slots:
             world->Exec(u"INSERT INTO SO_PLASS (ACT_USUA, ACT_HORA, ACT_ESTA, COD_EMPR, FEC_PROC, RMT_PAMA, RMT_DEPA,"
                         " RMT_ESTA, RMT_ITES, COD_AREA, RMT_PLAS, OPC_CICL, CUM_META, MAR_PLAN, MAR_EJEC)"
                         " VALUES ('demo', ?, 'A', 1, ?, 1, 1, 1, 1, 1, ?, 'P', ?, ?, ?)"_s,
-                        {TDatabase::ToDb(EmbeddedWorld::ProcessDate()), TDatabase::ToDb(EmbeddedWorld::ProcessDate()), 900 + a, a < 4 ? 2 : 3,
-                         a < planned ? u"S"_s : u"N"_s, a < executed ? u"S"_s : u"N"_s});
+                        {TDatabase::ToDb(EmbeddedWorld::ProcessDate()), TDatabase::ToDb(EmbeddedWorld::ProcessDate()),
+                         900 + a, a < 4 ? 2 : 3, a < planned ? u"S"_s : u"N"_s, a < executed ? u"S"_s : u"N"_s});
         QObject form, reports;
         bool planAnual = true;
         bool unificado = false;

@@ -82,17 +82,31 @@ private slots:
         QTest::addColumn<QString>("selection"); // the query by example's condition besides area 1
         QTest::addColumn<bool>("typing");       // a follow-up row with only "Seguimiento" typed
         const QVariant same(kResponsible), other(kOther);
-        QTest::newRow("unchanged responsible: no question") << same << 0 << false << u"C"_s << u"C"_s << false << false << 0 << QString() << QString() << false;
-        QTest::newRow("Yes gives it to the cycle") << other << int(QMessageBox::Yes) << false << u"C"_s << u"C"_s << true << true << 0 << QString() << QString() << false;
-        QTest::newRow("cleared, Yes writes 0") << QVariant() << int(QMessageBox::Yes) << false << u"C"_s << u"C"_s << true << true << 0 << QString() << QString() << false;
-        QTest::newRow("No leaves the cycle, still C->N row") << other << int(QMessageBox::No) << false << u"C"_s << u"N"_s << true << false << 1 << QString() << QString() << false;
-        QTest::newRow("failed update: error, no row") << other << int(QMessageBox::Yes) << true << u"C"_s << u"N"_s << true << false << 0 << u"Error editando el Responsable."_s << QString() << false;
-        QTest::newRow("C->N makes one row") << same << 0 << false << u"C"_s << u"N"_s << false << false << 1 << QString() << QString() << false;
-        QTest::newRow("N->C makes none") << same << 0 << false << u"N"_s << u"C"_s << false << false << 0 << QString() << QString() << false;
-        QTest::newRow("N stays N: none") << same << 0 << false << u"N"_s << u"N"_s << false << false << 0 << QString() << QString() << false;
-        QTest::newRow("typing, C->C: the row being typed stays") << same << 0 << false << u"C"_s << u"C"_s << false << false << 0 << QString() << QString() << true;
-        QTest::newRow("typing, C->N: one row, the typing stays") << same << 0 << false << u"C"_s << u"N"_s << false << false << 1 << QString() << QString() << true;
-        QTest::newRow("Yes drops the record from the selection: its row still") << other << int(QMessageBox::Yes) << false << u"C"_s << u"N"_s << true << true << 1 << QString() << u"MA.COD_RESP = 1010203040"_s << false;
+        QTest::newRow("unchanged responsible: no question")
+            << same << 0 << false << u"C"_s << u"C"_s << false << false << 0 << QString() << QString() << false;
+        QTest::newRow("Yes gives it to the cycle") << other << int(QMessageBox::Yes) << false << u"C"_s << u"C"_s
+                                                   << true << true << 0 << QString() << QString() << false;
+        QTest::newRow("cleared, Yes writes 0") << QVariant() << int(QMessageBox::Yes) << false << u"C"_s << u"C"_s
+                                               << true << true << 0 << QString() << QString() << false;
+        QTest::newRow("No leaves the cycle, still C->N row")
+            << other << int(QMessageBox::No) << false << u"C"_s << u"N"_s << true << false << 1 << QString()
+            << QString() << false;
+        QTest::newRow("failed update: error, no row")
+            << other << int(QMessageBox::Yes) << true << u"C"_s << u"N"_s << true << false << 0
+            << u"Error editando el Responsable."_s << QString() << false;
+        QTest::newRow("C->N makes one row")
+            << same << 0 << false << u"C"_s << u"N"_s << false << false << 1 << QString() << QString() << false;
+        QTest::newRow("N->C makes none") << same << 0 << false << u"N"_s << u"C"_s << false << false << 0 << QString()
+                                         << QString() << false;
+        QTest::newRow("N stays N: none") << same << 0 << false << u"N"_s << u"N"_s << false << false << 0 << QString()
+                                         << QString() << false;
+        QTest::newRow("typing, C->C: the row being typed stays")
+            << same << 0 << false << u"C"_s << u"C"_s << false << false << 0 << QString() << QString() << true;
+        QTest::newRow("typing, C->N: one row, the typing stays")
+            << same << 0 << false << u"C"_s << u"N"_s << false << false << 1 << QString() << QString() << true;
+        QTest::newRow("Yes drops the record from the selection: its row still")
+            << other << int(QMessageBox::Yes) << false << u"C"_s << u"N"_s << true << true << 1 << QString()
+            << u"MA.COD_RESP = 1010203040"_s << false;
     }
     void afterSave()
     {
@@ -143,7 +157,9 @@ private slots:
                                     : QStringList());
         if (question && answer == QMessageBox::Yes) {
             const QVariantList a = w->server->LastArgs.value(u"EjecutarSql"_s).value(0).toList();
-            QCOMPARE(a.value(0).toString(), u"UPDATE SO_MALEG SET COD_RESP = :P_COD_RESP WHERE COD_EMPR = :P_COD_EMPR   AND FEC_PROC = :P_FEC_PROC   AND RMT_PAMA = :P_RMT_PAMA"_s);
+            QCOMPARE(
+                a.value(0).toString(),
+                u"UPDATE SO_MALEG SET COD_RESP = :P_COD_RESP WHERE COD_EMPR = :P_COD_EMPR   AND FEC_PROC = :P_FEC_PROC   AND RMT_PAMA = :P_RMT_PAMA"_s);
             QCOMPARE(a.value(1).toDouble(), responsible.toDouble());
             QCOMPARE(a.value(2).toInt(), 1);
             QCOMPARE(a.value(3).toDateTime(), EmbeddedWorld::ProcessDate());
@@ -157,8 +173,9 @@ private slots:
                 mate = {given};
         QCOMPARE(cycleMates(), matesAfter);
         // Records of other cycles and of the other company are never touched.
-        QCOMPARE(count(u"SELECT COUNT(*) FROM SO_MALEG WHERE (COD_EMPR <> 1 OR RMT_PAMA <> 1) AND COD_RESP IS NOT NULL"_s),
-                 otherResponsibles);
+        QCOMPARE(
+            count(u"SELECT COUNT(*) FROM SO_MALEG WHERE (COD_EMPR <> 1 OR RMT_PAMA <> 1) AND COD_RESP IS NOT NULL"_s),
+            otherResponsibles);
         if (error.isEmpty() && question && answer == QMessageBox::Yes && selection.isEmpty()) {
             // Reloaded, back on the same record, which shows the new responsible.
             QCOMPARE(dm.QrySoMalegRMT_ITES->AsInteger(), 1);
@@ -167,8 +184,9 @@ private slots:
             QCOMPARE(dm.QrySoMaleg->ChangeCount(), 0);
         }
 
-        const QList<QVariantList> rows = w->Rows(
-            u"SELECT COD_RESP, FEC_SEGU, COD_AREA, NUM_ERAL, PLA_ACCI, FEC_CUMP, ACT_USUA FROM SO_SEMON"_s + kItemWhere);
+        const QList<QVariantList> rows =
+            w->Rows(u"SELECT COD_RESP, FEC_SEGU, COD_AREA, NUM_ERAL, PLA_ACCI, FEC_CUMP, ACT_USUA FROM SO_SEMON"_s +
+                    kItemWhere);
         QCOMPARE(rows.size(), followUps);
         if (followUps == 1) {
             QCOMPARE(rows[0].value(0).toDouble(), 0.0);
@@ -209,9 +227,10 @@ private slots:
         QVERIFY(dm.QrySoMaleg->Locate(u"RMT_PAMA;RMT_DEPA;RMT_ESTA;RMT_ITES"_s, QVariantList{1, 1, 1, 1}, {}));
         QCOMPARE(dm.QrySoPlass->RecordCount(), 2);
         // An activity another user adds meanwhile appears after the save.
-        w->Exec(u"INSERT INTO SO_PLASS (ACT_USUA, ACT_HORA, ACT_ESTA, COD_EMPR, FEC_PROC, RMT_PAMA, RMT_DEPA, RMT_ESTA,"
-                " RMT_ITES, COD_AREA, RMT_PLAS, OPC_CICL, REC_URSO) VALUES ('otro', ?, 'A', 1, ?, 1, 1, 1, 1, 1, 999, 'V', 'A')"_s,
-                {TDatabase::ToDb(EmbeddedWorld::ProcessDate()), TDatabase::ToDb(EmbeddedWorld::ProcessDate())});
+        w->Exec(
+            u"INSERT INTO SO_PLASS (ACT_USUA, ACT_HORA, ACT_ESTA, COD_EMPR, FEC_PROC, RMT_PAMA, RMT_DEPA, RMT_ESTA,"
+            " RMT_ITES, COD_AREA, RMT_PLAS, OPC_CICL, REC_URSO) VALUES ('otro', ?, 'A', 1, ?, 1, 1, 1, 1, 1, 999, 'V', 'A')"_s,
+            {TDatabase::ToDb(EmbeddedWorld::ProcessDate()), TDatabase::ToDb(EmbeddedWorld::ProcessDate())});
         editRecord(kResponsible, u"C"_s, u"C"_s);
         QCOMPARE(save(), QString());
         QCOMPARE(dm.QrySoPlass->RecordCount(), 3);

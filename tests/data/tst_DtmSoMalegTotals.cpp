@@ -85,9 +85,10 @@ private slots:
                                    << u"SELECT COUNT(*) FROM SO_PLASS A WHERE A.COD_EMPR = 1 AND A.%1 = 'S'"_s;
         QTest::newRow("dos condiciones") << u"MA.COD_EMPR = 1 AND MA.IND_CUMP = 'N'"_s
                                          << joined + u" WHERE A.COD_EMPR = 1 AND MA.IND_CUMP = 'N' AND A.%1 = 'S'"_s;
-        QTest::newRow("tabla unida") << u"MA.COD_EMPR = 1 AND AR.NOM_AREA = 'Planta'"_s
-                                     << joined + u" JOIN SO_AREAS AR ON AR.COD_EMPR = MA.COD_EMPR AND AR.COD_AREA = MA.COD_AREA"
-                                                 " WHERE A.COD_EMPR = 1 AND AR.NOM_AREA = 'Planta' AND A.%1 = 'S'"_s;
+        QTest::newRow("tabla unida")
+            << u"MA.COD_EMPR = 1 AND AR.NOM_AREA = 'Planta'"_s
+            << joined + u" JOIN SO_AREAS AR ON AR.COD_EMPR = MA.COD_EMPR AND AR.COD_AREA = MA.COD_AREA"
+                        " WHERE A.COD_EMPR = 1 AND AR.NOM_AREA = 'Planta' AND A.%1 = 'S'"_s;
         // The same items in an area without activities count nothing of the other area's.
         QTest::newRow("área sin actividades") << u"MA.COD_EMPR = 1 AND MA.COD_AREA = 2"_s
                                               << joined + u" WHERE A.COD_EMPR = 1 AND MA.COD_AREA = 2 AND A.%1 = 'S'"_s;
@@ -113,10 +114,11 @@ private slots:
         // Stamped in the last second of the range: the count sees the end with its milliseconds.
         const QDateTime end(QDate(2026, 3, 31), QTime(23, 59, 59, 999));
         const QDateTime stamped(QDate(2026, 3, 31), QTime(23, 59, 59, 500));
-        world->Exec(u"UPDATE SO_MALEG SET ACT_HORA = ? WHERE COD_EMPR = 1 AND RMT_PAMA = 1"_s, {TDatabase::ToDb(stamped)});
-        world->Open(u"MA.COD_EMPR = 1 AND MA.ACT_HORA BETWEEN :PDT_ACT_HORA_INIC AND :PDT_ACT_HORA_FINA"_s,
-                    {{u"PDT_ACT_HORA_INIC"_s, QDateTime(QDate(2026, 3, 1), QTime(0, 0))},
-                     {u"PDT_ACT_HORA_FINA"_s, end}});
+        world->Exec(u"UPDATE SO_MALEG SET ACT_HORA = ? WHERE COD_EMPR = 1 AND RMT_PAMA = 1"_s,
+                    {TDatabase::ToDb(stamped)});
+        world->Open(
+            u"MA.COD_EMPR = 1 AND MA.ACT_HORA BETWEEN :PDT_ACT_HORA_INIC AND :PDT_ACT_HORA_FINA"_s,
+            {{u"PDT_ACT_HORA_INIC"_s, QDateTime(QDate(2026, 3, 1), QTime(0, 0))}, {u"PDT_ACT_HORA_FINA"_s, end}});
         SClientDataSet *q = dm->QrySoMaleg;
         QCOMPARE(q->RecordCount(), count(u"SELECT COUNT(*) FROM SO_MALEG WHERE COD_EMPR = 1 AND RMT_PAMA = 1"_s));
         QCOMPARE(dm->FechaIniActividad, QDateTime(QDate(2026, 3, 1), QTime(0, 0)));

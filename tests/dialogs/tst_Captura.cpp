@@ -27,8 +27,8 @@ private slots:
         QVERIFY(!dialog->Capturar(conn.get(), nullptr, kSql, {QStringLiteral("COD_TERC")}, {}, values, kTitles,
                                   QStringLiteral(" Lista de Empleados")));
         const QDate today = QDate::currentDate();
-        QCOMPARE(version, QStringLiteral("Versión %1.0 %2").arg(today.toString(QStringLiteral("yy")),
-                                                                today.toString(QStringLiteral("yyyy"))));
+        QCOMPARE(version, QStringLiteral("Versión %1.0 %2")
+                              .arg(today.toString(QStringLiteral("yy")), today.toString(QStringLiteral("yyyy"))));
         QCOMPARE(caption, QStringLiteral(" Lista de Empleados"));
         QVERIFY(aceptarEnabled);
         QVERIFY(dialog->edtBusqueda->text().isEmpty());
@@ -95,7 +95,8 @@ private slots:
         // The criteria dialog comes before the list, when it is asked for at all.
         if (asked)
             prompts->answers.push_back([](QWidget &d) {
-                static_cast<TQbeDialog &>(d).SetCriteria({{QStringLiteral("NOM_TERC"), TQbeOperator::StartsWith, QStringLiteral("ma")}});
+                static_cast<TQbeDialog &>(d).SetCriteria(
+                    {{QStringLiteral("NOM_TERC"), TQbeOperator::StartsWith, QStringLiteral("ma")}});
                 return int(QDialog::Accepted);
             });
         int shownRows = -1;
@@ -119,14 +120,13 @@ private slots:
         QTest::newRow("títulos completos") << kTitles << QStringList{} << kTitles << kTitles;
         QTest::newRow("sin títulos") << QStringList{} << QStringList{} << kColumns << kColumns;
         // One message per opening of the result: the empty one and the full listing.
-        QTest::newRow("títulos de menos")
-            << QStringList{QStringLiteral("Empresa"), QStringLiteral("Identificación")}
-            << QStringList{mismatch, mismatch}
-            << QStringList{QStringLiteral("Empresa"), QStringLiteral("Identificación"), QStringLiteral("NOM_TERC"),
-                           QStringLiteral("APE_TERC")}
-            << kColumns;
-        QTest::newRow("títulos de más") << kTitles + QStringList{QStringLiteral("Otro")} << QStringList{mismatch, mismatch}
-                                        << kTitles << kColumns;
+        QTest::newRow("títulos de menos") << QStringList{QStringLiteral("Empresa"), QStringLiteral("Identificación")}
+                                          << QStringList{mismatch, mismatch}
+                                          << QStringList{QStringLiteral("Empresa"), QStringLiteral("Identificación"),
+                                                         QStringLiteral("NOM_TERC"), QStringLiteral("APE_TERC")}
+                                          << kColumns;
+        QTest::newRow("títulos de más") << kTitles + QStringList{QStringLiteral("Otro")}
+                                        << QStringList{mismatch, mismatch} << kTitles << kColumns;
     }
     void titles()
     {
@@ -229,9 +229,10 @@ private slots:
         const QString path = qEnvironmentVariable("CAPTURA_SCREENSHOT");
         if (path.isEmpty())
             QSKIP("CAPTURA_SCREENSHOT not set");
-        server->Tables[QStringLiteral("DtsPTemporal")].Rows << QVariantList{1, 106, QStringLiteral("Carlos"), QStringLiteral("Mendoza")}
-                                                            << QVariantList{1, 107, QStringLiteral("Lucía"), QStringLiteral("Fernández")}
-                                                            << QVariantList{2, 108, QStringLiteral("Jorge"), QStringLiteral("Restrepo")};
+        server->Tables[QStringLiteral("DtsPTemporal")].Rows
+            << QVariantList{1, 106, QStringLiteral("Carlos"), QStringLiteral("Mendoza")}
+            << QVariantList{1, 107, QStringLiteral("Lucía"), QStringLiteral("Fernández")}
+            << QVariantList{2, 108, QStringLiteral("Jorge"), QStringLiteral("Restrepo")};
         bool saved = false;
         script = [&](TCaptura &d) {
             d.CmbCampos->setCurrentIndex(2);

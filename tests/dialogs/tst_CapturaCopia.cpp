@@ -43,9 +43,9 @@ private slots:
             << QStringList{QStringLiteral(" cod_empr"), QStringLiteral("Cod_Terc  ")}
             << QStringList{QStringLiteral("emp_orig "), QStringLiteral(" cod_resp")} << true << QString()
             << QStringLiteral("1") << QStringLiteral("102") << QStringList{QStringLiteral("1"), QStringLiteral("102")};
-        QTest::newRow("sin dataset destino") << QStringList{te, QStringLiteral("NOM_TERC")} << QStringList{} << false
-                                             << QString() << QStringLiteral("7") << QStringLiteral("900")
-                                             << QStringList{QStringLiteral("102"), QStringLiteral("Mario")};
+        QTest::newRow("sin dataset destino")
+            << QStringList{te, QStringLiteral("NOM_TERC")} << QStringList{} << false << QString() << QStringLiteral("7")
+            << QStringLiteral("900") << QStringList{QStringLiteral("102"), QStringLiteral("Mario")};
     }
     void messagesOfAcceptance()
     {
@@ -140,7 +140,8 @@ private slots:
         QTest::addColumn<QString>("lookUpField");
         QTest::addColumn<QString>("lookupText");
         QTest::addColumn<QStringList>("errors");
-        QTest::newRow("campo de la consulta") << QStringLiteral(" NOM_TERC ") << QStringLiteral("Mario") << QStringList{};
+        QTest::newRow("campo de la consulta")
+            << QStringLiteral(" NOM_TERC ") << QStringLiteral("Mario") << QStringList{};
         QTest::newRow("sin campo") << QString() << QString() << QStringList{};
         // Each copied variable looks the field up, so two variables report it twice.
         const QString error = QStringLiteral(" Error de parametrización de componente [QPFldPrueba] campo LookUpField "

@@ -72,7 +72,8 @@ private slots:
             ds->Append();
             ds->FieldByName(QStringLiteral("COD"))->SetAsInteger(i);
             ds->FieldByName(QStringLiteral("NOMBRE"))->SetAsString(QStringLiteral("Fila %1").arg(i));
-            ds->FieldByName(QStringLiteral("IND_CUMP"))->SetAsString(i == 2 ? QStringLiteral("N") : QStringLiteral("C"));
+            ds->FieldByName(QStringLiteral("IND_CUMP"))
+                ->SetAsString(i == 2 ? QStringLiteral("N") : QStringLiteral("C"));
             ds->Post();
         }
         ds->MergeChangeLog();
@@ -199,10 +200,10 @@ private slots:
         QTest::newRow("no limit") << 0 << QString() << QStringLiteral("línea 1\nlínea 2")
                                   << QStringLiteral("línea 1\nlínea 2");
         // Input stops at the limit: the text shown is the text posted, nothing is cut later.
-        QTest::newRow("typing stops at the limit") << 5 << QStringLiteral("abcdefg") << QString()
-                                                   << QStringLiteral("abcde");
-        QTest::newRow("a paste keeps what fits") << 5 << QStringLiteral("ab") << QStringLiteral("123456")
-                                                 << QStringLiteral("ab123");
+        QTest::newRow("typing stops at the limit")
+            << 5 << QStringLiteral("abcdefg") << QString() << QStringLiteral("abcde");
+        QTest::newRow("a paste keeps what fits")
+            << 5 << QStringLiteral("ab") << QStringLiteral("123456") << QStringLiteral("ab123");
     }
     void memoStoresItsText()
     {
@@ -313,7 +314,6 @@ private slots:
         QCOMPARE(ds->FieldByName(QStringLiteral("FECHA"))->AsDateTime(), QDateTime(QDate(2026, 3, 15), QTime(0, 0)));
     }
 
-
     // A memo cell shows the start of its text; its tooltip, the whole text.
     void gridShowsTheStartOfAMemo()
     {
@@ -403,16 +403,17 @@ private slots:
         qbe.SetCondition(QStringLiteral("empresa"), QStringLiteral("MA.COD_EMPR = 1"));
         qbe.Reopen();
         QVERIFY(q.Active());
-        QCOMPARE(server->LastCommandText,
-                 QStringLiteral("SELECT MA.COD_EMPR, MA.NOMBRE\r\nFROM T MA\r\nWHERE MA.COD_EMPR = MA.COD_EMPR AND MA.COD_EMPR = 1\r\n"));
+        QCOMPARE(server->LastCommandText, QStringLiteral("SELECT MA.COD_EMPR, MA.NOMBRE\r\nFROM T MA\r\nWHERE "
+                                                         "MA.COD_EMPR = MA.COD_EMPR AND MA.COD_EMPR = 1\r\n"));
         // The criteria come from the dialog, through the prompt service. A value that does not fit
         // keeps the dialog open with the rows as typed and the reason; the values travel as parameters.
         ScriptedPrompts *prompts = ScriptedPrompts::Install();
         QString shownError;
         QList<TQbeCriterion> shownRows;
         prompts->answers.push_back([](QWidget &d) {
-            static_cast<TQbeDialog &>(d).SetCriteria({{QStringLiteral("COD_EMPR"), TQbeOperator::Equal, QStringLiteral("uno")},
-                                                      {QStringLiteral("NOMBRE"), TQbeOperator::StartsWith, QStringLiteral("A")}});
+            static_cast<TQbeDialog &>(d).SetCriteria(
+                {{QStringLiteral("COD_EMPR"), TQbeOperator::Equal, QStringLiteral("uno")},
+                 {QStringLiteral("NOMBRE"), TQbeOperator::StartsWith, QStringLiteral("A")}});
             return int(QDialog::Accepted);
         });
         prompts->answers.push_back([&](QWidget &d) {
@@ -423,7 +424,8 @@ private slots:
             return int(QDialog::Accepted);
         });
         qbe.Click();
-        QCOMPARE(prompts->asked, QStringList({QStringLiteral("Consulta por ejemplo"), QStringLiteral("Consulta por ejemplo")}));
+        QCOMPARE(prompts->asked,
+                 QStringList({QStringLiteral("Consulta por ejemplo"), QStringLiteral("Consulta por ejemplo")}));
         QCOMPARE(shownError, QStringLiteral("'uno' no es un valor válido para el campo 'COD_EMPR'."));
         QCOMPARE(shownRows.size(), 2);
         QCOMPARE(shownRows.at(0).Value, QStringLiteral("uno"));
@@ -435,7 +437,6 @@ private slots:
         qbe.Inicializar(false);
         QVERIFY(qbe.Criteria().isEmpty());
     }
-
 };
 
 QTEST_MAIN(tst_DataControls)

@@ -67,7 +67,9 @@ private slots:
 
     void failingHandlerStillClosesTheLog()
     {
-        ds->AfterApplyUpdates = [](SClientDataSet &, QVariant &) { throw Exception(QStringLiteral("Error editando el Responsable.")); };
+        ds->AfterApplyUpdates = [](SClientDataSet &, QVariant &) {
+            throw Exception(QStringLiteral("Error editando el Responsable."));
+        };
         rename(1, QStringLiteral("Primero"));
         try {
             ds->ApplyUpdates(0);

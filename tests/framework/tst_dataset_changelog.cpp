@@ -437,8 +437,14 @@ void tst_dataset_changelog::paramsOfCommandText_data()
 {
     QTest::addColumn<QString>("sql");
     QTest::addColumn<QStringList>("names");
-    const struct { const char *tag; const char16_t *sql; QStringList names; } rows[] = {
-        {"repetido sin distinguir mayúsculas", u"SELECT * FROM T WHERE A = :PCODEMPR AND B = :PFECPROC AND C = :pcodempr",
+    const struct
+    {
+        const char *tag;
+        const char16_t *sql;
+        QStringList names;
+    } rows[] = {
+        {"repetido sin distinguir mayúsculas",
+         u"SELECT * FROM T WHERE A = :PCODEMPR AND B = :PFECPROC AND C = :pcodempr",
          {u"PCODEMPR"_s, u"PFECPROC"_s}},
         {"conversión y texto", u"SELECT X::text FROM T WHERE A = 'a:b' AND B = :P1", {u"P1"_s}},
         {"comentario de línea", u"SELECT 1 -- :NO\r\nFROM T WHERE A = :SI", {u"SI"_s}},
@@ -472,7 +478,8 @@ void tst_dataset_changelog::paramsAndCommandText()
     Remote r;
     r.DataSet.Close();
     r.DataSet.SetSQL({u"SELECT * FROM SO_SEMON"_s, u"WHERE COD_EMPR = :PCODEMPR AND FEC_PROC = :PFECPROC"_s});
-    QCOMPARE(r.DataSet.CommandText(), u"SELECT * FROM SO_SEMON\r\nWHERE COD_EMPR = :PCODEMPR AND FEC_PROC = :PFECPROC\r\n"_s);
+    QCOMPARE(r.DataSet.CommandText(),
+             u"SELECT * FROM SO_SEMON\r\nWHERE COD_EMPR = :PCODEMPR AND FEC_PROC = :PFECPROC\r\n"_s);
     r.DataSet.ParamByName(u"PCODEMPR"_s).SetAsSmallInt(3);
     r.DataSet.ParamByName(u"pfecproc"_s).SetAsDateTime(QDateTime(QDate(2024, 1, 31), QTime(0, 0)));
     QCOMPARE(raised([&] { r.DataSet.ParamByName(u"PNADA"_s); }), u"Parameter 'PNADA' not found"_s);

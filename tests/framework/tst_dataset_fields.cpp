@@ -131,7 +131,8 @@ void tst_dataset_fields::assignments_data()
         << u"SMALL"_s << u"Integer"_s << QVariant(40000)
         << u"40000 no es un valor válido para el campo 'SMALL': admite de -32768 a 32767"_s << true;
     QTest::newRow("small in range") << u"SMALL"_s << u"Integer"_s << QVariant(-32768) << u"-32768"_s << false;
-    QTest::newRow("largeint from text") << u"NIT"_s << u"String"_s << QVariant(u"9001234567"_s) << u"9001234567"_s << false;
+    QTest::newRow("largeint from text") << u"NIT"_s << u"String"_s << QVariant(u"9001234567"_s) << u"9001234567"_s
+                                        << false;
     QTest::newRow("largeint bad text") << u"NIT"_s << u"String"_s << QVariant(u"900123456-7"_s)
                                        << u"'900123456-7' no es un valor entero válido para el campo 'NIT'"_s << true;
     QTest::newRow("largeint from a 64-bit value")
@@ -369,8 +370,8 @@ void tst_dataset_fields::colombianLocale()
     QCOMPARE(record.Amount->AsString(), u"2,75"_s);
     // Thousands as written in Colombia; a lone point with fewer than three digits after it stays
     // a decimal point.
-    for (const auto &[typed, value] : {std::pair{u"1.500.000,50"_s, 1500000.5}, std::pair{u"-12.345"_s, -12345.0},
-                                       std::pair{u"1.5"_s, 1.5}}) {
+    for (const auto &[typed, value] :
+         {std::pair{u"1.500.000,50"_s, 1500000.5}, std::pair{u"-12.345"_s, -12345.0}, std::pair{u"1.5"_s, 1.5}}) {
         record.Amount->SetAsString(typed);
         QCOMPARE(record.Amount->AsFloat(), value);
     }

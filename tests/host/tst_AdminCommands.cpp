@@ -33,7 +33,8 @@ class tst_AdminCommands : public QObject
         p.closeWriteChannel();
         if (!p.waitForFinished(120000))
             return {-1, QStringLiteral("timeout"), QString()};
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
     }
 
     QString file(const QString &name) const { return m_dir.filePath(name); }
@@ -69,11 +70,12 @@ private slots:
         m_db = m_dir.filePath(QStringLiteral("nueva.sqlite"));
         QCOMPARE(server({QStringLiteral("init"), QStringLiteral("--db"), m_db}).exitCode, 0);
         m_companyDb = file(QStringLiteral("empresa.sqlite"));
-        QCOMPARE(server({QStringLiteral("add-company"), QStringLiteral("--db"), m_companyDb, QStringLiteral("--company"),
-                         QStringLiteral("3"), QStringLiteral("--name"), QStringLiteral("Ferretería El Tornillo"),
-                         QStringLiteral("--nit"), QStringLiteral("900555111")})
-                     .exitCode,
-                 0);
+        QCOMPARE(
+            server({QStringLiteral("add-company"), QStringLiteral("--db"), m_companyDb, QStringLiteral("--company"),
+                    QStringLiteral("3"), QStringLiteral("--name"), QStringLiteral("Ferretería El Tornillo"),
+                    QStringLiteral("--nit"), QStringLiteral("900555111")})
+                .exitCode,
+            0);
         // Logos a user may hand over: a JPEG, a text file named .png, a PNG whose header is damaged.
         QImage picture(24, 16, QImage::Format_RGB32);
         picture.fill(QColor(0x1f, 0x6f, 0x8b));
@@ -94,34 +96,56 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("says");
         const QString db = QStringLiteral("%DB%");
-        QTest::newRow("a company")
-            << QStringList{QStringLiteral("add-company"), QStringLiteral("--db"), db, QStringLiteral("--company"),
-                           QStringLiteral("7"), QStringLiteral("--name"), QStringLiteral("Taller Central S.A.S."),
-                           QStringLiteral("--areas"), QStringLiteral("S")}
-            << QByteArray() << 0 << QStringLiteral("Empresa 7 registrada.");
+        QTest::newRow("a company") << QStringList{QStringLiteral("add-company"),
+                                                  QStringLiteral("--db"),
+                                                  db,
+                                                  QStringLiteral("--company"),
+                                                  QStringLiteral("7"),
+                                                  QStringLiteral("--name"),
+                                                  QStringLiteral("Taller Central S.A.S."),
+                                                  QStringLiteral("--areas"),
+                                                  QStringLiteral("S")}
+                                   << QByteArray() << 0 << QStringLiteral("Empresa 7 registrada.");
         QTest::newRow("the same code again")
-            << QStringList{QStringLiteral("add-company"), QStringLiteral("--db"), db, QStringLiteral("--company"),
-                           QStringLiteral("7"), QStringLiteral("--name"), QStringLiteral("Otra")}
+            << QStringList{QStringLiteral("add-company"), QStringLiteral("--db"), db,
+                           QStringLiteral("--company"),   QStringLiteral("7"),    QStringLiteral("--name"),
+                           QStringLiteral("Otra")}
             << QByteArray() << 1 << QStringLiteral("Error: La empresa 7 ya existe.");
         QTest::newRow("areas neither S nor N")
-            << QStringList{QStringLiteral("add-company"), QStringLiteral("--db"), db, QStringLiteral("--company"),
-                           QStringLiteral("8"), QStringLiteral("--name"), QStringLiteral("Otra"), QStringLiteral("--areas"),
-                           QStringLiteral("quizá")}
+            << QStringList{QStringLiteral("add-company"), QStringLiteral("--db"),    db,
+                           QStringLiteral("--company"),   QStringLiteral("8"),       QStringLiteral("--name"),
+                           QStringLiteral("Otra"),        QStringLiteral("--areas"), QStringLiteral("quizá")}
             << QByteArray() << 1 << QStringLiteral("--areas admite S o N.");
         QTest::newRow("a user for it")
-            << QStringList{QStringLiteral("add-user"), QStringLiteral("--db"), db, QStringLiteral("--user"),
-                           QStringLiteral("ana"), QStringLiteral("--companies"), QStringLiteral("7")}
+            << QStringList{QStringLiteral("add-user"), QStringLiteral("--db"), db,
+                           QStringLiteral("--user"),   QStringLiteral("ana"),  QStringLiteral("--companies"),
+                           QStringLiteral("7")}
             << QByteArray("clave\n") << 0 << QStringLiteral("Usuario ana guardado.");
-        QTest::newRow("its evaluation")
-            << QStringList{QStringLiteral("import-catalogue"), QStringLiteral("--db"), db, QStringLiteral("--company"),
-                           QStringLiteral("7"), QStringLiteral("--csv"), QStringLiteral(ZE_DEMO_DIR "/catalogo-estandares-minimos.csv"),
-                           QStringLiteral("--process-date"), QStringLiteral("2026-02-02"), QStringLiteral("--valid-from"),
-                           QStringLiteral("2026-01-01"), QStringLiteral("--areas"), QStringLiteral("1:Planta,2:Oficinas")}
-            << QByteArray() << 0 << QStringLiteral("60 ítems, 120 registros de evaluación");
+        QTest::newRow("its evaluation") << QStringList{QStringLiteral("import-catalogue"),
+                                                       QStringLiteral("--db"),
+                                                       db,
+                                                       QStringLiteral("--company"),
+                                                       QStringLiteral("7"),
+                                                       QStringLiteral("--csv"),
+                                                       QStringLiteral(ZE_DEMO_DIR "/catalogo-estandares-minimos.csv"),
+                                                       QStringLiteral("--process-date"),
+                                                       QStringLiteral("2026-02-02"),
+                                                       QStringLiteral("--valid-from"),
+                                                       QStringLiteral("2026-01-01"),
+                                                       QStringLiteral("--areas"),
+                                                       QStringLiteral("1:Planta,2:Oficinas")}
+                                        << QByteArray() << 0 << QStringLiteral("60 ítems, 120 registros de evaluación");
         QTest::newRow("a catalogue for a company that does not exist")
-            << QStringList{QStringLiteral("import-catalogue"), QStringLiteral("--db"), db, QStringLiteral("--company"),
-                           QStringLiteral("9"), QStringLiteral("--csv"), QStringLiteral(ZE_DEMO_DIR "/catalogo-estandares-minimos.csv"),
-                           QStringLiteral("--process-date"), QStringLiteral("2026-02-02"), QStringLiteral("--valid-from"),
+            << QStringList{QStringLiteral("import-catalogue"),
+                           QStringLiteral("--db"),
+                           db,
+                           QStringLiteral("--company"),
+                           QStringLiteral("9"),
+                           QStringLiteral("--csv"),
+                           QStringLiteral(ZE_DEMO_DIR "/catalogo-estandares-minimos.csv"),
+                           QStringLiteral("--process-date"),
+                           QStringLiteral("2026-02-02"),
+                           QStringLiteral("--valid-from"),
                            QStringLiteral("2026-01-01")}
             << QByteArray() << 1 << QStringLiteral("La empresa 9 no existe.");
     }
@@ -156,43 +180,47 @@ private slots:
             return out;
         };
         QTest::newRow("name, NIT and logo")
-            << args({"--company", "3", "--name", "Ferretería El Tornillo S.A.S.", "--nit", "901234567", "--logo", ZE_DEMO_DIR "/logo-empresa-1.png"})
+            << args({"--company", "3", "--name", "Ferretería El Tornillo S.A.S.", "--nit", "901234567", "--logo",
+                     ZE_DEMO_DIR "/logo-empresa-1.png"})
             << QString() << 0 << QStringLiteral("Empresa 3 actualizada: nombre, NIT, logotipo.")
             << QStringLiteral("Ferretería El Tornillo S.A.S.") << 901234567LL << demoLogo;
         QTest::newRow("only a ten-digit NIT")
             << args({"--company", "3", "--nit", " 9001234567 "}) << QString() << 0
             << QStringLiteral("Empresa 3 actualizada: NIT.") << original << 9001234567LL << QString();
-        QTest::newRow("a JPEG logo")
-            << args({"--company", "3", "--logo", "%DIR%/logo.jpg"}) << QString() << 0
-            << QStringLiteral("Empresa 3 actualizada: logotipo.") << original << 900555111LL << QStringLiteral("%DIR%/logo.jpg");
+        QTest::newRow("a JPEG logo") << args({"--company", "3", "--logo", "%DIR%/logo.jpg"}) << QString() << 0
+                                     << QStringLiteral("Empresa 3 actualizada: logotipo.") << original << 900555111LL
+                                     << QStringLiteral("%DIR%/logo.jpg");
         QTest::newRow("a database made before logos gains the column")
             << args({"--company", "3", "--logo", ZE_DEMO_DIR "/logo-empresa-1.png"})
             << QStringLiteral("ALTER TABLE GN_EMPRE DROP COLUMN BMP_REPO") << 0
             << QStringLiteral("Empresa 3 actualizada: logotipo.") << original << 900555111LL << demoLogo;
-        QTest::newRow("unknown company")
-            << args({"--company", "99", "--name", "Otra"}) << QString() << 1
-            << QStringLiteral("Error: La empresa 99 no existe.") << original << 900555111LL << QString();
+        QTest::newRow("unknown company") << args({"--company", "99", "--name", "Otra"}) << QString() << 1
+                                         << QStringLiteral("Error: La empresa 99 no existe.") << original << 900555111LL
+                                         << QString();
         QTest::newRow("NIT with its check digit")
             << args({"--company", "3", "--name", "Otra", "--nit", "900123456-7"}) << QString() << 1
-            << QStringLiteral("Error: El NIT debe ser un número entero positivo de hasta 15 cifras, sin puntos ni dígito de"
-                              " verificación: \"900123456-7\".")
+            << QStringLiteral(
+                   "Error: El NIT debe ser un número entero positivo de hasta 15 cifras, sin puntos ni dígito de"
+                   " verificación: \"900123456-7\".")
             << original << 900555111LL << QString();
-        QTest::newRow("NIT zero")
-            << args({"--company", "3", "--nit", "0"}) << QString() << 1
-            << QStringLiteral("Error: El NIT debe ser un número entero positivo") << original << 900555111LL << QString();
+        QTest::newRow("NIT zero") << args({"--company", "3", "--nit", "0"}) << QString() << 1
+                                  << QStringLiteral("Error: El NIT debe ser un número entero positivo") << original
+                                  << 900555111LL << QString();
         QTest::newRow("a text file named .png")
             << args({"--company", "3", "--name", "Otra", "--logo", "%DIR%/texto.png"}) << QString() << 1
-            << QStringLiteral("Error: El logotipo no es una imagen PNG o JPEG válida.") << original << 900555111LL << QString();
+            << QStringLiteral("Error: El logotipo no es una imagen PNG o JPEG válida.") << original << 900555111LL
+            << QString();
         QTest::newRow("a PNG whose header is damaged")
             << args({"--company", "3", "--logo", "%DIR%/dañado.png"}) << QString() << 1
-            << QStringLiteral("Error: El logotipo no es una imagen PNG o JPEG válida.") << original << 900555111LL << QString();
+            << QStringLiteral("Error: El logotipo no es una imagen PNG o JPEG válida.") << original << 900555111LL
+            << QString();
         QTest::newRow("a logo file that is not there")
             << args({"--company", "3", "--nit", "901234567", "--logo", "%DIR%/no-existe.png"}) << QString() << 1
-            << QStringLiteral("Error: No se puede leer el archivo --logo \"%DIR%/no-existe.png\".") << original << 900555111LL
-            << QString();
+            << QStringLiteral("Error: No se puede leer el archivo --logo \"%DIR%/no-existe.png\".") << original
+            << 900555111LL << QString();
         QTest::newRow("nothing to change")
-            << args({"--company", "3"}) << QString() << 2 << QStringLiteral("Indique qué cambiar: --name, --nit o --logo.")
-            << original << 900555111LL << QString();
+            << args({"--company", "3"}) << QString() << 2
+            << QStringLiteral("Indique qué cambiar: --name, --nit o --logo.") << original << 900555111LL << QString();
     }
     void setCompany()
     {
@@ -222,7 +250,8 @@ private slots:
         const Run run = server(args);
         QVERIFY2((exitCode == 0 ? run.out : run.err).contains(says), qPrintable(run.out + run.err));
         QCOMPARE(run.exitCode, exitCode);
-        const QByteArray bytes = logo.isEmpty() ? QByteArray() : bytesOf(logo.replace(QStringLiteral("%DIR%"), m_dir.path()));
+        const QByteArray bytes =
+            logo.isEmpty() ? QByteArray() : bytesOf(logo.replace(QStringLiteral("%DIR%"), m_dir.path()));
         QVERIFY(logo.isEmpty() || !bytes.isEmpty());
         QCOMPARE(companyRow(db), (QVariantList{name, nit, bytes}));
     }

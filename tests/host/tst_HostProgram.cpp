@@ -30,7 +30,8 @@ class tst_HostProgram : public QObject
         p.start(qEnvironmentVariable("ZE_HOST_PATH"), args);
         if (!p.waitForFinished(60000))
             return {-1, QStringLiteral("timeout")};
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2, QString::fromUtf8(p.readAllStandardError())};
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2,
+                QString::fromUtf8(p.readAllStandardError())};
     }
 
     QTemporaryDir m_dir;
@@ -78,11 +79,12 @@ private slots:
                                                 << QStringLiteral("--report y --pdf se usan juntas");
         QTest::newRow("--xlsx without --report") << QStringList{QStringLiteral("--xlsx"), QStringLiteral("x.xlsx")}
                                                  << QStringLiteral("--report y --pdf se usan juntas");
-        QTest::newRow("--report not a number")
-            << QStringList{QStringLiteral("--report"), QStringLiteral("uno"), QStringLiteral("--pdf"), QStringLiteral("x.pdf")}
-            << QStringLiteral("--report debe ser un número entero: \"uno\".");
+        QTest::newRow("--report not a number") << QStringList{QStringLiteral("--report"), QStringLiteral("uno"),
+                                                              QStringLiteral("--pdf"), QStringLiteral("x.pdf")}
+                                               << QStringLiteral("--report debe ser un número entero: \"uno\".");
         QTest::newRow("--report with --screenshot")
-            << QStringList{QStringLiteral("--report"), QStringLiteral("0"), QStringLiteral("--pdf"), QStringLiteral("x.pdf"),
+            << QStringList{QStringLiteral("--report"),     QStringLiteral("0"),
+                           QStringLiteral("--pdf"),        QStringLiteral("x.pdf"),
                            QStringLiteral("--screenshot"), QStringLiteral("x.png")}
             << QStringLiteral("--report no se usa junto con --screenshot.");
         // Qt's own texts read in Spanish (its translations loaded by the host).
@@ -105,14 +107,15 @@ private slots:
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("company");
         QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("says");      // on stderr
-        QTest::addColumn<QString>("pdfText");   // in the PDF's text; empty: no file
+        QTest::addColumn<QString>("says");    // on stderr
+        QTest::addColumn<QString>("pdfText"); // in the PDF's text; empty: no file
         QTest::newRow("values table") << QStringLiteral("0") << QStringLiteral("1") << 0 << QString()
                                       << QStringLiteral("TABLA DE VALORES Y CALIFICACIÓN");
         QTest::newRow("second company") << QStringLiteral("0") << QStringLiteral("2") << 0 << QString()
                                         << QStringLiteral("EL NIVEL DE SU EVALUACIÓN ES:");
         QTest::newRow("no such option") << QStringLiteral("7") << QStringLiteral("1") << 1
-                                        << QStringLiteral("tolvane-host: Debe Seleccionar una Opción Válida!!") << QString();
+                                        << QStringLiteral("tolvane-host: Debe Seleccionar una Opción Válida!!")
+                                        << QString();
     }
     void reportToPdf()
     {
@@ -124,8 +127,9 @@ private slots:
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("informe.pdf"));
         const QString xlsx = dir.filePath(QStringLiteral("informe.xlsx"));
-        const Run run = host({QStringLiteral("--server"), m_db, QStringLiteral("--company"), company,
-                              QStringLiteral("--report"), option, QStringLiteral("--pdf"), pdf, QStringLiteral("--xlsx"), xlsx});
+        const Run run =
+            host({QStringLiteral("--server"), m_db, QStringLiteral("--company"), company, QStringLiteral("--report"),
+                  option, QStringLiteral("--pdf"), pdf, QStringLiteral("--xlsx"), xlsx});
         QString text;
         if (QFile::exists(pdf)) {
             QProcess pdftotext;
@@ -141,8 +145,8 @@ private slots:
         QCOMPARE(QFile::exists(xlsx), !pdfText.isEmpty());
         if (QFile::exists(xlsx)) {
             const XlsxSheet sheet(xlsx);
-            QCOMPARE(sheet.RowOf(QStringLiteral("TOTALES")), 1 + (company == QStringLiteral("1") ? 120 : 60) + 2 +
-                                                                (company == QStringLiteral("1") ? 2 : 0));
+            QCOMPARE(sheet.RowOf(QStringLiteral("TOTALES")),
+                     1 + (company == QStringLiteral("1") ? 120 : 60) + 2 + (company == QStringLiteral("1") ? 2 : 0));
         }
     }
 
@@ -150,10 +154,11 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("message");
-        QTest::newRow("wrong password")
-            << QStringList{QStringLiteral("--server"), QStringLiteral("%DB%"), QStringLiteral("--password"), QStringLiteral("mala")}
-            << QStringLiteral("Usuario o contraseña incorrectos");
-        QTest::newRow("missing module") << QStringList{QStringLiteral("--module"), QStringLiteral("/nonexistent/libX.so")}
+        QTest::newRow("wrong password") << QStringList{QStringLiteral("--server"), QStringLiteral("%DB%"),
+                                                       QStringLiteral("--password"), QStringLiteral("mala")}
+                                        << QStringLiteral("Usuario o contraseña incorrectos");
+        QTest::newRow("missing module") << QStringList{QStringLiteral("--module"),
+                                                       QStringLiteral("/nonexistent/libX.so")}
                                         << QStringLiteral("No fue posible cargar el módulo /nonexistent/libX.so");
         // An exception raised inside the module is caught by type in the host.
         QTest::newRow("parameter string too long")

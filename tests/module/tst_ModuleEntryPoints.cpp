@@ -97,9 +97,9 @@ private slots:
         QStringList names;
         for (QObject *o : owned)
             names << o->objectName();
-        QCOMPARE(names, (QStringList{QStringLiteral("DtmSoMaleg"), QStringLiteral("DtmReportes"),
-                                     QStringLiteral("FrmSoMaleg"), QStringLiteral("FrmMemo"),
-                                     QStringLiteral("Captura")}));
+        QCOMPARE(names,
+                 (QStringList{QStringLiteral("DtmSoMaleg"), QStringLiteral("DtmReportes"), QStringLiteral("FrmSoMaleg"),
+                              QStringLiteral("FrmMemo"), QStringLiteral("Captura")}));
         QWidget *window = FindControl(handle);
         QVERIFY(window);
         QCOMPARE(window->objectName(), QStringLiteral("FrmSoMaleg"));
@@ -109,9 +109,9 @@ private slots:
         for (QObject *o : owned)
             connect(o, &QObject::destroyed, this, [&destroyed, name = o->objectName()] { destroyed << name; });
         unload();
-        QCOMPARE(destroyed, (QStringList{QStringLiteral("FrmSoMaleg"), QStringLiteral("FrmMemo"),
-                                         QStringLiteral("Captura"), QStringLiteral("DtmReportes"),
-                                         QStringLiteral("DtmSoMaleg")}));
+        QCOMPARE(destroyed,
+                 (QStringList{QStringLiteral("FrmSoMaleg"), QStringLiteral("FrmMemo"), QStringLiteral("Captura"),
+                              QStringLiteral("DtmReportes"), QStringLiteral("DtmSoMaleg")}));
         QCOMPARE(Application()->ComponentCount(), before);
         QVERIFY(!FindControl(handle));
         unload(); // a repeated unload finds nothing left to destroy
@@ -175,14 +175,14 @@ private slots:
         QTest::addColumn<QString>("condition");
         const QStringList none;
         QTest::newRow("empty") << QString() << false << none << QString();
-        QTest::newRow("all blanks keep the blank text") << QStringLiteral("   ") << false << none
-                                                         << QStringLiteral("   ");
+        QTest::newRow("all blanks keep the blank text")
+            << QStringLiteral("   ") << false << none << QStringLiteral("   ");
         QTest::newRow("two words and a quoted condition")
             << QStringLiteral("EMP01 NOMINA \"AND MA.COD_EMPR = 1\"") << true
             << QStringList{QStringLiteral("EMP01"), QStringLiteral("NOMINA")} << QStringLiteral("AND MA.COD_EMPR = 1");
         QTest::newRow("leading blank gives an empty first entry")
-            << QStringLiteral(" uno dos") << true << QStringList{QString(), QStringLiteral("uno"), QStringLiteral("dos")}
-            << QString();
+            << QStringLiteral(" uno dos") << true
+            << QStringList{QString(), QStringLiteral("uno"), QStringLiteral("dos")} << QString();
         QTest::newRow("quote without its closing quote")
             << QStringLiteral("\"abc def") << true
             << QStringList{QString(), QStringLiteral("abc"), QStringLiteral("def")} << QString();
@@ -195,14 +195,15 @@ private slots:
         QTest::newRow("condition trimmed inside its quotes")
             << QStringLiteral("\"  AND X = 2  \"") << true << QStringList() << QStringLiteral("AND X = 2");
         QTest::newRow("repeated words") << QStringLiteral("ab abc ab") << true
-                                        << QStringList{QStringLiteral("ab"), QStringLiteral("abc"), QStringLiteral("ab")}
+                                        << QStringList{QStringLiteral("ab"), QStringLiteral("abc"),
+                                                       QStringLiteral("ab")}
                                         << QString();
         // Only U+0020 is a blank: tabs, line breaks and non-breaking spaces belong to the words.
         QTest::newRow("tabs and line breaks stay in the words")
             << QStringLiteral("\tuno dos\n") << true << QStringList{QStringLiteral("\tuno"), QStringLiteral("dos\n")}
             << QString();
-        QTest::newRow("a lone tab is a word") << QStringLiteral("\t") << true << QStringList{QStringLiteral("\t")}
-                                              << QString();
+        QTest::newRow("a lone tab is a word")
+            << QStringLiteral("\t") << true << QStringList{QStringLiteral("\t")} << QString();
         QTest::newRow("non-breaking space kept in the condition")
             << QStringLiteral("\"AND A = 1\u00A0\"") << true << QStringList() << QStringLiteral("AND A = 1\u00A0");
         QTest::newRow("several blanks between words")
@@ -243,7 +244,8 @@ private slots:
             loadWith(longest + QStringLiteral("b"));
             QFAIL("a parameter string over 32767 characters was taken");
         } catch (const Exception &e) {
-            QCOMPARE(e.Message(), QStringLiteral("La cadena de parámetros tiene 32768 caracteres; el máximo es 32767."));
+            QCOMPARE(e.Message(),
+                     QStringLiteral("La cadena de parámetros tiene 32768 caracteres; el máximo es 32767."));
         }
         // Refused before anything was stored or created.
         QCOMPARE(gStParSrv, QStringLiteral("before"));
@@ -255,8 +257,8 @@ private slots:
         QTest::addColumn<QString>("argument");
         QTest::addColumn<QString>("version");
         QTest::addColumn<QString>("date");
-        QTest::newRow("version and date") << QStringLiteral("3.1.0;2026-12-06") << QStringLiteral("3.1.0")
-                                          << QStringLiteral("2026-12-06");
+        QTest::newRow("version and date")
+            << QStringLiteral("3.1.0;2026-12-06") << QStringLiteral("3.1.0") << QStringLiteral("2026-12-06");
         QTest::newRow("no semicolon") << QStringLiteral("3.1.0") << QStringLiteral("3.1.0") << QString();
         QTest::newRow("nothing after it") << QStringLiteral("3.1.0;") << QStringLiteral("3.1.0") << QString();
         QTest::newRow("a third part stays with the date")

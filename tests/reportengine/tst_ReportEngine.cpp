@@ -26,7 +26,11 @@ class Rows : public IReportDataSet
 public:
     Rows(QStringList fields, QList<QVariantList> rows) : m_fields(std::move(fields)), m_rows(std::move(rows)) {}
     QString UserName() const override { return QStringLiteral("T"); }
-    void First() override { m_pos = 0; m_eof = m_rows.isEmpty(); }
+    void First() override
+    {
+        m_pos = 0;
+        m_eof = m_rows.isEmpty();
+    }
     void Next() override
     {
         if (m_pos + 1 < m_rows.size())
@@ -52,7 +56,8 @@ private:
     bool m_eof = true;
 };
 
-TMemoView *memo(TBand *band, const QString &text, double top = 0, double height = 5, double left = 0, double width = 100)
+TMemoView *memo(TBand *band, const QString &text, double top = 0, double height = 5, double left = 0,
+                double width = 100)
 {
     TMemoView *m = band->Add<TMemoView>(QStringLiteral("M%1").arg(band->Objects.size()));
     m->Left = left;
@@ -131,16 +136,13 @@ private slots:
         QTest::addColumn<QStringList>("groups");
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("three groups") << S({"A", "A", "B", "C", "C", "C"})
-                                      << S({"#1", "Página 1 de \u0001TP\u0001", "H A", "r1", "r2",
-                                                     "S 3 C 2 L A", "H B", "r3", "S 3 C 1 L B", "H C", "r4", "r5",
-                                                     "r6", "S 15 C 3 L C", "Total 21"});
+                                      << S({"#1", "Página 1 de \u0001TP\u0001", "H A", "r1", "r2", "S 3 C 2 L A", "H B",
+                                            "r3", "S 3 C 1 L B", "H C", "r4", "r5", "r6", "S 15 C 3 L C", "Total 21"});
         QTest::newRow("one row") << S({"A"})
-                                 << S({"#1", "Página 1 de \u0001TP\u0001", "H A", "r1", "S 1 C 1 L A",
-                                                "Total 1"});
-        QTest::newRow("a group per row")
-            << S({"A", "B"})
-            << S({"#1", "Página 1 de \u0001TP\u0001", "H A", "r1", "S 1 C 1 L A", "H B", "r2", "S 2 C 1 L B",
-                           "Total 3"});
+                                 << S({"#1", "Página 1 de \u0001TP\u0001", "H A", "r1", "S 1 C 1 L A", "Total 1"});
+        QTest::newRow("a group per row") << S({"A", "B"})
+                                         << S({"#1", "Página 1 de \u0001TP\u0001", "H A", "r1", "S 1 C 1 L A", "H B",
+                                               "r2", "S 2 C 1 L B", "Total 3"});
         QTest::newRow("no rows") << S({}) << S({"#1", "Página 1 de \u0001TP\u0001"});
     }
     void groupsEndWhereTheirConditionChanges()
@@ -255,7 +257,8 @@ private slots:
         QVERIFY(pages.Spooled());
         const int last = pages.PageCount() - 1;
         const auto page = pages.Page(last);
-        QCOMPARE(page->items.front().lines.join(QString()), QStringLiteral("Página %1 de \u0001TP\u0001").arg(last + 1));
+        QCOMPARE(page->items.front().lines.join(QString()),
+                 QStringLiteral("Página %1 de \u0001TP\u0001").arg(last + 1));
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("r.zrp"));
         QVERIFY(pages.Save(file));
@@ -284,7 +287,8 @@ private slots:
             "El reporte \"Prueba\" usa el conjunto de datos desconocido \"X\" en la expresión \"X.\"N\"\".");
         row("field", "[T.\"ZZ\"]",
             "El reporte \"Prueba\" usa el campo desconocido \"ZZ\" de \"T\" en la expresión \"T.\"ZZ\"\".");
-        row("function", "[Foo(1)]", "El reporte \"Prueba\" usa la función desconocida \"Foo\" en la expresión \"Foo(1)\".");
+        row("function", "[Foo(1)]",
+            "El reporte \"Prueba\" usa la función desconocida \"Foo\" en la expresión \"Foo(1)\".");
         row("variable", "[gNada + 1]", "El reporte \"Prueba\" usa la variable desconocida \"gNada\".");
         row("syntax", "[1 +]", "El reporte \"Prueba\" no puede leer la expresión \"1 +\": falta un valor al final.");
     }
@@ -316,9 +320,11 @@ private slots:
                 value = QStringLiteral("ana");
             }
         };
-        memo(r.data, QStringLiteral("[Uppercase(gNombre)] [Doble(<T.\"V\"> / 4)] [(2 + 3) * 2] [7 / 0] ['a' + 'b']"), 0, 5, 0, 90);
+        memo(r.data, QStringLiteral("[Uppercase(gNombre)] [Doble(<T.\"V\"> / 4)] [(2 + 3) * 2] [7 / 0] ['a' + 'b']"), 0,
+             5, 0, 90);
         QVERIFY(r.report.PrepareReport());
-        QVERIFY2(texts(r.report).contains(QStringLiteral("ANA 0,5 10 — ab")), qPrintable(texts(r.report).join(QLatin1Char('|'))));
+        QVERIFY2(texts(r.report).contains(QStringLiteral("ANA 0,5 10 — ab")),
+                 qPrintable(texts(r.report).join(QLatin1Char('|'))));
         QCOMPARE(asked, 1);
     }
 };

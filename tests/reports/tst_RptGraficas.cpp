@@ -72,7 +72,8 @@ class tst_RptGraficas : public QObject
             perCycle[c].second += score;
             if (!perStandard.count(k)) {
                 standardOrder << k;
-                standardInfo[k] = {DtmSoMaleg->QrySoMalegDES_ESTA->AsString().left(25), DtmSoMaleg->QrySoMalegPOR_ESTA->AsFloat()};
+                standardInfo[k] = {DtmSoMaleg->QrySoMalegDES_ESTA->AsString().left(25),
+                                   DtmSoMaleg->QrySoMalegPOR_ESTA->AsFloat()};
             }
             perStandard[k] += score;
         }
@@ -110,10 +111,11 @@ private slots:
         world->SelectCompany(company);
         const Expected e = expected();
         QVERIFY(e.standardRows.size() > e.cycleRows.size()); // standards of several cycles, several per cycle
-        const QStringList cycleFields = {QStringLiteral("COD_CICL"), QStringLiteral("NOM_CICL"), QStringLiteral("PUN_MAXI"),
-                                         QStringLiteral("PUN_OBTE")};
-        const QStringList standardFields = {QStringLiteral("COD_CICL"), QStringLiteral("RMT_DEPA"), QStringLiteral("DES_ESTA"),
-                                            QStringLiteral("POR_ESTA"), QStringLiteral("PUN_OBTE")};
+        const QStringList cycleFields = {QStringLiteral("COD_CICL"), QStringLiteral("NOM_CICL"),
+                                         QStringLiteral("PUN_MAXI"), QStringLiteral("PUN_OBTE")};
+        const QStringList standardFields = {QStringLiteral("COD_CICL"), QStringLiteral("RMT_DEPA"),
+                                            QStringLiteral("DES_ESTA"), QStringLiteral("POR_ESTA"),
+                                            QStringLiteral("PUN_OBTE")};
         for (int run = 0; run < 2; ++run) {
             const QString cycles = world->Print(1);
             QVERIFY(maleg()->Eof());
@@ -137,7 +139,8 @@ private slots:
                 for (ds->First(); !ds->Eof(); ds->Next())
                     for (const char *f : {"PUN_OBTE"})
                         QVERIFY(QRegularExpression(QStringLiteral("(^|\\s)%1(\\s|$)")
-                                                       .arg(QRegularExpression::escape(ds->FieldByName(QString::fromLatin1(f))->DisplayText())),
+                                                       .arg(QRegularExpression::escape(
+                                                           ds->FieldByName(QString::fromLatin1(f))->DisplayText())),
                                                    QRegularExpression::MultilineOption)
                                     .match(ds == DtmReportes->CdsGraCicl ? cycles : standards)
                                     .hasMatch());
@@ -161,26 +164,35 @@ private slots:
     {
         QTest::addColumn<QStringList>("arrange"); // SQL run before the report
         QTest::addColumn<QStringList>("rows");    // the report's three rows, as pdftotext lays them out
-        const QString first = QStringLiteral("rowid IN (SELECT rowid FROM SO_PLASS WHERE COD_EMPR = 2 ORDER BY rowid LIMIT %1)");
-        const QString none = QStringLiteral("UPDATE SO_PLASS SET ENE_PLAN = 'N', ENE_EJEC = 'N', FEB_PLAN = 'N', FEB_EJEC = 'N',"
-                                            " MAR_PLAN = 'N', MAR_EJEC = 'N', ABR_PLAN = 'N', ABR_EJEC = 'N', MAY_PLAN = 'N',"
-                                            " MAY_EJEC = 'N', JUN_PLAN = 'N', JUN_EJEC = 'N', JUL_PLAN = 'N', JUL_EJEC = 'N',"
-                                            " AGO_PLAN = 'N', AGO_EJEC = 'N', SEP_PLAN = 'N', SEP_EJEC = 'N', OCT_PLAN = 'N',"
-                                            " OCT_EJEC = 'N', NOV_PLAN = 'N', NOV_EJEC = 'N', DIC_PLAN = 'N', DIC_EJEC = 'N'"
-                                            " WHERE COD_EMPR = 2");
+        const QString first =
+            QStringLiteral("rowid IN (SELECT rowid FROM SO_PLASS WHERE COD_EMPR = 2 ORDER BY rowid LIMIT %1)");
+        const QString none =
+            QStringLiteral("UPDATE SO_PLASS SET ENE_PLAN = 'N', ENE_EJEC = 'N', FEB_PLAN = 'N', FEB_EJEC = 'N',"
+                           " MAR_PLAN = 'N', MAR_EJEC = 'N', ABR_PLAN = 'N', ABR_EJEC = 'N', MAY_PLAN = 'N',"
+                           " MAY_EJEC = 'N', JUN_PLAN = 'N', JUN_EJEC = 'N', JUL_PLAN = 'N', JUL_EJEC = 'N',"
+                           " AGO_PLAN = 'N', AGO_EJEC = 'N', SEP_PLAN = 'N', SEP_EJEC = 'N', OCT_PLAN = 'N',"
+                           " OCT_EJEC = 'N', NOV_PLAN = 'N', NOV_EJEC = 'N', DIC_PLAN = 'N', DIC_EJEC = 'N'"
+                           " WHERE COD_EMPR = 2");
         QTest::newRow("nothing marked") << QStringList{none}
-                                        << QStringList{QStringLiteral("Actividades Programadas") + QStringLiteral(" 0").repeated(12) + QStringLiteral(" 0"),
-                                                       QStringLiteral("Actividades Ejecutadas") + QStringLiteral(" 0").repeated(12) + QStringLiteral(" 0"),
-                                                       QStringLiteral("Porcentaje de Cumplimiento") + QStringLiteral(" 0%").repeated(12) + QStringLiteral(" 0 %")};
+                                        << QStringList{QStringLiteral("Actividades Programadas") +
+                                                           QStringLiteral(" 0").repeated(12) + QStringLiteral(" 0"),
+                                                       QStringLiteral("Actividades Ejecutadas") +
+                                                           QStringLiteral(" 0").repeated(12) + QStringLiteral(" 0"),
+                                                       QStringLiteral("Porcentaje de Cumplimiento") +
+                                                           QStringLiteral(" 0%").repeated(12) + QStringLiteral(" 0 %")};
         QTest::newRow("1, 3 and 5 of 8; executed without planned")
             << QStringList{none,
-                           QStringLiteral("UPDATE SO_PLASS SET ENE_PLAN = 'S', FEB_PLAN = 'S', MAR_PLAN = 'S' WHERE ") + first.arg(8),
+                           QStringLiteral("UPDATE SO_PLASS SET ENE_PLAN = 'S', FEB_PLAN = 'S', MAR_PLAN = 'S' WHERE ") +
+                               first.arg(8),
                            QStringLiteral("UPDATE SO_PLASS SET ENE_EJEC = 'S' WHERE ") + first.arg(1),
                            QStringLiteral("UPDATE SO_PLASS SET FEB_EJEC = 'S' WHERE ") + first.arg(3),
                            QStringLiteral("UPDATE SO_PLASS SET MAR_EJEC = 'S', ABR_EJEC = 'S' WHERE ") + first.arg(5)}
-            << QStringList{QStringLiteral("Actividades Programadas 8 8 8") + QStringLiteral(" 0").repeated(9) + QStringLiteral(" 24"),
-                           QStringLiteral("Actividades Ejecutadas 1 3 5 5") + QStringLiteral(" 0").repeated(8) + QStringLiteral(" 14"),
-                           QStringLiteral("Porcentaje de Cumplimiento 12% 38% 62%") + QStringLiteral(" 0%").repeated(9) + QStringLiteral(" 58 %")};
+            << QStringList{QStringLiteral("Actividades Programadas 8 8 8") + QStringLiteral(" 0").repeated(9) +
+                               QStringLiteral(" 24"),
+                           QStringLiteral("Actividades Ejecutadas 1 3 5 5") + QStringLiteral(" 0").repeated(8) +
+                               QStringLiteral(" 14"),
+                           QStringLiteral("Porcentaje de Cumplimiento 12% 38% 62%") +
+                               QStringLiteral(" 0%").repeated(9) + QStringLiteral(" 58 %")};
     }
     void unifiedPlan()
     {
@@ -193,16 +205,21 @@ private slots:
             const QString text = world->Print(4);
             QVERIFY(FrmSoMaleg->ImprimePlanUnificado && !FrmSoMaleg->ImprimePlanAnual);
             // The text extractor may or may not keep the blank of "58 %".
-            auto normal = [](QString line) { return line.simplified().replace(QStringLiteral(" %"), QStringLiteral("%")); };
+            auto normal = [](QString line) {
+                return line.simplified().replace(QStringLiteral(" %"), QStringLiteral("%"));
+            };
             QStringList lines;
             for (const QString &line : text.split(QLatin1Char('\n')))
                 lines << normal(line);
             for (const QString &row : rows)
-                QVERIFY2(lines.contains(normal(row)), qPrintable(row + QStringLiteral(" | ") + lines.filter(row.left(12)).join(QStringLiteral(" | "))));
-            for (const char *title : {"Plan de Trabajo Anual de Seguridad y Salud en el Trabajo Unificado", "ACTIVIDADES SGSST",
-                                      "TOTAL ANUAL", "Seguimiento Mensual al Cumplimiento del plan de Trabajo del SGSST",
-                                      "Total Actividades del Año del SGSST", "Programado", "Ejecutado",
-                                      "FIRMA DEL EMPLEADOR O CONTRATANTE", "FIRMA RESPONSABLE EJECUCIÓN SGSST"})
+                QVERIFY2(
+                    lines.contains(normal(row)),
+                    qPrintable(row + QStringLiteral(" | ") + lines.filter(row.left(12)).join(QStringLiteral(" | "))));
+            for (const char *title :
+                 {"Plan de Trabajo Anual de Seguridad y Salud en el Trabajo Unificado", "ACTIVIDADES SGSST",
+                  "TOTAL ANUAL", "Seguimiento Mensual al Cumplimiento del plan de Trabajo del SGSST",
+                  "Total Actividades del Año del SGSST", "Programado", "Ejecutado", "FIRMA DEL EMPLEADOR O CONTRATANTE",
+                  "FIRMA RESPONSABLE EJECUCIÓN SGSST"})
                 QVERIFY2(text.contains(QString::fromUtf8(title)), title);
             // Both totals restart on every run; the annual chart's row holds them.
             QCOMPARE(DtmSoMaleg->CdsCumplEjecu->RecordCount(), 1);

@@ -120,8 +120,9 @@ private slots:
         maleg()->First();
         const QString level = DtmSoMaleg->EvalCriterio(total);
         QVERIFY(!level.isEmpty());
-        const QRegularExpression totals(QStringLiteral("TOTALES\\s+%1\\s").arg(
-            QRegularExpression::escape(TFieldFormat::FormatFloat(QStringLiteral("#,##0.##"), total))));
+        const QRegularExpression totals(
+            QStringLiteral("TOTALES\\s+%1\\s")
+                .arg(QRegularExpression::escape(TFieldFormat::FormatFloat(QStringLiteral("#,##0.##"), total))));
         QVERIFY2(totals.match(text).hasMatch(), qPrintable(text.right(1500)));
         QVERIFY(text.contains(level));
 
@@ -151,7 +152,8 @@ private slots:
         QMap<QString, double> byArea;
         for (maleg()->First(); !maleg()->Eof(); maleg()->Next())
             byArea[maleg()->FieldByName(QStringLiteral("COD_AREA"))->AsString() + QLatin1Char(' ') +
-                   maleg()->FieldByName(QStringLiteral("NOM_AREA"))->AsString()] += DtmSoMaleg->QrySoMalegDtfCalificacion->AsFloat();
+                   maleg()->FieldByName(QStringLiteral("NOM_AREA"))->AsString()] +=
+                DtmSoMaleg->QrySoMalegDtfCalificacion->AsFloat();
         maleg()->First();
         QCOMPARE(text.count(QStringLiteral("TOTAL ÁREA")), areas.size());
         QCOMPARE(text.count(QStringLiteral("NIVEL DEL ÁREA:")), areas.size());
@@ -160,10 +162,11 @@ private slots:
             QVERIFY(byArea.contains(area));
             const double points = byArea.value(area);
             sum += points;
-            const QRegularExpression line(QStringLiteral("TOTAL ÁREA %1\\s+%2\\s+NIVEL DEL ÁREA:\\s+%3")
-                                              .arg(QRegularExpression::escape(area),
-                                                   QRegularExpression::escape(TFieldFormat::FormatFloat(QStringLiteral("#,##0.##"), points)),
-                                                   QRegularExpression::escape(DtmSoMaleg->EvalCriterio(points))));
+            const QRegularExpression line(
+                QStringLiteral("TOTAL ÁREA %1\\s+%2\\s+NIVEL DEL ÁREA:\\s+%3")
+                    .arg(QRegularExpression::escape(area),
+                         QRegularExpression::escape(TFieldFormat::FormatFloat(QStringLiteral("#,##0.##"), points)),
+                         QRegularExpression::escape(DtmSoMaleg->EvalCriterio(points))));
             const QRegularExpressionMatch found = line.match(text);
             QVERIFY2(found.hasMatch(), qPrintable(text.right(1500)));
             QVERIFY(found.capturedStart() < text.lastIndexOf(QStringLiteral("TOTALES")));
@@ -218,10 +221,11 @@ private slots:
         QFETCH(QStringList, headings);
         QFETCH(QStringList, absent);
         // Six items of company 2 get C, N, J, X, P and no code.
-        const QStringList codes = {QStringLiteral("C"), QStringLiteral("N"), QStringLiteral("J"), QStringLiteral("X"),
-                                   QStringLiteral("P"), QString()};
+        const QStringList codes = {QStringLiteral("C"), QStringLiteral("N"), QStringLiteral("J"),
+                                   QStringLiteral("X"), QStringLiteral("P"), QString()};
         const QString year = QString::number(processDate.year());
-        exec(QStringLiteral("UPDATE SO_MALEG SET IND_CUMP = NULL WHERE COD_EMPR = 2 AND substr(FEC_PROC, 1, 4) = ?"), {year});
+        exec(QStringLiteral("UPDATE SO_MALEG SET IND_CUMP = NULL WHERE COD_EMPR = 2 AND substr(FEC_PROC, 1, 4) = ?"),
+             {year});
         for (int i = 0; i < codes.size(); ++i)
             exec(QStringLiteral("UPDATE SO_MALEG SET IND_CUMP = ? WHERE COD_EMPR = 2 AND substr(FEC_PROC, 1, 4) = ?"
                                 " AND RMT_ITES = ?"),
@@ -247,7 +251,7 @@ private slots:
                 const QStringList expected = {code == QStringLiteral("C") ? value : QString(),
                                               code == QStringLiteral("N") ? QStringLiteral("0") : QString(),
                                               code == QStringLiteral("J") || code == QStringLiteral("X") ? value
-                                                                                                           : QString()};
+                                                                                                         : QString()};
                 QCOMPARE(compliance, expected);
             } else {
                 QCOMPARE(cells.value(4), maleg()->FieldByName(QStringLiteral("DtfNmbCump"))->DisplayText());
@@ -307,11 +311,12 @@ private slots:
         // Its export menu writes the values table as a workbook: one row per record with its group
         // columns, then each area's total and level, the total and the level.
         const XlsxSheet sheet(file);
-        const QStringList headings{QStringLiteral("CICLO"), QStringLiteral("ESTÁNDAR"), QStringLiteral("% ESTÁNDAR"),
-                                   QStringLiteral("ÁREA"), QStringLiteral("SUBESTÁNDAR"), QStringLiteral("% SUBESTÁNDAR"),
-                                   QStringLiteral("NUMERAL"), QStringLiteral("DESCRIPCIÓN"), QStringLiteral("FECHA"),
-                                   QStringLiteral("VALOR"), QStringLiteral("CUMPLIMIENTO"), QStringLiteral("CALIFICACIÓN"),
-                                   QStringLiteral("JUSTIFICACIÓN")};
+        const QStringList headings{
+            QStringLiteral("CICLO"),        QStringLiteral("ESTÁNDAR"),     QStringLiteral("% ESTÁNDAR"),
+            QStringLiteral("ÁREA"),         QStringLiteral("SUBESTÁNDAR"),  QStringLiteral("% SUBESTÁNDAR"),
+            QStringLiteral("NUMERAL"),      QStringLiteral("DESCRIPCIÓN"),  QStringLiteral("FECHA"),
+            QStringLiteral("VALOR"),        QStringLiteral("CUMPLIMIENTO"), QStringLiteral("CALIFICACIÓN"),
+            QStringLiteral("JUSTIFICACIÓN")};
         QCOMPARE(sheet.Row(1), headings);
         QCOMPARE(sheet.frozenRows, 1);
         // The rows come in the report's order (cycle, standard, area, sub-standard, item); each record
@@ -321,8 +326,9 @@ private slots:
         QStringList printedOrder;
         for (int row = 2; row <= records + 1; ++row)
             printedOrder << sheet.Cell(3, row).text + QLatin1Char('|') + sheet.Cell(6, row).text;
-        QCOMPARE(printedOrder.mid(0, 3), (QStringList{QStringLiteral("1 Planta|1.1.1"), QStringLiteral("1 Planta|1.1.2"),
-                                                      QStringLiteral("1 Planta|1.1.3")}));
+        QCOMPARE(printedOrder.mid(0, 3),
+                 (QStringList{QStringLiteral("1 Planta|1.1.1"), QStringLiteral("1 Planta|1.1.2"),
+                              QStringLiteral("1 Planta|1.1.3")}));
         double total = 0;
         QMap<int, double> byArea;
         for (maleg()->First(); !maleg()->Eof(); maleg()->Next()) {
@@ -340,7 +346,9 @@ private slots:
         }
         maleg()->First();
         for (int area : {1, 2}) {
-            const int at = sheet.RowOf(QStringLiteral("TOTAL ÁREA %1 %2").arg(area).arg(area == 1 ? QStringLiteral("Planta") : QStringLiteral("Oficinas")));
+            const int at = sheet.RowOf(QStringLiteral("TOTAL ÁREA %1 %2")
+                                           .arg(area)
+                                           .arg(area == 1 ? QStringLiteral("Planta") : QStringLiteral("Oficinas")));
             QVERIFY(at > records + 1);
             QCOMPARE(sheet.Cell(11, at).text.toDouble(), byArea.value(area));
             QCOMPARE(sheet.Cell(12, at).text, DtmSoMaleg->EvalCriterio(byArea.value(area)));

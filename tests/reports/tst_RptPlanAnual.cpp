@@ -13,7 +13,8 @@
 
 namespace {
 
-const QString kFirst = QStringLiteral("rowid IN (SELECT rowid FROM SO_PLASS WHERE COD_EMPR = 2 ORDER BY rowid LIMIT %1)");
+const QString kFirst =
+    QStringLiteral("rowid IN (SELECT rowid FROM SO_PLASS WHERE COD_EMPR = 2 ORDER BY rowid LIMIT %1)");
 
 QString variable(const char *name)
 {
@@ -45,18 +46,22 @@ private slots:
         for (const QString &sql :
              {QStringLiteral("UPDATE SO_PLASS SET RMT_ITES = 3 WHERE COD_EMPR = 2"),
               QStringLiteral("UPDATE SO_PLASS SET RMT_ITES = 1 WHERE ") + kFirst.arg(10),
-              QStringLiteral("UPDATE SO_PLASS SET ENE_PLAN = 'N', ENE_EJEC = 'N', FEB_PLAN = 'N', FEB_EJEC = 'N', MAR_PLAN = 'N',"
-                             " MAR_EJEC = 'N', ABR_PLAN = 'N', ABR_EJEC = 'N', MAY_PLAN = 'N', MAY_EJEC = 'N', JUN_PLAN = 'N',"
-                             " JUN_EJEC = 'N', JUL_PLAN = 'N', JUL_EJEC = 'N', AGO_PLAN = 'N', AGO_EJEC = 'N', SEP_PLAN = 'N',"
-                             " SEP_EJEC = 'N', OCT_PLAN = 'N', OCT_EJEC = 'N', NOV_PLAN = 'N', NOV_EJEC = 'N', DIC_PLAN = 'N',"
-                             " DIC_EJEC = 'N', REC_URSO = 'Z' WHERE COD_EMPR = 2"),
+              QStringLiteral(
+                  "UPDATE SO_PLASS SET ENE_PLAN = 'N', ENE_EJEC = 'N', FEB_PLAN = 'N', FEB_EJEC = 'N', MAR_PLAN = 'N',"
+                  " MAR_EJEC = 'N', ABR_PLAN = 'N', ABR_EJEC = 'N', MAY_PLAN = 'N', MAY_EJEC = 'N', JUN_PLAN = 'N',"
+                  " JUN_EJEC = 'N', JUL_PLAN = 'N', JUL_EJEC = 'N', AGO_PLAN = 'N', AGO_EJEC = 'N', SEP_PLAN = 'N',"
+                  " SEP_EJEC = 'N', OCT_PLAN = 'N', OCT_EJEC = 'N', NOV_PLAN = 'N', NOV_EJEC = 'N', DIC_PLAN = 'N',"
+                  " DIC_EJEC = 'N', REC_URSO = 'Z' WHERE COD_EMPR = 2"),
               QStringLiteral("UPDATE SO_PLASS SET ENE_PLAN = 'S' WHERE ") + kFirst.arg(2),
-              QStringLiteral("UPDATE SO_PLASS SET ENE_EJEC = 'S', FEB_EJEC = 'S', ABR_EJEC = 'S', REC_URSO = 'A' WHERE ") + kFirst.arg(1),
+              QStringLiteral(
+                  "UPDATE SO_PLASS SET ENE_EJEC = 'S', FEB_EJEC = 'S', ABR_EJEC = 'S', REC_URSO = 'A' WHERE ") +
+                  kFirst.arg(1),
               QStringLiteral("UPDATE SO_PLASS SET FEB_PLAN = 'S', MAR_PLAN = 'S' WHERE ") + kFirst.arg(3),
               QStringLiteral("UPDATE SO_PLASS SET MAR_EJEC = 'S' WHERE ") + kFirst.arg(2),
               QStringLiteral("UPDATE SO_PLASS SET ABR_PLAN = 'S' WHERE ") + kFirst.arg(8),
-              QStringLiteral("UPDATE SO_PLASS SET REC_URSO = 'F', MAY_PLAN = 'x' WHERE rowid = (SELECT rowid FROM SO_PLASS"
-                             " WHERE COD_EMPR = 2 ORDER BY rowid LIMIT 1 OFFSET 1)")})
+              QStringLiteral(
+                  "UPDATE SO_PLASS SET REC_URSO = 'F', MAY_PLAN = 'x' WHERE rowid = (SELECT rowid FROM SO_PLASS"
+                  " WHERE COD_EMPR = 2 ORDER BY rowid LIMIT 1 OFFSET 1)")})
             world->Exec(sql);
     }
     void cleanupTestCase() { world.reset(); }
@@ -75,18 +80,19 @@ private slots:
         auto simplified = [](const QString &t) {
             QStringList lines;
             for (const QString &line : t.split(QLatin1Char('\n')))
-                lines << line.simplified().replace(QStringLiteral(" %"), QStringLiteral("%")); // the extractor may drop the blank
+                lines << line.simplified().replace(QStringLiteral(" %"),
+                                                   QStringLiteral("%")); // the extractor may drop the blank
             return lines;
         };
         const QStringList lines = simplified(text);
-        for (const char *expected :
-             {"Total Actividades 2 1 3 1 3 2 8 1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0",
-              "% Ejecución Mensual de las actividades 50% 33% 67% 13% 0% 0% 0% 0% 0% 0% 0% 0%"})
+        for (const char *expected : {"Total Actividades 2 1 3 1 3 2 8 1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0",
+                                     "% Ejecución Mensual de las actividades 50% 33% 67% 13% 0% 0% 0% 0% 0% 0% 0% 0%"})
             QVERIFY2(lines.contains(QString::fromUtf8(expected)), expected);
-        for (const char *expected : {"Cumplir el numeral con evidencia verificable durante la vigencia", "I PLANEAR",
-                                     "% COBERTURA DEL PROGRAMA", "CUMPLIMIENTO ANUAL", "Programado", "Ejecutado", "Meta anual",
-                                     "Porcentaje cumplimiento", "31 %", "%Meta Vigencia", "% Cumplimiento Mensual",
-                                     "FIRMA DEL EMPLEADOR O CONTRATANTE", "FIRMA RESPONSABLE EJECUCIÓN SGSST"})
+        for (const char *expected :
+             {"Cumplir el numeral con evidencia verificable durante la vigencia", "I PLANEAR",
+              "% COBERTURA DEL PROGRAMA", "CUMPLIMIENTO ANUAL", "Programado", "Ejecutado", "Meta anual",
+              "Porcentaje cumplimiento", "31 %", "%Meta Vigencia", "% Cumplimiento Mensual",
+              "FIRMA DEL EMPLEADOR O CONTRATANTE", "FIRMA RESPONSABLE EJECUCIÓN SGSST"})
             QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
 
         // The marks of the first section: "1" on olive, "0" unfilled, anything else an empty
@@ -125,9 +131,10 @@ private slots:
         world->Print(3);
         goToItem(1);
         const std::pair<const char *, const char *> expected[] = {
-            {"gIntEne", "2"},    {"gIntEneEj", "1"},   {"gInFebEj", "1"},    {"gInMareEj", "2"},  {"gIntAbr", "8"},
-            {"EjeMetaEne", "50"}, {"EjeMetaFeb", "33"}, {"EjeMetaMar", "67"}, {"EjeMetaAbr", "13"}, {"EjeMetaMay", "0"},
-            {"gSTotProgr", "16"}, {"gSTotEjecu", "5"},  {"gSPorcCumpl", "31"}, {"gStCodUsua", "demo"}};
+            {"gIntEne", "2"},      {"gIntEneEj", "1"},    {"gInFebEj", "1"},    {"gInMareEj", "2"},
+            {"gIntAbr", "8"},      {"EjeMetaEne", "50"},  {"EjeMetaFeb", "33"}, {"EjeMetaMar", "67"},
+            {"EjeMetaAbr", "13"},  {"EjeMetaMay", "0"},   {"gSTotProgr", "16"}, {"gSTotEjecu", "5"},
+            {"gSPorcCumpl", "31"}, {"gStCodUsua", "demo"}};
         for (const auto &[name, value] : expected)
             QCOMPARE(variable(name), QString::fromLatin1(value));
         QVERIFY(FrmSoMaleg->ImprimePlanAnual);
@@ -142,7 +149,8 @@ private slots:
         world->Exec(QStringLiteral("UPDATE SO_PLASS SET ENE_PLAN = 'N', FEB_PLAN = 'N', MAR_PLAN = 'N', ABR_PLAN = 'N',"
                                    " MAY_PLAN = 'N', ENE_EJEC = 'N', FEB_EJEC = 'N', MAR_EJEC = 'N', ABR_EJEC = 'N'"
                                    " WHERE COD_EMPR = 2"));
-        for (const char *name : {"gIntEne", "gIntAbrEj", "gSTotProgr", "gSTotEjecu", "gSPorcCumpl", "EjeMetaEne", "EjeMetaDic"})
+        for (const char *name :
+             {"gIntEne", "gIntAbrEj", "gSTotProgr", "gSTotEjecu", "gSPorcCumpl", "EjeMetaEne", "EjeMetaDic"})
             QCOMPARE(variable(name), QStringLiteral("0"));
     }
 

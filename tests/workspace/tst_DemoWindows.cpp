@@ -103,7 +103,8 @@ private slots:
         QCOMPARE(companies->FieldByName(QStringLiteral("INI_EMPR"))->DisplayText(), QStringLiteral("IAV"));
         QCOMPARE(companies->FieldByName(QStringLiteral("NIT_EMPR"))->DisplayText(), QStringLiteral("900123456"));
         QCOMPARE(companies->FieldByName(QStringLiteral("NIT_EMPR"))->Value().toString(), QStringLiteral("900123456"));
-        QVERIFY(companies->FieldByName(QStringLiteral("BMP_REPO"))->Value().toByteArray().startsWith("\x89PNG\r\n\x1a\n"));
+        QVERIFY(
+            companies->FieldByName(QStringLiteral("BMP_REPO"))->Value().toByteArray().startsWith("\x89PNG\r\n\x1a\n"));
     }
 
     void pages_data()
@@ -130,8 +131,10 @@ private slots:
         save(FrmSoMaleg, file);
         if (grid) {
             // The month over each pair of flags.
-            QCOMPARE(FrmSoMaleg->dbgrdSoPlass->GridModel()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Enero\nProgramado"));
-            QCOMPARE(FrmSoMaleg->dbgrdSoPlass->GridModel()->headerData(23, Qt::Horizontal).toString(), QStringLiteral("Noviembre\nEjecutado"));
+            QCOMPARE(FrmSoMaleg->dbgrdSoPlass->GridModel()->headerData(2, Qt::Horizontal).toString(),
+                     QStringLiteral("Enero\nProgramado"));
+            QCOMPARE(FrmSoMaleg->dbgrdSoPlass->GridModel()->headerData(23, Qt::Horizontal).toString(),
+                     QStringLiteral("Noviembre\nEjecutado"));
             FrmSoMaleg->btnSoPlass->click();
             QVERIFY(FrmSoMaleg->dbgrdSoPlass->isHidden() && !FrmSoMaleg->pnl2->isHidden());
         }
@@ -182,14 +185,16 @@ private slots:
         // A changed responsible may be given to the whole cycle; this user closes the question (No).
         prompts->asked.clear();
         QCOMPARE(FrmSoMaleg->Grabar(), 0);
-        QCOMPARE(prompts->asked, QStringList{QStringLiteral("¿Desea que este Responsable aplique para todos los registros del ciclo?")});
+        QCOMPARE(prompts->asked, QStringList{QStringLiteral(
+                                     "¿Desea que este Responsable aplique para todos los registros del ciclo?")});
         QCOMPARE(q->ChangeCount(), 0);
 
         // Read back from the server.
         q->Close();
         q->Open();
         QVERIFY(q->Locate(QStringLiteral("FEC_PROC;RMT_PAMA;RMT_DEPA;RMT_ESTA;RMT_ITES;COD_AREA"), key));
-        QCOMPARE(q->FieldByName(QStringLiteral("TEX_EVID"))->AsString(), QStringLiteral("Acta de nombramiento firmada"));
+        QCOMPARE(q->FieldByName(QStringLiteral("TEX_EVID"))->AsString(),
+                 QStringLiteral("Acta de nombramiento firmada"));
         QCOMPARE(q->FieldByName(QStringLiteral("COD_RESP"))->AsFloat(), responsible);
         QCOMPARE(q->FieldByName(QStringLiteral("FEC_MALE"))->AsDateTime().date(), QDate(2026, 3, 2));
     }
@@ -291,8 +296,9 @@ private slots:
                                                     << QStringLiteral("VAL_ITEM") << QStringLiteral("FEC_PROC");
         QTest::newRow("follow-up rows, context menu") << QStringLiteral("DBGSoSemon") << QStringLiteral("ExportarExcel")
                                                       << QStringLiteral("COD_RESP") << QStringLiteral("FEC_SEGU");
-        QTest::newRow("plan activities, context menu") << QStringLiteral("dbgrdSoPlass") << QStringLiteral("ExportarExcel")
-                                                       << QStringLiteral("CUM_META") << QString();
+        QTest::newRow("plan activities, context menu")
+            << QStringLiteral("dbgrdSoPlass") << QStringLiteral("ExportarExcel") << QStringLiteral("CUM_META")
+            << QString();
     }
     void gridsExportToExcel()
     {
@@ -306,12 +312,14 @@ private slots:
         TDBGridModel *model = view->GridModel();
         QVERIFY(model->rowCount() > 0);
         QAction *exportAction = nullptr;
-        for (QAction *a : (action == QStringLiteral("ExportarExcel1") ? FrmSoMaleg->Archivo1->actions() : view->actions()))
+        for (QAction *a :
+             (action == QStringLiteral("ExportarExcel1") ? FrmSoMaleg->Archivo1->actions() : view->actions()))
             if (a->objectName() == action)
                 exportAction = a;
         QVERIFY(exportAction);
-        QCOMPARE(exportAction->text(), action == QStringLiteral("ExportarExcel1") ? QStringLiteral("E&xportar a Excel…")
-                                                                                 : QStringLiteral("Exportar a Excel…"));
+        QCOMPARE(exportAction->text(), action == QStringLiteral("ExportarExcel1")
+                                           ? QStringLiteral("E&xportar a Excel…")
+                                           : QStringLiteral("Exportar a Excel…"));
         const QString file = m_dir.filePath(grid + QStringLiteral(".xlsx"));
         prompts->answers.push_back(ScriptedPrompts::SaveAs(file));
         exportAction->trigger();
@@ -372,9 +380,9 @@ private slots:
         };
         const auto before = [](const QVariant &a, const QVariant &b) {
             const QVariantList x = a.toList(), y = b.toList();
-            return std::lexicographical_compare(x.cbegin(), x.cend(), y.cbegin(), y.cend(), [](const QVariant &p, const QVariant &q) {
-                return QVariant::compare(p, q) == QPartialOrdering::Less;
-            });
+            return std::lexicographical_compare(
+                x.cbegin(), x.cend(), y.cbegin(), y.cend(),
+                [](const QVariant &p, const QVariant &q) { return QVariant::compare(p, q) == QPartialOrdering::Less; });
         };
         const auto inNumeralOrder = [&] {
             const QVariantList keys = column(TFrmSoMaleg::kOrdenNumeral);
@@ -425,8 +433,9 @@ private slots:
     void memoDialog()
     {
         FrmMemo->SetCaption(QStringLiteral("Plan de Acción, Seguimiento y Monitoreo"));
-        FrmMemo->Memo->setPlainText(QStringLiteral("Programar la capacitación del COPASST en investigación de incidentes.\n"
-                                                   "Responsable: coordinador SST. Fecha límite: 30/06/2026."));
+        FrmMemo->Memo->setPlainText(
+            QStringLiteral("Programar la capacitación del COPASST en investigación de incidentes.\n"
+                           "Responsable: coordinador SST. Fecha límite: 30/06/2026."));
         FrmMemo->show();
         QCoreApplication::processEvents();
         save(FrmMemo, QStringLiteral("memo.png"));

@@ -69,9 +69,10 @@ private slots:
         db = std::make_unique<EmbeddedDatabase>();
         // The first record (item 1.1.1, area 1) gets one follow-up row.
         const QVariant day = TDatabase::ToDb(EmbeddedDatabase::ProcessDate());
-        db->Exec(QStringLiteral("INSERT INTO SO_SEMON (ACT_USUA, ACT_HORA, ACT_ESTA, COD_EMPR, RMT_SEMO, FEC_PROC, RMT_PAMA,"
-                                " RMT_DEPA, RMT_ESTA, RMT_ITES, COD_AREA, FEC_SEGU, COD_RESP, TEX_SEGU, PLA_ACCI)"
-                                " VALUES ('demo', ?, 'A', 1, 7000, ?, 1, 1, 1, 1, 1, ?, 0, 'Revisar extintores', 'Plan inicial')"),
+        db->Exec(QStringLiteral(
+                     "INSERT INTO SO_SEMON (ACT_USUA, ACT_HORA, ACT_ESTA, COD_EMPR, RMT_SEMO, FEC_PROC, RMT_PAMA,"
+                     " RMT_DEPA, RMT_ESTA, RMT_ITES, COD_AREA, FEC_SEGU, COD_RESP, TEX_SEGU, PLA_ACCI)"
+                     " VALUES ('demo', ?, 'A', 1, 7000, ?, 1, 1, 1, 1, 1, ?, 0, 'Revisar extintores', 'Plan inicial')"),
                  {day, day, day});
         real = db->Connect();
         server = std::make_shared<RecordingAppServer>(real->AppServer());
@@ -160,9 +161,10 @@ private slots:
         for (const QAction *a : f->Archivo1->actions())
             if (!a->isSeparator())
                 menu << a->text() + QLatin1Char(' ') + a->shortcut().toString();
-        QCOMPARE(menu, (QStringList{u"&Imprimir... "_s, u"&Vista preliminar... Ctrl+P"_s, u"E&xportar a Excel… "_s, u"&Guardar Ctrl+S"_s,
-                                    u"Registro &siguiente Ctrl+PgDown"_s, u"Registro &anterior Ctrl+PgUp"_s,
-                                    u"&Consulta por ejemplo... Ctrl+F"_s, u"Ca&ncelar edición Esc"_s, u"Sa&lir "_s}));
+        QCOMPARE(menu, (QStringList{u"&Imprimir... "_s, u"&Vista preliminar... Ctrl+P"_s, u"E&xportar a Excel… "_s,
+                                    u"&Guardar Ctrl+S"_s, u"Registro &siguiente Ctrl+PgDown"_s,
+                                    u"Registro &anterior Ctrl+PgUp"_s, u"&Consulta por ejemplo... Ctrl+F"_s,
+                                    u"Ca&ncelar edición Esc"_s, u"Sa&lir "_s}));
         for (const QWidget *b : QWidgetList{f->spbGrabar, f->spbPreview, f->DBQbe1, f->QNvgdrFrm->Button(nbNext),
                                             f->QNvgdrFrm->Button(nbPrior), f->QNvgdrFrm->Button(nbCancel)})
             QVERIFY2(b->toolTip().contains(u"(Ctrl+") || b->toolTip().endsWith(u"(Esc)"), qPrintable(b->toolTip()));
@@ -178,9 +180,9 @@ private slots:
             << 1 << true << true
             << QStringList{QStringLiteral("Cumple Totalmente"), QStringLiteral("Cumple Parcialmente"),
                            QStringLiteral("No Cumple"), QStringLiteral("No Aplica")};
-        QTest::newRow("no areas, no flags")
-            << 2 << false << false
-            << QStringList{QStringLiteral("Cumple Totalmente"), QStringLiteral("No Cumple"), QStringLiteral("No Aplica")};
+        QTest::newRow("no areas, no flags") << 2 << false << false
+                                            << QStringList{QStringLiteral("Cumple Totalmente"),
+                                                           QStringLiteral("No Cumple"), QStringLiteral("No Aplica")};
     }
     void companyChange()
     {
@@ -222,11 +224,12 @@ private slots:
         QTest::addColumn<int>("value");
         QTest::newRow("none") << QString() << 1 << 120 << QStringLiteral("COD_EMPR") << 1;
         QTest::newRow("blank") << QStringLiteral("   ") << 2 << 60 << QStringLiteral("COD_EMPR") << 2;
-        QTest::newRow("one area") << QStringLiteral("AND MA.COD_AREA = 2") << 1 << 60 << QStringLiteral("COD_AREA") << 2;
-        QTest::newRow("one cycle, and in lower case") << QStringLiteral("and PA.COD_CICL = 1") << 1 << 44
-                                                      << QStringLiteral("COD_CICL") << 1;
-        QTest::newRow("the same on the other company") << QStringLiteral("AND PA.COD_CICL = 1") << 2 << 22
-                                                       << QStringLiteral("COD_CICL") << 1;
+        QTest::newRow("one area") << QStringLiteral("AND MA.COD_AREA = 2") << 1 << 60 << QStringLiteral("COD_AREA")
+                                  << 2;
+        QTest::newRow("one cycle, and in lower case")
+            << QStringLiteral("and PA.COD_CICL = 1") << 1 << 44 << QStringLiteral("COD_CICL") << 1;
+        QTest::newRow("the same on the other company")
+            << QStringLiteral("AND PA.COD_CICL = 1") << 2 << 22 << QStringLiteral("COD_CICL") << 1;
         QTest::newRow("an OR stays inside the company")
             << QStringLiteral("AND MA.COD_AREA = 1 OR MA.COD_AREA = 2") << 2 << 60 << QStringLiteral("COD_EMPR") << 2;
     }
@@ -255,8 +258,9 @@ private slots:
     {
         TFrmSoMaleg *f = form();
         SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
-        db->Exec(QStringLiteral("UPDATE SO_MALEG SET IND_CUMP = 'J' WHERE COD_EMPR = 1 AND RMT_PAMA = 1 AND RMT_DEPA = 1"
-                                " AND RMT_ESTA = 1 AND RMT_ITES = 1 AND COD_AREA = 1"));
+        db->Exec(
+            QStringLiteral("UPDATE SO_MALEG SET IND_CUMP = 'J' WHERE COD_EMPR = 1 AND RMT_PAMA = 1 AND RMT_DEPA = 1"
+                           " AND RMT_ESTA = 1 AND RMT_ITES = 1 AND COD_AREA = 1"));
         q->Close();
         q->Open();
         QVERIFY(toFirstItem());
@@ -309,7 +313,8 @@ private slots:
         f->BtnQuitarFiltro->click();
         QCOMPARE(q->RecordCount(), all);
         QVERIFY(f->PnlFiltro->isHidden());
-        QCOMPARE(prompts->asked, QStringList({QStringLiteral("Consulta por ejemplo"), QStringLiteral("Consulta por ejemplo")}));
+        QCOMPARE(prompts->asked,
+                 QStringList({QStringLiteral("Consulta por ejemplo"), QStringLiteral("Consulta por ejemplo")}));
     }
 
     void dateFilterAddsItsParameters()
@@ -317,14 +322,21 @@ private slots:
         TFrmSoMaleg *f = form();
         prompts->answers.push_back(ScriptedPrompts::Range(QDate(2026, 2, 1), QDate(2026, 2, 28)));
         f->SpFiltroFechaClick(f->SpFiltroFecha);
-        QVERIFY(server->CommandTextByProvider.value(QStringLiteral("DtsPSoMaleg")).contains(
-            QStringLiteral("AND MA.ACT_HORA BETWEEN :PDT_ACT_HORA_INIC AND :PDT_ACT_HORA_FINA")));
-        QCOMPARE(RecordingAppServer::Param(server->ParamsByProvider.value(QStringLiteral("DtsPSoMaleg")), QStringLiteral("PDT_ACT_HORA_INIC")).toDateTime(),
+        QVERIFY(server->CommandTextByProvider.value(QStringLiteral("DtsPSoMaleg"))
+                    .contains(QStringLiteral("AND MA.ACT_HORA BETWEEN :PDT_ACT_HORA_INIC AND :PDT_ACT_HORA_FINA")));
+        QCOMPARE(RecordingAppServer::Param(server->ParamsByProvider.value(QStringLiteral("DtsPSoMaleg")),
+                                           QStringLiteral("PDT_ACT_HORA_INIC"))
+                     .toDateTime(),
                  QDateTime(QDate(2026, 2, 1), QTime(0, 0)));
-        QCOMPARE(RecordingAppServer::Param(server->ParamsByProvider.value(QStringLiteral("DtsPSoMaleg")), QStringLiteral("PDT_ACT_HORA_FINA")).toDateTime().date(), QDate(2026, 2, 28));
+        QCOMPARE(RecordingAppServer::Param(server->ParamsByProvider.value(QStringLiteral("DtsPSoMaleg")),
+                                           QStringLiteral("PDT_ACT_HORA_FINA"))
+                     .toDateTime()
+                     .date(),
+                 QDate(2026, 2, 28));
         prompts->answers.push_back(ScriptedPrompts::Range(QDate(), QDate(2026, 2, 28))); // "Quitar filtro"
         f->SpFiltroFechaClick(f->SpFiltroFecha);
-        QVERIFY(!server->CommandTextByProvider.value(QStringLiteral("DtsPSoMaleg")).contains(QStringLiteral("ACT_HORA BETWEEN")));
+        QVERIFY(!server->CommandTextByProvider.value(QStringLiteral("DtsPSoMaleg"))
+                     .contains(QStringLiteral("ACT_HORA BETWEEN")));
     }
 
     void memoEditor_data()
@@ -334,16 +346,17 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("after"); // empty: the row stays unchanged and browsing
         const QString first = QStringLiteral("Revisar extintores");
-        QTest::newRow("closed with the window button") << first << int(TFrmMemo::mrCancel) << QStringLiteral("otro")
-                                                       << QString();
+        QTest::newRow("closed with the window button")
+            << first << int(TFrmMemo::mrCancel) << QStringLiteral("otro") << QString();
         QTest::newRow("accepted without change") << first << int(TFrmMemo::mrOk) << QString() << QString();
         QTest::newRow("accepted without change, CR LF breaks")
             << QStringLiteral("uno\r\ndos\r\n") << int(TFrmMemo::mrOk) << QString() << QString();
-        QTest::newRow("accepted with a new text") << first << int(TFrmMemo::mrOk) << QStringLiteral("Revisar y recargar")
-                                                  << QStringLiteral("Revisar y recargar");
-        QTest::newRow("a new text keeps CR LF breaks") << QStringLiteral("uno\r\ndos") << int(TFrmMemo::mrOk)
-                                                       << QStringLiteral("uno\ndos\ntres")
-                                                       << QStringLiteral("uno\r\ndos\r\ntres");
+        QTest::newRow("accepted with a new text")
+            << first << int(TFrmMemo::mrOk) << QStringLiteral("Revisar y recargar")
+            << QStringLiteral("Revisar y recargar");
+        QTest::newRow("a new text keeps CR LF breaks")
+            << QStringLiteral("uno\r\ndos") << int(TFrmMemo::mrOk) << QStringLiteral("uno\ndos\ntres")
+            << QStringLiteral("uno\r\ndos\r\ntres");
     }
     void memoEditor()
     {
@@ -414,7 +427,8 @@ private slots:
         semon->Last();
         QCOMPARE(repaint(), 0);
         QVERIFY(!grid->data(grid->index(row, 1), Qt::DisplayRole).toString().isEmpty());
-        qInfo("Pedidos de nombres por repintado de 25 filas: primero %d, sin cambios %d, al teclear %d", first, 0, typing);
+        qInfo("Pedidos de nombres por repintado de 25 filas: primero %d, sin cambios %d, al teclear %d", first, 0,
+              typing);
         // A row inserted at the window's default size is in sight, under the navigator.
         form()->show();
         form()->pgcPlanAnual->setCurrentIndex(1);
@@ -445,7 +459,8 @@ private slots:
         QCOMPARE(prompts->asked, QStringList{u"Fecha"_s});
         QCOMPARE(DtmSoMaleg->QrySoSemon->State(), dsEdit);
         for (const QString &date : {u"FEC_SEGU"_s, u"FEC_CUMP"_s, u"FEC_INIC"_s, u"FEC_FINA"_s})
-            QCOMPARE(DtmSoMaleg->QrySoSemon->FieldByName(date)->AsDateTime().date() == QDate(2026, 6, 30), date == field);
+            QCOMPARE(DtmSoMaleg->QrySoSemon->FieldByName(date)->AsDateTime().date() == QDate(2026, 6, 30),
+                     date == field);
     }
 
     // Leaving the window's work with pending changes asks "¿Desea guardar los cambios?": closing
@@ -463,14 +478,16 @@ private slots:
         for (const char *ds : {"evaluación en edición", "evaluación anotada", "seguimiento", "plan"}) {
             QTest::addRow("cerrar, %s, Sí", ds) << QString::fromUtf8(ds) << u"cerrar"_s << yes << true << true;
             QTest::addRow("cerrar, %s, No", ds) << QString::fromUtf8(ds) << u"cerrar"_s << no << true << false;
-            QTest::addRow("cerrar, %s, Cancelar", ds) << QString::fromUtf8(ds) << u"cerrar"_s << cancel << false << false;
+            QTest::addRow("cerrar, %s, Cancelar", ds)
+                << QString::fromUtf8(ds) << u"cerrar"_s << cancel << false << false;
         }
         QTest::newRow("empresa, seguimiento, Sí") << u"seguimiento"_s << u"empresa"_s << yes << true << true;
-        QTest::newRow("empresa, evaluación anotada, No") << u"evaluación anotada"_s << u"empresa"_s << no << true << false;
+        QTest::newRow("empresa, evaluación anotada, No")
+            << u"evaluación anotada"_s << u"empresa"_s << no << true << false;
         QTest::newRow("empresa, plan, Cancelar") << u"plan"_s << u"empresa"_s << cancel << false << false;
         QTest::newRow("descargar, plan, Sí") << u"plan"_s << u"descargar"_s << yes << true << true;
-        QTest::newRow("descargar, evaluación en edición, No") << u"evaluación en edición"_s << u"descargar"_s << no
-                                                              << true << false;
+        QTest::newRow("descargar, evaluación en edición, No")
+            << u"evaluación en edición"_s << u"descargar"_s << no << true << false;
     }
     void leavingWithPendingChangesAsks()
     {

@@ -4,8 +4,8 @@
 #include "AppServerTransports.h"
 #include "SDCOMConnection.h"
 
-extern "C" __attribute__((visibility("default"))) void
-TolvaneOpenLocalServer(const SDCOMConnection &connection, std::shared_ptr<IAppServer> &server)
+extern "C" __attribute__((visibility("default"))) void TolvaneOpenLocalServer(const SDCOMConnection &connection,
+                                                                              std::shared_ptr<IAppServer> &server)
 {
     server = OpenLocalServer(connection);
 }

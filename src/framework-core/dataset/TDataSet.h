@@ -97,7 +97,8 @@ public:
     // the whole dataset changed.
     // Runs read with record recNo (1-based) standing in as the current record, without moving the
     // cursor and without events; its calculated fields are those kept for it, computed the first
-    // time it is read and again after it changed. Grids paint rows this way. The current record being edited is read from its edit buffer. Out of range: nothing runs.
+    // time it is read and again after it changed. Grids paint rows this way. The current record being edited is read
+    // from its edit buffer. Out of range: nothing runs.
     void PeekRecord(int recNo, const std::function<void()> &read);
 
     void DisableControls();
@@ -250,8 +251,8 @@ private:
     std::vector<QVariant> m_editBuffer;
     std::vector<QVariant> m_calcBuffer;
     std::unordered_map<quint32, std::vector<QVariant>> m_keptCalc; // per slot
-    quint64 m_keptCalcGeneration = 0;                               // of m_store they belong to
-    const TField *m_validating = nullptr; // its OnValidate is running: reads see the new value
+    quint64 m_keptCalcGeneration = 0;                              // of m_store they belong to
+    const TField *m_validating = nullptr;                          // its OnValidate is running: reads see the new value
     QVariant m_validatingValue;
     QString m_indexFieldNames;
     bool m_indexDescending = false;

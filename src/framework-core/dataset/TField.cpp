@@ -222,7 +222,8 @@ void TField::RaiseConvertError(const QString &text, const char *kind) const
                             : k == QLatin1StringView("floating point") ? QStringLiteral("numérico")
                             : k == QLatin1StringView("boolean")        ? QStringLiteral("lógico (S o N)")
                                                                        : QString(k);
-    throw EConvertError(QStringLiteral("'%1' no es un valor %2 válido para el campo '%3'").arg(text, spanish, DisplayName()));
+    throw EConvertError(
+        QStringLiteral("'%1' no es un valor %2 válido para el campo '%3'").arg(text, spanish, DisplayName()));
 }
 
 void TField::RaiseAccessError(const char *typeName) const

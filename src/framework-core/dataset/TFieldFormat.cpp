@@ -203,7 +203,8 @@ double TFieldFormat::StrToFloat(const QString &text, bool *ok)
     // group has three digits; "1.5" is left to the decimal reading below.
     const QChar group = groupSeparator();
     if (group != decimalPoint() && t.contains(group)) {
-        const QString g = QRegularExpression::escape(QString(group)), d = QRegularExpression::escape(QString(decimalPoint()));
+        const QString g = QRegularExpression::escape(QString(group)),
+                      d = QRegularExpression::escape(QString(decimalPoint()));
         const QRegularExpression grouped(u"^[+-]?\\d{1,3}(?:"_s + g + u"\\d{3})+(?:"_s + d + u"\\d*)?$"_s);
         if (grouped.match(t).hasMatch())
             t.remove(group);

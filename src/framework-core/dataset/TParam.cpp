@@ -74,7 +74,8 @@ void TParam::SetValue(const QVariant &value)
         Value = value.typeId() == QMetaType::Double ? int(TFieldFormat::Round(value.toDouble())) : value.toInt();
         break;
     case TFieldType::ftLargeint:
-        Value = value.typeId() == QMetaType::Double ? qlonglong(TFieldFormat::Round(value.toDouble())) : value.toLongLong();
+        Value =
+            value.typeId() == QMetaType::Double ? qlonglong(TFieldFormat::Round(value.toDouble())) : value.toLongLong();
         break;
     case TFieldType::ftFloat:
         Value = value.toDouble();

@@ -9,7 +9,8 @@ TParam *TParams::FindParam(const QString &name) const
 {
     // Names of another length never match: most comparisons end there.
     for (const auto &param : m_items)
-        if (param->Name.size() == name.size() && (param->Name == name || param->Name.compare(name, Qt::CaseInsensitive) == 0))
+        if (param->Name.size() == name.size() &&
+            (param->Name == name || param->Name.compare(name, Qt::CaseInsensitive) == 0))
             return param.get();
     return nullptr;
 }

@@ -28,9 +28,7 @@ TAdjButton::TAdjButton(QWidget *parent, const QString &name) : QToolButton(paren
     setObjectName(name);
     setText(QStringLiteral("Adjuntos"));
     setToolTip(QStringLiteral("Archivos adjuntos del registro"));
-    connect(this, &QToolButton::clicked, this, [this] {
-        Application()->Guard([&] { Click(); });
-    });
+    connect(this, &QToolButton::clicked, this, [this] { Application()->Guard([&] { Click(); }); });
 }
 
 QString TAdjButton::DialogFilter() const
@@ -38,7 +36,8 @@ QString TAdjButton::DialogFilter() const
     const QStringList parts = Filter.split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-        filters << QStringLiteral("%1 (%2)").arg(parts.at(i), QString(parts.at(i + 1)).replace(QLatin1Char(';'), QLatin1Char(' ')));
+        filters << QStringLiteral("%1 (%2)").arg(parts.at(i),
+                                                 QString(parts.at(i + 1)).replace(QLatin1Char(';'), QLatin1Char(' ')));
     return filters.join(QStringLiteral(";;"));
 }
 
@@ -92,15 +91,15 @@ int TAdjButton::Agregar(const QString &path)
         guid = QUuid::createUuid().toString(QUuid::WithoutBraces);
         f->SetAsString(guid);
     }
-    return Call(QStringLiteral("AdjuntoGuardar"), {Application()->Tag, Table, guid, QFileInfo(path).fileName(),
-                                                  QString::fromLatin1(content.toBase64())})
+    return Call(QStringLiteral("AdjuntoGuardar"),
+                {Application()->Tag, Table, guid, QFileInfo(path).fileName(), QString::fromLatin1(content.toBase64())})
         .toInt();
 }
 
 void TAdjButton::GuardarComo(int numero, const QString &path) const
 {
-    const QByteArray content =
-        QByteArray::fromBase64(Call(QStringLiteral("AdjuntoLeer"), {Application()->Tag, Guid(), numero}).toString().toLatin1());
+    const QByteArray content = QByteArray::fromBase64(
+        Call(QStringLiteral("AdjuntoLeer"), {Application()->Tag, Guid(), numero}).toString().toLatin1());
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
         throw Exception(QStringLiteral("No fue posible escribir el archivo \"%1\".").arg(path));
@@ -118,8 +117,8 @@ void TAdjButton::Click()
     dialog.setWindowTitle(QStringLiteral("Archivos adjuntos"));
     dialog.resize(560, 300);
     auto *table = new QTableWidget(0, 4, &dialog);
-    table->setHorizontalHeaderLabels({QStringLiteral("Archivo"), QStringLiteral("Tamaño"), QStringLiteral("Usuario"),
-                                      QStringLiteral("Fecha")});
+    table->setHorizontalHeaderLabels(
+        {QStringLiteral("Archivo"), QStringLiteral("Tamaño"), QStringLiteral("Usuario"), QStringLiteral("Fecha")});
     table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -133,14 +132,12 @@ void TAdjButton::Click()
             table->setItem(i, 0, new QTableWidgetItem(files.at(i).Nombre));
             table->setItem(i, 1, new QTableWidgetItem(locale.formattedDataSize(files.at(i).Tamano)));
             table->setItem(i, 2, new QTableWidgetItem(files.at(i).Usuario));
-            table->setItem(i, 3, new QTableWidgetItem(files.at(i).Fecha.toString(TFieldFormat::ShortDateFormat() + QStringLiteral(" HH:mm"))));
+            table->setItem(i, 3,
+                           new QTableWidgetItem(
+                               files.at(i).Fecha.toString(TFieldFormat::ShortDateFormat() + QStringLiteral(" HH:mm"))));
         }
     };
-    auto guarded = [this](auto action) {
-        return [this, action] {
-            Application()->Guard([&] { action(); });
-        };
-    };
+    auto guarded = [this](auto action) { return [this, action] { Application()->Guard([&] { action(); }); }; };
     auto *buttons = new QDialogButtonBox(&dialog);
     QPushButton *add = buttons->addButton(QStringLiteral("Agregar..."), QDialogButtonBox::ActionRole);
     QPushButton *save = buttons->addButton(QStringLiteral("Guardar como..."), QDialogButtonBox::ActionRole);
@@ -148,33 +145,33 @@ void TAdjButton::Click()
     buttons->addButton(QStringLiteral("Cerrar"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     connect(add, &QPushButton::clicked, &dialog, guarded([&] {
-        const QString path =
-            Application()->Prompts().PickFile(QStringLiteral("Agregar archivo"), QString(), DialogFilter(), false, &dialog);
-        if (!path.isEmpty()) {
-            Agregar(path);
-            reload();
-        }
-    }));
+                const QString path = Application()->Prompts().PickFile(QStringLiteral("Agregar archivo"), QString(),
+                                                                       DialogFilter(), false, &dialog);
+                if (!path.isEmpty()) {
+                    Agregar(path);
+                    reload();
+                }
+            }));
     connect(save, &QPushButton::clicked, &dialog, guarded([&] {
-        const int row = table->currentRow();
-        if (row < 0)
-            return;
-        const QString path = Application()->Prompts().PickFile(QStringLiteral("Guardar archivo"), files.at(row).Nombre,
-                                                               QString(), true, &dialog);
-        if (!path.isEmpty())
-            GuardarComo(files.at(row).Numero, path);
-    }));
+                const int row = table->currentRow();
+                if (row < 0)
+                    return;
+                const QString path = Application()->Prompts().PickFile(QStringLiteral("Guardar archivo"),
+                                                                       files.at(row).Nombre, QString(), true, &dialog);
+                if (!path.isEmpty())
+                    GuardarComo(files.at(row).Numero, path);
+            }));
     connect(remove, &QPushButton::clicked, &dialog, guarded([&] {
-        const int row = table->currentRow();
-        if (row < 0)
-            return;
-        if (Application()->Prompts().Question(QStringLiteral("¿Eliminar el archivo \"%1\"?").arg(files.at(row).Nombre),
-                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No,
-                                              &dialog) == QMessageBox::Yes) {
-            Eliminar(files.at(row).Numero);
-            reload();
-        }
-    }));
+                const int row = table->currentRow();
+                if (row < 0)
+                    return;
+                if (Application()->Prompts().Question(
+                        QStringLiteral("¿Eliminar el archivo \"%1\"?").arg(files.at(row).Nombre),
+                        QMessageBox::Yes | QMessageBox::No, QMessageBox::No, &dialog) == QMessageBox::Yes) {
+                    Eliminar(files.at(row).Numero);
+                    reload();
+                }
+            }));
     auto *layout = new QVBoxLayout(&dialog);
     layout->addWidget(table);
     layout->addWidget(buttons);

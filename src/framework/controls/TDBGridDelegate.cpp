@@ -13,7 +13,8 @@
 #include <QPainter>
 #include <QToolTip>
 
-TDBGridDelegate::TDBGridDelegate(TTolvaneDBgrid *grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+TDBGridDelegate::TDBGridDelegate(TTolvaneDBgrid *grid) : QStyledItemDelegate(grid), m_grid(grid)
+{}
 
 void TDBGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
@@ -83,7 +84,8 @@ bool TDBGridDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, cons
         return QStyledItemDelegate::helpEvent(event, view, option, index);
     const QString whole = index.data(Qt::ToolTipRole).toString();
     const QString shown = index.data(Qt::DisplayRole).toString();
-    const int room = option.rect.width() - 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1);
+    const int room =
+        option.rect.width() - 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1);
     if (!whole.isEmpty() && (whole != shown || option.fontMetrics.horizontalAdvance(shown) > room))
         QToolTip::showText(event->globalPos(), whole, view, option.rect);
     else

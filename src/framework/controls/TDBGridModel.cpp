@@ -4,7 +4,8 @@
 #include "dataset/TDataSource.h"
 #include "dataset/TField.h"
 
-TDBGridModel::TDBGridModel(QObject *parent) : QAbstractTableModel(parent) {}
+TDBGridModel::TDBGridModel(QObject *parent) : QAbstractTableModel(parent)
+{}
 
 TDataSet *TDBGridModel::DataSet() const
 {
@@ -114,9 +115,8 @@ QVariant TDBGridModel::data(const QModelIndex &index, int role) const
     // A memo shows the start of its text (its first line); the tooltip holds the whole text.
     const bool memo = field->DataType() == TFieldType::ftMemo;
     QString text;
-    ds->PeekRecord(index.row() + 1, [&] {
-        text = role == Qt::EditRole || memo ? field->Text() : field->DisplayText();
-    });
+    ds->PeekRecord(index.row() + 1,
+                   [&] { text = role == Qt::EditRole || memo ? field->Text() : field->DisplayText(); });
     if (role == Qt::DisplayRole && memo) {
         const QString first = text.section(QLatin1Char('\n'), 0, 0).remove(QLatin1Char('\r'));
         text = first.size() < text.trimmed().size() ? first + QStringLiteral(" …") : first;

@@ -7,7 +7,8 @@
 #include "dataset/TField.h"
 #include "dataset/TStringField.h"
 
-TFieldDataLink::TFieldDataLink(QObject *control) : QObject(control) {}
+TFieldDataLink::TFieldDataLink(QObject *control) : QObject(control)
+{}
 
 void TFieldDataLink::SetDataSource(TDataSource *source)
 {

@@ -40,8 +40,9 @@ void writeCell(TXlsxWorkbook &book, int row, int column, TField &field)
         book.WriteNumber(row, column, field.AsFloat(), numberFormat(field));
     } else if (type == TFieldType::ftDateTime) {
         const QDateTime moment = field.AsDateTime();
-        const bool showsTime = field.DisplayFormat.isEmpty() ? moment.time() != QTime(0, 0)
-                                                             : field.DisplayFormat.contains(QLatin1Char('h'), Qt::CaseInsensitive);
+        const bool showsTime = field.DisplayFormat.isEmpty()
+                                   ? moment.time() != QTime(0, 0)
+                                   : field.DisplayFormat.contains(QLatin1Char('h'), Qt::CaseInsensitive);
         book.WriteDate(row, column, moment, showsTime);
     } else if (type == TFieldType::ftMemo) {
         book.WriteText(row, column, field.AsString());
@@ -72,7 +73,8 @@ bool TGridExport::Export(TTolvaneDBgrid &grid, const QString &fileName, QWidget 
     const int rows = ds && ds->Active() ? model->rowCount() : 0;
     TWorkProgress progress(QStringLiteral("Exportar a Excel"), QStringLiteral("Exportando a Excel…"), progressParent);
     for (int r = 0; r < rows; ++r) {
-        if (r % 50 == 0 && !progress.Step(r, rows, QStringLiteral("Exportando a Excel… fila %1 de %2").arg(r + 1).arg(rows)))
+        if (r % 50 == 0 &&
+            !progress.Step(r, rows, QStringLiteral("Exportando a Excel… fila %1 de %2").arg(r + 1).arg(rows)))
             return false;
         ds->PeekRecord(r + 1, [&] {
             for (int i = 0; i < columns.size(); ++i)
@@ -88,9 +90,9 @@ bool TGridExport::Export(TTolvaneDBgrid &grid, const QString &fileName, QWidget 
 void TGridExport::ExportAsking(TTolvaneDBgrid &grid)
 {
     const QString title = grid.ExportTitle.isEmpty() ? QStringLiteral("Datos") : grid.ExportTitle;
-    const QString file = Application()->Prompts().SaveFileName(
-        QStringLiteral("Exportar a Excel"), QStringLiteral("Libros de Excel (*.xlsx)"), title + QStringLiteral(".xlsx"),
-        grid.window());
+    const QString file = Application()->Prompts().SaveFileName(QStringLiteral("Exportar a Excel"),
+                                                               QStringLiteral("Libros de Excel (*.xlsx)"),
+                                                               title + QStringLiteral(".xlsx"), grid.window());
     if (!file.isEmpty())
         Export(grid, file, grid.window());
 }

@@ -18,9 +18,9 @@ struct ButtonInfo
     const char16_t *hint;
 };
 const ButtonInfo kButtons[] = {
-    {nbFirst, u"|◀", u"Primero"},  {nbPrior, u"◀", u"Anterior"},    {nbNext, u"▶", u"Siguiente"},
-    {nbLast, u"▶|", u"Último"},    {nbInsert, u"+", u"Insertar"},   {nbDelete, u"−", u"Eliminar"},
-    {nbEdit, u"✎", u"Modificar"},  {nbPost, u"✔", u"Grabar"},       {nbCancel, u"✖", u"Cancelar"},
+    {nbFirst, u"|◀", u"Primero"},    {nbPrior, u"◀", u"Anterior"},  {nbNext, u"▶", u"Siguiente"},
+    {nbLast, u"▶|", u"Último"},      {nbInsert, u"+", u"Insertar"}, {nbDelete, u"−", u"Eliminar"},
+    {nbEdit, u"✎", u"Modificar"},    {nbPost, u"✔", u"Grabar"},     {nbCancel, u"✖", u"Cancelar"},
     {nbRefresh, u"⟳", u"Refrescar"},
 };
 } // namespace
@@ -40,9 +40,7 @@ TQNavegador::TQNavegador(QWidget *parent, const QString &name) : QWidget(parent)
         layout->addWidget(b);
         m_buttons.insert(info.button, b);
         const TNavigateBtn which = info.button;
-        connect(b, &QToolButton::clicked, this, [this, which] {
-            Application()->Guard([&] { BtnClick(which); });
-        });
+        connect(b, &QToolButton::clicked, this, [this, which] { Application()->Guard([&] { BtnClick(which); }); });
     }
     layout->addStretch();
     SetVisibleButtons(nbFirst | nbPrior | nbNext | nbLast | nbInsert | nbDelete | nbEdit | nbPost | nbCancel |
@@ -79,15 +77,33 @@ void TQNavegador::BtnClick(TNavigateBtn button)
     if (!ds || !ds->Active())
         return;
     switch (button) {
-    case nbFirst: ds->First(); break;
-    case nbPrior: ds->Prior(); break;
-    case nbNext: ds->Next(); break;
-    case nbLast: ds->Last(); break;
-    case nbInsert: ds->Insert(); break;
-    case nbEdit: ds->Edit(); break;
-    case nbPost: ds->Post(); break;
-    case nbCancel: ds->Cancel(); break;
-    case nbRefresh: ds->Refresh(); break;
+    case nbFirst:
+        ds->First();
+        break;
+    case nbPrior:
+        ds->Prior();
+        break;
+    case nbNext:
+        ds->Next();
+        break;
+    case nbLast:
+        ds->Last();
+        break;
+    case nbInsert:
+        ds->Insert();
+        break;
+    case nbEdit:
+        ds->Edit();
+        break;
+    case nbPost:
+        ds->Post();
+        break;
+    case nbCancel:
+        ds->Cancel();
+        break;
+    case nbRefresh:
+        ds->Refresh();
+        break;
     case nbDelete: {
         const QString question = QStringLiteral("¿Eliminar el registro?");
         bool agreed = true;

@@ -8,8 +8,18 @@
 class QToolButton;
 class TDataSource;
 
-enum TNavigateBtn { nbFirst = 0x1, nbPrior = 0x2, nbNext = 0x4, nbLast = 0x8, nbInsert = 0x10, nbDelete = 0x20,
-                    nbEdit = 0x40, nbPost = 0x80, nbCancel = 0x100, nbRefresh = 0x200 };
+enum TNavigateBtn {
+    nbFirst = 0x1,
+    nbPrior = 0x2,
+    nbNext = 0x4,
+    nbLast = 0x8,
+    nbInsert = 0x10,
+    nbDelete = 0x20,
+    nbEdit = 0x40,
+    nbPost = 0x80,
+    nbCancel = 0x100,
+    nbRefresh = 0x200
+};
 using TNavButtonSet = QFlags<TNavigateBtn>;
 Q_DECLARE_OPERATORS_FOR_FLAGS(TNavButtonSet)
 

@@ -8,9 +8,7 @@ TQPField::TQPField(QWidget *parent, const QString &name) : QToolButton(parent)
     setText(QStringLiteral("…"));
     setToolTip(QStringLiteral("Lista de valores"));
     setFocusPolicy(Qt::NoFocus);
-    connect(this, &QToolButton::clicked, this, [this] {
-        Application()->Guard([&] { Click(); });
-    });
+    connect(this, &QToolButton::clicked, this, [this] { Application()->Guard([&] { Click(); }); });
 }
 
 void TQPField::Click()

@@ -12,22 +12,28 @@ TQSDBQbe::TQSDBQbe(QWidget *parent, const QString &name) : QToolButton(parent), 
     setObjectName(name);
     setText(QStringLiteral("QBE"));
     setToolTip(QStringLiteral("Consulta por ejemplo"));
-    connect(this, &QToolButton::clicked, this, [this] {
-        Application()->Guard([&] { Click(); });
-    });
+    connect(this, &QToolButton::clicked, this, [this] { Application()->Guard([&] { Click(); }); });
 }
 
 QString TQSDBQbe::OperatorText(TQbeOperator op)
 {
     switch (op) {
-    case TQbeOperator::Equal: return QStringLiteral("igual a");
-    case TQbeOperator::NotEqual: return QStringLiteral("distinto de");
-    case TQbeOperator::Greater: return QStringLiteral("mayor que");
-    case TQbeOperator::GreaterOrEqual: return QStringLiteral("mayor o igual a");
-    case TQbeOperator::Less: return QStringLiteral("menor que");
-    case TQbeOperator::LessOrEqual: return QStringLiteral("menor o igual a");
-    case TQbeOperator::Contains: return QStringLiteral("contiene");
-    case TQbeOperator::StartsWith: return QStringLiteral("empieza por");
+    case TQbeOperator::Equal:
+        return QStringLiteral("igual a");
+    case TQbeOperator::NotEqual:
+        return QStringLiteral("distinto de");
+    case TQbeOperator::Greater:
+        return QStringLiteral("mayor que");
+    case TQbeOperator::GreaterOrEqual:
+        return QStringLiteral("mayor o igual a");
+    case TQbeOperator::Less:
+        return QStringLiteral("menor que");
+    case TQbeOperator::LessOrEqual:
+        return QStringLiteral("menor o igual a");
+    case TQbeOperator::Contains:
+        return QStringLiteral("contiene");
+    case TQbeOperator::StartsWith:
+        return QStringLiteral("empieza por");
     }
     return QString();
 }
@@ -59,8 +65,8 @@ TQbeStatement TQSDBQbe::Statement(const QList<TQbeCriterion> &criteria) const
     if (m_dataSet)
         for (const TField *f : m_dataSet->Fields())
             if (!f->Calculated())
-                query.Fields.append({f->FieldName(), f->DisplayLabel(), f->DataType(),
-                                     m_displayTexts.value(f->FieldName().toUpper())});
+                query.Fields.append(
+                    {f->FieldName(), f->DisplayLabel(), f->DataType(), m_displayTexts.value(f->FieldName().toUpper())});
     return query.Build(criteria);
 }
 
@@ -75,11 +81,20 @@ void TQSDBQbe::Open(const TQbeStatement &statement)
         if (!p)
             continue;
         switch (it.value().typeId()) {
-        case QMetaType::QDateTime: p->SetAsDateTime(it.value().toDateTime()); break;
-        case QMetaType::Int: p->SetAsInteger(it.value().toInt()); break;
-        case QMetaType::Double: p->SetAsFloat(it.value().toDouble()); break;
-        case QMetaType::QString: p->SetAsString(it.value().toString()); break;
-        default: p->SetValue(it.value());
+        case QMetaType::QDateTime:
+            p->SetAsDateTime(it.value().toDateTime());
+            break;
+        case QMetaType::Int:
+            p->SetAsInteger(it.value().toInt());
+            break;
+        case QMetaType::Double:
+            p->SetAsFloat(it.value().toDouble());
+            break;
+        case QMetaType::QString:
+            p->SetAsString(it.value().toString());
+            break;
+        default:
+            p->SetValue(it.value());
         }
     }
     m_dataSet->Open();
@@ -123,8 +138,9 @@ QString TQSDBQbe::FilterText() const
                 value = text;
                 break;
             }
-        parts << QStringLiteral("%1 %2 %3").arg(field ? field->DisplayLabel() : c.Field, OperatorText(c.Operator),
-                                                value.isEmpty() ? QStringLiteral("(vacío)") : value);
+        parts << QStringLiteral("%1 %2 %3")
+                     .arg(field ? field->DisplayLabel() : c.Field, OperatorText(c.Operator),
+                          value.isEmpty() ? QStringLiteral("(vacío)") : value);
     }
     return parts.join(QStringLiteral("; "));
 }

@@ -12,9 +12,9 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr TQbeOperator kOperators[] = {TQbeOperator::Equal,       TQbeOperator::NotEqual,     TQbeOperator::Greater,
+constexpr TQbeOperator kOperators[] = {TQbeOperator::Equal,          TQbeOperator::NotEqual,  TQbeOperator::Greater,
                                        TQbeOperator::GreaterOrEqual, TQbeOperator::Less,      TQbeOperator::LessOrEqual,
-                                       TQbeOperator::Contains,    TQbeOperator::StartsWith};
+                                       TQbeOperator::Contains,       TQbeOperator::StartsWith};
 } // namespace
 
 TQbeDialog::TQbeDialog(const QList<QPair<QString, QString>> &fields, const QList<TQbeCriterion> &criteria,

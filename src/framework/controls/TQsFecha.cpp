@@ -12,9 +12,7 @@ TQsFecha::TQsFecha(QWidget *parent, const QString &name) : QToolButton(parent)
     setText(QStringLiteral("▾"));
     setToolTip(QStringLiteral("Seleccionar fecha"));
     setFocusPolicy(Qt::NoFocus);
-    connect(this, &QToolButton::clicked, this, [this] {
-        Application()->Guard([&] { Click(); });
-    });
+    connect(this, &QToolButton::clicked, this, [this] { Application()->Guard([&] { Click(); }); });
 }
 
 void TQsFecha::Click()

@@ -30,7 +30,8 @@ TTolvaneDBgrid::TTolvaneDBgrid(QWidget *parent, const QString &name)
     setStyleSheet(QStringLiteral("QTableView { alternate-background-color: #EEF3FA; }"));
     auto *exportAction = new QAction(QStringLiteral("Exportar a Excel…"), this);
     exportAction->setObjectName(QStringLiteral("ExportarExcel"));
-    connect(exportAction, &QAction::triggered, this, [this] { Application()->Guard([this] { TGridExport::ExportAsking(*this); }); });
+    connect(exportAction, &QAction::triggered, this,
+            [this] { Application()->Guard([this] { TGridExport::ExportAsking(*this); }); });
     addAction(exportAction);
     setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(m_model, &TDBGridModel::currentRowChanged, this, &TTolvaneDBgrid::FollowDataSet);
