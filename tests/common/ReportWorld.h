@@ -1,8 +1,9 @@
 #pragma once
 
-// The module's windows and data modules over a copy of the demo world (plus a 2018 evaluation of
-// company 2), through the in-process application server, as the desktop runs them; reports are
-// printed from the main window's print button into PDF files whose text the tests read.
+// The module's windows and data modules over a copy of the demo world (plus, unless told otherwise,
+// a 2018 evaluation of company 2), through the in-process application server, as the desktop runs
+// them; reports are printed from the main window's print button into PDF files whose text the
+// tests read.
 
 #include "AppServerTransports.h"
 #include "Globals.h"
@@ -28,16 +29,18 @@
 class ReportWorld
 {
 public:
-    ReportWorld()
+    explicit ReportWorld(bool with2018 = true)
     {
         QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Colombia));
         m_db = m_dir.filePath(QStringLiteral("demo.sqlite"));
         const QString server = qEnvironmentVariable("ZE_SERVER_PATH");
         run(server, {QStringLiteral("demo"), QStringLiteral("--db"), m_db});
-        run(server, {QStringLiteral("import-catalogue"), QStringLiteral("--db"), m_db, QStringLiteral("--company"),
-                     QStringLiteral("2"), QStringLiteral("--csv"), QStringLiteral(ZE_SAMPLE_CATALOGUE),
-                     QStringLiteral("--process-date"), QStringLiteral("2018-03-01"), QStringLiteral("--valid-from"),
-                     QStringLiteral("2018-01-01"), QStringLiteral("--valid-to"), QStringLiteral("2018-12-31")});
+        if (with2018)
+            run(server, {QStringLiteral("import-catalogue"), QStringLiteral("--db"), m_db, QStringLiteral("--company"),
+                         QStringLiteral("2"), QStringLiteral("--csv"),
+                         QStringLiteral(ZE_DEMO_DIR "/catalogo-estandares-minimos.csv"),
+                         QStringLiteral("--process-date"), QStringLiteral("2018-03-01"), QStringLiteral("--valid-from"),
+                         QStringLiteral("2018-01-01"), QStringLiteral("--valid-to"), QStringLiteral("2018-12-31")});
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("prueba"));
         db.setDatabaseName(m_db);
         if (!db.open())

@@ -154,6 +154,25 @@ private slots:
             QCOMPARE(variable(name), QStringLiteral("0"));
     }
 
+    // The month's execution percentage the report module gives the plans' rows (shown rounded).
+    void executionPercentage_data()
+    {
+        QTest::addColumn<int>("planned");
+        QTest::addColumn<int>("executed");
+        QTest::addColumn<double>("percentage");
+        QTest::newRow("sin plan") << 0 << 5 << 0.0;
+        QTest::newRow("1 de 3") << 3 << 1 << 100.0 / 3.0;
+        QTest::newRow("1 de 8") << 8 << 1 << 12.5;
+        QTest::newRow("más de lo planeado") << 2 << 3 << 150.0;
+    }
+    void executionPercentage()
+    {
+        QFETCH(int, planned);
+        QFETCH(int, executed);
+        QFETCH(double, percentage);
+        QCOMPARE(double(TDtmReportes::EjecMensualActi(planned, executed)), percentage);
+    }
+
     void aSelectionWithoutActivitiesPrintsOnlyTheSignatures()
     {
         world->SelectCompany(2, QDate(2026, 2, 2), QStringLiteral("MA.RMT_ITES = 2"));
