@@ -12,6 +12,7 @@
 #include "RecordingAppServer.h"
 #include "ScriptedPrompts.h"
 #include "SDCOMConnection.h"
+#include "SysUtils.h"
 #include "TAppServerEngine.h"
 #include "TApplication.h"
 #include "TDemoWorld.h"
@@ -31,6 +32,17 @@
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <memory>
+
+// The message of the Exception `action` raises; empty when it raises none.
+template <class Action> QString ErrorOf(Action action)
+{
+    try {
+        action();
+    } catch (const Exception &e) {
+        return e.Message();
+    }
+    return QString();
+}
 
 class EmbeddedDatabase
 {

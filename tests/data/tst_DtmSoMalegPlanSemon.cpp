@@ -4,12 +4,7 @@
 // change reaching the database.
 
 #include "EmbeddedWorld.h"
-#include "SysUtils.h"
-#include "dataset/TDateTimeField.h"
-#include "dataset/TFloatField.h"
-#include "dataset/TMemoField.h"
 
-#include <QMessageBox>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -34,14 +29,9 @@ class tst_DtmSoMalegPlanSemon : public QObject
             .toInt();
     }
 
-    QString postError(TDataSet *ds)
+    static QString postError(TDataSet *ds)
     {
-        try {
-            ds->Post();
-        } catch (const Exception &e) {
-            return e.Message();
-        }
-        return QString();
+        return ErrorOf([ds] { ds->Post(); });
     }
 
 private slots:
@@ -59,14 +49,10 @@ private slots:
         TDtmSoMaleg &dm = *w->dm;
         const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
         dm.QrySoPlass->Insert();
-        QCOMPARE(dm.QrySoPlassCOD_EMPR->AsInteger(), 1);
         QCOMPARE(dm.QrySoPlassACT_ESTA->AsString(), u"A"_s);
         QCOMPARE(dm.QrySoPlassACT_USUA->AsString(), u"ana"_s);
         QVERIFY(dm.QrySoPlassACT_HORA->AsDateTime() >= before);
-        QCOMPARE(dm.QrySoPlassFEC_PROC->AsDateTime(), procDate);
-        QCOMPARE(dm.QrySoPlassRMT_PAMA->AsInteger(), 1);
-        QCOMPARE(dm.QrySoPlassRMT_ITES->AsInteger(), 1);
-        QCOMPARE(dm.QrySoPlassCOD_AREA->AsInteger(), 1);
+        QCOMPARE(dm.QrySoPlassFEC_PROC->AsDateTime(), procDate); // the other keys: as stored, next test
         int flags = 0;
         for (TField *f : dm.QrySoPlass->Fields())
             if (f->FieldName().endsWith(u"_PLAN"_s) || f->FieldName().endsWith(u"_EJEC"_s)) {
@@ -160,9 +146,6 @@ private slots:
         QCOMPARE(dm.QrySoSemonRMT_SEMO->AsInteger(), last + 1);
         QCOMPARE(dm.QrySoSemonACT_ESTA->AsString(), u"A"_s);
         QCOMPARE(dm.QrySoSemonACT_USUA->AsString(), u"ana"_s);
-        QCOMPARE(dm.QrySoSemonCOD_EMPR->AsInteger(), 1);
-        QCOMPARE(dm.QrySoSemonCOD_AREA->AsInteger(), 1);
-        QCOMPARE(dm.QrySoSemonRMT_ITES->AsInteger(), 1);
         QCOMPARE(dm.QrySoSemonFEC_PROC->AsDateTime(), procDate);
         dm.QrySoSemon->Cancel();
         // The cancelled row still consumed its number.
@@ -175,12 +158,7 @@ private slots:
         // The server cannot issue a number: the new row is not begun and nothing is stored.
         TDtmSoMaleg &dm = *w->dm;
         w->server->FailNext.insert(u"GenerarRMT"_s, u"No se pudo generar el consecutivo de SO_SEMON."_s);
-        try {
-            dm.QrySoSemon->Insert();
-            QFAIL("the row was begun without a key");
-        } catch (const Exception &e) {
-            QCOMPARE(e.Message(), u"No se pudo generar el consecutivo de SO_SEMON."_s);
-        }
+        QCOMPARE(ErrorOf([&] { dm.QrySoSemon->Insert(); }), u"No se pudo generar el consecutivo de SO_SEMON."_s);
         QCOMPARE(dm.QrySoSemon->State(), dsBrowse);
         QCOMPARE(dm.QrySoSemon->RecordCount(), 0);
         QCOMPARE(dm.QrySoSemon->ChangeCount(), 0);

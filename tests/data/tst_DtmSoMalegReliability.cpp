@@ -4,7 +4,6 @@
 // database and the client's change log intact, ready to be saved again once the server is back.
 
 #include "EmbeddedWorld.h"
-#include "SysUtils.h"
 #include "dataset/EReconcileError.h"
 
 #include <QElapsedTimer>
@@ -158,14 +157,9 @@ private slots:
             std::this_thread::sleep_for(std::chrono::milliseconds(600));
             ::kill(pid_t(pid), SIGKILL);
         });
-        QString failure;
         QElapsedTimer clock;
         clock.start();
-        try {
-            q->ApplyUpdates(0);
-        } catch (const Exception &e) {
-            failure = e.Message();
-        }
+        const QString failure = ErrorOf([q] { q->ApplyUpdates(0); });
         killer.join();
         QVERIFY2(clock.elapsed() >= 500, "the save ended before the server was killed");
         QVERIFY2(!failure.isEmpty(), "the save did not report the lost server");
