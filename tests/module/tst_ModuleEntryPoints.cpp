@@ -117,36 +117,6 @@ private slots:
         unload(); // a repeated unload finds nothing left to destroy
     }
 
-    void loadTwiceInOneProcess()
-    {
-        for (int round = 0; round < 2; ++round) {
-            const uint32_t handle = loadWith(QStringLiteral("uno dos"));
-            QVERIFY(FindControl(handle));
-            QCOMPARE(*gSlParams, (QStringList{QStringLiteral("uno"), QStringLiteral("dos")}));
-            unload();
-            QVERIFY(!FindControl(handle));
-        }
-    }
-
-    void startUpVariables()
-    {
-        loadWith(QStringLiteral("X"));
-        QCOMPARE(gStProtocolo, QStringLiteral("local"));
-        QCOMPARE(gStAliasCnx, QStringLiteral("ALIAS"));
-        QCOMPARE(gStParSrv, QStringLiteral("srv.db"));
-        QCOMPARE(gStParUsu, QStringLiteral("ana"));
-        QCOMPARE(gStParPas, QStringLiteral("secreta"));
-        QCOMPARE(gStParEmp, QStringLiteral("7"));
-        QCOMPARE(gStServerGUID, QStringLiteral("{3E4965E3-EAF7-44DE-9E0C-427084A6F796}"));
-        QCOMPARE(gStServerName, QStringLiteral("ZErOdadi.ZErOdadiDmr"));
-        QCOMPARE(gStServerGUIDNet, kGuidNet);
-        QCOMPARE(gStServerNameNet, kNameNet);
-        QCOMPARE(gStPublicKeyToken, kToken);
-        unload();
-        // The settings stay for the host and its other modules after an unload.
-        QCOMPARE(gStParUsu, QStringLiteral("ana"));
-    }
-
     void nativeLoadTakesComWideStrings()
     {
         QList<BSTR> args;
@@ -158,13 +128,16 @@ private slots:
         for (BSTR b : args)
             SysFreeString(b); // the module kept copies
         QVERIFY(FindControl(handle));
-        QCOMPARE(gStProtocolo, QStringLiteral("http"));
-        QCOMPARE(gStParSrv, QStringLiteral("127.0.0.1:8080"));
+        QCOMPARE((QStringList{gStProtocolo, gStAliasCnx, gStParSrv, gStParUsu, gStParPas, gStParEmp}),
+                 (QStringList{QStringLiteral("http"), QStringLiteral("A"), QStringLiteral("127.0.0.1:8080"),
+                              QStringLiteral("demo"), QStringLiteral("pw"), QStringLiteral("2")}));
         QCOMPARE(*gSlParams, QStringList{QStringLiteral("p1")});
         QCOMPARE(gStParHpv, QStringLiteral("AND MA.COD_AREA = 3"));
         QCOMPARE(gStVersionCliente, QStringLiteral("2.5"));
         QCOMPARE(gStFechaCliente, QStringLiteral("2026-01-31"));
         unload();
+        // The settings stay for the host and its other modules after an unload.
+        QCOMPARE(gStParUsu, QStringLiteral("demo"));
     }
 
     void parameterString_data()
@@ -285,17 +258,13 @@ private slots:
         QCOMPARE(window->size(), QSize(800, 500));
         fn<ResizeW>("CambiarTamanoW")(QStringLiteral("900"), QStringLiteral("650"));
         QCOMPARE(window->size(), QSize(900, 650));
-        try {
-            fn<ResizeW>("CambiarTamanoW")(QStringLiteral("12a"), QStringLiteral("40"));
-            QFAIL("no conversion error");
-        } catch (const EConvertError &e) {
-            QCOMPARE(e.Message(), QStringLiteral("'12a' no es un número entero válido"));
-        }
-        try {
-            fn<ResizeW>("CambiarTamanoW")(QStringLiteral("40"), QStringLiteral("x"));
-            QFAIL("no conversion error");
-        } catch (const EConvertError &e) {
-            QCOMPARE(e.Message(), QStringLiteral("'x' no es un número entero válido"));
+        for (const auto &[width, height, wrong] : {std::tuple{"12a", "40", "12a"}, std::tuple{"40", "x", "x"}}) {
+            try {
+                fn<ResizeW>("CambiarTamanoW")(QString::fromLatin1(width), QString::fromLatin1(height));
+                QFAIL("no conversion error");
+            } catch (const EConvertError &e) {
+                QCOMPARE(e.Message(), QStringLiteral("'%1' no es un número entero válido").arg(QLatin1String(wrong)));
+            }
         }
         QCOMPARE(window->size(), QSize(900, 650));
         unload();
