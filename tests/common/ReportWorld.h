@@ -1,53 +1,48 @@
 #pragma once
 
-// The module's windows and data modules over a copy of the demo world (plus, unless told otherwise,
-// a 2018 evaluation of company 2), through the in-process application server, as the desktop runs
-// them; reports are printed from the main window's print button into PDF files whose text the
-// tests read.
+// The module as its load creates it (the data modules, then the windows) over a copy of the demo
+// world (EmbeddedDatabase), through the in-process application server as the desktop runs it, with
+// `server` keeping what the module asked. Reports are printed from the main window's print button
+// into PDF files whose text the tests read.
 
-#include "AppServerTransports.h"
-#include "Globals.h"
-#include "ScriptedPrompts.h"
-#include "TApplication.h"
+#include "EmbeddedWorld.h"
 #include "TCaptura.h"
 #include "TDtmReportes.h"
-#include "TDtmSoMaleg.h"
 #include "TFrmMemo.h"
 #include "TFrmSoMaleg.h"
 #include "controls/TQSDBQbe.h"
 #include "controls/TQsCmbCodigo.h"
 
-#include <QDateTime>
 #include <QLocale>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QTemporaryDir>
+#include <functional>
 #include <stdexcept>
 
-class ReportWorld
+class ReportWorld : public EmbeddedDatabase
 {
 public:
-    explicit ReportWorld(bool with2018 = true)
+    // With `with2018` company 2 also gets a 2018 evaluation of the sample catalogue, imported as an
+    // administrator does; `arrange` changes the database before the module opens it.
+    explicit ReportWorld(bool with2018 = true, const std::function<void(EmbeddedDatabase &)> &arrange = {})
     {
         QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Colombia));
-        m_db = m_dir.filePath(QStringLiteral("demo.sqlite"));
-        const QString server = qEnvironmentVariable("ZE_SERVER_PATH");
-        run(server, {QStringLiteral("demo"), QStringLiteral("--db"), m_db});
-        if (with2018)
-            run(server, {QStringLiteral("import-catalogue"), QStringLiteral("--db"), m_db, QStringLiteral("--company"),
-                         QStringLiteral("2"), QStringLiteral("--csv"),
-                         QStringLiteral(ZE_DEMO_DIR "/catalogo-estandares-minimos.csv"),
-                         QStringLiteral("--process-date"), QStringLiteral("2018-03-01"), QStringLiteral("--valid-from"),
-                         QStringLiteral("2018-01-01"), QStringLiteral("--valid-to"), QStringLiteral("2018-12-31")});
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("prueba"));
-        db.setDatabaseName(m_db);
-        if (!db.open())
-            throw std::runtime_error("the test database does not open");
-        RegisterAppServerTransports();
-        gStProtocolo = QStringLiteral("local");
-        gStParSrv = m_db;
+        engine->Database().CloseConnection();
+        if (with2018 && QProcess::execute(qEnvironmentVariable("ZE_SERVER_PATH"),
+                                          {QStringLiteral("import-catalogue"), QStringLiteral("--db"), Location(),
+                                           QStringLiteral("--company"), QStringLiteral("2"), QStringLiteral("--csv"),
+                                           QStringLiteral(ZE_DEMO_DIR "/catalogo-estandares-minimos.csv"),
+                                           QStringLiteral("--process-date"), QStringLiteral("2018-03-01"),
+                                           QStringLiteral("--valid-from"), QStringLiteral("2018-01-01"),
+                                           QStringLiteral("--valid-to"), QStringLiteral("2018-12-31")}) != 0)
+            throw std::runtime_error("tolvane-server did not import the 2018 evaluation");
+        if (arrange)
+            arrange(*this);
+        m_real = Connect();
+        server = std::make_shared<RecordingAppServer>(m_real->AppServer());
+        SDCOMConnection::RegisterTransport(QStringLiteral("prueba"),
+                                           [shared = server](const SDCOMConnection &) { return shared; });
+        gStProtocolo = QStringLiteral("prueba");
+        gStParSrv = Location();
         gStParUsu = gStParPas = gStCodiUsua = QStringLiteral("demo");
         gStParEmp = QStringLiteral("1");
         TApplication *app = Application();
@@ -60,11 +55,17 @@ public:
     }
     ~ReportWorld()
     {
-        Application()->DestroyComponents();
+        gStParHpv.clear();
         Application()->SetPrompts(nullptr);
-        QSqlDatabase::removeDatabase(QStringLiteral("prueba"));
+        Application()->DestroyComponents();
+        FrmSoMaleg = nullptr;
+        FrmMemo = nullptr;
+        Captura = nullptr;
+        DtmReportes = nullptr;
+        DtmSoMaleg = nullptr;
     }
 
+    std::shared_ptr<RecordingAppServer> server;
     ScriptedPrompts *prompts = nullptr;
 
     static QString PdfText(const QString &file)
@@ -103,25 +104,7 @@ public:
         FrmSoMaleg->cmbEmpresaChange(FrmSoMaleg->cmbEmpresa);
     }
 
-    // Straight SQL on the database file, for arranging a case.
-    void Exec(const QString &sql, const QVariantList &values = {})
-    {
-        QSqlQuery q(QSqlDatabase::database(QStringLiteral("prueba")));
-        if (!q.prepare(sql))
-            throw std::runtime_error(q.lastError().text().toStdString());
-        for (const QVariant &v : values)
-            q.addBindValue(v);
-        if (!q.exec())
-            throw std::runtime_error(q.lastError().text().toStdString());
-    }
-
 private:
-    static void run(const QString &program, const QStringList &args)
-    {
-        if (QProcess::execute(program, args) != 0)
-            throw std::runtime_error("tolvane-server failed while building the test database");
-    }
-
+    std::unique_ptr<SDCOMConnection> m_real;
     QTemporaryDir m_dir;
-    QString m_db;
 };

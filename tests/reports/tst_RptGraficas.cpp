@@ -3,12 +3,7 @@
 
 #include "ReportWorld.h"
 #include "TReport.h"
-#include "dataset/SClientDataSet.h"
-#include "dataset/TField.h"
 #include "dataset/TFieldFormat.h"
-#include "dataset/TFloatField.h"
-#include "dataset/TIntegerField.h"
-#include "dataset/TStringField.h"
 
 #include <QTest>
 #include <map>

@@ -3,19 +3,14 @@
 // the text of the PDF written and through the cells of the prepared pages.
 
 #include "ReportWorld.h"
-#include "SysUtils.h"
 #include "TFrmReports.h"
 #include "TReport.h"
 #include "TReportPreview.h"
 #include "XlsxSheet.h"
-#include "dataset/SClientDataSet.h"
-#include "dataset/TField.h"
 #include "dataset/TFieldFormat.h"
-#include "dataset/TFloatField.h"
 
 #include <QAction>
 #include <QToolBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <map>
 

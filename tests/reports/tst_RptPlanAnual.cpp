@@ -4,9 +4,6 @@
 
 #include "ReportWorld.h"
 #include "TReport.h"
-#include "dataset/SClientDataSet.h"
-#include "dataset/TField.h"
-#include "dataset/TFloatField.h"
 
 #include <QTest>
 #include <map>

@@ -11,22 +11,18 @@
 #include "controls/TQPField.h"
 #include "controls/TQsFecha.h"
 #include "controls/TTolvaneDBgrid.h"
-#include "dataset/SClientDataSet.h"
-#include "dataset/TField.h"
 
 #include <QAction>
 #include <QDir>
 #include <QMenu>
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QMessageBox>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>

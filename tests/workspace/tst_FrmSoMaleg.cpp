@@ -1,16 +1,7 @@
 // The main window as a safety officer meets it: its controls, the company change, the detail
 // pages, the memo editor, the cell buttons, the date filter and saving.
 
-#include "EmbeddedWorld.h"
-#include "ScriptedPrompts.h"
-#include "Globals.h"
-#include "SDCOMConnection.h"
-#include "TApplication.h"
-#include "TCaptura.h"
-#include "TDtmReportes.h"
-#include "TDtmSoMaleg.h"
-#include "TFrmMemo.h"
-#include "TFrmSoMaleg.h"
+#include "ReportWorld.h"
 #include "controls/TDBCmbCodigoBox.h"
 #include "controls/TDBEdit.h"
 #include "controls/TDBGridModel.h"
@@ -18,14 +9,10 @@
 #include "controls/TDBRadioGroup.h"
 #include "controls/TQNavegador.h"
 #include "controls/TQPField.h"
-#include "controls/TQSDBQbe.h"
 #include "controls/TQbeDialog.h"
-#include "controls/TQsCmbCodigo.h"
 #include "controls/TQsFecha.h"
 #include "controls/TTolvaneDBgrid.h"
-#include "dataset/SClientDataSet.h"
 #include "dataset/TDataSource.h"
-#include "dataset/TField.h"
 
 #include <QAction>
 #include <QApplication>
@@ -46,12 +33,9 @@ class tst_FrmSoMaleg : public QObject
 {
     Q_OBJECT
 
-    // The window works on its own copy of the demonstration database, through a connection that
-    // records what it asks.
-    std::unique_ptr<EmbeddedDatabase> db;
-    std::unique_ptr<SDCOMConnection> real;
-    std::shared_ptr<RecordingAppServer> server;
-    // Answers the window's dialogs; with nothing scripted they are cancelled.
+    // The window works on its own copy of the demonstration database; world->server records what
+    // it asks, `prompts` answers its dialogs (with nothing scripted they are cancelled).
+    std::unique_ptr<ReportWorld> world;
     ScriptedPrompts *prompts = nullptr;
 
     TFrmSoMaleg *form() { return FrmSoMaleg; }
@@ -67,45 +51,18 @@ class tst_FrmSoMaleg : public QObject
 private slots:
     void init()
     {
-        db = std::make_unique<EmbeddedDatabase>();
         // The first record (item 1.1.1, area 1) gets one follow-up row.
-        const QVariant day = TDatabase::ToDb(EmbeddedDatabase::ProcessDate());
-        db->Exec(QStringLiteral(
-                     "INSERT INTO SO_SEMON (ACT_USUA, ACT_HORA, ACT_ESTA, COD_EMPR, RMT_SEMO, FEC_PROC, RMT_PAMA,"
-                     " RMT_DEPA, RMT_ESTA, RMT_ITES, COD_AREA, FEC_SEGU, COD_RESP, TEX_SEGU, PLA_ACCI)"
-                     " VALUES ('demo', ?, 'A', 1, 7000, ?, 1, 1, 1, 1, 1, ?, 0, 'Revisar extintores', 'Plan inicial')"),
-                 {day, day, day});
-        real = db->Connect();
-        server = std::make_shared<RecordingAppServer>(real->AppServer());
-        // As the module's load does: data modules first, then the windows.
-        gStProtocolo = QStringLiteral("prueba");
-        gStParEmp = QStringLiteral("1");
-        gStCodiUsua = QStringLiteral("prueba");
-        TApplication *app = Application();
-        DtmSoMaleg = new TDtmSoMaleg(app);
-        DtmReportes = new TDtmReportes(app);
-        auto shared = server;
-        SDCOMConnection::RegisterTransport(QStringLiteral("prueba"),
-                                           [shared](const SDCOMConnection &) { return shared; });
-        FrmSoMaleg = new TFrmSoMaleg(app);
-        FrmMemo = new TFrmMemo(app);
-        Captura = new TCaptura(app);
-        prompts = ScriptedPrompts::Install();
+        world = std::make_unique<ReportWorld>(false, [](EmbeddedDatabase &db) {
+            const QVariant day = TDatabase::ToDb(EmbeddedDatabase::ProcessDate());
+            db.Exec(
+                u"INSERT INTO SO_SEMON (ACT_USUA, ACT_HORA, ACT_ESTA, COD_EMPR, RMT_SEMO, FEC_PROC, RMT_PAMA,"
+                " RMT_DEPA, RMT_ESTA, RMT_ITES, COD_AREA, FEC_SEGU, COD_RESP, TEX_SEGU, PLA_ACCI) VALUES ('demo', ?,"
+                " 'A', 1, 7000, ?, 1, 1, 1, 1, 1, ?, 0, 'Revisar extintores', 'Plan inicial')"_s,
+                {day, day, day});
+        });
+        prompts = world->prompts;
     }
-    void cleanup()
-    {
-        gStParHpv.clear();
-        Application()->SetPrompts(nullptr);
-        Application()->DestroyComponents();
-        FrmSoMaleg = nullptr;
-        FrmMemo = nullptr;
-        Captura = nullptr;
-        DtmReportes = nullptr;
-        DtmSoMaleg = nullptr;
-        server.reset();
-        real.reset();
-        db.reset();
-    }
+    void cleanup() { world.reset(); }
 
     void initialState()
     {
@@ -243,7 +200,7 @@ private slots:
     {
         TFrmSoMaleg *f = form();
         SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
-        db->Exec(
+        world->Exec(
             QStringLiteral("UPDATE SO_MALEG SET IND_CUMP = 'J' WHERE COD_EMPR = 1 AND RMT_PAMA = 1 AND RMT_DEPA = 1"
                            " AND RMT_ESTA = 1 AND RMT_ITES = 1 AND COD_AREA = 1"));
         q->Close();
@@ -267,7 +224,7 @@ private slots:
     // have leaves the title bars' placeholders.
     void queryByExampleByWhatTheUserSees()
     {
-        db->Exec(QStringLiteral("UPDATE SO_MALEG SET IND_CUMP = 'N' WHERE COD_EMPR = 1 AND RMT_ITES = 1"));
+        world->Exec(QStringLiteral("UPDATE SO_MALEG SET IND_CUMP = 'N' WHERE COD_EMPR = 1 AND RMT_ITES = 1"));
         TFrmSoMaleg *f = form();
         SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
         const int all = q->RecordCount();
@@ -338,7 +295,7 @@ private slots:
         QFETCH(int, result);
         QFETCH(QString, typed);
         QFETCH(QString, after);
-        db->Exec(QStringLiteral("UPDATE SO_SEMON SET TEX_SEGU = ? WHERE RMT_SEMO = 7000"), {before});
+        world->Exec(QStringLiteral("UPDATE SO_SEMON SET TEX_SEGU = ? WHERE RMT_SEMO = 7000"), {before});
         SClientDataSet *semon = DtmSoMaleg->QrySoSemon;
         QVERIFY(toFirstItem());
         semon->Close();
@@ -365,10 +322,11 @@ private slots:
     {
         const QVariant day = TDatabase::ToDb(EmbeddedDatabase::ProcessDate());
         for (int i = 1; i <= 24; ++i)
-            db->Exec(QStringLiteral("INSERT INTO SO_SEMON (ACT_USUA, ACT_HORA, ACT_ESTA, COD_EMPR, RMT_SEMO, FEC_PROC,"
-                                    " RMT_PAMA, RMT_DEPA, RMT_ESTA, RMT_ITES, COD_AREA, FEC_SEGU, COD_RESP, TEX_SEGU)"
-                                    " VALUES ('demo', ?, 'A', 1, ?, ?, 1, 1, 1, 1, 1, ?, 79456123, 'Fila')"),
-                     {day, 7000 + i, day, day});
+            world->Exec(
+                QStringLiteral("INSERT INTO SO_SEMON (ACT_USUA, ACT_HORA, ACT_ESTA, COD_EMPR, RMT_SEMO, FEC_PROC,"
+                               " RMT_PAMA, RMT_DEPA, RMT_ESTA, RMT_ITES, COD_AREA, FEC_SEGU, COD_RESP, TEX_SEGU)"
+                               " VALUES ('demo', ?, 'A', 1, ?, ?, 1, 1, 1, 1, 1, ?, 79456123, 'Fila')"),
+                {day, 7000 + i, day, day});
         QVERIFY(DtmSoMaleg->QrySoMaleg->Locate(QStringLiteral("RMT_PAMA;RMT_DEPA;RMT_ESTA;RMT_ITES;COD_AREA"),
                                                QVariantList{1, 1, 1, 1, 1}, {}));
         SClientDataSet *semon = DtmSoMaleg->QrySoSemon;
@@ -378,11 +336,11 @@ private slots:
         TDBGridModel *grid = form()->DBGSoSemon->GridModel();
         QCOMPARE(grid->rowCount(), 25);
         auto repaint = [&] {
-            const int before = server->OpensByProvider.value(QStringLiteral("DtsPGnTerce"));
+            const int before = world->server->OpensByProvider.value(QStringLiteral("DtsPGnTerce"));
             for (int r = 0; r < grid->rowCount(); ++r)
                 for (int c = 0; c < grid->columnCount(); ++c)
                     grid->data(grid->index(r, c), Qt::DisplayRole);
-            return server->OpensByProvider.value(QStringLiteral("DtsPGnTerce")) - before;
+            return world->server->OpensByProvider.value(QStringLiteral("DtsPGnTerce")) - before;
         };
         const int first = repaint();
         QCOMPARE(first, 24); // every row but the current one, which the cursor fetched at open
@@ -515,7 +473,7 @@ private slots:
         offered.sort();
         QCOMPARE(buttons, offered);
         QCOMPARE(wentAway, left);
-        QCOMPARE(db->Value(stored_sql, {text}).toInt(), stored ? 1 : 0);
+        QCOMPARE(world->Value(stored_sql, {text}).toInt(), stored ? 1 : 0);
         // Cancelled: the change is still there to be saved; otherwise nothing is pending.
         QCOMPARE(f->CambiosPendientes(), !left);
     }
