@@ -15,6 +15,7 @@
 
 #include <QLocale>
 #include <QProcess>
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 
@@ -91,6 +92,23 @@ public:
         }
         Application()->PrintToPdfFile.clear();
         return PdfText(file);
+    }
+
+    // Whether the evaluation records come in numeral order (their keys ascending), as the list shows them.
+    static bool InNumeralOrder()
+    {
+        SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
+        QVariantList previous;
+        for (q->First(); !q->Eof(); q->Next()) {
+            const QVariantList key = q->FieldValues(TFrmSoMaleg::kOrdenNumeral).toList();
+            if (std::lexicographical_compare(key.cbegin(), key.cend(), previous.cbegin(), previous.cend(),
+                                             [](const QVariant &a, const QVariant &b) {
+                                                 return QVariant::compare(a, b) == QPartialOrdering::Less;
+                                             }))
+                return false;
+            previous = key;
+        }
+        return true;
     }
 
     // Opens the company's evaluation processed on the date given (the demo's by default), as a user

@@ -355,7 +355,7 @@ private slots:
         } catch (const Exception &) {
         }
         QVERIFY(FrmSoMaleg->ImprimePlanAnual);
-        world->prompts->answers.push_back(ScriptedPrompts::Cancel());
+        // No answer: the chooser is cancelled.
         FrmSoMaleg->GenerarRpt(FrmSoMaleg->spbReporte);
         QVERIFY(!FrmSoMaleg->ImprimePlanAnual && !FrmSoMaleg->ImprimePlanUnificado);
 

@@ -25,7 +25,6 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
-#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -184,16 +183,9 @@ private slots:
         SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
         QCOMPARE(f->DBGFrm->GridModel()->rowCount(), rows);
         QCOMPARE(f->PnlStatus->text(), u"Consultando · registro 1 de %1"_s.arg(rows));
-        QVariantList previous;
-        for (q->First(); !q->Eof(); q->Next()) {
+        for (q->First(); !q->Eof(); q->Next())
             QCOMPARE(q->FieldByName(field)->AsInteger(), value);
-            const QVariantList key = q->FieldValues(TFrmSoMaleg::kOrdenNumeral).toList();
-            QVERIFY(!std::lexicographical_compare(key.cbegin(), key.cend(), previous.cbegin(), previous.cend(),
-                                                  [](const QVariant &a, const QVariant &b) {
-                                                      return QVariant::compare(a, b) == QPartialOrdering::Less;
-                                                  }));
-            previous = key;
-        }
+        QVERIFY(ReportWorld::InNumeralOrder());
     }
 
     void justificationFollowsTheEditAndTheChoice()
