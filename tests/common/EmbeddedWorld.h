@@ -58,11 +58,7 @@ public:
         return QStringLiteral("MA.COD_EMPR = 1 AND MA.RMT_PAMA = 1 AND MA.RMT_DEPA = 1 AND MA.RMT_ESTA = 1"
                               " AND MA.RMT_ITES = 1 AND MA.COD_AREA = 1");
     }
-    static QString FirstItemWhere()
-    {
-        return QStringLiteral(" WHERE COD_EMPR = 1 AND RMT_PAMA = 1 AND RMT_DEPA = 1 AND RMT_ESTA = 1"
-                              " AND RMT_ITES = 1 AND COD_AREA = 1");
-    }
+    static QString FirstItemWhere() { return QStringLiteral(" WHERE ") + FirstItem().remove(QStringLiteral("MA.")); }
 
     // Opens a data module's evaluation records picked by the condition on the MA columns, in key
     // order, the condition joined to the main query as the query by example joins it.

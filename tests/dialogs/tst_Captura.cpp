@@ -86,18 +86,12 @@ class tst_Captura : public QObject
     std::unique_ptr<SClientDataSet> dest;
     std::unique_ptr<TCaptura> dialog;
     std::unique_ptr<TQPField> boton;
-    QList<QPair<QMessageBox::Icon, QString>> messages;
+    QStringList messages; // the message boxes' texts, and their icons
+    QList<QMessageBox::Icon> icons;
     QStringList exceptions;
     std::function<void(TCaptura &)> script;
     ScriptedPrompts *prompts = nullptr; // answers the criteria dialog; with no answer it is cancelled
 
-    QStringList messageTexts() const
-    {
-        QStringList texts;
-        for (const auto &m : messages)
-            texts << m.second;
-        return texts;
-    }
     QString destText(const QString &field) const { return dest->FieldByName(field)->AsString(); }
     // A user's double-click: the first click makes the row current, the second arrives as a double-click.
     static void doubleClickRow(TCaptura &d, int row)
@@ -153,12 +147,14 @@ private slots:
         boton = std::make_unique<TQPField>(nullptr, QStringLiteral("QPFldPrueba"));
         setUpButton(0);
         messages.clear();
+        icons.clear();
         exceptions.clear();
         script = nullptr;
         prompts->otherwise = [this](QWidget &window) {
-            if (auto *box = qobject_cast<QMessageBox *>(&window))
-                messages.append({box->icon(), box->text()});
-            else if (auto *captura = qobject_cast<TCaptura *>(&window); captura && script)
+            if (auto *box = qobject_cast<QMessageBox *>(&window)) {
+                messages << box->text();
+                icons << box->icon();
+            } else if (auto *captura = qobject_cast<TCaptura *>(&window); captura && script)
                 script(*captura);
             return int(QMessageBox::Ok);
         };
@@ -305,7 +301,7 @@ private slots:
                 shownHeadings << d.DBGrid1->model()->headerData(c, Qt::Horizontal).toString();
         };
         dialog->CapturarBoton(boton.get());
-        QCOMPARE(messageTexts(), expectedMessages);
+        QCOMPARE(messages, expectedMessages);
         QCOMPARE(shownItems, items);
         QCOMPARE(shownCodes, kColumns);
         QCOMPARE(shownHeadings, headings);
@@ -450,9 +446,8 @@ private slots:
         QVERIFY(dialog->Capturar(conn.get(), destination.isEmpty() ? nullptr : dest.get(), kSql, variables, destino,
                                  requestValues, {}, QStringLiteral("Prueba")));
         QVERIFY(closed);
-        QCOMPARE(messageTexts(), message.isEmpty() ? QStringList() : QStringList{message});
-        for (const auto &m : std::as_const(messages))
-            QCOMPARE(m.first, QMessageBox::NoIcon);
+        QCOMPARE(messages, message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(icons, QList<QMessageBox::Icon>(messages.size(), QMessageBox::NoIcon));
         QCOMPARE(destText(QStringLiteral("EMP_ORIG")), empOrig);
         QCOMPARE(destText(QStringLiteral("COD_RESP")), codResp);
         QCOMPARE(requestValues, values);
@@ -526,9 +521,8 @@ private slots:
         };
         QVERIFY(dialog->CapturarBoton(boton.get()));
         QCOMPARE(boton->LookupText, lookupText);
-        QCOMPARE(messageTexts(), errors);
-        for (const auto &m : std::as_const(messages))
-            QCOMPARE(m.first, QMessageBox::Critical);
+        QCOMPARE(messages, errors);
+        QCOMPARE(icons, QList<QMessageBox::Icon>(messages.size(), QMessageBox::Critical));
         // The copy goes on after the error.
         QCOMPARE(destText(QStringLiteral("COD_RESP")), QStringLiteral("102"));
     }

@@ -132,13 +132,12 @@ private slots:
                     QVERIFY2(standards.contains(word), qPrintable(word));
             for (SClientDataSet *ds : {DtmReportes->CdsGraCicl, DtmReportes->CdsGraEsta})
                 for (ds->First(); !ds->Eof(); ds->Next())
-                    for (const char *f : {"PUN_OBTE"})
-                        QVERIFY(QRegularExpression(QStringLiteral("(^|\\s)%1(\\s|$)")
-                                                       .arg(QRegularExpression::escape(
-                                                           ds->FieldByName(QString::fromLatin1(f))->DisplayText())),
-                                                   QRegularExpression::MultilineOption)
-                                    .match(ds == DtmReportes->CdsGraCicl ? cycles : standards)
-                                    .hasMatch());
+                    QVERIFY(QRegularExpression(QStringLiteral("(^|\\s)%1(\\s|$)")
+                                                   .arg(QRegularExpression::escape(
+                                                       ds->FieldByName(QStringLiteral("PUN_OBTE"))->DisplayText())),
+                                               QRegularExpression::MultilineOption)
+                                .match(ds == DtmReportes->CdsGraCicl ? cycles : standards)
+                                .hasMatch());
         }
     }
 

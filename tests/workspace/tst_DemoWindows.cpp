@@ -13,12 +13,9 @@
 #include "controls/TTolvaneDBgrid.h"
 
 #include <QAction>
-#include <QDir>
 #include <QMenu>
-#include <QGroupBox>
 #include <QHeaderView>
 #include <QFile>
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>

@@ -6,13 +6,9 @@
 #include "controls/TDBEdit.h"
 #include "controls/TDBGridModel.h"
 #include "controls/TDBMemo.h"
-#include "controls/TDBRadioGroup.h"
 #include "controls/TQNavegador.h"
-#include "controls/TQPField.h"
 #include "controls/TQbeDialog.h"
-#include "controls/TQsFecha.h"
 #include "controls/TTolvaneDBgrid.h"
-#include "dataset/TDataSource.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,10 +17,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QSplitter>
 #include <QTabWidget>
 #include <QTest>
-#include <QToolButton>
 
 using namespace Qt::StringLiterals;
 
