@@ -145,14 +145,13 @@ private slots:
         QCOMPARE(q->FieldByName(QStringLiteral("FEC_MALE"))->AsDateTime().date(), QDate(2026, 3, 2));
     }
 
+    // Through the windows' navigators and controls; the rows as stored: tst_DtmSoMalegPlanSemon.
     void userAddsAnActivityAndAFollowUpRow()
     {
         SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
         SClientDataSet *plass = DtmSoMaleg->QrySoPlass;
         SClientDataSet *semon = DtmSoMaleg->QrySoSemon;
         q->First();
-        const int activities = plass->RecordCount();
-        const int followUps = semon->RecordCount();
         const auto choose = [](TDBRadioGroup *group, const QString &text) {
             for (QRadioButton *b : group->findChildren<QRadioButton *>())
                 if (b->text() == text)
@@ -164,6 +163,8 @@ private slots:
         QCOMPARE(plass->State(), dsInsert);
         choose(FrmSoMaleg->DBRGOPCCICL, QStringLiteral("V-Verificar"));
         choose(FrmSoMaleg->DBRadioGroup26, QStringLiteral("F-Financieros"));
+        QCOMPARE(plass->FieldByName(u"OPC_CICL"_s)->AsString() + plass->FieldByName(u"REC_URSO"_s)->AsString(),
+                 u"VF"_s);
         plass->FieldByName(QStringLiteral("ACT_ASGS"))->SetAsString(QStringLiteral("Auditoría interna del SG-SST"));
         plass->FieldByName(QStringLiteral("MAR_PLAN"))->SetAsString(QStringLiteral("S"));
         FrmSoMaleg->QNVSoPlass->BtnClick(nbPost);
@@ -177,21 +178,8 @@ private slots:
         semon->FieldByName(QStringLiteral("COD_RESP"))->SetAsFloat(79456123);
         semon->FieldByName(QStringLiteral("FEC_SEGU"))->SetAsDateTime(QDateTime(QDate(2026, 4, 1), QTime(0, 0)));
         semon->FieldByName(QStringLiteral("FEC_CUMP"))->SetAsDateTime(QDateTime(QDate(2026, 5, 1), QTime(0, 0)));
-        QCOMPARE(semon->FieldByName(QStringLiteral("DtfNomResponsable"))->AsString(), QStringLiteral("Carlos Andrés"));
         FrmSoMaleg->QNavegador1->BtnClick(nbPost);
         QCOMPARE(semon->ChangeCount(), 0);
-
-        // Both are on the server: read back as the record is entered again.
-        q->Next();
-        q->Prior();
-        QCOMPARE(plass->RecordCount(), activities + 1);
-        QVERIFY(plass->Locate(QStringLiteral("ACT_ASGS"), QStringLiteral("Auditoría interna del SG-SST")));
-        QCOMPARE(plass->FieldByName(QStringLiteral("OPC_CICL"))->AsString(), QStringLiteral("V"));
-        QCOMPARE(plass->FieldByName(QStringLiteral("REC_URSO"))->AsString(), QStringLiteral("F"));
-        QVERIFY(!plass->FieldByName(QStringLiteral("RMT_PLAS"))->IsNull());
-        QCOMPARE(semon->RecordCount(), followUps + 1);
-        QVERIFY(semon->Locate(QStringLiteral("SEG_MIEN"), QStringLiteral("Verificar el cierre de hallazgos")));
-        QCOMPARE(semon->FieldByName(QStringLiteral("COD_RESP"))->AsFloat(), 79456123.0);
     }
 
     void attachmentsTravelWithTheRecord()
