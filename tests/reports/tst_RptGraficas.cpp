@@ -6,7 +6,7 @@
 #include "dataset/TFieldFormat.h"
 
 #include <QTest>
-#include <map>
+#include <tuple>
 
 namespace {
 
@@ -48,42 +48,42 @@ class tst_RptGraficas : public QObject
     };
     static Expected expected()
     {
-        Expected e;
-        std::map<int, std::pair<double, double>> perCycle;
-        std::map<std::pair<int, int>, double> perStandard;
-        QList<int> cycleOrder;
-        QList<std::pair<int, int>> standardOrder;
-        std::map<int, QString> cycleName;
-        std::map<std::pair<int, int>, std::pair<QString, double>> standardInfo;
+        QList<int> cycles;                                                          // in the order each first occurs
+        QList<std::pair<int, int>> standards;                                       // (cycle, standard)
+        QMap<int, std::tuple<QString, double, double>> perCycle;                    // name, maximum, points
+        QMap<std::pair<int, int>, std::tuple<QString, double, double>> perStandard; // name, weight, points
         for (maleg()->First(); !maleg()->Eof(); maleg()->Next()) {
             const int c = DtmSoMaleg->QrySoMalegCOD_CICL->AsInteger();
             const std::pair<int, int> k{c, DtmSoMaleg->QrySoMalegRMT_DEPA->AsInteger()};
             const double score = DtmSoMaleg->QrySoMalegDtfCalificacion->AsFloat();
-            if (!perCycle.count(c)) {
-                cycleOrder << c;
-                cycleName[c] = DtmSoMaleg->QrySoMalegDtfNmbCicl->AsString();
+            if (!cycles.contains(c)) {
+                cycles << c;
+                perCycle[c] = {DtmSoMaleg->QrySoMalegDtfNmbCicl->AsString(), 0, 0};
             }
-            perCycle[c].first += DtmSoMaleg->QrySoMalegVAL_ITEM->AsFloat();
-            perCycle[c].second += score;
-            if (!perStandard.count(k)) {
-                standardOrder << k;
-                standardInfo[k] = {DtmSoMaleg->QrySoMalegDES_ESTA->AsString().left(25),
-                                   DtmSoMaleg->QrySoMalegPOR_ESTA->AsFloat()};
+            std::get<1>(perCycle[c]) += DtmSoMaleg->QrySoMalegVAL_ITEM->AsFloat();
+            std::get<2>(perCycle[c]) += score;
+            if (!standards.contains(k)) {
+                standards << k;
+                perStandard[k] = {DtmSoMaleg->QrySoMalegDES_ESTA->AsString().left(25),
+                                  DtmSoMaleg->QrySoMalegPOR_ESTA->AsFloat(), 0};
             }
-            perStandard[k] += score;
+            std::get<2>(perStandard[k]) += score;
         }
-        for (int c : cycleOrder) {
-            e.cycles << cycleName[c];
+        Expected e;
+        for (int c : cycles) {
+            const auto &[name, maximum, points] = perCycle[c];
+            e.cycles << name;
             e.cycleRows << QStringLiteral("COD_CICL=%1;NOM_CICL=%2;PUN_MAXI=%3;PUN_OBTE=%4")
                                .arg(c)
-                               .arg(cycleName[c], number(perCycle[c].first), number(perCycle[c].second));
+                               .arg(name, number(maximum), number(points));
         }
-        for (const auto &k : standardOrder) {
-            e.standards << standardInfo[k].first;
+        for (const auto &k : standards) {
+            const auto &[name, weight, points] = perStandard[k];
+            e.standards << name;
             e.standardRows << QStringLiteral("COD_CICL=%1;RMT_DEPA=%2;DES_ESTA=%3;POR_ESTA=%4;PUN_OBTE=%5")
                                   .arg(k.first)
                                   .arg(k.second)
-                                  .arg(standardInfo[k].first, number(standardInfo[k].second), number(perStandard[k]));
+                                  .arg(name, number(weight), number(points));
         }
         return e;
     }
