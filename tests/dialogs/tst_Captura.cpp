@@ -526,6 +526,7 @@ private slots:
         // The copy goes on after the error.
         QCOMPARE(destText(QStringLiteral("COD_RESP")), QStringLiteral("102"));
     }
+
     // The searches on the column chosen: typing searches as it goes (a text a number column cannot
     // take is refused and empties the value box), the value box searches on its button; choosing a
     // column again empties both boxes.
