@@ -23,6 +23,8 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Rows of GN_TERCE. A command with "1=0" returns no rows, a condition UPPER(col) LIKE :P with
@@ -390,39 +392,28 @@ private slots:
         QTest::addColumn<QString>("empOrig");
         QTest::addColumn<QString>("codResp");
         QTest::addColumn<QStringList>("values");
+        const auto row = [](const char *name, QStringList variables, QStringList destino, const char *destination,
+                            const char *message, const char *empOrig, const char *codResp, QStringList values) {
+            QTest::newRow(name) << variables << destino << QString::fromUtf8(destination) << QString::fromUtf8(message)
+                                << QString::fromUtf8(empOrig) << QString::fromUtf8(codResp) << values;
+        };
         const QString e = QStringLiteral("EMP_ORIG"), r = QStringLiteral("COD_RESP");
         const QString em = QStringLiteral("COD_EMPR"), te = QStringLiteral("COD_TERC");
-        const QString ed = QStringLiteral("edición");
-        QTest::newRow("variable vacía en la línea 2")
-            << QStringList{te, QStringLiteral("   ")} << QStringList{r, e} << ed
-            << QStringLiteral("[Error en VARIABLES][Linea (2) vacia ]") << QStringLiteral("7") << QStringLiteral("102")
-            << QStringList{QStringLiteral("102")};
-        QTest::newRow("variable vacía en la línea 1")
-            << QStringList{QString(), te} << QStringList{e, r} << ed
-            << QStringLiteral("[Error en VARIABLES][Linea (1) vacia ]") << QStringLiteral("7") << QStringLiteral("900")
-            << QStringList{QStringLiteral("anterior")};
-        QTest::newRow("variable que no está en la consulta")
-            << QStringList{em, QStringLiteral("cod_xxx ")} << QStringList{e, r} << ed
-            << QStringLiteral("[Error en VARIABLES][no existe variable <COD_XXX> en Query ]") << QStringLiteral("1")
-            << QStringLiteral("900") << QStringList{QStringLiteral("1")};
-        QTest::newRow("destino vacío en la línea 2")
-            << QStringList{em, te} << QStringList{e, QStringLiteral(" ")} << ed
-            << QStringLiteral("[Error en DESTINO][Linea (2) vacia ]") << QStringLiteral("1") << QStringLiteral("900")
-            << QStringList{QStringLiteral("1"), QStringLiteral("102")};
-        QTest::newRow("destino que falta en la línea 2")
-            << QStringList{em, te} << QStringList{e} << ed << QStringLiteral("[Error en DESTINO][Linea (2) vacia ]")
-            << QStringLiteral("1") << QStringLiteral("900") << QStringList{QStringLiteral("1"), QStringLiteral("102")};
-        QTest::newRow("nombres con blancos y minúsculas")
-            << QStringList{QStringLiteral(" cod_empr"), QStringLiteral("Cod_Terc  ")}
-            << QStringList{QStringLiteral("emp_orig "), QStringLiteral(" cod_resp")} << ed << QString()
-            << QStringLiteral("1") << QStringLiteral("102") << QStringList{QStringLiteral("1"), QStringLiteral("102")};
-        QTest::newRow("sin dataset destino") << QStringList{te, QStringLiteral("NOM_TERC")} << QStringList{}
-                                             << QString() << QString() << QStringLiteral("7") << QStringLiteral("900")
-                                             << QStringList{QStringLiteral("102"), QStringLiteral("Mario")};
+        row("variable vacía en la línea 2", {te, u"   "_s}, {r, e}, "edición", "[Error en VARIABLES][Linea (2) vacia ]",
+            "7", "102", {u"102"_s});
+        row("variable vacía en la línea 1", {QString(), te}, {e, r}, "edición",
+            "[Error en VARIABLES][Linea (1) vacia ]", "7", "900", {u"anterior"_s});
+        row("variable que no está en la consulta", {em, u"cod_xxx "_s}, {e, r}, "edición",
+            "[Error en VARIABLES][no existe variable <COD_XXX> en Query ]", "1", "900", {u"1"_s});
+        row("destino vacío en la línea 2", {em, te}, {e, u" "_s}, "edición", "[Error en DESTINO][Linea (2) vacia ]",
+            "1", "900", {u"1"_s, u"102"_s});
+        row("destino que falta en la línea 2", {em, te}, {e}, "edición", "[Error en DESTINO][Linea (2) vacia ]", "1",
+            "900", {u"1"_s, u"102"_s});
+        row("nombres con blancos y minúsculas", {u" cod_empr"_s, u"Cod_Terc  "_s}, {u"emp_orig "_s, u" cod_resp"_s},
+            "edición", "", "1", "102", {u"1"_s, u"102"_s});
+        row("sin dataset destino", {te, u"NOM_TERC"_s}, {}, "", "", "7", "900", {u"102"_s, u"Mario"_s});
         // Not in edit state: the values are still given, the destination is left alone.
-        QTest::newRow("destino sin editar")
-            << QStringList{te} << QStringList{r} << QStringLiteral("anotado") << QString() << QStringLiteral("7")
-            << QStringLiteral("900") << QStringList{QStringLiteral("102")};
+        row("destino sin editar", {te}, {r}, "anotado", "", "7", "900", {u"102"_s});
     }
     void messagesOfAcceptance()
     {

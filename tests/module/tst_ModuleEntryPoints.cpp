@@ -146,42 +146,28 @@ private slots:
         QTest::addColumn<bool>("listCreated");
         QTest::addColumn<QStringList>("words");
         QTest::addColumn<QString>("condition");
-        const QStringList none;
-        QTest::newRow("empty") << QString() << false << none << QString();
-        QTest::newRow("all blanks keep the blank text")
-            << QStringLiteral("   ") << false << none << QStringLiteral("   ");
-        QTest::newRow("two words and a quoted condition")
-            << QStringLiteral("EMP01 NOMINA \"AND MA.COD_EMPR = 1\"") << true
-            << QStringList{QStringLiteral("EMP01"), QStringLiteral("NOMINA")} << QStringLiteral("AND MA.COD_EMPR = 1");
-        QTest::newRow("leading blank gives an empty first entry")
-            << QStringLiteral(" uno dos") << true
-            << QStringList{QString(), QStringLiteral("uno"), QStringLiteral("dos")} << QString();
-        QTest::newRow("quote without its closing quote")
-            << QStringLiteral("\"abc def") << true
-            << QStringList{QString(), QStringLiteral("abc"), QStringLiteral("def")} << QString();
-        QTest::newRow("quoted words stay one entry")
-            << QStringLiteral("\"dos palabras\" tres") << true
-            << QStringList{QStringLiteral("dos palabras"), QStringLiteral("tres")} << QString();
-        QTest::newRow("two conditions: the first one stays")
-            << QStringLiteral("\"AND A = 1\" x \"and B = 2\"") << true << QStringList{QStringLiteral("x")}
-            << QStringLiteral("AND A = 1");
-        QTest::newRow("condition trimmed inside its quotes")
-            << QStringLiteral("\"  AND X = 2  \"") << true << QStringList() << QStringLiteral("AND X = 2");
-        QTest::newRow("repeated words") << QStringLiteral("ab abc ab") << true
-                                        << QStringList{QStringLiteral("ab"), QStringLiteral("abc"),
-                                                       QStringLiteral("ab")}
-                                        << QString();
+        const auto row = [](const char *name, const char *params, bool listCreated,
+                            std::initializer_list<const char *> words, const char *condition = "") {
+            QStringList list;
+            for (const char *word : words)
+                list << QString::fromUtf8(word);
+            QTest::newRow(name) << QString::fromUtf8(params) << listCreated << list << QString::fromUtf8(condition);
+        };
+        row("empty", "", false, {});
+        row("all blanks keep the blank text", "   ", false, {}, "   ");
+        row("two words and a quoted condition", "EMP01 NOMINA \"AND MA.COD_EMPR = 1\"", true, {"EMP01", "NOMINA"},
+            "AND MA.COD_EMPR = 1");
+        row("leading blank gives an empty first entry", " uno dos", true, {"", "uno", "dos"});
+        row("quote without its closing quote", "\"abc def", true, {"", "abc", "def"});
+        row("quoted words stay one entry", "\"dos palabras\" tres", true, {"dos palabras", "tres"});
+        row("two conditions: the first one stays", "\"AND A = 1\" x \"and B = 2\"", true, {"x"}, "AND A = 1");
+        row("condition trimmed inside its quotes", "\"  AND X = 2  \"", true, {}, "AND X = 2");
+        row("repeated words", "ab abc ab", true, {"ab", "abc", "ab"});
         // Only U+0020 is a blank: tabs, line breaks and non-breaking spaces belong to the words.
-        QTest::newRow("tabs and line breaks stay in the words")
-            << QStringLiteral("\tuno dos\n") << true << QStringList{QStringLiteral("\tuno"), QStringLiteral("dos\n")}
-            << QString();
-        QTest::newRow("a lone tab is a word")
-            << QStringLiteral("\t") << true << QStringList{QStringLiteral("\t")} << QString();
-        QTest::newRow("non-breaking space kept in the condition")
-            << QStringLiteral("\"AND A = 1\u00A0\"") << true << QStringList() << QStringLiteral("AND A = 1\u00A0");
-        QTest::newRow("several blanks between words")
-            << QStringLiteral("uno    dos  ") << true << QStringList{QStringLiteral("uno"), QStringLiteral("dos")}
-            << QString();
+        row("tabs and line breaks stay in the words", "\tuno dos\n", true, {"\tuno", "dos\n"});
+        row("a lone tab is a word", "\t", true, {"\t"});
+        row("non-breaking space kept in the condition", "\"AND A = 1\u00A0\"", true, {}, "AND A = 1\u00A0");
+        row("several blanks between words", "uno    dos  ", true, {"uno", "dos"});
     }
     void parameterString()
     {
