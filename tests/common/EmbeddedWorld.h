@@ -187,15 +187,6 @@ public:
         OpenEvaluation(*dm, condition, dates);
     }
 
-    // The SO_MALEG key of the current evaluation record, as values for a WHERE clause.
-    QVariantList CurrentKey() const
-    {
-        QVariantList key;
-        for (const char *name : {"COD_EMPR", "FEC_PROC", "RMT_PAMA", "RMT_DEPA", "RMT_ESTA", "RMT_ITES", "COD_AREA"})
-            key << TDatabase::ToDb(dm->QrySoMaleg->FieldByName(QString::fromLatin1(name))->Value());
-        return key;
-    }
-
 private:
     std::unique_ptr<SDCOMConnection> m_real;
 };

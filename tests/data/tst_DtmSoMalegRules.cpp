@@ -336,7 +336,10 @@ private slots:
         // Each record brings its own plan activities and follow-up rows, as stored.
         for (int recNo = 1; recNo <= 8; ++recNo) {
             dm->QrySoMaleg->SetRecNo(recNo);
-            const QVariantList key = world->CurrentKey();
+            QVariantList key; // the record's SO_MALEG key
+            for (const char *name :
+                 {"COD_EMPR", "FEC_PROC", "RMT_PAMA", "RMT_DEPA", "RMT_ESTA", "RMT_ITES", "COD_AREA"})
+                key << TDatabase::ToDb(dm->QrySoMaleg->FieldByName(QString::fromLatin1(name))->Value());
             const QString where = u" WHERE COD_EMPR = ? AND FEC_PROC = ? AND RMT_PAMA = ? AND RMT_DEPA = ?"
                                   " AND RMT_ESTA = ? AND RMT_ITES = ?"_s;
             QCOMPARE(dm->QrySoPlass->RecordCount(),

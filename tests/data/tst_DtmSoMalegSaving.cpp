@@ -113,64 +113,56 @@ private slots:
     }
     void cleanup() { w.reset(); }
 
+    // A changed responsible (cleared too) asks whether the whole cycle takes it, and on "Sí" the
+    // cycle does, unless the database refuses the update (`error`: the cycle-wide update fails).
     void afterSave_data()
     {
         QTest::addColumn<QVariant>("responsible");
         QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("sqlFails");
         QTest::addColumn<QString>("fromCode");
         QTest::addColumn<QString>("toCode");
-        QTest::addColumn<bool>("question");
-        QTest::addColumn<bool>("cycleTakesIt");
         QTest::addColumn<int>("followUps");
         QTest::addColumn<QString>("error");
         QTest::addColumn<QString>("selection"); // the query by example's condition besides area 1
         QTest::addColumn<bool>("typing");       // a follow-up row with only "Seguimiento" typed
         const QVariant same(kResponsible), other(kOther);
+        const int yes = QMessageBox::Yes, no = QMessageBox::No;
+        const QString c = u"C"_s, n = u"N"_s;
         QTest::newRow("unchanged responsible: no question")
-            << same << 0 << false << u"C"_s << u"C"_s << false << false << 0 << QString() << QString() << false;
-        QTest::newRow("Yes gives it to the cycle") << other << int(QMessageBox::Yes) << false << u"C"_s << u"C"_s
-                                                   << true << true << 0 << QString() << QString() << false;
-        QTest::newRow("cleared, Yes writes 0") << QVariant() << int(QMessageBox::Yes) << false << u"C"_s << u"C"_s
-                                               << true << true << 0 << QString() << QString() << false;
+            << same << 0 << c << c << 0 << QString() << QString() << false;
+        QTest::newRow("Yes gives it to the cycle") << other << yes << c << c << 0 << QString() << QString() << false;
+        QTest::newRow("cleared, Yes writes 0") << QVariant() << yes << c << c << 0 << QString() << QString() << false;
         QTest::newRow("No leaves the cycle, still C->N row")
-            << other << int(QMessageBox::No) << false << u"C"_s << u"N"_s << true << false << 1 << QString()
-            << QString() << false;
+            << other << no << c << n << 1 << QString() << QString() << false;
         QTest::newRow("failed update: error, no row")
-            << other << int(QMessageBox::Yes) << true << u"C"_s << u"N"_s << true << false << 0
-            << u"Error editando el Responsable."_s << QString() << false;
-        QTest::newRow("C->N makes one row")
-            << same << 0 << false << u"C"_s << u"N"_s << false << false << 1 << QString() << QString() << false;
-        QTest::newRow("N->C makes none") << same << 0 << false << u"N"_s << u"C"_s << false << false << 0 << QString()
-                                         << QString() << false;
-        QTest::newRow("N stays N: none") << same << 0 << false << u"N"_s << u"N"_s << false << false << 0 << QString()
-                                         << QString() << false;
+            << other << yes << c << n << 0 << u"Error editando el Responsable."_s << QString() << false;
+        QTest::newRow("C->N makes one row") << same << 0 << c << n << 1 << QString() << QString() << false;
+        QTest::newRow("N->C makes none") << same << 0 << n << c << 0 << QString() << QString() << false;
+        QTest::newRow("N stays N: none") << same << 0 << n << n << 0 << QString() << QString() << false;
         QTest::newRow("typing, C->C: the row being typed stays")
-            << same << 0 << false << u"C"_s << u"C"_s << false << false << 0 << QString() << QString() << true;
+            << same << 0 << c << c << 0 << QString() << QString() << true;
         QTest::newRow("typing, C->N: one row, the typing stays")
-            << same << 0 << false << u"C"_s << u"N"_s << false << false << 1 << QString() << QString() << true;
+            << same << 0 << c << n << 1 << QString() << QString() << true;
         QTest::newRow("Yes drops the record from the selection: its row still")
-            << other << int(QMessageBox::Yes) << false << u"C"_s << u"N"_s << true << true << 1 << QString()
-            << u"MA.COD_RESP = 1010203040"_s << false;
+            << other << yes << c << n << 1 << QString() << u"MA.COD_RESP = 1010203040"_s << false;
     }
     void afterSave()
     {
         QFETCH(QVariant, responsible);
         QFETCH(int, answer);
-        QFETCH(bool, sqlFails);
         QFETCH(QString, fromCode);
         QFETCH(QString, toCode);
-        QFETCH(bool, question);
-        QFETCH(bool, cycleTakesIt);
         QFETCH(int, followUps);
         QFETCH(QString, error);
         QFETCH(QString, selection);
         QFETCH(bool, typing);
+        const bool question = responsible != QVariant(kResponsible);
+        const bool cycleTakesIt = question && answer == QMessageBox::Yes && error.isEmpty();
         TDtmSoMaleg &dm = *w->dm;
         if (!selection.isEmpty())
             w->Open(u"MA.COD_EMPR = 1 AND MA.COD_AREA = 1 AND "_s + selection);
         const int allFollowUps = count(u"SELECT COUNT(*) FROM SO_SEMON"_s);
-        if (sqlFails) {
+        if (!error.isEmpty()) {
             // The database refuses the cycle-wide update (any record but the one being saved).
             w->Exec(u"CREATE TRIGGER bloqueo BEFORE UPDATE OF COD_RESP ON SO_MALEG WHEN OLD.RMT_ITES <> 1"
                     " BEGIN SELECT RAISE(ABORT, 'bloqueado'); END"_s);
