@@ -27,45 +27,31 @@ const double kOther = 79456123.0;
 
 // `tolvane-server serve` over a database, on a port of loopback chosen by the system the first time
 // and kept on restarts.
-class ServeProcess
+struct ServeProcess : QProcess
 {
-public:
-    explicit ServeProcess(QString db) : m_db(std::move(db)) {}
-    ~ServeProcess() { Stop(); }
+    QString db;
+    int port = 0;
 
+    ~ServeProcess()
+    {
+        kill();
+        waitForFinished(10000);
+    }
     bool Start()
     {
-        m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.start(qEnvironmentVariable("ZE_SERVER_PATH"),
-                        {u"serve"_s, u"--db"_s, m_db, u"--listen"_s, u"127.0.0.1:%1"_s.arg(m_port)});
+        setProcessChannelMode(QProcess::MergedChannels);
+        start(qEnvironmentVariable("ZE_SERVER_PATH"),
+              {u"serve"_s, u"--db"_s, db, u"--listen"_s, u"127.0.0.1:%1"_s.arg(port)});
         QString said;
         const QRegularExpression served(u"Sirviendo en http://127\\.0\\.0\\.1:(\\d+)/"_s);
-        while (m_process.waitForReadyRead(20000)) {
-            said += QString::fromUtf8(m_process.readAll());
-            const QRegularExpressionMatch m = served.match(said);
-            if (m.hasMatch()) {
-                m_port = m.captured(1).toInt();
-                return true;
-            }
+        while (waitForReadyRead(20000)) {
+            said += QString::fromUtf8(readAll());
+            if (const QRegularExpressionMatch m = served.match(said); m.hasMatch())
+                return (port = m.captured(1).toInt()) > 0;
         }
         qWarning() << "the server did not start:" << said;
         return false;
     }
-    void Stop()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(10000);
-        }
-    }
-    qint64 Pid() const { return m_process.processId(); }
-    QProcess &Process() { return m_process; }
-    QString Address() const { return u"127.0.0.1:%1"_s.arg(m_port); }
-
-private:
-    QString m_db;
-    QProcess m_process;
-    int m_port = 0;
 };
 
 } // namespace
@@ -316,11 +302,12 @@ private slots:
                 " SELECT COUNT(*) FROM LENTO A, LENTO B WHERE A.X + B.X = NEW.RMT_ITES; END"_s);
         db.engine->Database().CloseConnection();
 
-        ServeProcess serve(db.Location());
+        ServeProcess serve;
+        serve.db = db.Location();
         QVERIFY(serve.Start());
         SDCOMConnection connection;
         connection.Protocol = u"http"_s;
-        connection.Server = serve.Address();
+        connection.Server = u"127.0.0.1:%1"_s.arg(serve.port);
         connection.User = u"demo"_s;
         connection.Password = u"demo"_s;
         Application()->Tag = 1;
@@ -337,7 +324,7 @@ private slots:
         }
         QCOMPARE(q->ChangeCount(), 120);
 
-        const qint64 pid = serve.Pid();
+        const qint64 pid = serve.processId();
         std::thread killer([pid] {
             std::this_thread::sleep_for(std::chrono::milliseconds(600));
             ::kill(pid_t(pid), SIGKILL);
@@ -348,7 +335,7 @@ private slots:
         killer.join();
         QVERIFY2(clock.elapsed() >= 500, "the save ended before the server was killed");
         QVERIFY2(!failure.isEmpty(), "the save did not report the lost server");
-        serve.Process().waitForFinished(10000);
+        serve.waitForFinished(10000);
 
         // Nothing of the save reached the database; the client still holds every change.
         QCOMPARE(
