@@ -273,16 +273,15 @@ private slots:
         QCOMPARE(sheet.frozenRows, 1);
         QCOMPARE(sheet.filter, QStringLiteral("A1:") + XlsxSheet::Ref(int(headings.size()) - 1, model->rowCount() + 1));
         QVERIFY(sheet.Row(model->rowCount() + 2).isEmpty()); // nothing after the last record
-        auto cell = [&](int column, int row) { return sheet.Cell(column, row); };
         TDataSet *ds = view->DataSource()->DataSet();
         for (int row = 1; row <= model->rowCount(); ++row) {
             ds->PeekRecord(row, [&] {
                 TField *number = ds->FieldByName(numberField);
-                QCOMPARE(cell(numberColumn, row + 1).number, !number->IsNull());
+                QCOMPARE(sheet.Cell(numberColumn, row + 1).number, !number->IsNull());
                 if (!number->IsNull())
-                    QCOMPARE(cell(numberColumn, row + 1).text.toDouble(), number->AsFloat());
+                    QCOMPARE(sheet.Cell(numberColumn, row + 1).text.toDouble(), number->AsFloat());
                 if (dateColumn >= 0) {
-                    const XlsxCell date = cell(dateColumn, row + 1);
+                    const XlsxCell date = sheet.Cell(dateColumn, row + 1);
                     QVERIFY(date.number);
                     QCOMPARE(date.format, QStringLiteral("dd/mm/yyyy"));
                     // Excel counts days from 1899-12-30.
