@@ -186,9 +186,7 @@ private slots:
     {
         TFrmSoMaleg *f = form();
         SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
-        world->Exec(
-            QStringLiteral("UPDATE SO_MALEG SET IND_CUMP = 'J' WHERE COD_EMPR = 1 AND RMT_PAMA = 1 AND RMT_DEPA = 1"
-                           " AND RMT_ESTA = 1 AND RMT_ITES = 1 AND COD_AREA = 1"));
+        world->Exec(u"UPDATE SO_MALEG SET IND_CUMP = 'J'"_s + EmbeddedDatabase::FirstItemWhere());
         q->Close();
         q->Open();
         QVERIFY(toFirstItem());
