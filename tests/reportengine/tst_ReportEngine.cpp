@@ -1,6 +1,6 @@
 // The banded report engine on rows held by the test: group breaks, aggregates, page breaks and
 // reprinted headers, child bands, growing memos, cancelling and unknown names. A group opening its
-// own page is seen in the values table and the annual plan (tst_RptMaleg, tst_RptPlanAnual), the
+// own page is seen in the values table and the annual plan (tst_RptMaleg, tst_RptGraficas), the
 // total pages and the spool in the preview (tst_ReportPreview).
 
 #include "IReportDataSet.h"
