@@ -12,6 +12,7 @@
 #include "RecordingAppServer.h"
 #include "ScriptedPrompts.h"
 #include "SDCOMConnection.h"
+#include "SysUtils.h"
 #include "TAppServerEngine.h"
 #include "TApplication.h"
 #include "TDemoWorld.h"
@@ -32,6 +33,17 @@
 #include <QTemporaryDir>
 #include <memory>
 
+// The message of the Exception `action` raises; empty when it raises none.
+template <class Action> QString ErrorOf(Action action)
+{
+    try {
+        action();
+    } catch (const Exception &e) {
+        return e.Message();
+    }
+    return QString();
+}
+
 class EmbeddedDatabase
 {
 public:
@@ -46,11 +58,7 @@ public:
         return QStringLiteral("MA.COD_EMPR = 1 AND MA.RMT_PAMA = 1 AND MA.RMT_DEPA = 1 AND MA.RMT_ESTA = 1"
                               " AND MA.RMT_ITES = 1 AND MA.COD_AREA = 1");
     }
-    static QString FirstItemWhere()
-    {
-        return QStringLiteral(" WHERE COD_EMPR = 1 AND RMT_PAMA = 1 AND RMT_DEPA = 1 AND RMT_ESTA = 1"
-                              " AND RMT_ITES = 1 AND COD_AREA = 1");
-    }
+    static QString FirstItemWhere() { return QStringLiteral(" WHERE ") + FirstItem().remove(QStringLiteral("MA.")); }
 
     // Opens a data module's evaluation records picked by the condition on the MA columns, in key
     // order, the condition joined to the main query as the query by example joins it.
@@ -177,15 +185,6 @@ public:
     void Open(const QString &condition = QStringLiteral("MA.COD_EMPR = 1"), const QVariantMap &dates = {})
     {
         OpenEvaluation(*dm, condition, dates);
-    }
-
-    // The SO_MALEG key of the current evaluation record, as values for a WHERE clause.
-    QVariantList CurrentKey() const
-    {
-        QVariantList key;
-        for (const char *name : {"COD_EMPR", "FEC_PROC", "RMT_PAMA", "RMT_DEPA", "RMT_ESTA", "RMT_ITES", "COD_AREA"})
-            key << TDatabase::ToDb(dm->QrySoMaleg->FieldByName(QString::fromLatin1(name))->Value());
-        return key;
     }
 
 private:

@@ -1,50 +1,49 @@
 #pragma once
 
-// The module's windows and data modules over a copy of the demo world (plus a 2018 evaluation of
-// company 2), through the in-process application server, as the desktop runs them; reports are
-// printed from the main window's print button into PDF files whose text the tests read.
+// The module as its load creates it (the data modules, then the windows) over a copy of the demo
+// world (EmbeddedDatabase), through the in-process application server as the desktop runs it, with
+// `server` keeping what the module asked. Reports are printed from the main window's print button
+// into PDF files whose text the tests read.
 
-#include "AppServerTransports.h"
-#include "Globals.h"
-#include "ScriptedPrompts.h"
-#include "TApplication.h"
+#include "EmbeddedWorld.h"
 #include "TCaptura.h"
 #include "TDtmReportes.h"
-#include "TDtmSoMaleg.h"
 #include "TFrmMemo.h"
 #include "TFrmSoMaleg.h"
 #include "controls/TQSDBQbe.h"
 #include "controls/TQsCmbCodigo.h"
 
-#include <QDateTime>
 #include <QLocale>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QTemporaryDir>
+#include <algorithm>
+#include <functional>
 #include <stdexcept>
 
-class ReportWorld
+class ReportWorld : public EmbeddedDatabase
 {
 public:
-    ReportWorld()
+    // With `with2018` company 2 also gets a 2018 evaluation of the sample catalogue, imported as an
+    // administrator does; `arrange` changes the database before the module opens it.
+    explicit ReportWorld(bool with2018 = true, const std::function<void(EmbeddedDatabase &)> &arrange = {})
     {
         QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Colombia));
-        m_db = m_dir.filePath(QStringLiteral("demo.sqlite"));
-        const QString server = qEnvironmentVariable("ZE_SERVER_PATH");
-        run(server, {QStringLiteral("demo"), QStringLiteral("--db"), m_db});
-        run(server, {QStringLiteral("import-catalogue"), QStringLiteral("--db"), m_db, QStringLiteral("--company"),
-                     QStringLiteral("2"), QStringLiteral("--csv"), QStringLiteral(ZE_SAMPLE_CATALOGUE),
-                     QStringLiteral("--process-date"), QStringLiteral("2018-03-01"), QStringLiteral("--valid-from"),
-                     QStringLiteral("2018-01-01"), QStringLiteral("--valid-to"), QStringLiteral("2018-12-31")});
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("prueba"));
-        db.setDatabaseName(m_db);
-        if (!db.open())
-            throw std::runtime_error("the test database does not open");
-        RegisterAppServerTransports();
-        gStProtocolo = QStringLiteral("local");
-        gStParSrv = m_db;
+        engine->Database().CloseConnection();
+        if (with2018 && QProcess::execute(qEnvironmentVariable("ZE_SERVER_PATH"),
+                                          {QStringLiteral("import-catalogue"), QStringLiteral("--db"), Location(),
+                                           QStringLiteral("--company"), QStringLiteral("2"), QStringLiteral("--csv"),
+                                           QStringLiteral(ZE_DEMO_DIR "/catalogo-estandares-minimos.csv"),
+                                           QStringLiteral("--process-date"), QStringLiteral("2018-03-01"),
+                                           QStringLiteral("--valid-from"), QStringLiteral("2018-01-01"),
+                                           QStringLiteral("--valid-to"), QStringLiteral("2018-12-31")}) != 0)
+            throw std::runtime_error("tolvane-server did not import the 2018 evaluation");
+        if (arrange)
+            arrange(*this);
+        m_real = Connect();
+        server = std::make_shared<RecordingAppServer>(m_real->AppServer());
+        SDCOMConnection::RegisterTransport(QStringLiteral("prueba"),
+                                           [shared = server](const SDCOMConnection &) { return shared; });
+        gStProtocolo = QStringLiteral("prueba");
+        gStParSrv = Location();
         gStParUsu = gStParPas = gStCodiUsua = QStringLiteral("demo");
         gStParEmp = QStringLiteral("1");
         TApplication *app = Application();
@@ -57,11 +56,17 @@ public:
     }
     ~ReportWorld()
     {
-        Application()->DestroyComponents();
+        gStParHpv.clear();
         Application()->SetPrompts(nullptr);
-        QSqlDatabase::removeDatabase(QStringLiteral("prueba"));
+        Application()->DestroyComponents();
+        FrmSoMaleg = nullptr;
+        FrmMemo = nullptr;
+        Captura = nullptr;
+        DtmReportes = nullptr;
+        DtmSoMaleg = nullptr;
     }
 
+    std::shared_ptr<RecordingAppServer> server;
     ScriptedPrompts *prompts = nullptr;
 
     static QString PdfText(const QString &file)
@@ -89,6 +94,23 @@ public:
         return PdfText(file);
     }
 
+    // Whether the evaluation records come in numeral order (their keys ascending), as the list shows them.
+    static bool InNumeralOrder()
+    {
+        SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
+        QVariantList previous;
+        for (q->First(); !q->Eof(); q->Next()) {
+            const QVariantList key = q->FieldValues(TFrmSoMaleg::kOrdenNumeral).toList();
+            if (std::lexicographical_compare(key.cbegin(), key.cend(), previous.cbegin(), previous.cend(),
+                                             [](const QVariant &a, const QVariant &b) {
+                                                 return QVariant::compare(a, b) == QPartialOrdering::Less;
+                                             }))
+                return false;
+            previous = key;
+        }
+        return true;
+    }
+
     // Opens the company's evaluation processed on the date given (the demo's by default), as a user
     // filtering by date and choosing the company does; `extra` is a further condition ("" none).
     void SelectCompany(int code, const QDate &processDate = QDate(2026, 2, 2), const QString &extra = QString())
@@ -100,25 +122,7 @@ public:
         FrmSoMaleg->cmbEmpresaChange(FrmSoMaleg->cmbEmpresa);
     }
 
-    // Straight SQL on the database file, for arranging a case.
-    void Exec(const QString &sql, const QVariantList &values = {})
-    {
-        QSqlQuery q(QSqlDatabase::database(QStringLiteral("prueba")));
-        if (!q.prepare(sql))
-            throw std::runtime_error(q.lastError().text().toStdString());
-        for (const QVariant &v : values)
-            q.addBindValue(v);
-        if (!q.exec())
-            throw std::runtime_error(q.lastError().text().toStdString());
-    }
-
 private:
-    static void run(const QString &program, const QStringList &args)
-    {
-        if (QProcess::execute(program, args) != 0)
-            throw std::runtime_error("tolvane-server failed while building the test database");
-    }
-
+    std::unique_ptr<SDCOMConnection> m_real;
     QTemporaryDir m_dir;
-    QString m_db;
 };

@@ -95,10 +95,6 @@ public:
             return 0;
         };
     }
-    static Answer Cancel()
-    {
-        return [](QWidget &) { return int(QDialog::Rejected); };
-    }
 
     std::deque<Answer> answers;
     Answer otherwise;

@@ -77,13 +77,6 @@ public:
                 return rowOf(it.key());
         return 0;
     }
-    int Rows() const
-    {
-        int rows = 0;
-        for (auto it = cells.cbegin(); it != cells.cend(); ++it)
-            rows = std::max(rows, rowOf(it.key()));
-        return rows;
-    }
 
 private:
     static int rowOf(const QString &ref)

@@ -1,23 +1,15 @@
 // The rules of the evaluation records as a user meets them through the data module, on the
 // application server over a database built here: names and scores, the refusal to edit a cycle not
 // in force, the audit stamp as stored, the responsible check, the refusal of new rows, and what
-// moving through the records does.
-#include "TDtmSoMaleg.h"
+// moving through the records does. Then the activity counts and the annual goal: the counts the
+// server answers compared with the stored rows, the unified count's running totals, and the
+// activity date range taken when the evaluation opens.
 
 #include "EmbeddedWorld.h"
-#include "SysUtils.h"
 #include "TDateTimeText.h"
-#include "dataset/TDateTimeField.h"
-#include "dataset/TField.h"
-#include "dataset/TFixedCharField.h"
-#include "dataset/TFloatField.h"
-#include "dataset/TIntegerField.h"
-#include "dataset/TSmallintField.h"
-#include "dataset/TStringField.h"
 
 #include <QLocale>
 #include <QTest>
-#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -30,6 +22,11 @@ QDateTime day(int y, int m, int d)
 
 const QString kFirst = EmbeddedWorld::FirstItem();
 const QString kFirstWhere = EmbeddedWorld::FirstItemWhere().mid(7); // without " WHERE "
+// Item 1.1.3 of company 1, area 1: rated "P", with two activities (goals 80 and 100).
+const QString kItem = u"MA.COD_EMPR = 1 AND MA.RMT_PAMA = 1 AND MA.RMT_DEPA = 1 AND MA.RMT_ESTA = 1"
+                      " AND MA.RMT_ITES = 3 AND MA.COD_AREA = 1"_s;
+const QString kItemPlass = u" FROM SO_PLASS WHERE COD_EMPR = 1 AND RMT_PAMA = 1 AND RMT_DEPA = 1 AND RMT_ESTA = 1"
+                           " AND RMT_ITES = 3"_s;
 
 } // namespace
 
@@ -39,6 +36,12 @@ class tst_DtmSoMalegRules : public QObject
 
     std::unique_ptr<EmbeddedWorld> world;
     TDtmSoMaleg *dm = nullptr;
+    // The main window's flags and the report module's unified totals, as they register.
+    QObject form, reports;
+    bool planAnual = false, unificado = false;
+    int totProgr = 0, totEjecu = 0;
+
+    int count(const QString &sql) { return world->Value(sql).toInt(); }
 
     // Sets columns of the first record in the database, then opens it.
     void openFirstWith(const QVariantMap &values)
@@ -64,6 +67,10 @@ private slots:
         gStCodiUsua = u"jperez"_s;
         dm = world->dm.get();
         DtmSoMaleg = dm;
+        planAnual = unificado = false;
+        totProgr = totEjecu = 0;
+        dm->RegistrarFormaPrincipal(&form, &planAnual, &unificado, nullptr);
+        dm->RegistrarTotalesUnificados(&reports, &totProgr, &totEjecu, nullptr);
     }
 
     void cleanup()
@@ -73,22 +80,12 @@ private slots:
         world.reset();
     }
 
-    void cycleNames_data()
-    {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("0") << 0 << QString();
-        QTest::newRow("1") << 1 << u"Planear"_s;
-        QTest::newRow("2") << 2 << u"Hacer"_s;
-        QTest::newRow("3") << 3 << u"Verificar"_s;
-        QTest::newRow("4") << 4 << u"Actuar"_s;
-        QTest::newRow("5") << 5 << QString();
-    }
     void cycleNames()
     {
-        QFETCH(int, code);
-        QFETCH(QString, name);
-        QCOMPARE(TDtmSoMaleg::NombreCiclo(code), name);
+        QStringList names;
+        for (int code = 0; code <= 5; ++code)
+            names << TDtmSoMaleg::NombreCiclo(code);
+        QCOMPARE(names, (QStringList{QString(), u"Planear"_s, u"Hacer"_s, u"Verificar"_s, u"Actuar"_s, QString()}));
     }
 
     void namesAndScores_data()
@@ -167,24 +164,14 @@ private slots:
         QCOMPARE(world->server->OpensByProvider.value(u"DtsPGnTerce"_s), 2 + followUps);
     }
 
-    void evaluationCriterion_data()
-    {
-        QTest::addColumn<double>("total");
-        QTest::addColumn<QString>("level");
-        QTest::newRow("10") << 10.0 << u"CRÍTICO"_s;
-        QTest::newRow("75,5") << 75.5 << u"MODERADAMENTE ACEPTABLE"_s;
-        QTest::newRow("100") << 100.0 << u"ACEPTABLE"_s;
-        QTest::newRow("empty selection") << -1.0 << QString();
-    }
     void evaluationCriterion()
     {
-        QFETCH(double, total);
-        QFETCH(QString, level);
-        if (total < 0)
-            world->Open(u"MA.COD_EMPR = 1 AND MA.RMT_PAMA = 999"_s);
-        else
-            openFirstWith({});
-        QCOMPARE(dm->EvalCriterio(static_cast<long double>(total)), level);
+        openFirstWith({});
+        QCOMPARE(dm->EvalCriterio(10), u"CRÍTICO"_s);
+        QCOMPARE(dm->EvalCriterio(75.5), u"MODERADAMENTE ACEPTABLE"_s);
+        QCOMPARE(dm->EvalCriterio(100), u"ACEPTABLE"_s);
+        world->Open(u"MA.COD_EMPR = 1 AND MA.RMT_PAMA = 999"_s); // an empty selection has no level
+        QCOMPARE(dm->EvalCriterio(10), QString());
     }
 
     void editRefusal_data()
@@ -215,12 +202,7 @@ private slots:
             QCOMPARE(dm->RespAntesEdicion, 1010203040.0);
             QCOMPARE(dm->CumpAntesEdicion, u"N"_s);
         } else {
-            try {
-                dm->QrySoMaleg->Edit();
-                QFAIL("the edit was not refused");
-            } catch (const Exception &e) {
-                QCOMPARE(e.Message(), u"No Es Posible Modificar. No Se Encuentra Vigente!!"_s);
-            }
+            QCOMPARE(ErrorOf([&] { dm->QrySoMaleg->Edit(); }), u"No Es Posible Modificar. No Se Encuentra Vigente!!"_s);
             QCOMPARE(dm->QrySoMaleg->State(), dsBrowse);
             QCOMPARE(dm->RespAntesEdicion, 0.0);
         }
@@ -233,11 +215,6 @@ private slots:
         world->engine->SetClock([serverNow] { return serverNow; });
         openFirstWith({});
         dm->QrySoMaleg->Edit();
-        QCOMPARE(dm->QrySoMalegACT_USUA->AsString(), u"jperez"_s);
-        QCOMPARE(dm->QrySoMalegACT_HORA->AsDateTime(), serverNow);
-        QCOMPARE(dm->QrySoMalegACT_ESTA->AsString(), u"M"_s);
-        QCOMPARE(dm->QrySoMalegFEC_MALE->AsDateTime(), QDateTime(QDate::currentDate(), QTime(0, 0)));
-        QCOMPARE(dm->QrySoMalegTIP_ITEM->AsInteger(), 5);
         dm->QrySoMalegIND_CUMP->SetAsString(u"N"_s);
         dm->QrySoMaleg->Post();
         QCOMPARE(dm->QrySoMaleg->ApplyUpdates(0), 0);
@@ -258,12 +235,9 @@ private slots:
     {
         openFirstWith({{u"EMP_ORIG"_s, 1}});
         dm->QrySoMaleg->Edit();
-        try {
-            dm->QrySoMalegCOD_RESP->SetAsFloat(1020304050.0); // a person of company 2, not of EMP_ORIG 1
-            QFAIL("the responsible was accepted");
-        } catch (const Exception &e) {
-            QCOMPARE(e.Message(), u"El Responsable no existe en QGnTerce."_s);
-        }
+        const QString notFound = u"El Responsable no existe en QGnTerce."_s;
+        // A person of company 2, not of EMP_ORIG 1.
+        QCOMPARE(ErrorOf([&] { dm->QrySoMalegCOD_RESP->SetAsFloat(1020304050.0); }), notFound);
         QCOMPARE(dm->QrySoMalegCOD_RESP->AsFloat(), 1010203040.0);
         dm->QrySoMalegCOD_RESP->SetAsFloat(79456123.0); // a person of company 1
         QCOMPARE(dm->QrySoMalegCOD_RESP->AsFloat(), 79456123.0);
@@ -276,12 +250,7 @@ private slots:
                     " (4, 444, 'Luis', 'Ajeno')"_s);
         for (const auto &[company, person] : {std::pair{3, 333.0}, std::pair{4, 444.0}}) {
             dm->QrySoMalegEMP_ORIG->SetAsInteger(company);
-            try {
-                dm->QrySoMalegCOD_RESP->SetAsFloat(person);
-                QFAIL("a person of a company the user cannot reach was found");
-            } catch (const Exception &e) {
-                QCOMPARE(e.Message(), u"El Responsable no existe en QGnTerce."_s);
-            }
+            QCOMPARE(ErrorOf([&] { dm->QrySoMalegCOD_RESP->SetAsFloat(person); }), notFound);
         }
 
         dm->QrySoMalegCOD_RESP->Clear();
@@ -342,14 +311,9 @@ private slots:
         world->Exec(u"DROP TABLE GN_DIGIF"_s);
         for (const auto &[code, quoted] :
              {std::pair{u"Q0000133"_s, u"'Q0000133'"_s}, std::pair{u"Q'8"_s, u"'Q''8'"_s}}) {
-            try {
-                dm->VerDigiFlags(code);
-                QFAIL("the flag was read");
-            } catch (const Exception &e) {
-                QVERIFY2(e.Message().startsWith(u"Error leyendo DIGIFLAG "_s + quoted + u": "_s),
-                         qPrintable(e.Message()));
-                QVERIFY2(e.Message().contains(u"GN_DIGIF"_s), qPrintable(e.Message()));
-            }
+            const QString message = ErrorOf([&] { dm->VerDigiFlags(code); });
+            QVERIFY2(message.startsWith(u"Error leyendo DIGIFLAG "_s + quoted + u": "_s), qPrintable(message));
+            QVERIFY2(message.contains(u"GN_DIGIF"_s), qPrintable(message));
         }
     }
 
@@ -372,7 +336,10 @@ private slots:
         // Each record brings its own plan activities and follow-up rows, as stored.
         for (int recNo = 1; recNo <= 8; ++recNo) {
             dm->QrySoMaleg->SetRecNo(recNo);
-            const QVariantList key = world->CurrentKey();
+            QVariantList key; // the record's SO_MALEG key
+            for (const char *name :
+                 {"COD_EMPR", "FEC_PROC", "RMT_PAMA", "RMT_DEPA", "RMT_ESTA", "RMT_ITES", "COD_AREA"})
+                key << TDatabase::ToDb(dm->QrySoMaleg->FieldByName(QString::fromLatin1(name))->Value());
             const QString where = u" WHERE COD_EMPR = ? AND FEC_PROC = ? AND RMT_PAMA = ? AND RMT_DEPA = ?"
                                   " AND RMT_ESTA = ? AND RMT_ITES = ?"_s;
             QCOMPARE(dm->QrySoPlass->RecordCount(),
@@ -382,9 +349,6 @@ private slots:
             int perCycle = 0;
             for (SClientDataSet *ds : {dm->QrySoPlanear, dm->QrySoHacer, dm->QrySoActuar, dm->QrySoVerificar}) {
                 QVERIFY2(ds->Active(), qPrintable(ds->Name()));
-                QCOMPARE(
-                    RecordingAppServer::Param(world->server->ParamsByProvider.value(ds->ProviderName), u"PRMTITES"_s),
-                    key.at(5));
                 perCycle += ds->RecordCount();
             }
             QCOMPARE(perCycle, dm->QrySoPlass->RecordCount());
@@ -456,6 +420,119 @@ private slots:
         dm->QrySoMalegAfterScroll(*dm->QrySoMaleg);
         QCOMPARE(dm->CdsCumplEjecu->RecordCount(), 0);
         QCOMPARE(dm->CdsSeguiCumpli->RecordCount(), 0);
+    }
+
+    void itemCount_data()
+    {
+        QTest::addColumn<QString>("column");
+        for (const QString &c : {u"ENE_PLAN"_s, u"ENE_EJEC"_s, u"MAR_PLAN"_s, u"ABR_PLAN"_s, u"DIC_EJEC"_s})
+            QTest::newRow(qPrintable(c)) << c;
+    }
+    void itemCount()
+    {
+        QFETCH(QString, column);
+        world->Open(kItem);
+        const int expected = count(u"SELECT COUNT(*)"_s + kItemPlass + u" AND "_s + column + u" = 'S'"_s);
+        QCOMPARE(dm->TotalActiv(column), expected);
+        QCOMPARE(RecordingAppServer::Param(world->server->LastParams, column).toString(), u"S"_s);
+        // Item mode adds to no total.
+        QCOMPARE(totProgr, 0);
+        QCOMPARE(totEjecu, 0);
+    }
+
+    // The unified count takes the main query's conditions (up to the ORDER BY the harness adds), which may name any
+    // table the main query joins.
+    void unifiedCount_data()
+    {
+        QTest::addColumn<QString>("extra");
+        QTest::addColumn<QString>("independent");
+        const QString joined = u"SELECT COUNT(*) FROM SO_PLASS A JOIN SO_MALEG MA ON A.COD_EMPR = MA.COD_EMPR"
+                               " AND A.FEC_PROC = MA.FEC_PROC AND A.RMT_PAMA = MA.RMT_PAMA"
+                               " AND A.RMT_DEPA = MA.RMT_DEPA AND A.RMT_ESTA = MA.RMT_ESTA"
+                               " AND A.RMT_ITES = MA.RMT_ITES AND A.COD_AREA = MA.COD_AREA"_s;
+        QTest::newRow("condición") << u"MA.COD_EMPR = 1"_s
+                                   << u"SELECT COUNT(*) FROM SO_PLASS A WHERE A.COD_EMPR = 1 AND A.%1 = 'S'"_s;
+        QTest::newRow("dos condiciones") << u"MA.COD_EMPR = 1 AND MA.IND_CUMP = 'N'"_s
+                                         << joined + u" WHERE A.COD_EMPR = 1 AND MA.IND_CUMP = 'N' AND A.%1 = 'S'"_s;
+        QTest::newRow("tabla unida")
+            << u"MA.COD_EMPR = 1 AND AR.NOM_AREA = 'Planta'"_s
+            << joined + u" JOIN SO_AREAS AR ON AR.COD_EMPR = MA.COD_EMPR AND AR.COD_AREA = MA.COD_AREA"
+                        " WHERE A.COD_EMPR = 1 AND AR.NOM_AREA = 'Planta' AND A.%1 = 'S'"_s;
+        // The same items in an area without activities count nothing of the other area's.
+        QTest::newRow("área sin actividades") << u"MA.COD_EMPR = 1 AND MA.COD_AREA = 2"_s
+                                              << joined + u" WHERE A.COD_EMPR = 1 AND MA.COD_AREA = 2 AND A.%1 = 'S'"_s;
+    }
+    void unifiedCount()
+    {
+        QFETCH(QString, extra);
+        QFETCH(QString, independent);
+        world->Open(extra);
+        unificado = true;
+        const int planned = count(independent.arg(u"ENE_PLAN"_s));
+        const int executed = count(independent.arg(u"ENE_EJEC"_s));
+        QCOMPARE(planned > 0, !extra.contains(u"COD_AREA = 2"_s));
+        QCOMPARE(dm->TotalActiv(u"ENE_PLAN"_s), planned);
+        QCOMPARE(RecordingAppServer::Param(world->server->LastParams, u"P_COD_EMPR"_s).toInt(), 1);
+        QCOMPARE(dm->TotalActiv(u"ENE_EJEC"_s), executed);
+        QCOMPARE(totProgr, planned);
+        QCOMPARE(totEjecu, executed);
+    }
+
+    void unifiedCountTakesTheDateRange()
+    {
+        // Stamped in the last second of the range: the count sees the end with its milliseconds.
+        const QDateTime end(QDate(2026, 3, 31), QTime(23, 59, 59, 999));
+        const QDateTime stamped(QDate(2026, 3, 31), QTime(23, 59, 59, 500));
+        world->Exec(u"UPDATE SO_MALEG SET ACT_HORA = ? WHERE COD_EMPR = 1 AND RMT_PAMA = 1"_s,
+                    {TDatabase::ToDb(stamped)});
+        world->Open(
+            u"MA.COD_EMPR = 1 AND MA.ACT_HORA BETWEEN :PDT_ACT_HORA_INIC AND :PDT_ACT_HORA_FINA"_s,
+            {{u"PDT_ACT_HORA_INIC"_s, QDateTime(QDate(2026, 3, 1), QTime(0, 0))}, {u"PDT_ACT_HORA_FINA"_s, end}});
+        SClientDataSet *q = dm->QrySoMaleg;
+        QCOMPARE(q->RecordCount(), count(u"SELECT COUNT(*) FROM SO_MALEG WHERE COD_EMPR = 1 AND RMT_PAMA = 1"_s));
+        QCOMPARE(dm->FechaIniActividad, QDateTime(QDate(2026, 3, 1), QTime(0, 0)));
+        QCOMPARE(dm->FechaFinActividad, end);
+        unificado = true;
+        QCOMPARE(dm->TotalActiv(u"ENE_PLAN"_s),
+                 count(u"SELECT COUNT(*) FROM SO_PLASS WHERE COD_EMPR = 1 AND RMT_PAMA = 1 AND ENE_PLAN = 'S'"_s));
+        QCOMPARE(RecordingAppServer::Param(world->server->LastParams, u"PDT_ACT_HORA_INIC"_s).toDateTime(),
+                 QDateTime(QDate(2026, 3, 1), QTime(0, 0)));
+        QCOMPARE(RecordingAppServer::Param(world->server->LastParams, u"PDT_ACT_HORA_FINA"_s).toDateTime(), end);
+
+        // A filter with only the start keeps the former end.
+        q->Close();
+        QStringList sql = q->SQL();
+        for (QString &line : sql)
+            line.replace(u" AND :PDT_ACT_HORA_FINA"_s, u" AND '2030-01-01'"_s);
+        q->SetSQL(sql);
+        q->ParamByName(u"PDT_ACT_HORA_INIC"_s).SetAsDateTime(QDateTime(QDate(2026, 3, 5), QTime(0, 0)));
+        q->Open();
+        QCOMPARE(dm->FechaIniActividad, QDateTime(QDate(2026, 3, 5), QTime(0, 0)));
+        QCOMPARE(dm->FechaFinActividad, end);
+    }
+
+    void unifiedCountWithoutItsConditionIsRefused()
+    {
+        // The design-time query: the area join is its last condition.
+        dm->QrySoMaleg->Open();
+        unificado = true;
+        const int calls = world->server->GetRecordsCalls;
+        QCOMPARE(ErrorOf([&] { dm->TotalActiv(u"ENE_PLAN"_s); }),
+                 u"No es posible contar las actividades del plan unificado: la consulta de "
+                 "evaluaciones no tiene condiciones después de \"MA.COD_AREA = AR.COD_AREA AND\"."_s);
+        QCOMPARE(world->server->GetRecordsCalls, calls);
+        QCOMPARE(totProgr, 0);
+    }
+
+    void annualGoal()
+    {
+        world->Open(kItem);
+        QCOMPARE(dm->QrySoPlass->RecordCount(), 2);
+        QCOMPARE(dm->MetaAnual(u"CUM_META"_s), 90.0); // (80 + 100) / 2
+        // An item without activities has no goal.
+        world->Exec(u"DELETE"_s + kItemPlass);
+        world->Open(kItem);
+        QCOMPARE(dm->MetaAnual(u"CUM_META"_s), 0.0);
     }
 };
 

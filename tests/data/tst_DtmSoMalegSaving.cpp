@@ -1,14 +1,21 @@
 // What a save of the evaluation records does afterwards, on the application server over a database
 // built here: the dependent rows are read again, a changed responsible may be given to the whole
 // cycle, a record that has just become "N" gets one follow-up row, and what the user is still
-// typing is not lost.
+// typing is not lost. And saves that meet another user or a server that goes away: a conflicting
+// save from a second client goes to reconcile with neither client's text lost, and a save cut off
+// by the HTTP server dying leaves no partial change in the database and the client's change log
+// intact, ready to be saved again once the server is back.
 
 #include "EmbeddedWorld.h"
-#include "SysUtils.h"
 #include "TDateTimeText.h"
+#include "dataset/EReconcileError.h"
 
-#include <QMessageBox>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
+#include <csignal>
+#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -17,6 +24,35 @@ namespace {
 const QString kItemWhere = EmbeddedWorld::FirstItemWhere();
 const double kResponsible = 1010203040.0;
 const double kOther = 79456123.0;
+
+// `tolvane-server serve` over a database, on a port of loopback chosen by the system the first time
+// and kept on restarts.
+struct ServeProcess : QProcess
+{
+    QString db;
+    int port = 0;
+
+    ~ServeProcess()
+    {
+        kill();
+        waitForFinished(10000);
+    }
+    bool Start()
+    {
+        setProcessChannelMode(QProcess::MergedChannels);
+        start(qEnvironmentVariable("ZE_SERVER_PATH"),
+              {u"serve"_s, u"--db"_s, db, u"--listen"_s, u"127.0.0.1:%1"_s.arg(port)});
+        QString said;
+        const QRegularExpression served(u"Sirviendo en http://127\\.0\\.0\\.1:(\\d+)/"_s);
+        while (waitForReadyRead(20000)) {
+            said += QString::fromUtf8(readAll());
+            if (const QRegularExpressionMatch m = served.match(said); m.hasMatch())
+                return (port = m.captured(1).toInt()) > 0;
+        }
+        qWarning() << "the server did not start:" << said;
+        return false;
+    }
+};
 
 } // namespace
 
@@ -43,12 +79,7 @@ class tst_DtmSoMalegSaving : public QObject
     }
     QString save()
     {
-        try {
-            w->dm->QrySoMaleg->ApplyUpdates(0);
-        } catch (const Exception &e) {
-            return e.Message();
-        }
-        return QString();
+        return ErrorOf([this] { w->dm->QrySoMaleg->ApplyUpdates(0); });
     }
     int count(const QString &sql, const QVariantList &values = {}) { return w->Value(sql, values).toInt(); }
     // The responsibles of the item's cycle-mates, in key order.
@@ -68,64 +99,56 @@ private slots:
     }
     void cleanup() { w.reset(); }
 
+    // A changed responsible (cleared too) asks whether the whole cycle takes it, and on "Sí" the
+    // cycle does, unless the database refuses the update (`error`: the cycle-wide update fails).
     void afterSave_data()
     {
         QTest::addColumn<QVariant>("responsible");
         QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("sqlFails");
         QTest::addColumn<QString>("fromCode");
         QTest::addColumn<QString>("toCode");
-        QTest::addColumn<bool>("question");
-        QTest::addColumn<bool>("cycleTakesIt");
         QTest::addColumn<int>("followUps");
         QTest::addColumn<QString>("error");
         QTest::addColumn<QString>("selection"); // the query by example's condition besides area 1
         QTest::addColumn<bool>("typing");       // a follow-up row with only "Seguimiento" typed
         const QVariant same(kResponsible), other(kOther);
+        const int yes = QMessageBox::Yes, no = QMessageBox::No;
+        const QString c = u"C"_s, n = u"N"_s;
         QTest::newRow("unchanged responsible: no question")
-            << same << 0 << false << u"C"_s << u"C"_s << false << false << 0 << QString() << QString() << false;
-        QTest::newRow("Yes gives it to the cycle") << other << int(QMessageBox::Yes) << false << u"C"_s << u"C"_s
-                                                   << true << true << 0 << QString() << QString() << false;
-        QTest::newRow("cleared, Yes writes 0") << QVariant() << int(QMessageBox::Yes) << false << u"C"_s << u"C"_s
-                                               << true << true << 0 << QString() << QString() << false;
+            << same << 0 << c << c << 0 << QString() << QString() << false;
+        QTest::newRow("Yes gives it to the cycle") << other << yes << c << c << 0 << QString() << QString() << false;
+        QTest::newRow("cleared, Yes writes 0") << QVariant() << yes << c << c << 0 << QString() << QString() << false;
         QTest::newRow("No leaves the cycle, still C->N row")
-            << other << int(QMessageBox::No) << false << u"C"_s << u"N"_s << true << false << 1 << QString()
-            << QString() << false;
+            << other << no << c << n << 1 << QString() << QString() << false;
         QTest::newRow("failed update: error, no row")
-            << other << int(QMessageBox::Yes) << true << u"C"_s << u"N"_s << true << false << 0
-            << u"Error editando el Responsable."_s << QString() << false;
-        QTest::newRow("C->N makes one row")
-            << same << 0 << false << u"C"_s << u"N"_s << false << false << 1 << QString() << QString() << false;
-        QTest::newRow("N->C makes none") << same << 0 << false << u"N"_s << u"C"_s << false << false << 0 << QString()
-                                         << QString() << false;
-        QTest::newRow("N stays N: none") << same << 0 << false << u"N"_s << u"N"_s << false << false << 0 << QString()
-                                         << QString() << false;
+            << other << yes << c << n << 0 << u"Error editando el Responsable."_s << QString() << false;
+        QTest::newRow("C->N makes one row") << same << 0 << c << n << 1 << QString() << QString() << false;
+        QTest::newRow("N->C makes none") << same << 0 << n << c << 0 << QString() << QString() << false;
+        QTest::newRow("N stays N: none") << same << 0 << n << n << 0 << QString() << QString() << false;
         QTest::newRow("typing, C->C: the row being typed stays")
-            << same << 0 << false << u"C"_s << u"C"_s << false << false << 0 << QString() << QString() << true;
+            << same << 0 << c << c << 0 << QString() << QString() << true;
         QTest::newRow("typing, C->N: one row, the typing stays")
-            << same << 0 << false << u"C"_s << u"N"_s << false << false << 1 << QString() << QString() << true;
+            << same << 0 << c << n << 1 << QString() << QString() << true;
         QTest::newRow("Yes drops the record from the selection: its row still")
-            << other << int(QMessageBox::Yes) << false << u"C"_s << u"N"_s << true << true << 1 << QString()
-            << u"MA.COD_RESP = 1010203040"_s << false;
+            << other << yes << c << n << 1 << QString() << u"MA.COD_RESP = 1010203040"_s << false;
     }
     void afterSave()
     {
         QFETCH(QVariant, responsible);
         QFETCH(int, answer);
-        QFETCH(bool, sqlFails);
         QFETCH(QString, fromCode);
         QFETCH(QString, toCode);
-        QFETCH(bool, question);
-        QFETCH(bool, cycleTakesIt);
         QFETCH(int, followUps);
         QFETCH(QString, error);
         QFETCH(QString, selection);
         QFETCH(bool, typing);
+        const bool question = responsible != QVariant(kResponsible);
+        const bool cycleTakesIt = question && answer == QMessageBox::Yes && error.isEmpty();
         TDtmSoMaleg &dm = *w->dm;
         if (!selection.isEmpty())
             w->Open(u"MA.COD_EMPR = 1 AND MA.COD_AREA = 1 AND "_s + selection);
         const int allFollowUps = count(u"SELECT COUNT(*) FROM SO_SEMON"_s);
-        if (sqlFails) {
+        if (!error.isEmpty()) {
             // The database refuses the cycle-wide update (any record but the one being saved).
             w->Exec(u"CREATE TRIGGER bloqueo BEFORE UPDATE OF COD_RESP ON SO_MALEG WHEN OLD.RMT_ITES <> 1"
                     " BEGIN SELECT RAISE(ABORT, 'bloqueado'); END"_s);
@@ -155,18 +178,6 @@ private slots:
         QCOMPARE(w->asked, question ? QStringList{u"Confirmación: ¿Desea que este Responsable aplique para todos los "
                                                   "registros del ciclo?"_s}
                                     : QStringList());
-        if (question && answer == QMessageBox::Yes) {
-            const QVariantList a = w->server->LastArgs.value(u"EjecutarSql"_s).value(0).toList();
-            QCOMPARE(
-                a.value(0).toString(),
-                u"UPDATE SO_MALEG SET COD_RESP = :P_COD_RESP WHERE COD_EMPR = :P_COD_EMPR   AND FEC_PROC = :P_FEC_PROC   AND RMT_PAMA = :P_RMT_PAMA"_s);
-            QCOMPARE(a.value(1).toDouble(), responsible.toDouble());
-            QCOMPARE(a.value(2).toInt(), 1);
-            QCOMPARE(a.value(3).toDateTime(), EmbeddedWorld::ProcessDate());
-            QCOMPARE(a.value(4).toInt(), 1);
-        } else {
-            QVERIFY(!w->server->Operations.contains(u"EjecutarSql"_s));
-        }
         QList<QVariantList> matesAfter = matesBefore;
         if (cycleTakesIt)
             for (QVariantList &mate : matesAfter)
@@ -212,13 +223,7 @@ private slots:
         dm.QrySoSemon->Insert();
         dm.QrySoSemonCOD_RESP->SetAsFloat(kOther);
         dm.QrySoSemonFEC_SEGU->SetAsDateTime(EmbeddedWorld::ProcessDate());
-        QString message;
-        try {
-            dm.QrySoSemon->Post();
-        } catch (const Exception &e) {
-            message = e.Message();
-        }
-        QCOMPARE(message, u"Debe Ingresar Fecha Cumplimiento "_s);
+        QCOMPARE(ErrorOf([&] { dm.QrySoSemon->Post(); }), u"Debe Ingresar Fecha Cumplimiento "_s);
     }
 
     void dependentRowsAreReadAgain()
@@ -235,6 +240,120 @@ private slots:
         QCOMPARE(save(), QString());
         QCOMPARE(dm.QrySoPlass->RecordCount(), 3);
         QVERIFY(dm.QrySoPlass->Locate(u"RMT_PLAS"_s, 999, {}));
+    }
+
+    void conflictingSaveGoesToReconcile()
+    {
+        // A second user on another desk, through a connection of their own.
+        std::unique_ptr<SDCOMConnection> other = w->Connect();
+        TDtmSoMaleg second(nullptr);
+        second.SetRemoteServer(other.get());
+
+        w->Open(EmbeddedWorld::FirstItem());
+        EmbeddedWorld::OpenEvaluation(second, EmbeddedWorld::FirstItem());
+        TDtmSoMaleg &first = *w->dm;
+
+        // The first user saves the evidence.
+        first.QrySoMaleg->Edit();
+        first.QrySoMalegTEX_EVID->SetAsString(u"Acta 12 de Ana"_s);
+        QCOMPARE(first.QrySoMaleg->ApplyUpdates(0), 0);
+
+        // The second user, still on the old version, rates the item "No Cumple" with an action plan.
+        QList<QPair<QString, TUpdateKind>> told;
+        const auto previous = SClientDataSet::ReconcileErrorHook;
+        SClientDataSet::ReconcileErrorHook = [&told](TDataSet &, const EReconcileError &E, TUpdateKind kind,
+                                                     TReconcileAction &a) {
+            told << qMakePair(E.Message(), kind);
+            a = raSkip;
+        };
+        gStCodiUsua = u"luis"_s;
+        second.QrySoMaleg->Edit();
+        second.QrySoMalegIND_CUMP->SetAsString(u"N"_s);
+        second.QrySoMalegPLA_ACCI->SetAsString(u"Plan de Luis"_s);
+        second.QrySoMaleg->ApplyUpdates(0);
+        SClientDataSet::ReconcileErrorHook = previous;
+
+        QCOMPARE(told, (QList<QPair<QString, TUpdateKind>>{
+                           {u"El registro no existe o fue modificado por otro usuario."_s, TUpdateKind::ukModify}}));
+        // Stored: the first user's save, untouched; no follow-up row for a rating that was not stored.
+        const QVariantList stored =
+            w->Rows(u"SELECT TEX_EVID, IND_CUMP, PLA_ACCI, ACT_USUA FROM SO_MALEG"_s + kItemWhere).value(0);
+        QCOMPARE(stored.value(0).toString(), u"Acta 12 de Ana"_s);
+        QCOMPARE(stored.value(1).toString(), u"C"_s);
+        QCOMPARE(stored.value(2).toString(), u"Capacitar brigadistas"_s);
+        QCOMPARE(stored.value(3).toString(), u"ana"_s);
+        QCOMPARE(w->Value(u"SELECT COUNT(*) FROM SO_SEMON"_s + kItemWhere).toInt(), 0);
+        QVERIFY(w->asked.isEmpty());
+        // Kept on the second user's screen, still waiting to be saved.
+        QCOMPARE(second.QrySoMaleg->ChangeCount(), 1);
+        QCOMPARE(second.QrySoMalegIND_CUMP->AsString(), u"N"_s);
+        QCOMPARE(second.QrySoMalegPLA_ACCI->AsString(), u"Plan de Luis"_s);
+    }
+
+    void interruptedSaveLeavesNothingHalfDone()
+    {
+        EmbeddedDatabase db;
+        // Every stored evaluation record costs the server a while: the save is still running when
+        // the server is killed.
+        db.Exec(u"CREATE TABLE LENTO (X INTEGER)"_s);
+        db.Exec(u"INSERT INTO LENTO (X) WITH RECURSIVE N(X) AS (SELECT 0 UNION ALL SELECT X + 1 FROM N WHERE X < 999)"
+                " SELECT X FROM N"_s);
+        db.Exec(u"CREATE TRIGGER LENTO_MALEG AFTER UPDATE ON SO_MALEG BEGIN"
+                " SELECT COUNT(*) FROM LENTO A, LENTO B WHERE A.X + B.X = NEW.RMT_ITES; END"_s);
+        db.engine->Database().CloseConnection();
+
+        ServeProcess serve;
+        serve.db = db.Location();
+        QVERIFY(serve.Start());
+        SDCOMConnection connection;
+        connection.Protocol = u"http"_s;
+        connection.Server = u"127.0.0.1:%1"_s.arg(serve.port);
+        connection.User = u"demo"_s;
+        connection.Password = u"demo"_s;
+        Application()->Tag = 1;
+        gStCodiUsua = u"ana"_s;
+        TDtmSoMaleg dm(nullptr);
+        dm.SetRemoteServer(&connection);
+        EmbeddedWorld::OpenEvaluation(dm, u"MA.COD_EMPR = 1"_s);
+        SClientDataSet *q = dm.QrySoMaleg;
+        QCOMPARE(q->RecordCount(), 120);
+        for (q->First(); !q->Eof(); q->Next()) {
+            q->Edit();
+            dm.QrySoMalegTEX_EVID->SetAsString(u"Revisado en la visita de diciembre"_s);
+            q->Post();
+        }
+        QCOMPARE(q->ChangeCount(), 120);
+
+        const qint64 pid = serve.processId();
+        std::thread killer([pid] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(600));
+            ::kill(pid_t(pid), SIGKILL);
+        });
+        QElapsedTimer clock;
+        clock.start();
+        const QString failure = ErrorOf([q] { q->ApplyUpdates(0); });
+        killer.join();
+        QVERIFY2(clock.elapsed() >= 500, "the save ended before the server was killed");
+        QVERIFY2(!failure.isEmpty(), "the save did not report the lost server");
+        serve.waitForFinished(10000);
+
+        // Nothing of the save reached the database; the client still holds every change.
+        QCOMPARE(
+            db.Value(u"SELECT COUNT(*) FROM SO_MALEG WHERE TEX_EVID = 'Revisado en la visita de diciembre'"_s).toInt(),
+            0);
+        QCOMPARE(q->ChangeCount(), 120);
+        QCOMPARE(dm.QrySoMalegTEX_EVID->AsString(), u"Revisado en la visita de diciembre"_s);
+
+        // The server is back: the same save goes through whole.
+        db.Exec(u"DROP TRIGGER LENTO_MALEG"_s);
+        db.engine->Database().CloseConnection();
+        QVERIFY(serve.Start());
+        QCOMPARE(q->ApplyUpdates(0), 0);
+        QCOMPARE(q->ChangeCount(), 0);
+        QCOMPARE(
+            db.Value(u"SELECT COUNT(*) FROM SO_MALEG WHERE TEX_EVID = 'Revisado en la visita de diciembre'"_s).toInt(),
+            120);
+        QCOMPARE(db.Value(u"SELECT COUNT(*) FROM SO_MALEG WHERE ACT_USUA = 'ana'"_s).toInt(), 120);
     }
 };
 

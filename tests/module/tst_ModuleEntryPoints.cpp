@@ -117,36 +117,6 @@ private slots:
         unload(); // a repeated unload finds nothing left to destroy
     }
 
-    void loadTwiceInOneProcess()
-    {
-        for (int round = 0; round < 2; ++round) {
-            const uint32_t handle = loadWith(QStringLiteral("uno dos"));
-            QVERIFY(FindControl(handle));
-            QCOMPARE(*gSlParams, (QStringList{QStringLiteral("uno"), QStringLiteral("dos")}));
-            unload();
-            QVERIFY(!FindControl(handle));
-        }
-    }
-
-    void startUpVariables()
-    {
-        loadWith(QStringLiteral("X"));
-        QCOMPARE(gStProtocolo, QStringLiteral("local"));
-        QCOMPARE(gStAliasCnx, QStringLiteral("ALIAS"));
-        QCOMPARE(gStParSrv, QStringLiteral("srv.db"));
-        QCOMPARE(gStParUsu, QStringLiteral("ana"));
-        QCOMPARE(gStParPas, QStringLiteral("secreta"));
-        QCOMPARE(gStParEmp, QStringLiteral("7"));
-        QCOMPARE(gStServerGUID, QStringLiteral("{3E4965E3-EAF7-44DE-9E0C-427084A6F796}"));
-        QCOMPARE(gStServerName, QStringLiteral("ZErOdadi.ZErOdadiDmr"));
-        QCOMPARE(gStServerGUIDNet, kGuidNet);
-        QCOMPARE(gStServerNameNet, kNameNet);
-        QCOMPARE(gStPublicKeyToken, kToken);
-        unload();
-        // The settings stay for the host and its other modules after an unload.
-        QCOMPARE(gStParUsu, QStringLiteral("ana"));
-    }
-
     void nativeLoadTakesComWideStrings()
     {
         QList<BSTR> args;
@@ -158,13 +128,16 @@ private slots:
         for (BSTR b : args)
             SysFreeString(b); // the module kept copies
         QVERIFY(FindControl(handle));
-        QCOMPARE(gStProtocolo, QStringLiteral("http"));
-        QCOMPARE(gStParSrv, QStringLiteral("127.0.0.1:8080"));
+        QCOMPARE((QStringList{gStProtocolo, gStAliasCnx, gStParSrv, gStParUsu, gStParPas, gStParEmp}),
+                 (QStringList{QStringLiteral("http"), QStringLiteral("A"), QStringLiteral("127.0.0.1:8080"),
+                              QStringLiteral("demo"), QStringLiteral("pw"), QStringLiteral("2")}));
         QCOMPARE(*gSlParams, QStringList{QStringLiteral("p1")});
         QCOMPARE(gStParHpv, QStringLiteral("AND MA.COD_AREA = 3"));
         QCOMPARE(gStVersionCliente, QStringLiteral("2.5"));
         QCOMPARE(gStFechaCliente, QStringLiteral("2026-01-31"));
         unload();
+        // The settings stay for the host and its other modules after an unload.
+        QCOMPARE(gStParUsu, QStringLiteral("demo"));
     }
 
     void parameterString_data()
@@ -173,42 +146,28 @@ private slots:
         QTest::addColumn<bool>("listCreated");
         QTest::addColumn<QStringList>("words");
         QTest::addColumn<QString>("condition");
-        const QStringList none;
-        QTest::newRow("empty") << QString() << false << none << QString();
-        QTest::newRow("all blanks keep the blank text")
-            << QStringLiteral("   ") << false << none << QStringLiteral("   ");
-        QTest::newRow("two words and a quoted condition")
-            << QStringLiteral("EMP01 NOMINA \"AND MA.COD_EMPR = 1\"") << true
-            << QStringList{QStringLiteral("EMP01"), QStringLiteral("NOMINA")} << QStringLiteral("AND MA.COD_EMPR = 1");
-        QTest::newRow("leading blank gives an empty first entry")
-            << QStringLiteral(" uno dos") << true
-            << QStringList{QString(), QStringLiteral("uno"), QStringLiteral("dos")} << QString();
-        QTest::newRow("quote without its closing quote")
-            << QStringLiteral("\"abc def") << true
-            << QStringList{QString(), QStringLiteral("abc"), QStringLiteral("def")} << QString();
-        QTest::newRow("quoted words stay one entry")
-            << QStringLiteral("\"dos palabras\" tres") << true
-            << QStringList{QStringLiteral("dos palabras"), QStringLiteral("tres")} << QString();
-        QTest::newRow("two conditions: the first one stays")
-            << QStringLiteral("\"AND A = 1\" x \"and B = 2\"") << true << QStringList{QStringLiteral("x")}
-            << QStringLiteral("AND A = 1");
-        QTest::newRow("condition trimmed inside its quotes")
-            << QStringLiteral("\"  AND X = 2  \"") << true << QStringList() << QStringLiteral("AND X = 2");
-        QTest::newRow("repeated words") << QStringLiteral("ab abc ab") << true
-                                        << QStringList{QStringLiteral("ab"), QStringLiteral("abc"),
-                                                       QStringLiteral("ab")}
-                                        << QString();
+        const auto row = [](const char *name, const char *params, bool listCreated,
+                            std::initializer_list<const char *> words, const char *condition = "") {
+            QStringList list;
+            for (const char *word : words)
+                list << QString::fromUtf8(word);
+            QTest::newRow(name) << QString::fromUtf8(params) << listCreated << list << QString::fromUtf8(condition);
+        };
+        row("empty", "", false, {});
+        row("all blanks keep the blank text", "   ", false, {}, "   ");
+        row("two words and a quoted condition", "EMP01 NOMINA \"AND MA.COD_EMPR = 1\"", true, {"EMP01", "NOMINA"},
+            "AND MA.COD_EMPR = 1");
+        row("leading blank gives an empty first entry", " uno dos", true, {"", "uno", "dos"});
+        row("quote without its closing quote", "\"abc def", true, {"", "abc", "def"});
+        row("quoted words stay one entry", "\"dos palabras\" tres", true, {"dos palabras", "tres"});
+        row("two conditions: the first one stays", "\"AND A = 1\" x \"and B = 2\"", true, {"x"}, "AND A = 1");
+        row("condition trimmed inside its quotes", "\"  AND X = 2  \"", true, {}, "AND X = 2");
+        row("repeated words", "ab abc ab", true, {"ab", "abc", "ab"});
         // Only U+0020 is a blank: tabs, line breaks and non-breaking spaces belong to the words.
-        QTest::newRow("tabs and line breaks stay in the words")
-            << QStringLiteral("\tuno dos\n") << true << QStringList{QStringLiteral("\tuno"), QStringLiteral("dos\n")}
-            << QString();
-        QTest::newRow("a lone tab is a word")
-            << QStringLiteral("\t") << true << QStringList{QStringLiteral("\t")} << QString();
-        QTest::newRow("non-breaking space kept in the condition")
-            << QStringLiteral("\"AND A = 1\u00A0\"") << true << QStringList() << QStringLiteral("AND A = 1\u00A0");
-        QTest::newRow("several blanks between words")
-            << QStringLiteral("uno    dos  ") << true << QStringList{QStringLiteral("uno"), QStringLiteral("dos")}
-            << QString();
+        row("tabs and line breaks stay in the words", "\tuno dos\n", true, {"\tuno", "dos\n"});
+        row("a lone tab is a word", "\t", true, {"\t"});
+        row("non-breaking space kept in the condition", "\"AND A = 1\u00A0\"", true, {}, "AND A = 1\u00A0");
+        row("several blanks between words", "uno    dos  ", true, {"uno", "dos"});
     }
     void parameterString()
     {
@@ -285,17 +244,13 @@ private slots:
         QCOMPARE(window->size(), QSize(800, 500));
         fn<ResizeW>("CambiarTamanoW")(QStringLiteral("900"), QStringLiteral("650"));
         QCOMPARE(window->size(), QSize(900, 650));
-        try {
-            fn<ResizeW>("CambiarTamanoW")(QStringLiteral("12a"), QStringLiteral("40"));
-            QFAIL("no conversion error");
-        } catch (const EConvertError &e) {
-            QCOMPARE(e.Message(), QStringLiteral("'12a' no es un número entero válido"));
-        }
-        try {
-            fn<ResizeW>("CambiarTamanoW")(QStringLiteral("40"), QStringLiteral("x"));
-            QFAIL("no conversion error");
-        } catch (const EConvertError &e) {
-            QCOMPARE(e.Message(), QStringLiteral("'x' no es un número entero válido"));
+        for (const auto &[width, height, wrong] : {std::tuple{"12a", "40", "12a"}, std::tuple{"40", "x", "x"}}) {
+            try {
+                fn<ResizeW>("CambiarTamanoW")(QString::fromLatin1(width), QString::fromLatin1(height));
+                QFAIL("no conversion error");
+            } catch (const EConvertError &e) {
+                QCOMPARE(e.Message(), QStringLiteral("'%1' no es un número entero válido").arg(QLatin1String(wrong)));
+            }
         }
         QCOMPARE(window->size(), QSize(900, 650));
         unload();

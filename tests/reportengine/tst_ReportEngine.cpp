@@ -1,13 +1,12 @@
 // The banded report engine on rows held by the test: group breaks, aggregates, page breaks and
-// reprinted headers, child bands, growing memos, page numbers, the spool and unknown names.
+// reprinted headers, child bands, growing memos, cancelling and unknown names. A group opening its
+// own page is seen in the values table and the annual plan (tst_RptMaleg, tst_RptGraficas), the
+// total pages and the spool in the preview (tst_ReportPreview).
 
 #include "IReportDataSet.h"
-#include "TPdfExport.h"
 #include "TReport.h"
 
 #include <QGuiApplication>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -172,17 +171,6 @@ private slots:
         QCOMPARE(texts(plain.report).count(QStringLiteral("H A")), 1);
     }
 
-    void aGroupHeaderCanStartANewPage()
-    {
-        GroupedReport r(numbered(S({"A", "A", "B"})));
-        r.report.Page.PaperSize = QSizeF(100, 400);
-        r.groupHeader->StartNewPage = true;
-        QVERIFY(r.report.PrepareReport());
-        QCOMPARE(r.report.PreparedPages().PageCount(), 2);
-        const QStringList all = texts(r.report);
-        QCOMPARE(all.mid(all.indexOf(QStringLiteral("#2")), 3), (S({"#2", "Página 2 de \u0001TP\u0001", "H B"})));
-    }
-
     void aChildFollowsTheVisibilityItsParentSet()
     {
         GroupedReport r(numbered(S({"A", "B", "A"})));
@@ -229,43 +217,6 @@ private slots:
         QCOMPARE(beside.top(), grown.top() + 5); // not under the memo: stays where it was
         // The band grew too: the group footer starts below the pushed memo.
         QVERIFY(find(QStringLiteral("S 1")).top() >= below.bottom() - 0.01);
-    }
-
-    void pageNumbersAndTotalPagesReachThePdf()
-    {
-        GroupedReport r(numbered(QStringList(50, QStringLiteral("A"))));
-        QVERIFY(r.report.PrepareReport());
-        const int pages = r.report.PreparedPages().PageCount();
-        QVERIFY(pages > 3);
-        QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("paginas.pdf"));
-        QVERIFY(TPdfExport().Export(r.report.PreparedPages(), file));
-        QProcess p;
-        p.start(QStringLiteral("pdftotext"), {file, QStringLiteral("-")});
-        QVERIFY(p.waitForFinished(30000));
-        const QString text = QString::fromUtf8(p.readAllStandardOutput());
-        QVERIFY2(text.contains(QStringLiteral("Página 1 de %1").arg(pages)), qPrintable(text.left(300)));
-        QVERIFY(text.contains(QStringLiteral("Página %1 de %1").arg(pages)));
-    }
-
-    void pagesPastTheFirstFewAreSpooled()
-    {
-        GroupedReport r(numbered(QStringList(600, QStringLiteral("A"))));
-        QVERIFY(r.report.PrepareReport());
-        const TPreparedReport &pages = r.report.PreparedPages();
-        QVERIFY(pages.PageCount() > TPreparedReport::MemoryPages + 10);
-        QVERIFY(pages.Spooled());
-        const int last = pages.PageCount() - 1;
-        const auto page = pages.Page(last);
-        QCOMPARE(page->items.front().lines.join(QString()),
-                 QStringLiteral("Página %1 de \u0001TP\u0001").arg(last + 1));
-        QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("r.zrp"));
-        QVERIFY(pages.Save(file));
-        TPreparedReport loaded;
-        QVERIFY(loaded.Load(file));
-        QCOMPARE(loaded.PageCount(), pages.PageCount());
-        QCOMPARE(loaded.Page(last)->items.size(), page->items.size());
     }
 
     void cancellingStopsTheRun()

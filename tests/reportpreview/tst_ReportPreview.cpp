@@ -5,16 +5,14 @@
 #include "TApplication.h"
 #include "TPreparedReport.h"
 #include "TPreviewPages.h"
-#include "TPrompts.h"
+#include "ScriptedPrompts.h"
 #include "TReportPreview.h"
 #include "TReportPrinter.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPrinter>
 #include <QProcess>
 #include <QScrollBar>
@@ -26,22 +24,6 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-// Answers the preview's dialogs as a user would: a file dialog with FileAnswer, a message by reading it.
-class TAnswers : public TPrompts
-{
-public:
-    QString FileAnswer;
-    QStringList Messages;
-    int ShowModal(QDialog &dialog) override
-    {
-        if (auto *box = qobject_cast<QMessageBox *>(&dialog))
-            Messages << box->text();
-        else if (auto *files = qobject_cast<QFileDialog *>(&dialog))
-            files->selectFile(FileAnswer);
-        return QDialog::Accepted;
-    }
-};
-
 class tst_ReportPreview : public QObject
 {
     Q_OBJECT
@@ -49,7 +31,7 @@ class tst_ReportPreview : public QObject
     QTemporaryDir m_dir;
     TPreparedReport m_report;
     std::unique_ptr<TReportPreview> m_preview;
-    TAnswers *m_answers = nullptr;
+    ScriptedPrompts *m_prompts = nullptr; // answers the file dialogs, keeps the messages
 
     static TPrimitive text(double y, const QString &line)
     {
@@ -116,9 +98,7 @@ private slots:
             m_report.AddPage(std::move(page));
         }
         QVERIFY(m_report.Spooled());
-        auto answers = std::make_unique<TAnswers>();
-        m_answers = answers.get();
-        Application()->SetPrompts(std::move(answers));
+        m_prompts = ScriptedPrompts::Install();
         m_preview = std::make_unique<TReportPreview>(m_report);
         m_preview->setWindowState(Qt::WindowNoState);
         m_preview->resize(1100, 800);
@@ -295,12 +275,12 @@ private slots:
         QFile file(m_dir.filePath(u"dañado.zrp"_s));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
         file.close();
-        m_answers->FileAnswer = file.fileName();
-        m_answers->Messages.clear();
+        m_prompts->answers.push_back(ScriptedPrompts::SaveAs(file.fileName()));
+        m_prompts->asked.clear();
         m_preview->GoToPage(2);
         action(u"Abrir"_s)->trigger();
         const bool whole = QTest::currentDataTag() == "guardado"_ba;
-        QCOMPARE(m_answers->Messages.value(0),
+        QCOMPARE(m_prompts->asked.value(1),
                  whole ? QString() : u"El archivo dañado.zrp no es un reporte preparado o está dañado."_s);
         QCOMPARE(m_preview->CurrentPage(), whole ? 1 : 2);
         QCOMPARE(m_preview->windowTitle(), u"Vista previa - Plan Anual SGSST"_s);

@@ -1,16 +1,8 @@
 // The windows over the demo world, through the in-process application server, as make demo shows
 // them. With ZE_SCREENSHOT_DIR set, each page and dialog is also saved there as a PNG.
 
-#include "AppServerTransports.h"
-#include "Globals.h"
-#include "ScriptedPrompts.h"
-#include "TApplication.h"
-#include "TCaptura.h"
-#include "TDtmReportes.h"
-#include "TDtmSoMaleg.h"
-#include "TFrmMemo.h"
+#include "ReportWorld.h"
 #include "TFrmReports.h"
-#include "TFrmSoMaleg.h"
 #include "XlsxSheet.h"
 #include "controls/TAdjButton.h"
 #include "controls/TDBGridModel.h"
@@ -18,26 +10,16 @@
 #include "controls/TQNavegador.h"
 #include "controls/TQPField.h"
 #include "controls/TQsFecha.h"
-#include "controls/TQsCmbCodigo.h"
 #include "controls/TTolvaneDBgrid.h"
-#include "dataset/SClientDataSet.h"
-#include "dataset/TField.h"
 
 #include <QAction>
-#include <QDir>
 #include <QMenu>
-#include <QGroupBox>
 #include <QHeaderView>
-#include <QMessageBox>
 #include <QFile>
-#include <QLocale>
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QProcess>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -48,6 +30,7 @@ class tst_DemoWindows : public QObject
 {
     Q_OBJECT
 
+    std::unique_ptr<ReportWorld> world;
     QTemporaryDir m_dir;
     ScriptedPrompts *prompts = nullptr;
 
@@ -61,51 +44,11 @@ class tst_DemoWindows : public QObject
 private slots:
     void initTestCase()
     {
-        QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Colombia));
-        const QString db = m_dir.filePath(QStringLiteral("demo.sqlite"));
-        QProcess server;
-        server.start(qEnvironmentVariable("ZE_SERVER_PATH"), {QStringLiteral("demo"), QStringLiteral("--db"), db});
-        QVERIFY(server.waitForFinished(120000));
-        QCOMPARE(server.exitCode(), 0);
-        RegisterAppServerTransports();
-        gStProtocolo = QStringLiteral("local");
-        gStParSrv = db;
-        gStParUsu = QStringLiteral("demo");
-        gStParPas = QStringLiteral("demo");
-        gStParEmp = QStringLiteral("1");
-        gStCodiUsua = QStringLiteral("demo");
-        TApplication *app = Application();
-        DtmSoMaleg = new TDtmSoMaleg(app);
-        DtmReportes = new TDtmReportes(app);
-        FrmSoMaleg = new TFrmSoMaleg(app);
-        FrmMemo = new TFrmMemo(app);
-        Captura = new TCaptura(app);
-        prompts = ScriptedPrompts::Install();
+        world = std::make_unique<ReportWorld>(false);
+        prompts = world->prompts;
     }
-    void cleanupTestCase()
-    {
-        Application()->DestroyComponents();
-        Application()->SetPrompts(nullptr);
-    }
+    void cleanupTestCase() { world.reset(); }
     void init() { prompts->asked.clear(); }
-
-    void opensOnTheFirstCompany()
-    {
-        QCOMPARE(FrmSoMaleg->cmbEmpresa->count(), 2);
-        QCOMPARE(Application()->Tag, 1);
-        SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
-        QVERIFY(q->Active());
-        QVERIFY(q->RecordCount() > 0);
-        QCOMPARE(FrmSoMaleg->DBGFrm->GridModel()->rowCount(), q->RecordCount());
-        // The company list carries what the reports' page header prints.
-        SClientDataSet *companies = FrmSoMaleg->CdsGnEmpre;
-        QCOMPARE(companies->FieldByName(QStringLiteral("COD_EMPR"))->AsInteger(), 1);
-        QCOMPARE(companies->FieldByName(QStringLiteral("INI_EMPR"))->DisplayText(), QStringLiteral("IAV"));
-        QCOMPARE(companies->FieldByName(QStringLiteral("NIT_EMPR"))->DisplayText(), QStringLiteral("900123456"));
-        QCOMPARE(companies->FieldByName(QStringLiteral("NIT_EMPR"))->Value().toString(), QStringLiteral("900123456"));
-        QVERIFY(
-            companies->FieldByName(QStringLiteral("BMP_REPO"))->Value().toByteArray().startsWith("\x89PNG\r\n\x1a\n"));
-    }
 
     void pages_data()
     {
@@ -168,10 +111,13 @@ private slots:
 
         // The responsible is looked up in the capture dialog and accepted.
         QString firstName;
-        prompts->answers.push_back(ScriptedPrompts::Act<TCaptura>([&firstName](TCaptura &dialog) {
+        prompts->answers.push_back(ScriptedPrompts::Act<TCaptura>([&firstName, this](TCaptura &dialog) {
             QVERIFY(dialog.CdsTmp->RecordCount() > 0);
             dialog.CdsTmp->Last();
             firstName = dialog.CdsTmp->FieldByName(QStringLiteral("NOM_TERC"))->AsString();
+            dialog.show();
+            QCoreApplication::processEvents();
+            save(&dialog, QStringLiteral("captura.png"));
             dialog.BitBtnAceptar->click();
         }));
         FrmSoMaleg->QPFldCOD_RESP->Click();
@@ -199,14 +145,13 @@ private slots:
         QCOMPARE(q->FieldByName(QStringLiteral("FEC_MALE"))->AsDateTime().date(), QDate(2026, 3, 2));
     }
 
+    // Through the windows' navigators and controls; the rows as stored: tst_DtmSoMalegPlanSemon.
     void userAddsAnActivityAndAFollowUpRow()
     {
         SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
         SClientDataSet *plass = DtmSoMaleg->QrySoPlass;
         SClientDataSet *semon = DtmSoMaleg->QrySoSemon;
         q->First();
-        const int activities = plass->RecordCount();
-        const int followUps = semon->RecordCount();
         const auto choose = [](TDBRadioGroup *group, const QString &text) {
             for (QRadioButton *b : group->findChildren<QRadioButton *>())
                 if (b->text() == text)
@@ -218,6 +163,8 @@ private slots:
         QCOMPARE(plass->State(), dsInsert);
         choose(FrmSoMaleg->DBRGOPCCICL, QStringLiteral("V-Verificar"));
         choose(FrmSoMaleg->DBRadioGroup26, QStringLiteral("F-Financieros"));
+        QCOMPARE(plass->FieldByName(u"OPC_CICL"_s)->AsString() + plass->FieldByName(u"REC_URSO"_s)->AsString(),
+                 u"VF"_s);
         plass->FieldByName(QStringLiteral("ACT_ASGS"))->SetAsString(QStringLiteral("Auditoría interna del SG-SST"));
         plass->FieldByName(QStringLiteral("MAR_PLAN"))->SetAsString(QStringLiteral("S"));
         FrmSoMaleg->QNVSoPlass->BtnClick(nbPost);
@@ -231,21 +178,8 @@ private slots:
         semon->FieldByName(QStringLiteral("COD_RESP"))->SetAsFloat(79456123);
         semon->FieldByName(QStringLiteral("FEC_SEGU"))->SetAsDateTime(QDateTime(QDate(2026, 4, 1), QTime(0, 0)));
         semon->FieldByName(QStringLiteral("FEC_CUMP"))->SetAsDateTime(QDateTime(QDate(2026, 5, 1), QTime(0, 0)));
-        QCOMPARE(semon->FieldByName(QStringLiteral("DtfNomResponsable"))->AsString(), QStringLiteral("Carlos Andrés"));
         FrmSoMaleg->QNavegador1->BtnClick(nbPost);
         QCOMPARE(semon->ChangeCount(), 0);
-
-        // Both are on the server: read back as the record is entered again.
-        q->Next();
-        q->Prior();
-        QCOMPARE(plass->RecordCount(), activities + 1);
-        QVERIFY(plass->Locate(QStringLiteral("ACT_ASGS"), QStringLiteral("Auditoría interna del SG-SST")));
-        QCOMPARE(plass->FieldByName(QStringLiteral("OPC_CICL"))->AsString(), QStringLiteral("V"));
-        QCOMPARE(plass->FieldByName(QStringLiteral("REC_URSO"))->AsString(), QStringLiteral("F"));
-        QVERIFY(!plass->FieldByName(QStringLiteral("RMT_PLAS"))->IsNull());
-        QCOMPARE(semon->RecordCount(), followUps + 1);
-        QVERIFY(semon->Locate(QStringLiteral("SEG_MIEN"), QStringLiteral("Verificar el cierre de hallazgos")));
-        QCOMPARE(semon->FieldByName(QStringLiteral("COD_RESP"))->AsFloat(), 79456123.0);
     }
 
     void attachmentsTravelWithTheRecord()
@@ -338,17 +272,16 @@ private slots:
         QCOMPARE(sheet.Row(1), headings);
         QCOMPARE(sheet.frozenRows, 1);
         QCOMPARE(sheet.filter, QStringLiteral("A1:") + XlsxSheet::Ref(int(headings.size()) - 1, model->rowCount() + 1));
-        QCOMPARE(sheet.Rows(), model->rowCount() + 1);
-        auto cell = [&](int column, int row) { return sheet.Cell(column, row); };
+        QVERIFY(sheet.Row(model->rowCount() + 2).isEmpty()); // nothing after the last record
         TDataSet *ds = view->DataSource()->DataSet();
         for (int row = 1; row <= model->rowCount(); ++row) {
             ds->PeekRecord(row, [&] {
                 TField *number = ds->FieldByName(numberField);
-                QCOMPARE(cell(numberColumn, row + 1).number, !number->IsNull());
+                QCOMPARE(sheet.Cell(numberColumn, row + 1).number, !number->IsNull());
                 if (!number->IsNull())
-                    QCOMPARE(cell(numberColumn, row + 1).text.toDouble(), number->AsFloat());
+                    QCOMPARE(sheet.Cell(numberColumn, row + 1).text.toDouble(), number->AsFloat());
                 if (dateColumn >= 0) {
-                    const XlsxCell date = cell(dateColumn, row + 1);
+                    const XlsxCell date = sheet.Cell(dateColumn, row + 1);
                     QVERIFY(date.number);
                     QCOMPARE(date.format, QStringLiteral("dd/mm/yyyy"));
                     // Excel counts days from 1899-12-30.
@@ -366,45 +299,24 @@ private slots:
         }
     }
 
-    // The list stays in numeral order after an edit, a company change and a query by example; a
-    // click on a column's title sorts by it, a second click the other way round.
+    // The list stays in numeral order after an edit (after a company change: tst_FrmSoMaleg); a click
+    // on a column's title sorts by it, a second click the other way round.
     void listOrder()
     {
         TFrmSoMaleg *f = FrmSoMaleg;
         SClientDataSet *q = DtmSoMaleg->QrySoMaleg;
-        const auto column = [q](const QString &names) {
-            QVariantList values;
-            for (q->First(); !q->Eof(); q->Next())
-                values << q->FieldValues(names);
-            return values;
-        };
-        const auto before = [](const QVariant &a, const QVariant &b) {
-            const QVariantList x = a.toList(), y = b.toList();
-            return std::lexicographical_compare(
-                x.cbegin(), x.cend(), y.cbegin(), y.cend(),
-                [](const QVariant &p, const QVariant &q) { return QVariant::compare(p, q) == QPartialOrdering::Less; });
-        };
-        const auto inNumeralOrder = [&] {
-            const QVariantList keys = column(TFrmSoMaleg::kOrdenNumeral);
-            QVERIFY(keys.size() > 3 && std::is_sorted(keys.cbegin(), keys.cend(), before));
-        };
-        inNumeralOrder();
+        QVERIFY(ReportWorld::InNumeralOrder());
         q->Last();
         q->Edit();
         q->FieldByName(u"TEX_EVID"_s)->SetAsString(u"Acta revisada"_s);
         QCOMPARE(f->Grabar(), 0);
-        inNumeralOrder();
-        for (int c : {2, 1}) {
-            f->cmbEmpresa->SetCodigo(QString::number(c));
-            f->cmbEmpresaChange(f->cmbEmpresa);
-            inNumeralOrder();
-        }
+        QVERIFY(ReportWorld::InNumeralOrder());
         // DES_ITEM, by its title: ascending, then descending.
         const int des = 14;
         QCOMPARE(f->DBGFrm->GridModel()->FieldAt(des)->FieldName(), u"DES_ITEM"_s);
         QStringList texts;
-        for (const QVariant &v : column(u"DES_ITEM"_s))
-            texts << v.toString();
+        for (q->First(); !q->Eof(); q->Next())
+            texts << q->FieldByName(u"DES_ITEM"_s)->AsString();
         for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
             f->DBGFrm->horizontalHeader()->sectionClicked(des);
             QStringList sorted = texts;
