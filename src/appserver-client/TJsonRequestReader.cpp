@@ -1,6 +1,7 @@
 #include "TJsonRequestReader.h"
 
 #include "TJsonCodec.h"
+#include "TJsonPacketReader.h"
 
 #include <QJsonValue>
 #include <algorithm>
@@ -40,26 +41,9 @@ public:
 
     bool String(QString &out)
     {
-        if (!Take('"'))
-            return false;
-        const char *start = m_at;
-        bool plain = true;
-        while (m_at < m_end && *m_at != '"') {
-            const unsigned char c = static_cast<unsigned char>(*m_at);
-            if (c < 0x20)
-                return false;
-            if (c == '\\' || c >= 0x80)
-                plain = false;
-            m_at += c == '\\' && m_at + 1 < m_end ? 2 : 1;
-        }
-        if (m_at >= m_end)
-            return false;
-        const char *stop = m_at++;
-        if (plain) {
-            out = QString::fromLatin1(start, stop - start);
-            return true;
-        }
-        return Unescape(start, stop, out);
+        SkipSpace();
+        // A text opening with U+FEFF is left to QJsonDocument, which drops it.
+        return TJsonPacketReader::String(m_at, m_end, out) && !out.startsWith(QChar(0xFEFF));
     }
 
     // A number, true, false or null.
@@ -77,157 +61,14 @@ public:
                 return true;
             }
         }
-        // -?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][+-]?[0-9]+)?
-        const char *start = m_at;
-        bool integer = true;
-        if (m_at < m_end && *m_at == '-')
-            ++m_at;
-        if (m_at == m_end || !isDigit(*m_at))
+        double number = 0;
+        if (!TJsonPacketReader::Number(m_at, m_end, number))
             return false;
-        if (*m_at == '0')
-            ++m_at;
-        else
-            while (m_at < m_end && isDigit(*m_at))
-                ++m_at;
-        if (m_at < m_end && *m_at == '.') {
-            integer = false;
-            ++m_at;
-            if (m_at == m_end || !isDigit(*m_at))
-                return false;
-            while (m_at < m_end && isDigit(*m_at))
-                ++m_at;
-        }
-        if (m_at < m_end && (*m_at == 'e' || *m_at == 'E')) {
-            integer = false;
-            ++m_at;
-            if (m_at < m_end && (*m_at == '+' || *m_at == '-'))
-                ++m_at;
-            if (m_at == m_end || !isDigit(*m_at))
-                return false;
-            while (m_at < m_end && isDigit(*m_at))
-                ++m_at;
-        }
-        const QByteArray text = QByteArray::fromRawData(start, m_at - start);
-        bool ok = false;
-        // As QJsonDocument keeps them: a whole number that fits 64 bits as an integer, else a double.
-        if (integer) {
-            const qint64 n = text.toLongLong(&ok);
-            if (ok) {
-                out = QJsonValue(n);
-                return true;
-            }
-        }
-        const double d = text.toDouble(&ok);
-        if (!ok)
-            return false;
-        out = QJsonValue(d);
+        out = QJsonValue(number);
         return true;
     }
 
 private:
-    static bool isDigit(char c) { return c >= '0' && c <= '9'; }
-    static int hex(char c)
-    {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    }
-
-    static bool Unescape(const char *at, const char *end, QString &out)
-    {
-        QByteArray utf8;
-        utf8.reserve(end - at);
-        QString text;
-        auto flush = [&]() -> bool {
-            if (utf8.isEmpty())
-                return true;
-            const QString part = QString::fromUtf8(utf8);
-            // Invalid UTF-8 comes out as U+FFFD: QJsonDocument refuses it, so the caller reads it.
-            if (part.contains(QChar(0xFFFD)) && !utf8.contains("\xEF\xBF\xBD"))
-                return false;
-            text += part;
-            utf8.clear();
-            return true;
-        };
-        while (at < end) {
-            if (*at != '\\') {
-                utf8 += *at++;
-                continue;
-            }
-            if (!flush() || end - at < 2)
-                return false;
-            const char e = at[1];
-            at += 2;
-            switch (e) {
-            case '"':
-            case '\\':
-            case '/':
-                text += QLatin1Char(e);
-                break;
-            case 'b':
-                text += QLatin1Char('\b');
-                break;
-            case 'f':
-                text += QLatin1Char('\f');
-                break;
-            case 'n':
-                text += QLatin1Char('\n');
-                break;
-            case 'r':
-                text += QLatin1Char('\r');
-                break;
-            case 't':
-                text += QLatin1Char('\t');
-                break;
-            case 'u': {
-                if (end - at < 4)
-                    return false;
-                int unit = 0;
-                for (int i = 0; i < 4; ++i) {
-                    const int h = hex(at[i]);
-                    if (h < 0)
-                        return false;
-                    unit = unit * 16 + h;
-                }
-                at += 4;
-                const QChar c(char16_t(unit), 0);
-                if (QChar::isHighSurrogate(char16_t(unit))) {
-                    // Only a whole pair: a lone half is left to QJsonDocument.
-                    if (end - at < 6 || at[0] != '\\' || at[1] != 'u')
-                        return false;
-                    int low = 0;
-                    for (int i = 2; i < 6; ++i) {
-                        const int h = hex(at[i]);
-                        if (h < 0)
-                            return false;
-                        low = low * 16 + h;
-                    }
-                    if (!QChar::isLowSurrogate(char16_t(low)))
-                        return false;
-                    at += 6;
-                    text += QChar(char16_t(unit));
-                    text += QChar(char16_t(low));
-                } else if (QChar::isLowSurrogate(char16_t(unit))) {
-                    return false;
-                } else {
-                    text += QChar(char16_t(unit));
-                }
-                break;
-            }
-            default:
-                return false;
-            }
-        }
-        if (!flush())
-            return false;
-        out = text;
-        return true;
-    }
-
     const char *m_at;
     const char *m_end;
 };

@@ -417,18 +417,8 @@ QByteArray TDatabase::ContentStamp()
 {
     if (m_postgres)
         return {};
-    const QSqlDatabase db = Connection();
-    static const char owner = 0;
-    const QList<QVariantList> rows = TSqliteReader::Read(
-                                         db, QStringLiteral("PRAGMA data_version"), {},
-                                         [](int, const QString &name) {
-                                             TSqliteReader::SColumn column;
-                                             column.Name = name;
-                                             return column;
-                                         },
-                                         &owner)
-                                         .Rows;
-    const QVariant handle = db.driver()->handle();
+    const QList<QVariantList> rows = Rows(QStringLiteral("PRAGMA data_version"));
+    const QVariant handle = Connection().driver()->handle();
     sqlite3 *lite = handle.isValid() ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
     if (rows.isEmpty() || !lite)
         return {};

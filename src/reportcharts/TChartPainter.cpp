@@ -7,7 +7,6 @@
 #include <QFontMetricsF>
 #include <QLocale>
 #include <QPainter>
-#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 
@@ -116,25 +115,7 @@ const TChartPainter::TShaped &TChartPainter::Shaped(int font, const QString &tex
         return *it;
     if (m_shaped.size() >= 20000)
         m_shaped.clear();
-    TShaped shaped;
-    QTextLayout layout(text, m_fonts[size_t(font)]);
-    layout.setCacheEnabled(true);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    if (line.isValid())
-        line.setLineWidth(1e9);
-    layout.endLayout();
-    if (line.isValid()) {
-        shaped.width = line.naturalTextWidth();
-        for (QGlyphRun run : layout.glyphRuns()) {
-            QList<QPointF> positions = run.positions();
-            for (QPointF &p : positions)
-                p.ry() -= line.ascent();
-            run.setPositions(positions);
-            shaped.runs << run;
-        }
-    }
-    return *m_shaped.insert(key, shaped);
+    return *m_shaped.insert(key, TPagePainter::Shape(text, m_fonts[size_t(font)]));
 }
 
 void TChartPainter::DrawText(QPainter &painter, int font, const QString &text, const QPointF &baselineStart)

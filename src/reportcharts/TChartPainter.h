@@ -32,12 +32,7 @@ public:
     static void ValueAxis(double top, double &axisTop, int &ticks);
 
 private:
-    enum FontKind { TitleFont, LabelFont };
-    struct TShaped
-    {
-        QList<QGlyphRun> runs;
-        double width = 0;
-    };
+    using TShaped = TPagePainter::TShaped;
     struct TLook;
 
     const TShaped &Shaped(int font, const QString &text);

@@ -412,6 +412,7 @@ private slots:
             {"texto que es número", R"({"commandText":5})", false},
             {"suplente suelto", R"({"params":{"A":"\ud800"}})", false},
             {"utf-8 cortado", "{\"params\":{\"A\":\"\xc3\"}}", false},
+            {"marca de orden al inicio", "{\"params\":{\"A\":\"\xef\xbb\xbfx\"}}", false},
             {"basura al final", R"({"params":{}} x)", false},
         };
         for (const auto &r : rows)
