@@ -42,7 +42,7 @@ struct SThreadState
     const QSet<int> *Scope = nullptr; // the companies of the request running on this thread
 };
 
-// Connections closed so far, by any thread: part of every content stamp, so a stamp never matches
+// Connections closed so far, by any thread: counted in every content stamp, so a stamp never matches
 // one a closed connection gave.
 std::atomic<quint64> g_closedConnections{0};
 
