@@ -102,54 +102,7 @@ public:
         return Take(':');
     }
 
-    // A JSON number (strict grammar) as QJsonDocument reads it: correctly rounded, and a negative
-    // zero as 0.
-    bool Number(double &out)
-    {
-        const char *start = p;
-        if (p < m_end && *p == '-')
-            ++p;
-        if (p >= m_end)
-            return false;
-        if (*p == '0')
-            ++p;
-        else if (*p >= '1' && *p <= '9')
-            while (p < m_end && isDigit(*p))
-                ++p;
-        else
-            return false;
-        bool integral = true;
-        if (p < m_end && *p == '.') {
-            integral = false;
-            ++p;
-            if (p >= m_end || !isDigit(*p))
-                return false;
-            while (p < m_end && isDigit(*p))
-                ++p;
-        }
-        if (p < m_end && (*p == 'e' || *p == 'E')) {
-            integral = false;
-            ++p;
-            if (p < m_end && (*p == '+' || *p == '-'))
-                ++p;
-            if (p >= m_end || !isDigit(*p))
-                return false;
-            while (p < m_end && isDigit(*p))
-                ++p;
-        }
-        const bool negative = *start == '-';
-        if (integral && p - start - negative <= 18) {
-            qint64 v = 0;
-            for (const char *d = start + negative; d < p; ++d)
-                v = v * 10 + (*d - '0');
-            out = double(negative ? -v : v);
-            return true;
-        }
-        const auto r = std::from_chars(start, p, out);
-        if (out == 0)
-            out = 0; // integral values become qint64 there, so -0.0 reads as 0
-        return r.ec == std::errc() && r.ptr == p;
-    }
+    bool Number(double &out) { return TJsonPacketReader::Number(p, m_end, out); }
 
     // The closing quote of the string whose opening quote p is on, or null.
     const char *Closing() const
@@ -578,4 +531,60 @@ bool TJsonPacketReader::Read(const QByteArray &json, SDataPacket &packet)
     }
     c.SkipSpace();
     return haveFields && c.AtEnd();
+}
+
+bool TJsonPacketReader::Number(const char *&p, const char *end, double &out)
+{
+    const char *start = p;
+    if (p < end && *p == '-')
+        ++p;
+    if (p >= end)
+        return false;
+    if (*p == '0')
+        ++p;
+    else if (*p >= '1' && *p <= '9')
+        while (p < end && isDigit(*p))
+            ++p;
+    else
+        return false;
+    bool integral = true;
+    if (p < end && *p == '.') {
+        integral = false;
+        ++p;
+        if (p >= end || !isDigit(*p))
+            return false;
+        while (p < end && isDigit(*p))
+            ++p;
+    }
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        integral = false;
+        ++p;
+        if (p < end && (*p == '+' || *p == '-'))
+            ++p;
+        if (p >= end || !isDigit(*p))
+            return false;
+        while (p < end && isDigit(*p))
+            ++p;
+    }
+    const bool negative = *start == '-';
+    if (integral && p - start - negative <= 18) {
+        qint64 v = 0;
+        for (const char *d = start + negative; d < p; ++d)
+            v = v * 10 + (*d - '0');
+        out = double(negative ? -v : v);
+        return true;
+    }
+    const auto r = std::from_chars(start, p, out);
+    if (out == 0)
+        out = 0; // integral values become qint64 there, so -0.0 reads as 0
+    return r.ec == std::errc() && r.ptr == p;
+}
+
+bool TJsonPacketReader::String(const char *&p, const char *end, QString &out)
+{
+    TCursor c(p, end);
+    if (c.Peek() != '"' || !c.String(out))
+        return false;
+    p = c.p;
+    return true;
 }

@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <libpq-fe.h>
 #include <sqlite3.h>
+#include <atomic>
 #include <sys/stat.h>
 
 #include "TSqlText.h"
@@ -41,10 +42,15 @@ struct SThreadState
     const QSet<int> *Scope = nullptr; // the companies of the request running on this thread
 };
 
+// Connections closed so far, by any thread: counted in every content stamp, so a stamp never matches
+// one a closed connection gave.
+std::atomic<quint64> g_closedConnections{0};
+
 void closeNamed(const QString &name)
 {
     if (name.isEmpty())
         return;
+    ++g_closedConnections;
     {
         QSqlDatabase db = QSqlDatabase::database(name, false);
         if (db.driverName() == QStringLiteral("QSQLITE"))
@@ -405,6 +411,21 @@ QList<QVariantList> TDatabase::Rows(const QString &sql, const QVariantList &valu
         rows << row;
     }
     return rows;
+}
+
+QByteArray TDatabase::ContentStamp()
+{
+    if (m_postgres)
+        return {};
+    const QList<QVariantList> rows = Rows(QStringLiteral("PRAGMA data_version"));
+    const QVariant handle = Connection().driver()->handle();
+    sqlite3 *lite = handle.isValid() ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
+    if (rows.isEmpty() || !lite)
+        return {};
+    // data_version moves with the commits of every other connection, total_changes with this one's.
+    return QByteArray::number(rows.constFirst().value(0).toLongLong()) + ' ' +
+           QByteArray::number(sqlite3_total_changes64(lite)) + ' ' + QByteArray::number(quintptr(lite)) + ' ' +
+           QByteArray::number(g_closedConnections.load());
 }
 
 bool TDatabase::Execute(QSqlQuery &q, const QString &sql, const QVariantList &values, QString *error, int *affected)

@@ -77,6 +77,11 @@ public:
     // The rows of a server's read asked again and again (a session at every request): on SQLite
     // through the statement kept for the connection, values as SQLite stored them.
     QList<QVariantList> Rows(const QString &sql, const QVariantList &values = {});
+    // SQLite: a stamp of what this thread's connection reads now. It differs from every earlier one
+    // once anything was committed since, by this connection or any other of any process, or once a
+    // connection was closed: rows read under an unchanged stamp are the rows of now. Empty on
+    // PostgreSQL, which has no such counter (read afresh).
+    QByteArray ContentStamp();
     // The same on a query of this thread's connection; false (and the database's message) on failure.
     // affected: rows written, counting on SQLite those written behind a user's views.
     bool Execute(QSqlQuery &query, const QString &sql, const QVariantList &values, QString *error,

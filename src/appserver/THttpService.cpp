@@ -4,6 +4,7 @@
 #include "TAppServerEngine.h"
 #include "THttpServer.h"
 #include "TJsonCodec.h"
+#include "TJsonRequestReader.h"
 #include "TServerSession.h"
 #include "TSessionStore.h"
 #include "TSignInThrottle.h"
@@ -75,8 +76,9 @@ struct THttpService::TImpl
         static const QRegularExpression provider(QStringLiteral("^/v1/providers/([A-Za-z0-9_]+)/(open|apply)$"));
         static const QRegularExpression method(QStringLiteral("^/v1/methods/([A-Za-z0-9_]+)$"));
         const QString path = QString::fromUtf8(req.Path);
-        const bool known =
-            path == QStringLiteral("/v1/session") || provider.match(path).hasMatch() || method.match(path).hasMatch();
+        const QRegularExpressionMatch onProvider = provider.match(path);
+        const QRegularExpressionMatch onMethod = method.match(path);
+        const bool known = path == QStringLiteral("/v1/session") || onProvider.hasMatch() || onMethod.hasMatch();
         if (!known)
             throw EAppServerError(404, QStringLiteral("Recurso desconocido: %1").arg(path));
         if (req.Method != "POST")
@@ -84,13 +86,26 @@ struct THttpService::TImpl
         if (path == QStringLiteral("/v1/session"))
             return SignIn(parseBody(req.Body), req.Peer);
         auto session = SessionOf(req);
-        const QJsonObject body = parseBody(req.Body);
-        if (const auto m = provider.match(path); m.hasMatch()) {
-            if (m.captured(2) == QStringLiteral("open"))
-                return Open(*session, m.captured(1), body);
-            return Apply(*session, m.captured(1), body);
+        if (onProvider.hasMatch()) {
+            if (onProvider.captured(2) == QStringLiteral("open")) {
+                // A dataset reopened per record sends one of these per reopen: read straight from
+                // the text when it has the client's shape, else through QJsonDocument.
+                QList<SParam> params;
+                QString text;
+                if (TJsonRequestReader::ReadOpen(req.Body, params, text))
+                    return Open(*session, onProvider.captured(1), params, text);
+                const QJsonObject body = parseBody(req.Body);
+                const QJsonValue given = body.value(QStringLiteral("commandText"));
+                if (!given.isUndefined() && !given.isNull() && !given.isString())
+                    throw EAppServerError(400, QStringLiteral("\"commandText\" debe ser texto."));
+                return Open(
+                    *session, onProvider.captured(1),
+                    TJsonCodec::ToParams(body.value(QStringLiteral("params")), body.value(QStringLiteral("types"))),
+                    given.toString());
+            }
+            return Apply(*session, onProvider.captured(1), parseBody(req.Body));
         }
-        return Call(*session, method.match(path).captured(1), body);
+        return Call(*session, onMethod.captured(1), parseBody(req.Body));
     }
 
     THttpServer::SResponse SignIn(const QJsonObject &body, const QByteArray &peer)
@@ -125,15 +140,11 @@ struct THttpService::TImpl
         return json(200, {{QStringLiteral("token"), token}, {QStringLiteral("companies"), list}});
     }
 
-    THttpServer::SResponse Open(TServerSession &session, const QString &name, const QJsonObject &body)
+    THttpServer::SResponse Open(TServerSession &session, const QString &name, const QList<SParam> &params,
+                                const QString &text)
     {
-        const QJsonValue text = body.value(QStringLiteral("commandText"));
-        if (!text.isUndefined() && !text.isNull() && !text.isString())
-            throw EAppServerError(400, QStringLiteral("\"commandText\" debe ser texto."));
-        const QList<SParam> params =
-            TJsonCodec::ToParams(body.value(QStringLiteral("params")), body.value(QStringLiteral("types")));
         // The packet is most of what the server writes: straight to text, no QJsonObject tree.
-        return {200, TJsonCodec::WritePacket(session.GetRecords(name, params, text.toString()))};
+        return {200, TJsonCodec::WritePacket(session.GetRecords(name, params, text))};
     }
 
     THttpServer::SResponse Apply(TServerSession &session, const QString &name, const QJsonObject &body)

@@ -174,7 +174,10 @@ TSchemaCatalog::TSchemaCatalog()
         Add({QStringLiteral("SO_SEMON"),
              c,
              keys("COD_EMPR RMT_SEMO"),
-             {keys("COD_EMPR FEC_PROC RMT_PAMA RMT_DEPA RMT_ESTA RMT_ITES COD_AREA")},
+             // The second serves an item's follow-ups of an area in their order: without it SQLite
+             // walks the key's order through all of the company's follow-ups.
+             {keys("COD_EMPR FEC_PROC RMT_PAMA RMT_DEPA RMT_ESTA RMT_ITES COD_AREA"),
+              keys("COD_EMPR FEC_PROC RMT_PAMA RMT_DEPA RMT_ESTA RMT_ITES COD_AREA RMT_SEMO")},
              false});
     }
     {
@@ -187,9 +190,9 @@ TSchemaCatalog::TSchemaCatalog()
         }
         c << col("RES_PONS", Str, 255) << col("REC_URSO", Chr, 1) << col("OBS_VACI", Str, 255) << col("CUM_META", Int)
           << col("ADJ_GUID", Str, 36) << req("COD_AREA", Int) << req("RMT_PLAS", Int);
-        // The item index serves the per-item lists and goals; one index per month flag serves the
-        // company-wide counts of the unified plan. The last one, the item's keys followed by every
-        // month flag, answers an item's month counts (48 to 168 of them per printed record) from
+        // The item index serves the per-item goals; one index per month flag serves the
+        // company-wide counts of the unified plan. The item's keys followed by every month flag
+        // answer an item's month counts (48 to 168 of them per printed record) from
         // the index alone, without reading the rows.
         QList<QStringList> idx{keys("COD_EMPR FEC_PROC RMT_PAMA RMT_DEPA RMT_ESTA RMT_ITES OPC_CICL")};
         QStringList itemMonths = keys("COD_EMPR FEC_PROC RMT_PAMA RMT_DEPA RMT_ESTA RMT_ITES");
@@ -200,6 +203,9 @@ TSchemaCatalog::TSchemaCatalog()
                        << QString::fromLatin1(m) + QStringLiteral("_EJEC");
         }
         idx << itemMonths;
+        // An item's activities in their order (the activity lists reopened with every record): without
+        // it SQLite walks the key's order through all of the company's activities.
+        idx << keys("COD_EMPR FEC_PROC RMT_PAMA RMT_DEPA RMT_ESTA RMT_ITES RMT_PLAS");
         Add({QStringLiteral("SO_PLASS"), c, keys("COD_EMPR RMT_PLAS"), idx, false});
     }
 

@@ -6,16 +6,16 @@
 class QPainter;
 struct TChartDrawing;
 
-// Draws the charts of prepared pages with Qt Charts, straight into the page's painter, so every
+// Draws the charts of prepared pages straight into the page's painter (TChartPainter), so every
 // output (preview, printer, PDF) gets vectors and real text: bars, lines, value marks, title, legend
-// and axis labels. The chart is laid out in a scene of Resolution units per millimetre and mapped
-// onto its box. Needs a QApplication (the charts are graphics widgets).
+// and axis labels. The chart is laid out in a frame of Resolution units per millimetre and mapped
+// onto its box.
 class TChartRenderer
 {
 public:
     static constexpr double Resolution = 4; // scene units per millimetre
 
-    // Makes the page painter draw charts with this renderer; a page painter keeps each chart it
-    // built for the next drawing of the same look, changing only its values.
+    // Makes the page painter draw charts with this renderer; a page painter keeps what it worked
+    // out for a chart's look, and the texts it shaped, for the next drawings.
     static void Install();
 };

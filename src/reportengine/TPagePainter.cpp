@@ -128,8 +128,13 @@ const TPagePainter::TShaped &TPagePainter::Shaped(int font, const QString &text)
         return *it;
     if (m_shaped.size() >= 50000)
         m_shaped.clear();
+    return *m_shaped.insert(key, Shape(text, m_fonts[size_t(font)].font, m_painter.device()));
+}
+
+TPagePainter::TShaped TPagePainter::Shape(const QString &text, const QFont &font, QPaintDevice *device)
+{
     TShaped shaped;
-    QTextLayout layout(text, m_fonts[size_t(font)].font, m_painter.device());
+    QTextLayout layout(text, font, device);
     layout.setCacheEnabled(true);
     layout.beginLayout();
     QTextLine line = layout.createLine();
@@ -147,7 +152,7 @@ const TPagePainter::TShaped &TPagePainter::Shaped(int font, const QString &text)
             shaped.runs << run;
         }
     }
-    return *m_shaped.insert(key, shaped);
+    return shaped;
 }
 
 void TPagePainter::DrawText(const TPrimitive &item)

@@ -11,6 +11,7 @@
 #include <vector>
 
 class QPainter;
+class QPaintDevice;
 struct TPreparedPage;
 struct TPrimitive;
 
@@ -44,11 +45,6 @@ public:
     void Draw(const TPreparedPage &page);
     void Draw(const TPrimitive &item);
 
-private:
-    void DrawText(const TPrimitive &item);
-    void DrawFrame(const TPrimitive &item);
-    // The font of a text primitive, as an index into m_fonts.
-    int FontOf(const TPrimitive &item);
     // A line of text shaped once in a font: its glyphs at their places from the line's baseline
     // start, and its width. Pages repeat the same texts over and over (headings, marks, totals).
     struct TShaped
@@ -56,6 +52,14 @@ private:
         QList<QGlyphRun> runs;
         double width = 0;
     };
+    // Shapes text as one line in font, measured for device (null: the font's own units).
+    static TShaped Shape(const QString &text, const QFont &font, QPaintDevice *device = nullptr);
+
+private:
+    void DrawText(const TPrimitive &item);
+    void DrawFrame(const TPrimitive &item);
+    // The font of a text primitive, as an index into m_fonts.
+    int FontOf(const TPrimitive &item);
     const TShaped &Shaped(int font, const QString &text);
 
     QPainter &m_painter;

@@ -2,6 +2,7 @@
 
 #include "SysUtils.h"
 #include "TApplication.h"
+#include "TDtmSoMaleg.h"
 #include "TPdfExport.h"
 #include "TPrompts.h"
 #include "TReport.h"
@@ -9,13 +10,30 @@
 #include "TReportPrinter.h"
 #include "TReportWorkbook.h"
 #include "TWorkProgress.h"
+#include "dataset/TDataSet.h"
 
+#include <QPointer>
 #include <stdexcept>
 
 // Preparing, previewing and printing a report.
 
 bool TDtmReportes::PrepareReport(TReport &report, QWidget *parent)
 {
+    // The module's windows do not follow the records while the report walks them: their grids and
+    // status hear once, at the end, that the datasets changed (grids reloading for the dependent
+    // datasets reopened on every record cost as much as the counts the report asks for).
+    QList<QPointer<TDataSet>> quiet;
+    if (DtmSoMaleg)
+        for (TDataSet *ds : DtmSoMaleg->findChildren<TDataSet *>()) {
+            ds->DisableControls();
+            quiet << ds;
+        }
+    const auto finish = [&] {
+        report.OnProgress = nullptr;
+        for (const QPointer<TDataSet> &ds : std::as_const(quiet))
+            if (ds)
+                ds->EnableControls();
+    };
     // A run that lasts more than a second shows how many pages it has made and can be cancelled.
     TWorkProgress progress(report.Name, QStringLiteral("Preparando el reporte…"), parent);
     report.OnProgress = [&](int pages) {
@@ -23,13 +41,13 @@ bool TDtmReportes::PrepareReport(TReport &report, QWidget *parent)
     };
     try {
         const bool done = report.PrepareReport(true);
-        report.OnProgress = nullptr;
+        finish();
         return done;
     } catch (const EReportError &e) {
-        report.OnProgress = nullptr;
+        finish();
         throw Exception(e.Message);
     } catch (...) {
-        report.OnProgress = nullptr;
+        finish();
         throw;
     }
 }

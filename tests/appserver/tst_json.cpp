@@ -7,6 +7,7 @@
 #include "TDateTimeText.h"
 #include "TJsonCodec.h"
 #include "TJsonPacketReader.h"
+#include "TJsonRequestReader.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -376,6 +377,67 @@ private slots:
         QVERIFY2(diff.isEmpty(), qPrintable(diff));
         SDataPacket packet;
         QCOMPARE(TJsonPacketReader::Read(json, packet), direct);
+    }
+
+    // The body of a provider open read straight: the parameters and text QJsonDocument and ToParams
+    // give, or false (the server then reads it through QJsonDocument). direct: read straight.
+    void openRequests_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<bool>("direct");
+        const struct
+        {
+            const char *tag;
+            const char *json;
+            bool direct;
+        } rows[] = {
+            {"como la escribe el cliente",
+             R"({"params":{"PCODEMPR":1,"PFECPROC":"2026-06-01T00:00:00.000","PRMTPAMA":3},)"
+             R"("types":{"PCODEMPR":"smallint","PFECPROC":"datetime","PRMTPAMA":"integer"},)"
+             R"("commandText":"SELECT 1 FROM X WHERE A = :PCODEMPR"})",
+             true},
+            {"sin tipos ni texto, desordenado", R"({ "params" : { "B" : 2.5e1 , "A" : null , "C" : true } })", true},
+            {"texto nulo y tipos vacíos", R"({"params":{},"types":{},"commandText":null})", true},
+            {"escapes y acentos",
+             "{\"params\":{\"T\":\"Coordinaci\xc3\xb3n "
+             "\\u00e9\\\"\\\\\\/\\n\\ud83d\\ude00\"},\"types\":{\"T\":\"string\"}}",
+             true},
+            {"números al límite", R"({"params":{"A":9223372036854775807,"B":123456789012345678901,"C":-0}})", true},
+            {"tipo desconocido", R"({"params":{"A":"2026-01-02T03:04"},"types":{"A":"otro"}})", true},
+            {"tipo para otro nombre", R"({"params":{"A":7},"types":{"B":"string"}})", true},
+            {"cuerpo vacío", "{}", true},
+            {"nombre repetido", R"({"params":{"A":1,"A":2}})", false},
+            {"valor que es objeto", R"({"params":{"A":{"x":1}}})", false},
+            {"clave de más", R"({"params":{},"otra":1})", false},
+            {"texto que es número", R"({"commandText":5})", false},
+            {"suplente suelto", R"({"params":{"A":"\ud800"}})", false},
+            {"utf-8 cortado", "{\"params\":{\"A\":\"\xc3\"}}", false},
+            {"marca de orden al inicio", "{\"params\":{\"A\":\"\xef\xbb\xbfx\"}}", false},
+            {"basura al final", R"({"params":{}} x)", false},
+        };
+        for (const auto &r : rows)
+            QTest::newRow(r.tag) << QByteArray(r.json) << r.direct;
+    }
+    void openRequests()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(bool, direct);
+        QList<SParam> params;
+        QString text;
+        QCOMPARE(TJsonRequestReader::ReadOpen(json, params, text), direct);
+        if (!direct)
+            return;
+        const QJsonObject body = QJsonDocument::fromJson(json).object();
+        const QList<SParam> expected =
+            TJsonCodec::ToParams(body.value(QStringLiteral("params")), body.value(QStringLiteral("types")));
+        QCOMPARE(text, body.value(QStringLiteral("commandText")).toString());
+        QCOMPARE(params.size(), expected.size());
+        for (qsizetype i = 0; i < params.size(); ++i) {
+            QCOMPARE(params[i].Name, expected[i].Name);
+            QCOMPARE(params[i].DataType, expected[i].DataType);
+            QCOMPARE(params[i].Value.typeId(), expected[i].Value.typeId());
+            QCOMPARE(params[i].Value, expected[i].Value);
+        }
     }
 
     // The one date-time parser against Qt's reading (QDateTime::fromString, ISO 8601 with
