@@ -22,6 +22,7 @@
 #include <QTest>
 #include <QUrl>
 #include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -143,6 +144,17 @@ public:
     }
 
     QString LastError() const { return m_lastError; }
+
+    // The status of the server's refusal of what call does; 0 when it is not refused.
+    static int RefusalStatus(const std::function<void()> &call)
+    {
+        try {
+            call();
+        } catch (const EAppServerError &e) {
+            return e.Status();
+        }
+        return 0;
+    }
 
     // A connection named name to the cluster's own database as the test role (ZE_TEST_PG_URL),
     // opened when it can be; the caller removes it.

@@ -29,8 +29,7 @@ SDeltaRow modify(const QVariantList &row, const QList<QPair<int, QVariant>> &cha
     r.Kind = TUpdateKind::ukModify;
     r.OldValues = row;
     r.NewValues = row;
-    for (int i = 0; i < row.size(); ++i)
-        r.Changed << false;
+    r.Changed = QList<bool>(row.size(), false);
     for (const auto &c : changes) {
         r.NewValues[c.first] = c.second;
         r.Changed[c.first] = true;
@@ -180,39 +179,26 @@ private slots:
         QVariantList args{QVariant(QVariantList{2, QStringLiteral("SO_PLASS"), QStringLiteral("RMT_PLAS")})};
         const int key = server->Call(QStringLiteral("GenerarRMT"), args).toInt();
         QVERIFY(key > 0);
+        const QHash<QString, QVariant> values = {{QStringLiteral("ACT_USUA"), QStringLiteral("PRUEBA")},
+                                                 {QStringLiteral("ACT_HORA"), QDateTime::currentDateTime()},
+                                                 {QStringLiteral("ACT_ESTA"), QStringLiteral("A")},
+                                                 {QStringLiteral("COD_EMPR"), 2},
+                                                 {QStringLiteral("FEC_PROC"), proc},
+                                                 {QStringLiteral("RMT_PAMA"), 3},
+                                                 {QStringLiteral("RMT_DEPA"), 1},
+                                                 {QStringLiteral("RMT_ESTA"), 1},
+                                                 {QStringLiteral("COD_AREA"), 1},
+                                                 {QStringLiteral("RMT_ITES"), 2},
+                                                 {QStringLiteral("RMT_PLAS"), key},
+                                                 {QStringLiteral("OPC_CICL"), QStringLiteral("V")},
+                                                 {QStringLiteral("REC_URSO"), QStringLiteral("S")},
+                                                 {QStringLiteral("ACT_ASGS"), QStringLiteral("Auditoría interna")}};
         QVariantList row;
-        for (const SFieldDef &f : before.Fields) {
-            const QString n = f.Name;
-            QVariant v;
-            if (n == QStringLiteral("ACT_USUA"))
-                v = QStringLiteral("PRUEBA");
-            else if (n == QStringLiteral("ACT_HORA"))
-                v = QDateTime::currentDateTime();
-            else if (n == QStringLiteral("ACT_ESTA"))
-                v = QStringLiteral("A");
-            else if (n == QStringLiteral("COD_EMPR"))
-                v = 2;
-            else if (n == QStringLiteral("FEC_PROC"))
-                v = proc;
-            else if (n == QStringLiteral("RMT_PAMA"))
-                v = 3;
-            else if (n == QStringLiteral("RMT_DEPA") || n == QStringLiteral("RMT_ESTA") ||
-                     n == QStringLiteral("COD_AREA"))
-                v = 1;
-            else if (n == QStringLiteral("RMT_ITES"))
-                v = 2;
-            else if (n == QStringLiteral("RMT_PLAS"))
-                v = key;
-            else if (n == QStringLiteral("OPC_CICL"))
-                v = QStringLiteral("V");
-            else if (n == QStringLiteral("REC_URSO"))
-                v = QStringLiteral("S");
-            else if (n == QStringLiteral("ACT_ASGS"))
-                v = QStringLiteral("Auditoría interna");
-            else if (n.endsWith(QStringLiteral("_PLAN")) || n.endsWith(QStringLiteral("_EJEC")))
-                v = QStringLiteral("N");
-            row << v;
-        }
+        for (const SFieldDef &f : before.Fields) // the months' marks all "N"
+            row << values.value(f.Name,
+                                f.Name.endsWith(QStringLiteral("_PLAN")) || f.Name.endsWith(QStringLiteral("_EJEC"))
+                                    ? QVariant(QStringLiteral("N"))
+                                    : QVariant());
         SDeltaRow ins;
         ins.Kind = TUpdateKind::ukInsert;
         ins.NewValues = row;

@@ -71,12 +71,10 @@ int startServer(QProcess &p, const QString &location)
 
 std::string signIn(int port, const char *user, const char *password)
 {
-    const SReply r = post(port, "/v1/session",
-                          QJsonDocument(QJsonObject{{QStringLiteral("user"), QLatin1String(user)},
-                                                    {QStringLiteral("password"), QLatin1String(password)}})
-                              .toJson()
-                              .toStdString());
-    return r.Body.value(QStringLiteral("token")).toString().toStdString();
+    return signInReply(port, QLatin1String(user), QLatin1String(password))
+        .Body.value(QStringLiteral("token"))
+        .toString()
+        .toStdString();
 }
 
 // A raw connection to 127.0.0.1:port (-1 on failure); reads wait at most 10 s.
@@ -123,6 +121,12 @@ int rawStatus(int port, const QList<QByteArray> &pieces)
 
 } // namespace
 
+// The port of the backend's HTTP service, or the running test fails with the reason.
+#define ZE_PORT(var, backend)                                                                                          \
+    const int var = Port(backend);                                                                                     \
+    if (!var)                                                                                                          \
+        QFAIL(qPrintable(m_fx.Error(backend)));
+
 class TstHttp : public QObject
 {
     Q_OBJECT
@@ -138,9 +142,7 @@ private slots:
     void session()
     {
         QFETCH(QString, backend);
-        const int port = Port(backend);
-        if (!port)
-            QFAIL(qPrintable(m_fx.Error(backend)));
+        ZE_PORT(port, backend);
         const SReply ok = post(port, "/v1/session", R"({"user":"demo","password":"demo"})");
         QCOMPARE(ok.Status, 200);
         QCOMPARE(ok.Body.value(QStringLiteral("token")).toString().size(), 64);
@@ -157,15 +159,12 @@ private slots:
         QTest::addColumn<QString>("transport");
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("password");
+        const char *const cases[][3] = {{"clave", "demo", "Demo"}, {"usuario", "nadie", "demo"}, {"vacio", "", ""}};
         for (const QString &b : TAppServerFixture::Backends())
-            for (const QString &t : TAppServerFixture::Transports()) {
-                QTest::newRow(qPrintable(b + QLatin1Char('/') + t + QStringLiteral("/clave")))
-                    << b << t << QStringLiteral("demo") << QStringLiteral("Demo");
-                QTest::newRow(qPrintable(b + QLatin1Char('/') + t + QStringLiteral("/usuario")))
-                    << b << t << QStringLiteral("nadie") << QStringLiteral("demo");
-                QTest::newRow(qPrintable(b + QLatin1Char('/') + t + QStringLiteral("/vacio")))
-                    << b << t << QString() << QString();
-            }
+            for (const QString &t : TAppServerFixture::Transports())
+                for (const auto &c : cases)
+                    QTest::newRow(qPrintable(b + QLatin1Char('/') + t + QLatin1Char('/') + QLatin1String(c[0])))
+                        << b << t << QString::fromLatin1(c[1]) << QString::fromLatin1(c[2]);
     }
     void badCredentials()
     {
@@ -178,11 +177,7 @@ private slots:
         QVERIFY(!m_fx.Open(backend, transport, user, password));
         QCOMPARE(m_fx.LastError(), QStringLiteral("Usuario o contraseña incorrectos."));
         if (transport == QStringLiteral("http")) {
-            const SReply r =
-                post(Port(backend), "/v1/session",
-                     QJsonDocument(QJsonObject{{QStringLiteral("user"), user}, {QStringLiteral("password"), password}})
-                         .toJson()
-                         .toStdString());
+            const SReply r = signInReply(Port(backend), user, password);
             QCOMPARE(r.Status, 401);
             QVERIFY(!r.Body.value(QStringLiteral("error")).toString().isEmpty());
         }
@@ -239,9 +234,7 @@ private slots:
         QFETCH(QString, body);
         QFETCH(QString, who);
         QFETCH(int, status);
-        const int port = Port(backend);
-        if (!port)
-            QFAIL(qPrintable(m_fx.Error(backend)));
+        ZE_PORT(port, backend);
         std::string token;
         if (who == QStringLiteral("demo"))
             token = signIn(port, "demo", "demo");
@@ -290,9 +283,7 @@ private slots:
         QFETCH(QString, backend);
         QFETCH(QList<QByteArray>, pieces);
         QFETCH(int, status);
-        const int port = Port(backend);
-        if (!port)
-            QFAIL(qPrintable(m_fx.Error(backend)));
+        ZE_PORT(port, backend);
         QCOMPARE(rawStatus(port, pieces), status);
         QCOMPARE(post(port, "/v1/session", R"({"user":"demo","password":"demo"})").Status, 200);
     }
@@ -302,9 +293,7 @@ private slots:
     void jsonShapes()
     {
         QFETCH(QString, backend);
-        const int port = Port(backend);
-        if (!port)
-            QFAIL(qPrintable(m_fx.Error(backend)));
+        ZE_PORT(port, backend);
         const std::string token = signIn(port, "demo", "demo");
         const SReply open = post(
             port, "/v1/providers/DtsPSoSemon/open",
@@ -344,9 +333,7 @@ private slots:
     {
         QFETCH(QString, backend);
         QFETCH(QString, kind);
-        const int port = Port(backend);
-        if (!port)
-            QFAIL(qPrintable(m_fx.Error(backend)));
+        ZE_PORT(port, backend);
         TUserStore users(m_fx.Backend(backend).Engine->Database());
         users.SetUser(QStringLiteral("ana3"), QStringLiteral("clave3"), {2});
         const std::string token = signIn(port, "ana3", "clave3");
@@ -396,9 +383,7 @@ private slots:
     void throttle()
     {
         QFETCH(QString, backend);
-        const int port = Port(backend);
-        if (!port)
-            QFAIL(qPrintable(m_fx.Error(backend)));
+        ZE_PORT(port, backend);
         TUserStore(m_fx.Backend(backend).Engine->Database())
             .SetUser(QStringLiteral("ana4"), QStringLiteral("clave4"), {2});
         const auto attempt = [&](const char *password) {

@@ -58,63 +58,37 @@ SOutcome readThroughDocument(const QByteArray &json)
     return outcome([&] { return TJsonCodec::ToPacket(QJsonDocument::fromJson(json).object()); });
 }
 
-// Same type and value; doubles bit for bit (so -0.0 differs from 0.0).
-bool sameValue(const QVariant &a, const QVariant &b)
+// The packet as text: every field with its attributes, every value with its type; doubles to the
+// last digit (so -0.0 differs from 0.0), bytes in base 64.
+QString dump(const SDataPacket &p)
 {
-    if (a.isValid() != b.isValid() || a.typeId() != b.typeId())
-        return false;
-    if (a.typeId() == QMetaType::Double) {
-        const double x = a.toDouble(), y = b.toDouble();
-        return std::memcmp(&x, &y, sizeof x) == 0;
+    QString out;
+    for (const SFieldDef &f : p.Fields)
+        out += QStringLiteral("%1 %2 %3 %4%5%6%7\n")
+                   .arg(f.Name)
+                   .arg(int(f.DataType))
+                   .arg(f.Size)
+                   .arg(f.Required)
+                   .arg(f.InKey)
+                   .arg(f.ReadOnly)
+                   .arg(f.Hidden);
+    for (const QVariantList &row : p.Rows) {
+        for (const QVariant &v : row)
+            out += QString::fromLatin1(v.typeName()) + u'(' +
+                   (v.typeId() == QMetaType::Double       ? QString::number(v.toDouble(), 'g', 17)
+                    : v.typeId() == QMetaType::QByteArray ? QString::fromLatin1(v.toByteArray().toBase64())
+                    : v.typeId() == QMetaType::QDateTime  ? v.toDateTime().toString(Qt::ISODateWithMs)
+                                                          : v.toString()) +
+                   u')';
+        out += u'\n';
     }
-    return a == b;
+    return out;
 }
 
-QString show(const QVariant &v)
+// What reading gave, as text: the packet, or the refusal.
+QString dump(const SOutcome &o)
 {
-    if (!v.isValid())
-        return QStringLiteral("null");
-    return QStringLiteral("%1(%2)").arg(QString::fromLatin1(v.typeName()), v.typeId() == QMetaType::Double
-                                                                               ? QString::number(v.toDouble(), 'g', 17)
-                                                                               : v.toString());
-}
-
-// Empty when both packets hold the same fields and values; else the first difference.
-QString difference(const SDataPacket &a, const SDataPacket &b)
-{
-    if (a.Fields.size() != b.Fields.size())
-        return QStringLiteral("%1 fields against %2").arg(a.Fields.size()).arg(b.Fields.size());
-    for (qsizetype i = 0; i < a.Fields.size(); ++i) {
-        const SFieldDef &x = a.Fields.at(i), &y = b.Fields.at(i);
-        if (x.Name != y.Name || x.DataType != y.DataType || x.Size != y.Size || x.Required != y.Required ||
-            x.InKey != y.InKey || x.ReadOnly != y.ReadOnly || x.Hidden != y.Hidden)
-            return QStringLiteral("field %1 differs").arg(i);
-    }
-    if (a.Rows.size() != b.Rows.size())
-        return QStringLiteral("%1 rows against %2").arg(a.Rows.size()).arg(b.Rows.size());
-    for (qsizetype r = 0; r < a.Rows.size(); ++r) {
-        if (a.Rows.at(r).size() != b.Rows.at(r).size())
-            return QStringLiteral("row %1: %2 values against %3")
-                .arg(r)
-                .arg(a.Rows.at(r).size())
-                .arg(b.Rows.at(r).size());
-        for (qsizetype i = 0; i < a.Rows.at(r).size(); ++i)
-            if (!sameValue(a.Rows.at(r).at(i), b.Rows.at(r).at(i)))
-                return QStringLiteral("row %1 value %2: %3 against %4")
-                    .arg(r)
-                    .arg(i)
-                    .arg(show(a.Rows.at(r).at(i)), show(b.Rows.at(r).at(i)));
-    }
-    return {};
-}
-
-QString difference(const SOutcome &a, const SOutcome &b)
-{
-    if (a.Ok != b.Ok)
-        return a.Ok ? QStringLiteral("read, but refused through QJsonDocument: ") + b.Error
-                    : QStringLiteral("refused (%1), but read through QJsonDocument").arg(a.Error);
-    return a.Ok ? difference(a.Packet, b.Packet)
-                : (a.Error == b.Error ? QString() : a.Error + QStringLiteral(" / ") + b.Error);
+    return o.Ok ? dump(o.Packet) : QStringLiteral("rechazo: ") + o.Error;
 }
 
 // Each awkward character after runs of 0 to 17 plain ones, so it falls on every position of the
@@ -218,22 +192,10 @@ private slots:
             {"entero largo nulo", lng, QVariant(), true, true},
             {"flotante cero", flt, 0.0, true, true},
             {"menos cero", flt, -0.0, true, false},
-            {"decimal", flt, 72.5, true, true},
-            {"un décimo", flt, 0.1, true, true},
-            {"un tercio", flt, 1.0 / 3, true, true},
-            {"diez a la 15", flt, 1e15, true, true},
-            {"diez a la 16", flt, 1e16, true, true},
-            {"dos a la 53", flt, 9007199254740992.0, true, true},
-            {"más allá de 2^53", flt, 9007199254740994.0, true, true},
-            {"grande con dígitos", flt, 123456789012345680.0, true, true},
             {"diez a la 21", flt, 1e21, true, true},
             {"máximo", flt, std::numeric_limits<double>::max(), true, true},
-            {"pequeño", flt, 1e-5, true, true},
-            {"diezmilésima", flt, 0.0001, true, true},
-            {"milésima", flt, 0.001, true, true},
             {"empate fijo", flt, 0.00015, true, true},
             {"mínimo normal", flt, std::numeric_limits<double>::min(), true, true},
-            {"negativo pequeño", flt, -1.5e-7, true, true},
             {"entero de 64 bits", flt, QVariant(qlonglong(1) << 60), true, false},
             {"no es número", flt, std::nan(""), true, false},
             {"infinito", flt, inf, true, false},
@@ -274,15 +236,11 @@ private slots:
         QCOMPARE(written, QJsonDocument(TJsonCodec::FromPacket(packet)).toJson(QJsonDocument::Compact));
 
         const SOutcome read = readFast(written);
-        const QString diff = difference(read, readThroughDocument(written));
-        QVERIFY2(diff.isEmpty() == asLikeDocument, qPrintable(diff));
+        QCOMPARE(dump(read) == dump(readThroughDocument(written)), asLikeDocument);
         SDataPacket direct_;
         QCOMPARE(TJsonPacketReader::Read(written, direct_), direct);
-        if (same) {
-            QVERIFY(read.Ok);
-            const QString back = difference(read.Packet, packet);
-            QVERIFY2(back.isEmpty(), qPrintable(back));
-        }
+        if (same)
+            QCOMPARE(dump(read), dump(packet));
     }
 
     // Texts another writer may send: read as QJsonDocument reads them, or refused with the same
@@ -372,8 +330,7 @@ private slots:
     {
         QFETCH(QByteArray, json);
         QFETCH(bool, direct);
-        const QString diff = difference(readFast(json), readThroughDocument(json));
-        QVERIFY2(diff.isEmpty(), qPrintable(diff));
+        QCOMPARE(dump(readFast(json)), dump(readThroughDocument(json)));
         SDataPacket packet;
         QCOMPARE(TJsonPacketReader::Read(json, packet), direct);
     }
@@ -384,37 +341,16 @@ private slots:
     void dates_data()
     {
         QTest::addColumn<QByteArrayList>("texts");
-        QTest::newRow("listados") << QByteArrayList{"2026-01-02",
-                                                    "2026-01-02T03:04",
-                                                    "2026-01-02 03:04",
-                                                    "2026-01-02T03:04:05",
-                                                    "2026-01-02 03:04:05.1",
-                                                    "2026-01-02T03:04:05.12",
-                                                    "2026-01-02T03:04:05.123",
-                                                    "2026-01-02T03:04:05.1234",
-                                                    " 2026-01-02T03:04 ",
-                                                    "\t2026-01-02\n",
-                                                    "2024-02-29",
-                                                    "2026-02-29",
-                                                    "2026-13-01",
-                                                    "2026-00-10",
-                                                    "0050-01-02T03:04:05.006",
-                                                    "2026-01-02T24:00",
-                                                    "2026-01-02T23:60",
-                                                    "2026-01-02T03:04:60",
-                                                    "2026-01-02T03:04Z",
-                                                    "2026-01-02T03:04:05+05:00",
-                                                    "2026-01-02T03:04:05.",
-                                                    "2026-1-02",
-                                                    "2026/01/02",
-                                                    "2026-01-02X03:04",
-                                                    "20260102",
-                                                    "",
-                                                    " ",
-                                                    "2026-01-02T03",
-                                                    "2026-01-02T03:04:05.-12",
-                                                    "+2026-01-02",
-                                                    "2026-01-0a"};
+        // Separated by '|': the blanks around some belong to the text.
+        QTest::newRow("listados") << QByteArray("2026-01-02|2026-01-02T03:04|2026-01-02 03:04|2026-01-02T03:04:05|"
+                                                "2026-01-02 03:04:05.1|2026-01-02T03:04:05.12|2026-01-02T03:04:05.123|"
+                                                "2026-01-02T03:04:05.1234| 2026-01-02T03:04 |\t2026-01-02\n|2024-02-29|"
+                                                "2026-02-29|2026-13-01|2026-00-10|0050-01-02T03:04:05.006|"
+                                                "2026-01-02T24:00|2026-01-02T23:60|2026-01-02T03:04:60|"
+                                                "2026-01-02T03:04Z|2026-01-02T03:04:05+05:00|2026-01-02T03:04:05.|"
+                                                "2026-1-02|2026/01/02|2026-01-02X03:04|20260102|| |2026-01-02T03|"
+                                                "2026-01-02T03:04:05.-12|+2026-01-02|2026-01-0a")
+                                         .split('|');
         QTest::newRow("al azar") << QByteArrayList();
     }
     void dates()
@@ -489,15 +425,15 @@ private slots:
         }
         const QByteArray written = TJsonCodec::WritePacket(packet);
         QCOMPARE(written, QJsonDocument(TJsonCodec::FromPacket(packet)).toJson(QJsonDocument::Compact));
+        SDataPacket direct;
+        QVERIFY(TJsonPacketReader::Read(written, direct));
         const SOutcome read = readFast(written);
         QVERIFY(read.Ok);
-        const QString diff = difference(read, readThroughDocument(written));
-        QVERIFY2(diff.isEmpty(), qPrintable(diff));
+        QCOMPARE(dump(read), dump(readThroughDocument(written)));
         for (QVariantList &row : packet.Rows)
             if (row.at(0).toDouble() == 0)
                 row[0] = 0.0; // -0 travels as 0
-        const QString back = difference(read.Packet, packet);
-        QVERIFY2(back.isEmpty(), qPrintable(back));
+        QCOMPARE(dump(read.Packet), dump(packet));
     }
 
     // Awkward texts stored in the database reach both clients unchanged: the module's transport and an
@@ -545,8 +481,7 @@ private slots:
         QCOMPARE(expected.Rows.size(), 1);
         QCOMPARE(expected.Rows.at(0).at(1).toString(), name);
         QCOMPARE(expected.Rows.at(0).at(2), memo.isNull() ? QVariant() : QVariant(memo));
-        const QString viaModule = difference(remote->GetRecords(QStringLiteral("DtsPGnDitem"), params, {}), expected);
-        QVERIFY2(viaModule.isEmpty(), qPrintable(viaModule));
+        QCOMPARE(dump(remote->GetRecords(QStringLiteral("DtsPGnDitem"), params, {})), dump(expected));
 
         httplib::Client client("127.0.0.1", b.Port);
         client.set_tcp_nodelay(true);
@@ -571,8 +506,7 @@ private slots:
         QCOMPARE(row.at(1).toString(), name);
         QCOMPARE(row.at(2).isNull(), memo.isNull());
         QCOMPARE(row.at(2).toString(), memo);
-        const QString viaDocument = difference(TJsonCodec::ToPacket(doc.object()), expected);
-        QVERIFY2(viaDocument.isEmpty(), qPrintable(viaDocument));
+        QCOMPARE(dump(TJsonCodec::ToPacket(doc.object())), dump(expected));
     }
 };
 

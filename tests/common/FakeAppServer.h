@@ -4,7 +4,6 @@
 
 #include <QHash>
 #include <QStringList>
-#include <functional>
 
 // An application server held in memory for tests. Each provider is one table: its field list (the key
 // marked InKey) and its rows. GetRecords returns every row, optionally filtered; ApplyUpdates applies
@@ -17,23 +16,17 @@ public:
     {
         QList<SFieldDef> Fields;
         QList<QVariantList> Rows;
-        // Optional row filter by parameters.
-        std::function<bool(const QVariantList &row, const QList<SParam> &params)> Filter;
     };
 
     QHash<QString, Table> Tables;
     // Refuse any change whose key (first key column's value, as text) is listed, with this message.
     QHash<QString, QString> RefuseKeys;
-    QHash<QString, std::function<QVariant(QVariantList &args)>> Methods;
 
     // What the client sent, for assertions.
     int GetRecordsCalls = 0;
     int ApplyCalls = 0;
     QList<SParam> LastParams;
     QString LastCommandText;
-    // The last request of each provider (several providers answer one user action).
-    QHash<QString, QList<SParam>> ParamsByProvider;
-    QHash<QString, QString> CommandTextByProvider;
     SDelta LastDelta;
     int LastMaxErrors = 0;
 
@@ -43,15 +36,8 @@ public:
         ++GetRecordsCalls;
         LastParams = params;
         LastCommandText = commandText;
-        ParamsByProvider.insert(providerName, params);
-        CommandTextByProvider.insert(providerName, commandText);
         const Table &table = Tables[providerName];
-        SDataPacket packet;
-        packet.Fields = table.Fields;
-        for (const QVariantList &row : table.Rows)
-            if (!table.Filter || table.Filter(row, params))
-                packet.Rows << row;
-        return packet;
+        return SDataPacket{table.Fields, table.Rows};
     }
 
     SApplyResult ApplyUpdates(const QString &providerName, const SDelta &delta, int maxErrors) override
@@ -111,11 +97,7 @@ public:
         return result;
     }
 
-    QVariant Call(const QString &method, QVariantList &args) override
-    {
-        const auto handler = Methods.value(method);
-        return handler ? handler(args) : QVariant();
-    }
+    QVariant Call(const QString &, QVariantList &) override { return QVariant(); }
 
 private:
     static QList<int> KeyColumns(const Table &table)

@@ -32,32 +32,6 @@ class tst_DataControls : public QObject
     std::unique_ptr<SClientDataSet> ds;
     std::unique_ptr<TDataSource> src;
 
-private:
-    void init_with_calc(int &calcRuns)
-    {
-        ds = std::make_unique<SClientDataSet>(nullptr, QStringLiteral("Cds"));
-        ds->AddFieldDef(QStringLiteral("COD"), TFieldType::ftInteger);
-        ds->AddFieldDef(QStringLiteral("NOMBRE"), TFieldType::ftString, 40);
-        auto *calc = new TStringField(ds.get(), QStringLiteral("DtfEtiqueta"), 30, fkCalculated);
-        calc->SetDisplayLabel(QStringLiteral("Etiqueta"));
-        ds->OnCalcFields = [&calcRuns](TDataSet &d) {
-            ++calcRuns;
-            d.FieldByName(QStringLiteral("DtfEtiqueta"))
-                ->SetAsString(QStringLiteral("#%1 %2").arg(d.FieldByName(QStringLiteral("COD"))->AsString(),
-                                                           d.FieldByName(QStringLiteral("NOMBRE"))->AsString()));
-        };
-        ds->CreateDataSet();
-        for (int i = 1; i <= 3; ++i) {
-            ds->Append();
-            ds->FieldByName(QStringLiteral("COD"))->SetAsInteger(i);
-            ds->FieldByName(QStringLiteral("NOMBRE"))->SetAsString(QStringLiteral("Fila %1").arg(i));
-            ds->Post();
-        }
-        ds->MergeChangeLog();
-        ds->First();
-        src->SetDataSet(ds.get());
-    }
-
 private slots:
     void init()
     {
@@ -67,6 +41,13 @@ private slots:
         ds->AddFieldDef(QStringLiteral("IND_CUMP"), TFieldType::ftFixedChar, 1);
         ds->AddFieldDef(QStringLiteral("FECHA"), TFieldType::ftDateTime);
         ds->AddFieldDef(QStringLiteral("NOTAS"), TFieldType::ftMemo);
+        auto *calc = new TStringField(ds.get(), QStringLiteral("DtfEtiqueta"), 30, fkCalculated);
+        calc->SetDisplayLabel(QStringLiteral("Etiqueta"));
+        ds->OnCalcFields = [](TDataSet &d) {
+            d.FieldByName(QStringLiteral("DtfEtiqueta"))
+                ->SetAsString(QStringLiteral("#%1 %2").arg(d.FieldByName(QStringLiteral("COD"))->AsString(),
+                                                           d.FieldByName(QStringLiteral("NOMBRE"))->AsString()));
+        };
         ds->CreateDataSet();
         for (int i = 1; i <= 3; ++i) {
             ds->Append();
@@ -331,9 +312,6 @@ private slots:
 
     void gridModelShowsRowsWithoutMovingTheCursor()
     {
-        int calcRuns = 0;
-        src->SetDataSet(nullptr);
-        init_with_calc(calcRuns);
         TTolvaneDBgrid grid;
         grid.SetDataSource(src.get());
         grid.SetColumns({TColumn{QStringLiteral("COD")}, TColumn{QStringLiteral("NOMBRE"), 200},

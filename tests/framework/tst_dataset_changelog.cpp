@@ -83,7 +83,6 @@ private slots:
     void deleteOfInsertedRowLeavesNoChange();
     void modifyThenDeleteSendsOriginalValues();
     void applySendsOnlyChanges();
-    void applyWithoutChangesDoesNothing();
     void reconcileActions_data();
     void reconcileActions();
     void reconcileInsertAndDelete_data();
@@ -101,6 +100,7 @@ private slots:
     void refreshKeepsPositionByKey();
     void inMemoryDataSet();
     void indexFieldNames();
+    void manyInsertsAtOnePlace();
 };
 
 void tst_dataset_changelog::postOfUntouchedNewRecordIsLogged()
@@ -130,6 +130,11 @@ void tst_dataset_changelog::modifyThenCancelLeavesNoChange()
     r.F(u"NAME"_s)->SetAsString(u"Uno"_s);
     r.DataSet.Post();
     QCOMPARE(r.DataSet.ChangeCount(), 0);
+    // With nothing to send, a save neither calls the server nor runs its handlers.
+    r.Log.clear();
+    QCOMPARE(r.DataSet.ApplyUpdates(0), 0);
+    QCOMPARE(r.Server->ApplyCalls, 0);
+    QVERIFY(r.Log.isEmpty());
 }
 
 void tst_dataset_changelog::modifyThenCancelUpdatesRestores()
@@ -205,15 +210,6 @@ void tst_dataset_changelog::applySendsOnlyChanges()
     QCOMPARE(r.ServerRow(2).at(1), QVariant(u"Nuevo"_s));
     QVERIFY(r.ServerRow(3).isEmpty());
     QCOMPARE(r.ServerRow(7).at(1), QVariant(u"Siete"_s));
-}
-
-void tst_dataset_changelog::applyWithoutChangesDoesNothing()
-{
-    Remote r;
-    r.Log.clear();
-    QCOMPARE(r.DataSet.ApplyUpdates(0), 0);
-    QCOMPARE(r.Server->ApplyCalls, 0);
-    QVERIFY(r.Log.isEmpty());
 }
 
 void tst_dataset_changelog::reconcileActions_data()
@@ -598,8 +594,49 @@ void tst_dataset_changelog::indexFieldNames()
     cds.Post();
     QCOMPARE(cds.RecNo(), 4);
     QCOMPARE(names(), (QStringList{u"b"_s, u"a"_s, u"c"_s, u"B"_s}));
+    // A cancelled delete puts the row back in its place in the index.
+    cds.MergeChangeLog();
+    cds.First();
+    cds.Delete();
+    QCOMPARE(names(), (QStringList{u"a"_s, u"c"_s, u"B"_s}));
+    cds.CancelUpdates();
+    QCOMPARE(names(), (QStringList{u"b"_s, u"a"_s, u"c"_s, u"B"_s}));
     cds.SetIndexFieldNames(QString());
     QCOMPARE(names().size(), 4);
+}
+
+// Many rows inserted at one place (each before the one inserted last) keep their order, and
+// cancelling brings back the original rows in theirs, a row deleted before them included.
+void tst_dataset_changelog::manyInsertsAtOnePlace()
+{
+    SClientDataSet cds;
+    TIntegerField n(&cds, u"N"_s);
+    cds.CreateDataSet();
+    for (int i = 1; i <= 5; ++i)
+        cds.AppendRecord({i});
+    cds.MergeChangeLog();
+    cds.First();
+    cds.Delete();
+    cds.SetRecNo(2);
+    for (int i = 0; i < 100; ++i) { // more than the gaps between the rows' places allow
+        cds.Insert();
+        n.SetAsInteger(100 + i);
+        cds.Post();
+    }
+    cds.Last();
+    cds.Delete();
+    const auto values = [&] {
+        QList<int> list;
+        for (cds.First(); !cds.Eof(); cds.Next())
+            list << n.AsInteger();
+        return list;
+    };
+    QList<int> expected{2};
+    for (int i = 199; i >= 100; --i)
+        expected << i;
+    QCOMPARE(values(), expected << 3 << 4);
+    cds.CancelUpdates();
+    QCOMPARE(values(), (QList<int>{1, 2, 3, 4, 5}));
 }
 
 QTEST_GUILESS_MAIN(tst_dataset_changelog)

@@ -95,59 +95,46 @@ private slots:
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("says");
-        const QString db = QStringLiteral("%DB%");
-        QTest::newRow("a company") << QStringList{QStringLiteral("add-company"),
-                                                  QStringLiteral("--db"),
-                                                  db,
-                                                  QStringLiteral("--company"),
-                                                  QStringLiteral("7"),
-                                                  QStringLiteral("--name"),
-                                                  QStringLiteral("Taller Central S.A.S."),
-                                                  QStringLiteral("--areas"),
-                                                  QStringLiteral("S")}
+        const auto args = [](std::initializer_list<const char *> words) {
+            QStringList out;
+            for (const char *w : words)
+                out << QString::fromUtf8(w);
+            return out;
+        };
+        QTest::newRow("a company") << args({"add-company", "--db", "%DB%", "--company", "7", "--name",
+                                            "Taller Central S.A.S.", "--areas", "S"})
                                    << QByteArray() << 0 << QStringLiteral("Empresa 7 registrada.");
         QTest::newRow("the same code again")
-            << QStringList{QStringLiteral("add-company"), QStringLiteral("--db"), db,
-                           QStringLiteral("--company"),   QStringLiteral("7"),    QStringLiteral("--name"),
-                           QStringLiteral("Otra")}
-            << QByteArray() << 1 << QStringLiteral("Error: La empresa 7 ya existe.");
+            << args({"add-company", "--db", "%DB%", "--company", "7", "--name", "Otra"}) << QByteArray() << 1
+            << QStringLiteral("Error: La empresa 7 ya existe.");
         QTest::newRow("areas neither S nor N")
-            << QStringList{QStringLiteral("add-company"), QStringLiteral("--db"),    db,
-                           QStringLiteral("--company"),   QStringLiteral("8"),       QStringLiteral("--name"),
-                           QStringLiteral("Otra"),        QStringLiteral("--areas"), QStringLiteral("quizá")}
+            << args({"add-company", "--db", "%DB%", "--company", "8", "--name", "Otra", "--areas", "quizá"})
             << QByteArray() << 1 << QStringLiteral("--areas admite S o N.");
-        QTest::newRow("a user for it")
-            << QStringList{QStringLiteral("add-user"), QStringLiteral("--db"), db,
-                           QStringLiteral("--user"),   QStringLiteral("ana"),  QStringLiteral("--companies"),
-                           QStringLiteral("7")}
-            << QByteArray("clave\n") << 0 << QStringLiteral("Usuario ana guardado.");
-        QTest::newRow("its evaluation") << QStringList{QStringLiteral("import-catalogue"),
-                                                       QStringLiteral("--db"),
-                                                       db,
-                                                       QStringLiteral("--company"),
-                                                       QStringLiteral("7"),
-                                                       QStringLiteral("--csv"),
-                                                       QStringLiteral(ZE_DEMO_DIR "/catalogo-estandares-minimos.csv"),
-                                                       QStringLiteral("--process-date"),
-                                                       QStringLiteral("2026-02-02"),
-                                                       QStringLiteral("--valid-from"),
-                                                       QStringLiteral("2026-01-01"),
-                                                       QStringLiteral("--areas"),
-                                                       QStringLiteral("1:Planta,2:Oficinas")}
+        QTest::newRow("a user for it") << args({"add-user", "--db", "%DB%", "--user", "ana", "--companies", "7"})
+                                       << QByteArray("clave\n") << 0 << QStringLiteral("Usuario ana guardado.");
+        QTest::newRow("its evaluation") << args({"import-catalogue", "--db", "%DB%", "--company", "7", "--csv",
+                                                 ZE_DEMO_DIR "/catalogo-estandares-minimos.csv", "--process-date",
+                                                 "2026-02-02", "--valid-from", "2026-01-01", "--areas",
+                                                 "1:Planta,2:Oficinas"})
                                         << QByteArray() << 0 << QStringLiteral("60 ítems, 120 registros de evaluación");
         QTest::newRow("a catalogue for a company that does not exist")
-            << QStringList{QStringLiteral("import-catalogue"),
-                           QStringLiteral("--db"),
-                           db,
-                           QStringLiteral("--company"),
-                           QStringLiteral("9"),
-                           QStringLiteral("--csv"),
-                           QStringLiteral(ZE_DEMO_DIR "/catalogo-estandares-minimos.csv"),
-                           QStringLiteral("--process-date"),
-                           QStringLiteral("2026-02-02"),
-                           QStringLiteral("--valid-from"),
-                           QStringLiteral("2026-01-01")}
+            << args({"import-catalogue", "--db", "%DB%", "--company", "9", "--csv",
+                     ZE_DEMO_DIR "/catalogo-estandares-minimos.csv", "--process-date", "2026-02-02", "--valid-from",
+                     "2026-01-01"})
             << QByteArray() << 1 << QStringLiteral("La empresa 9 no existe.");
+        // Usage errors: exit status 2, nothing read or written.
+        QTest::newRow("a date that is not one")
+            << args({"import-catalogue", "--db", "%DB%", "--company", "7", "--official", "60", "--process-date",
+                     "fecha", "--valid-from", "2026-01-01"})
+            << QByteArray() << 2 << QStringLiteral("--process-date y --valid-from deben ser fechas AAAA-MM-DD.");
+        QTest::newRow("a file and the official table")
+            << args({"import-catalogue", "--db", "%DB%", "--company", "7", "--csv", "x.csv", "--official", "60"})
+            << QByteArray() << 2 << QStringLiteral("Indique --csv ARCHIVO o --official 60 (solo una de las dos).");
+        QTest::newRow("an official table that does not exist")
+            << args({"import-catalogue", "--db", "%DB%", "--company", "7", "--official", "61"}) << QByteArray() << 2
+            << QStringLiteral("--official debe ser 60.");
+        QTest::newRow("an unknown command")
+            << args({"nada", "--db", "%DB%"}) << QByteArray() << 2 << QStringLiteral("Comando desconocido: nada");
     }
     void steps()
     {

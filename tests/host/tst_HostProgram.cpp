@@ -73,23 +73,22 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("message");
-        QTest::newRow("--report without --pdf") << QStringList{QStringLiteral("--report"), QStringLiteral("0")}
-                                                << QStringLiteral("--report y --pdf se usan juntas");
-        QTest::newRow("--pdf without --report") << QStringList{QStringLiteral("--pdf"), QStringLiteral("x.pdf")}
-                                                << QStringLiteral("--report y --pdf se usan juntas");
-        QTest::newRow("--xlsx without --report") << QStringList{QStringLiteral("--xlsx"), QStringLiteral("x.xlsx")}
-                                                 << QStringLiteral("--report y --pdf se usan juntas");
-        QTest::newRow("--report not a number") << QStringList{QStringLiteral("--report"), QStringLiteral("uno"),
-                                                              QStringLiteral("--pdf"), QStringLiteral("x.pdf")}
-                                               << QStringLiteral("--report debe ser un número entero: \"uno\".");
-        QTest::newRow("--report with --screenshot")
-            << QStringList{QStringLiteral("--report"),     QStringLiteral("0"),
-                           QStringLiteral("--pdf"),        QStringLiteral("x.pdf"),
-                           QStringLiteral("--screenshot"), QStringLiteral("x.png")}
-            << QStringLiteral("--report no se usa junto con --screenshot.");
-        // Qt's own texts read in Spanish (its translations loaded by the host).
-        QTest::newRow("unknown option") << QStringList{QStringLiteral("--informe"), QStringLiteral("0")}
-                                        << QStringLiteral("Opción desconocida «informe».");
+        const char *const together = "--report y --pdf se usan juntas";
+        const struct
+        {
+            const char *tag, *args, *message;
+        } rows[] = {
+            {"--report without --pdf", "--report 0", together},
+            {"--pdf without --report", "--pdf x.pdf", together},
+            {"--xlsx without --report", "--xlsx x.xlsx", together},
+            {"--report not a number", "--report uno --pdf x.pdf", "--report debe ser un número entero: \"uno\"."},
+            {"--report with --screenshot", "--report 0 --pdf x.pdf --screenshot x.png",
+             "--report no se usa junto con --screenshot."},
+            // Qt's own texts read in Spanish (its translations loaded by the host).
+            {"unknown option", "--informe 0", "Opción desconocida «informe»."},
+        };
+        for (const auto &r : rows)
+            QTest::newRow(r.tag) << QString::fromUtf8(r.args).split(u' ') << QString::fromUtf8(r.message);
     }
     void usageErrors()
     {
