@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QSqlQuery>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 const char *const kHeader = "ciclo_cod,ciclo_nombre,estandar_titulo,estandar_porcentaje,subestandar_descripcion,"
@@ -16,9 +18,9 @@ const char *const kHeader = "ciclo_cod,ciclo_nombre,estandar_titulo,estandar_por
 
 QString csv(std::initializer_list<const char *> lines)
 {
-    QString out = QString::fromLatin1(kHeader) + QStringLiteral("\r\n");
+    QString out = QString::fromLatin1(kHeader) + u"\r\n"_s;
     for (const char *l : lines)
-        out += QString::fromUtf8(l) + QStringLiteral("\r\n");
+        out += QString::fromUtf8(l) + u"\r\n"_s;
     return out;
 }
 
@@ -40,8 +42,8 @@ class TstCatalogue : public QObject
     int NewCompany(TDatabase &db)
     {
         const int code = ++m_company;
-        db.Run(QStringLiteral("INSERT INTO GN_EMPRE (COD_EMPR, NOM_EMPR, GRU_EMPR) VALUES (?, ?, 'N')"),
-               {code, QStringLiteral("Empresa %1").arg(code)});
+        db.Run(u"INSERT INTO GN_EMPRE (COD_EMPR, NOM_EMPR, GRU_EMPR) VALUES (?, ?, 'N')"_s,
+               {code, u"Empresa %1"_s.arg(code)});
         return code;
     }
     TDatabase *Db(const QString &backend)
@@ -51,7 +53,7 @@ class TstCatalogue : public QObject
     }
 
 private slots:
-    void initTestCase() { m_fx.Init(QStringLiteral("catalogue")); }
+    void initTestCase() { m_fx.Init(u"catalogue"_s); }
     void cleanupTestCase() { m_fx.Cleanup(); }
 
     void csvParsing_data()
@@ -66,15 +68,14 @@ private slots:
                 out << QString::fromUtf8(r).split(QLatin1Char('|'));
             return out;
         };
-        QTest::newRow("simple") << QStringLiteral("a,b,c\r\n1,2,3\r\n") << recs({"a|b|c", "1|2|3"}) << QList<int>{1, 2};
-        QTest::newRow("lf y sin final") << QStringLiteral("a,b\n1,2") << recs({"a|b", "1|2"}) << QList<int>{1, 2};
-        QTest::newRow("comillas") << QStringLiteral("\"a,b\",\"dijo \"\"sí\"\"\",\"\"\n") << recs({"a,b|dijo \"sí\"|"})
+        QTest::newRow("simple") << u"a,b,c\r\n1,2,3\r\n"_s << recs({"a|b|c", "1|2|3"}) << QList<int>{1, 2};
+        QTest::newRow("lf y sin final") << u"a,b\n1,2"_s << recs({"a|b", "1|2"}) << QList<int>{1, 2};
+        QTest::newRow("comillas") << u"\"a,b\",\"dijo \"\"sí\"\"\",\"\"\n"_s << recs({"a,b|dijo \"sí\"|"})
                                   << QList<int>{1};
-        QTest::newRow("salto dentro") << QStringLiteral("x,\"uno\r\ndos\"\ny,z\n") << recs({"x|uno\r\ndos", "y|z"})
+        QTest::newRow("salto dentro") << u"x,\"uno\r\ndos\"\ny,z\n"_s << recs({"x|uno\r\ndos", "y|z"})
                                       << QList<int>{1, 3};
-        QTest::newRow("bom y blancos") << QStringLiteral("\uFEFFa,b\n\n1,\n") << recs({"a|b", "1|"})
-                                       << QList<int>{1, 3};
-        QTest::newRow("vacios") << QStringLiteral(",,\n") << recs({"||"}) << QList<int>{1};
+        QTest::newRow("bom y blancos") << u"\uFEFFa,b\n\n1,\n"_s << recs({"a|b", "1|"}) << QList<int>{1, 3};
+        QTest::newRow("vacios") << u",,\n"_s << recs({"||"}) << QList<int>{1};
     }
     void csvParsing()
     {
@@ -93,12 +94,10 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
-        QTest::newRow("sin cierre") << QStringLiteral("a,b\n1,\"abierta\n")
-                                    << QStringLiteral("Línea 2: falta la comilla que cierra el campo.");
-        QTest::newRow("comilla suelta") << QStringLiteral("a,b\n1,x\"y\n")
-                                        << QStringLiteral("Línea 2: comilla dentro de un campo sin comillas.");
+        QTest::newRow("sin cierre") << u"a,b\n1,\"abierta\n"_s << u"Línea 2: falta la comilla que cierra el campo."_s;
+        QTest::newRow("comilla suelta") << u"a,b\n1,x\"y\n"_s << u"Línea 2: comilla dentro de un campo sin comillas."_s;
         QTest::newRow("texto tras comillas")
-            << QStringLiteral("a\n\"b\"c\n") << QStringLiteral("Línea 2: texto después de un campo entre comillas.");
+            << u"a\n\"b\"c\n"_s << u"Línea 2: texto después de un campo entre comillas."_s;
     }
     void csvErrors()
     {
@@ -122,19 +121,19 @@ private slots:
         const int company = NewCompany(*db);
         SCatalogueImport job;
         job.Company = company;
-        job.Csv = TOfficialCatalogue::Text(QStringLiteral("60"));
+        job.Csv = TOfficialCatalogue::Text(u"60"_s);
         job.Supplement = TDemoWorld::SampleCatalogue();
         job.ProcessDate = QDate(2026, 5, 1);
         job.ValidFrom = QDate(2026, 1, 1);
-        job.Areas = TCatalogueImporter::ParseAreas(QStringLiteral("1:Planta, 2:Oficinas,7:Bodega"));
+        job.Areas = TCatalogueImporter::ParseAreas(u"1:Planta, 2:Oficinas,7:Bodega"_s);
         const SCatalogueSummary s = TCatalogueImporter(*db).Import(job);
         QCOMPARE(s.Cycles, 4);
         QCOMPARE(s.Items, 60);
         QCOMPARE(s.Records, 180);
         const QString c = QString::number(company);
         const auto rows = [&](const char *table, const char *condition) {
-            return count(*db, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE COD_EMPR = %2 AND %3")
-                                  .arg(QLatin1String(table), c, QLatin1String(condition)));
+            return count(*db, u"SELECT COUNT(*) FROM %1 WHERE COD_EMPR = %2 AND %3"_s.arg(QLatin1String(table), c,
+                                                                                          QLatin1String(condition)));
         };
         QCOMPARE(rows("SO_PAMAL", "FEC_FINA IS NULL"), 4);
         QCOMPARE(rows("SO_DEPAM", "RMT_ESTA = 0"), s.Standards);
@@ -146,7 +145,7 @@ private slots:
         job.ProcessDate = QDate(2027, 5, 1);
         job.Areas.clear();
         QCOMPARE(TCatalogueImporter(*db).Import(job).Records, 180);
-        QCOMPARE(count(*db, QStringLiteral("SELECT MAX(RMT_PAMA) FROM SO_PAMAL WHERE COD_EMPR = %1").arg(c)), 8);
+        QCOMPARE(count(*db, u"SELECT MAX(RMT_PAMA) FROM SO_PAMAL WHERE COD_EMPR = %1"_s.arg(c)), 8);
     }
 
     void importRefusals_data()
@@ -200,8 +199,7 @@ private slots:
         if (!db)
             QFAIL(qPrintable(m_fx.Error(backend)));
         const int company = NewCompany(*db);
-        SCatalogueImport job{company,           text,    QDate(2026, 5, 1),
-                             QDate(2026, 1, 1), QDate(), {{1, QStringLiteral("Planta")}}};
+        SCatalogueImport job{company, text, QDate(2026, 5, 1), QDate(2026, 1, 1), QDate(), {{1, u"Planta"_s}}};
         try {
             TCatalogueImporter(*db).Import(job);
             QFAIL("a bad catalogue was imported");
@@ -209,10 +207,8 @@ private slots:
             QCOMPARE(e.Message(), message);
         }
         for (const char *table : {"SO_PAMAL", "SO_DEPAM", "SO_DIPAM", "SO_MALEG", "SO_AREAS", "GN_DITEM"})
-            QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE COD_EMPR = %2")
-                                    .arg(QLatin1String(table))
-                                    .arg(company)),
-                     0);
+            QCOMPARE(
+                count(*db, u"SELECT COUNT(*) FROM %1 WHERE COD_EMPR = %2"_s.arg(QLatin1String(table)).arg(company)), 0);
     }
 
     // The admin program: import into a company that does not exist leaves nothing behind; a good
@@ -225,7 +221,7 @@ private slots:
         if (!db)
             QFAIL(qPrintable(m_fx.Error(backend)));
         QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("catalogo.csv"));
+        const QString file = dir.filePath(u"catalogo.csv"_s);
         {
             QFile f(file);
             QVERIFY(f.open(QIODevice::WriteOnly));
@@ -233,23 +229,21 @@ private slots:
         }
         const QString location = m_fx.Backend(backend).Location;
         const auto run = [&](std::initializer_list<const char *> words) {
-            QStringList args{QStringLiteral("tolvane-server")};
+            QStringList args{u"tolvane-server"_s};
             for (const char *w : words)
-                args << QString::fromUtf8(w)
-                            .replace(QStringLiteral("%DB%"), location)
-                            .replace(QStringLiteral("%CSV%"), file);
+                args << QString::fromUtf8(w).replace(u"%DB%"_s, location).replace(u"%CSV%"_s, file);
             return TAdminCommands().Run(args);
         };
-        const int before = count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_MALEG"));
+        const int before = count(*db, u"SELECT COUNT(*) FROM SO_MALEG"_s);
         QCOMPARE(run({"import-catalogue", "--db", "%DB%", "--company", "99", "--csv", "%CSV%", "--process-date",
                       "2026-05-01", "--valid-from", "2026-01-01"}),
                  1);
-        QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_MALEG")), before);
+        QCOMPARE(count(*db, u"SELECT COUNT(*) FROM SO_MALEG"_s), before);
         QCOMPARE(run({"import-catalogue", "--db", "%DB%", "--company", "2", "--official", "60", "--process-date",
                       "2026-09-01", "--valid-from", "2026-09-01", "--valid-to", "2027-08-31", "--areas",
                       "1:Sede principal,2:Sucursal"}),
                  0);
-        QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM SO_MALEG")), before + 120);
+        QCOMPARE(count(*db, u"SELECT COUNT(*) FROM SO_MALEG"_s), before + 120);
         // The shipped table by name: its 60 items with the published texts, worth 100 points.
         QFile shipped(QStringLiteral(ZE_DEMO_DIR "/../catalogue/estandares-minimos-60.csv"));
         QVERIFY(shipped.open(QIODevice::ReadOnly));

@@ -17,6 +17,8 @@
 #include <limits>
 #include <random>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 SFieldDef field(const char *name, TFieldType type, bool key = false)
@@ -64,8 +66,7 @@ QString dump(const SDataPacket &p)
 {
     QString out;
     for (const SFieldDef &f : p.Fields)
-        out += QStringLiteral("%1 %2 %3 %4%5%6%7\n")
-                   .arg(f.Name)
+        out += u"%1 %2 %3 %4%5%6%7\n"_s.arg(f.Name)
                    .arg(int(f.DataType))
                    .arg(f.Size)
                    .arg(f.Required)
@@ -88,15 +89,15 @@ QString dump(const SDataPacket &p)
 // What reading gave, as text: the packet, or the refusal.
 QString dump(const SOutcome &o)
 {
-    return o.Ok ? dump(o.Packet) : QStringLiteral("rechazo: ") + o.Error;
+    return o.Ok ? dump(o.Packet) : u"rechazo: "_s + o.Error;
 }
 
 // Each awkward character after runs of 0 to 17 plain ones, so it falls on every position of the
 // blocks the writer and the reader scan at a time.
 QString awkwardAtEveryOffset()
 {
-    const QString awkward[] = {QStringLiteral("\""), QStringLiteral("\\"), QStringLiteral("\n"), QString(QChar(1)),
-                               QStringLiteral("ñ"),  QStringLiteral("😀"),  QString(QChar(0x7f)), QStringLiteral("€")};
+    const QString awkward[] = {u"\""_s, u"\\"_s, u"\n"_s, QString(QChar(1)), u"ñ"_s, u"😀"_s, QString(QChar(0x7f)),
+                               u"€"_s};
     QString s;
     for (const QString &a : awkward)
         for (int run = 0; run < 18; ++run)
@@ -133,7 +134,7 @@ class TstJson : public QObject
     TAppServerFixture m_fx;
 
 private slots:
-    void initTestCase() { m_fx.Init(QStringLiteral("json")); }
+    void initTestCase() { m_fx.Init(u"json"_s); }
     void cleanupTestCase() { m_fx.Cleanup(); }
 
     // One awkward value between two plain ones: written as QJsonDocument writes it, read back as
@@ -154,7 +155,7 @@ private slots:
         const double inf = std::numeric_limits<double>::infinity();
         QString longMemo;
         for (int i = 0; i < 2000; ++i)
-            longMemo += QStringLiteral("Línea %1: \"cita\" \\ tab\t€😀\n").arg(i);
+            longMemo += u"Línea %1: \"cita\" \\ tab\t€😀\n"_s.arg(i);
         QByteArray everyByte;
         for (int b = 0; b < 256; ++b)
             everyByte += char(b);
@@ -169,16 +170,16 @@ private slots:
         } rows[] = {
             {"texto vacío", str, QString(QLatin1String("")), true, true},
             {"texto nulo", str, QVariant(), true, true},
-            {"comillas y barras", str, QStringLiteral("a\"b\\c/d\"\""), true, true},
+            {"comillas y barras", str, u"a\"b\\c/d\"\""_s, true, true},
             {"controles", str, everyControlCharacter(), true, true},
-            {"carácter cero", str, QString(QChar(0)) + QStringLiteral("x"), true, true},
-            {"acentos", str, QStringLiteral("Área de Producción: ñÑ ü ¿¡ €"), true, true},
-            {"fuera del plano básico", str, QStringLiteral("😀 🇨🇴 𝄞"), true, true},
+            {"carácter cero", str, QString(QChar(0)) + u"x"_s, true, true},
+            {"acentos", str, u"Área de Producción: ñÑ ü ¿¡ €"_s, true, true},
+            {"fuera del plano básico", str, u"😀 🇨🇴 𝄞"_s, true, true},
             {"raros en toda posición", memo, awkwardAtEveryOffset(), true, true},
-            {"marca de orden al inicio", str, QString(QChar(0xfeff)) + QStringLiteral("texto"), true, true, false},
+            {"marca de orden al inicio", str, QString(QChar(0xfeff)) + u"texto"_s, true, true, false},
             {"no caracteres", str, QString(QChar(0xfffe)) + QChar(0xffff) + QChar(0x2028) + QChar(0xfeff), true, true},
-            {"suplente suelto", str, QString(QChar(0xd800)) + QStringLiteral("x") + QChar(0xdc00), false, false},
-            {"espacios de relleno", chr, QStringLiteral("S   "), true, true},
+            {"suplente suelto", str, QString(QChar(0xd800)) + u"x"_s + QChar(0xdc00), false, false},
+            {"espacios de relleno", chr, u"S   "_s, true, true},
             {"memo largo", memo, longMemo, true, true},
             {"número en un texto", str, 12345.5, true, false},
             {"entero cero", itg, 0, true, true},
@@ -230,7 +231,7 @@ private slots:
         packet.Fields[1].Hidden = true;
         packet.Fields[2].ReadOnly = true;
         packet.Fields[2].Size = 10;
-        packet.Rows = {{1, value, QStringLiteral("fin")}, {2, QVariant(), QStringLiteral("otro")}};
+        packet.Rows = {{1, value, u"fin"_s}, {2, QVariant(), u"otro"_s}};
 
         const QByteArray written = TJsonCodec::WritePacket(packet);
         QCOMPARE(written, QJsonDocument(TJsonCodec::FromPacket(packet)).toJson(QJsonDocument::Compact));
@@ -445,18 +446,16 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("memo");
         for (const QString &b : TAppServerFixture::Backends()) {
-            QTest::newRow(qPrintable(b + QStringLiteral("/comillas")))
-                << b << 901.5 << QStringLiteral("\"Eje\" \\ barra / final")
-                << QStringLiteral("{\"no\":[\"es JSON\"]}\r\n\t-");
-            QTest::newRow(qPrintable(b + QStringLiteral("/unicode")))
-                << b << 0.1 << QStringLiteral("Área Ñandú €")
-                << QStringLiteral("😀 🇨🇴 ") + QChar(0x2028) + QChar(0xfeff);
-            QTest::newRow(qPrintable(b + QStringLiteral("/controles"))) << b << 123456.789
-                                                                        << QStringLiteral("a\x01"
-                                                                                          "b\x1f"
-                                                                                          "c\x7f")
-                                                                        << everyControlCharacter();
-            QTest::newRow(qPrintable(b + QStringLiteral("/vacío"))) << b << 1e-7 << QStringLiteral(" ") << QString();
+            QTest::newRow(qPrintable(b + u"/comillas"_s))
+                << b << 901.5 << u"\"Eje\" \\ barra / final"_s << u"{\"no\":[\"es JSON\"]}\r\n\t-"_s;
+            QTest::newRow(qPrintable(b + u"/unicode"_s))
+                << b << 0.1 << u"Área Ñandú €"_s << u"😀 🇨🇴 "_s + QChar(0x2028) + QChar(0xfeff);
+            QTest::newRow(qPrintable(b + u"/controles"_s)) << b << 123456.789
+                                                           << QStringLiteral("a\x01"
+                                                                             "b\x1f"
+                                                                             "c\x7f")
+                                                           << everyControlCharacter();
+            QTest::newRow(qPrintable(b + u"/vacío"_s)) << b << 1e-7 << u" "_s << QString();
         }
     }
     void overHttp()
@@ -472,16 +471,16 @@ private slots:
             QStringLiteral(
                 "INSERT INTO GN_DITEM (COD_EMPR, TIP_ITEM, COD_ITEM, DES_ITEM, OBS_ERVA) VALUES (1, 9, ?, ?, ?)"),
             {code, name, memo.isNull() ? QVariant() : QVariant(memo)});
-        const QList<SParam> params{{QStringLiteral("P_COD_EMPR"), TFieldType::ftSmallint, 1},
-                                   {QStringLiteral("P_TIP_ITEM"), TFieldType::ftSmallint, 9},
-                                   {QStringLiteral("P_COD_ITEM"), TFieldType::ftFloat, code}};
-        ZE_OPEN(local, m_fx, backend, QStringLiteral("local"));
-        ZE_OPEN(remote, m_fx, backend, QStringLiteral("http"));
-        const SDataPacket expected = local->GetRecords(QStringLiteral("DtsPGnDitem"), params, {});
+        const QList<SParam> params{{u"P_COD_EMPR"_s, TFieldType::ftSmallint, 1},
+                                   {u"P_TIP_ITEM"_s, TFieldType::ftSmallint, 9},
+                                   {u"P_COD_ITEM"_s, TFieldType::ftFloat, code}};
+        ZE_OPEN(local, m_fx, backend, u"local"_s);
+        ZE_OPEN(remote, m_fx, backend, u"http"_s);
+        const SDataPacket expected = local->GetRecords(u"DtsPGnDitem"_s, params, {});
         QCOMPARE(expected.Rows.size(), 1);
         QCOMPARE(expected.Rows.at(0).at(1).toString(), name);
         QCOMPARE(expected.Rows.at(0).at(2), memo.isNull() ? QVariant() : QVariant(memo));
-        QCOMPARE(dump(remote->GetRecords(QStringLiteral("DtsPGnDitem"), params, {})), dump(expected));
+        QCOMPARE(dump(remote->GetRecords(u"DtsPGnDitem"_s, params, {})), dump(expected));
 
         httplib::Client client("127.0.0.1", b.Port);
         client.set_tcp_nodelay(true);
@@ -489,11 +488,10 @@ private slots:
         QVERIFY(session && session->status == 200);
         const std::string token = QJsonDocument::fromJson(QByteArray::fromStdString(session->body))
                                       .object()
-                                      .value(QStringLiteral("token"))
+                                      .value(u"token"_s)
                                       .toString()
                                       .toStdString();
-        const QByteArray body =
-            QJsonDocument(QJsonObject{{QStringLiteral("params"), TJsonCodec::FromParams(params)}}).toJson();
+        const QByteArray body = QJsonDocument(QJsonObject{{u"params"_s, TJsonCodec::FromParams(params)}}).toJson();
         const httplib::Headers headers{{"Authorization", "Bearer " + token}};
         const auto open =
             client.Post("/v1/providers/DtsPGnDitem/open", headers, body.toStdString(), "application/json");
@@ -501,7 +499,7 @@ private slots:
         QJsonParseError error;
         const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(open->body), &error);
         QCOMPARE(error.error, QJsonParseError::NoError);
-        const QJsonArray row = doc.object().value(QStringLiteral("rows")).toArray().at(0).toArray();
+        const QJsonArray row = doc.object().value(u"rows"_s).toArray().at(0).toArray();
         QCOMPARE(row.at(0).toDouble(), code);
         QCOMPARE(row.at(1).toString(), name);
         QCOMPARE(row.at(2).isNull(), memo.isNull());

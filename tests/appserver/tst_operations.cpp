@@ -8,13 +8,15 @@
 #include <QSet>
 #include <thread>
 
+using namespace Qt::Literals::StringLiterals;
+
 class TstOperations : public QObject
 {
     Q_OBJECT
     TAppServerFixture m_fx;
 
 private slots:
-    void initTestCase() { m_fx.Init(QStringLiteral("operations")); }
+    void initTestCase() { m_fx.Init(u"operations"_s); }
     void cleanupTestCase() { m_fx.Cleanup(); }
 
     void serverTime_data() { TAppServerFixture::AddRows(); }
@@ -25,7 +27,7 @@ private slots:
         ZE_OPEN(server, m_fx, backend, transport);
         QVariantList args;
         const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
-        const QVariant now = server->Call(QStringLiteral("BuscarFechaServidor"), args);
+        const QVariant now = server->Call(u"BuscarFechaServidor"_s, args);
         QCOMPARE(now.typeId(), QMetaType::QDateTime);
         QVERIFY(now.toDateTime() >= before);
         QVERIFY(now.toDateTime() <= QDateTime::currentDateTime().addSecs(1));
@@ -38,16 +40,16 @@ private slots:
         QFETCH(QString, backend);
         QFETCH(QString, transport);
         ZE_OPEN(server, m_fx, backend, transport);
-        const int pama = transport == QStringLiteral("local") ? 3 : 4;
+        const int pama = transport == u"local"_s ? 3 : 4;
         QVariantList args{QVariant(QVariantList{
                               QStringLiteral("UPDATE SO_MALEG SET COD_RESP = :P_COD_RESP WHERE COD_EMPR = :P_COD_EMPR"
                                              "   AND FEC_PROC = :P_FEC_PROC   AND RMT_PAMA = :P_RMT_PAMA"),
                               79456123.0, 1, QDateTime(QDate(2026, 2, 2), QTime(0, 0)), pama}),
                           QVariant(), QString()};
-        QVERIFY2(server->Call(QStringLiteral("EjecutarSql"), args).toInt() == 0, qPrintable(args.at(2).toString()));
+        QVERIFY2(server->Call(u"EjecutarSql"_s, args).toInt() == 0, qPrintable(args.at(2).toString()));
         QCOMPARE(args.at(1).toInt(), 8); // four items, two areas
         const SDataPacket p = server->GetRecords(
-            QStringLiteral("DtsPTemporal"), {SParam{QStringLiteral("P"), TFieldType::ftInteger, pama}},
+            u"DtsPTemporal"_s, {SParam{u"P"_s, TFieldType::ftInteger, pama}},
             QStringLiteral(
                 "SELECT COUNT(*) AS N FROM SO_MALEG WHERE COD_EMPR = 1 AND RMT_PAMA = :P AND COD_RESP = 79456123"));
         QCOMPARE(p.Rows.first().first().toInt(), 8);
@@ -70,8 +72,7 @@ private slots:
         for (const QString &b : TAppServerFixture::Backends())
             for (const QString &t : TAppServerFixture::Transports())
                 for (int i = 0; i < int(std::size(bad)); ++i)
-                    QTest::newRow(qPrintable(QStringLiteral("%1/%2/%3").arg(b, t).arg(i)))
-                        << b << t << QString::fromLatin1(bad[i]);
+                    QTest::newRow(qPrintable(u"%1/%2/%3"_s.arg(b, t).arg(i))) << b << t << QString::fromLatin1(bad[i]);
     }
     void ejecutarSqlFailure()
     {
@@ -80,10 +81,9 @@ private slots:
         QFETCH(QString, sql);
         ZE_OPEN(server, m_fx, backend, transport);
         QVariantList args{QVariant(QVariantList{sql, 1, 1}), QVariant(), QString()};
-        QCOMPARE(server->Call(QStringLiteral("EjecutarSql"), args).toInt(), 1);
+        QCOMPARE(server->Call(u"EjecutarSql"_s, args).toInt(), 1);
         QVERIFY(!args.at(2).toString().isEmpty());
-        const SDataPacket areas = server->GetRecords(QStringLiteral("DtsPTemporal"), {},
-                                                     QStringLiteral("SELECT COUNT(*) AS N FROM SO_AREAS"));
+        const SDataPacket areas = server->GetRecords(u"DtsPTemporal"_s, {}, u"SELECT COUNT(*) AS N FROM SO_AREAS"_s);
         QCOMPARE(areas.Rows.first().first().toInt(), 3);
     }
 
@@ -100,7 +100,7 @@ private slots:
             ZE_OPEN(c, m_fx, backend, transport);
             clients.push_back(c);
         }
-        const QString column = QStringLiteral("RMT_SEMO");
+        const QString column = u"RMT_SEMO"_s;
         std::vector<QList<int>> keys(kClients);
         std::vector<QString> errors(kClients);
         std::vector<std::thread> threads;
@@ -108,8 +108,8 @@ private slots:
             threads.emplace_back([&, i] {
                 try {
                     for (int k = 0; k < kCalls; ++k) {
-                        QVariantList args{QVariant(QVariantList{1, QStringLiteral("SO_SEMON"), column})};
-                        keys[i] << clients[i]->Call(QStringLiteral("GenerarRMT"), args).toInt();
+                        QVariantList args{QVariant(QVariantList{1, u"SO_SEMON"_s, column})};
+                        keys[i] << clients[i]->Call(u"GenerarRMT"_s, args).toInt();
                     }
                 } catch (const Exception &e) {
                     errors[i] = e.Message();
@@ -125,9 +125,8 @@ private slots:
         }
         QCOMPARE(all.size(), kClients * kCalls);
         // Above every key already in the table.
-        const SDataPacket max =
-            clients[0]->GetRecords(QStringLiteral("DtsPTemporal"), {},
-                                   QStringLiteral("SELECT MAX(RMT_SEMO) AS M FROM SO_SEMON WHERE COD_EMPR = 1"));
+        const SDataPacket max = clients[0]->GetRecords(u"DtsPTemporal"_s, {},
+                                                       u"SELECT MAX(RMT_SEMO) AS M FROM SO_SEMON WHERE COD_EMPR = 1"_s);
         for (int k : all)
             QVERIFY(k > max.Rows.first().first().toInt());
     }
@@ -137,21 +136,20 @@ private slots:
     void generarRmtAfterRestart()
     {
         QFETCH(QString, backend);
-        ZE_OPEN(server, m_fx, backend, QStringLiteral("local"));
-        QVariantList args{QVariant(QVariantList{2, QStringLiteral("SO_PLASS"), QStringLiteral("RMT_PLAS")})};
-        const int a = server->Call(QStringLiteral("GenerarRMT"), args).toInt();
+        ZE_OPEN(server, m_fx, backend, u"local"_s);
+        QVariantList args{QVariant(QVariantList{2, u"SO_PLASS"_s, u"RMT_PLAS"_s})};
+        const int a = server->Call(u"GenerarRMT"_s, args).toInt();
         auto restarted = std::make_shared<TAppServerEngine>(m_fx.Backend(backend).Location);
-        auto session = restarted->SignIn(QStringLiteral("demo"), QStringLiteral("demo"));
-        const int b = session->Call(QStringLiteral("GenerarRMT"), args).toInt();
+        auto session = restarted->SignIn(u"demo"_s, u"demo"_s);
+        const int b = session->Call(u"GenerarRMT"_s, args).toInt();
         QCOMPARE(b, a + 1);
         restarted->Database().CloseConnection();
         // A number is never below the table's own maximum, even for a counter that lags behind.
-        QVariantList ins{
-            QVariant(QVariantList{
-                QStringLiteral("UPDATE SO_PLASS SET RMT_PLAS = 500 WHERE COD_EMPR = :P_COD_EMPR AND RMT_PLAS = 1"), 2}),
-            QVariant(), QString()};
-        QCOMPARE(server->Call(QStringLiteral("EjecutarSql"), ins).toInt(), 0);
-        QCOMPARE(server->Call(QStringLiteral("GenerarRMT"), args).toInt(), 501);
+        QVariantList ins{QVariant(QVariantList{
+                             u"UPDATE SO_PLASS SET RMT_PLAS = 500 WHERE COD_EMPR = :P_COD_EMPR AND RMT_PLAS = 1"_s, 2}),
+                         QVariant(), QString()};
+        QCOMPARE(server->Call(u"EjecutarSql"_s, ins).toInt(), 0);
+        QCOMPARE(server->Call(u"GenerarRMT"_s, args).toInt(), 501);
     }
 
     void generarRmtRefusals_data() { TAppServerFixture::AddRows(); }
@@ -159,7 +157,7 @@ private slots:
     {
         QFETCH(QString, backend);
         QFETCH(QString, transport);
-        ZE_OPEN(server, m_fx, backend, transport, QStringLiteral("solo2"), QStringLiteral("clave2"));
+        ZE_OPEN(server, m_fx, backend, transport, u"solo2"_s, u"clave2"_s);
         const struct
         {
             int company;
@@ -174,12 +172,10 @@ private slots:
         for (const auto &c : cases) {
             QVariantList args{
                 QVariant(QVariantList{c.company, QString::fromLatin1(c.table), QString::fromLatin1(c.column)})};
-            QCOMPARE(TAppServerFixture::RefusalStatus([&] { server->Call(QStringLiteral("GenerarRMT"), args); }),
-                     c.status);
+            QCOMPARE(TAppServerFixture::RefusalStatus([&] { server->Call(u"GenerarRMT"_s, args); }), c.status);
         }
         QVariantList none;
-        QCOMPARE(TAppServerFixture::RefusalStatus([&] { server->Call(QStringLiteral("MetodoInexistente"), none); }),
-                 404);
+        QCOMPARE(TAppServerFixture::RefusalStatus([&] { server->Call(u"MetodoInexistente"_s, none); }), 404);
     }
 
     // The database ends every connection of the server (an administrator's pg_terminate_backend, as
@@ -194,16 +190,15 @@ private slots:
     void lostConnection()
     {
         QFETCH(QString, transport);
-        ZE_OPEN(server, m_fx, QStringLiteral("postgres"), transport);
-        const QString count = QStringLiteral("SELECT COUNT(*) AS N FROM SO_MALEG");
-        const int records = server->GetRecords(QStringLiteral("DtsPTemporal"), {}, count).Rows.first().first().toInt();
+        ZE_OPEN(server, m_fx, u"postgres"_s, transport);
+        const QString count = u"SELECT COUNT(*) AS N FROM SO_MALEG"_s;
+        const int records = server->GetRecords(u"DtsPTemporal"_s, {}, count).Rows.first().first().toInt();
         int ended = 0;
         {
-            QSqlDatabase admin = TAppServerFixture::AdminConnection(QStringLiteral("ze-kill"));
+            QSqlDatabase admin = TAppServerFixture::AdminConnection(u"ze-kill"_s);
             QSqlQuery q(admin);
-            q.exec(
-                QStringLiteral("GRANT pg_signal_backend TO CURRENT_USER")); // to end the users' role's connections too
-            const TDatabase &db = m_fx.Backend(QStringLiteral("postgres")).Engine->Database();
+            q.exec(u"GRANT pg_signal_backend TO CURRENT_USER"_s); // to end the users' role's connections too
+            const TDatabase &db = m_fx.Backend(u"postgres"_s).Engine->Database();
             if (q.exec(
                     QStringLiteral(
                         "WITH S AS MATERIALIZED (SELECT pid FROM pg_stat_activity WHERE datname = '%1' AND usename IN"
@@ -212,15 +207,14 @@ private slots:
                 q.next())
                 ended = q.value(0).toInt();
         }
-        QSqlDatabase::removeDatabase(QStringLiteral("ze-kill"));
+        QSqlDatabase::removeDatabase(u"ze-kill"_s);
         QVERIFY(ended >= 2);
-        QCOMPARE(server->GetRecords(QStringLiteral("DtsPTemporal"), {}, count).Rows.first().first().toInt(), records);
-        QVariantList args{
-            QVariant(QVariantList{QStringLiteral("UPDATE SO_AREAS SET NOM_AREA = NOM_AREA WHERE COD_EMPR = :E"), 1}),
-            QVariant(), QString()};
-        QVERIFY2(server->Call(QStringLiteral("EjecutarSql"), args).toInt() == 0, qPrintable(args.at(2).toString()));
+        QCOMPARE(server->GetRecords(u"DtsPTemporal"_s, {}, count).Rows.first().first().toInt(), records);
+        QVariantList args{QVariant(QVariantList{u"UPDATE SO_AREAS SET NOM_AREA = NOM_AREA WHERE COD_EMPR = :E"_s, 1}),
+                          QVariant(), QString()};
+        QVERIFY2(server->Call(u"EjecutarSql"_s, args).toInt() == 0, qPrintable(args.at(2).toString()));
         // This thread's own connection of the fixture's engine, used outside requests, ended too.
-        m_fx.Backend(QStringLiteral("postgres")).Engine->Database().CloseConnection();
+        m_fx.Backend(u"postgres"_s).Engine->Database().CloseConnection();
     }
 };
 

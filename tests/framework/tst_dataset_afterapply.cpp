@@ -8,6 +8,8 @@
 #include <QTest>
 #include <memory>
 
+using namespace Qt::Literals::StringLiterals;
+
 class tst_dataset_afterapply : public QObject
 {
     Q_OBJECT
@@ -18,9 +20,9 @@ class tst_dataset_afterapply : public QObject
 
     void rename(int id, const QString &name)
     {
-        QVERIFY(ds->Locate(QStringLiteral("ID"), id));
+        QVERIFY(ds->Locate(u"ID"_s, id));
         ds->Edit();
-        ds->FieldByName(QStringLiteral("NAME"))->SetAsString(name);
+        ds->FieldByName(u"NAME"_s)->SetAsString(name);
         ds->Post();
     }
 
@@ -29,15 +31,15 @@ private slots:
     {
         server = std::make_shared<FakeAppServer>();
         FakeAppServer::Table table;
-        table.Fields = {SFieldDef{QStringLiteral("ID"), TFieldType::ftInteger, 0, false, false, true},
-                        SFieldDef{QStringLiteral("NAME"), TFieldType::ftString, 20}};
-        table.Rows = {{1, QStringLiteral("Uno")}, {2, QStringLiteral("Dos")}};
-        server->Tables.insert(QStringLiteral("DtsPItems"), table);
+        table.Fields = {SFieldDef{u"ID"_s, TFieldType::ftInteger, 0, false, false, true},
+                        SFieldDef{u"NAME"_s, TFieldType::ftString, 20}};
+        table.Rows = {{1, u"Uno"_s}, {2, u"Dos"_s}};
+        server->Tables.insert(u"DtsPItems"_s, table);
         connection = std::make_unique<SDCOMConnection>();
         connection->SetAppServer(server);
-        ds = std::make_unique<SClientDataSet>(nullptr, QStringLiteral("QryItems"));
+        ds = std::make_unique<SClientDataSet>(nullptr, u"QryItems"_s);
         ds->RemoteServer = connection.get();
-        ds->ProviderName = QStringLiteral("DtsPItems");
+        ds->ProviderName = u"DtsPItems"_s;
         ds->Open();
     }
 
@@ -47,7 +49,7 @@ private slots:
         QTest::addColumn<int>("errors");
         QTest::addColumn<bool>("committed");
         QTest::newRow("stored") << QString() << 0 << true;
-        QTest::newRow("one row refused, all rolled back") << QStringLiteral("2") << 1 << false;
+        QTest::newRow("one row refused, all rolled back") << u"2"_s << 1 << false;
     }
     void handlerLearnsHowTheSaveWent()
     {
@@ -55,27 +57,27 @@ private slots:
         QFETCH(int, errors);
         QFETCH(bool, committed);
         if (!refuse.isEmpty())
-            server->RefuseKeys.insert(refuse, QStringLiteral("Bloqueado"));
+            server->RefuseKeys.insert(refuse, u"Bloqueado"_s);
         QVariantMap seen;
         ds->AfterApplyUpdates = [&seen](SClientDataSet &, QVariant &owner) { seen = owner.toMap(); };
-        rename(1, QStringLiteral("Primero"));
-        rename(2, QStringLiteral("Segundo"));
+        rename(1, u"Primero"_s);
+        rename(2, u"Segundo"_s);
         ds->ApplyUpdates(0);
-        QCOMPARE(seen.value(QStringLiteral("ErrorCount")).toInt(), errors);
-        QCOMPARE(seen.value(QStringLiteral("Committed")).toBool(), committed);
+        QCOMPARE(seen.value(u"ErrorCount"_s).toInt(), errors);
+        QCOMPARE(seen.value(u"Committed"_s).toBool(), committed);
     }
 
     void failingHandlerStillClosesTheLog()
     {
         ds->AfterApplyUpdates = [](SClientDataSet &, QVariant &) {
-            throw Exception(QStringLiteral("Error editando el Responsable."));
+            throw Exception(u"Error editando el Responsable."_s);
         };
-        rename(1, QStringLiteral("Primero"));
+        rename(1, u"Primero"_s);
         try {
             ds->ApplyUpdates(0);
             QFAIL("the handler's error did not reach the caller");
         } catch (const Exception &e) {
-            QCOMPARE(e.Message(), QStringLiteral("Error editando el Responsable."));
+            QCOMPARE(e.Message(), u"Error editando el Responsable."_s);
         }
         // The row is on the server, so the log forgets it: the next save sends nothing.
         QCOMPARE(ds->ChangeCount(), 0);
@@ -83,7 +85,7 @@ private slots:
         ds->AfterApplyUpdates = nullptr;
         QCOMPARE(ds->ApplyUpdates(0), 0);
         QCOMPARE(server->ApplyCalls, calls);
-        QCOMPARE(server->Tables[QStringLiteral("DtsPItems")].Rows.at(0).at(1).toString(), QStringLiteral("Primero"));
+        QCOMPARE(server->Tables[u"DtsPItems"_s].Rows.at(0).at(1).toString(), u"Primero"_s);
     }
 };
 
