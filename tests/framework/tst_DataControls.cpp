@@ -1,4 +1,5 @@
-// Data-aware controls as a user sees them: what they show, what they store, when they let edit.
+// Data-aware controls as a user sees them: what they show, what they store, when they let edit; and
+// the data source between them and the dataset (notifications, disabled controls, auto-edit, focus).
 
 #include "FakeAppServer.h"
 #include "SDCOMConnection.h"
@@ -22,6 +23,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 
@@ -67,6 +69,92 @@ private slots:
     {
         src.reset();
         ds.reset();
+    }
+
+    // What a data source tells its controls, in order.
+    void dataSourceNotifications()
+    {
+        QSignalSpy states(src.get(), &TDataSource::stateChanged);
+        QSignalSpy scrolls(src.get(), &TDataSource::dataSetChanged);
+        QSignalSpy records(src.get(), &TDataSource::recordChanged);
+        QSignalSpy updates(src.get(), &TDataSource::updateData);
+        ds->Next();
+        QCOMPARE(scrolls.count(), 1);
+        src->Edit();
+        QCOMPARE(ds->State(), dsEdit);
+        QCOMPARE(states.count(), 1);
+        TField *name = ds->FieldByName(u"NOMBRE"_s);
+        name->SetAsString(u"X"_s);
+        // The changed field first, then the calculated field recomputed after it.
+        QVERIFY(records.size() >= 2);
+        QCOMPARE(records.at(records.size() - 2).at(0).value<TField *>(), name);
+        QCOMPARE(records.last().at(0).value<TField *>(), ds->FieldByName(u"DtfEtiqueta"_s));
+        ds->Post();
+        QCOMPARE(updates.count(), 1);
+        QCOMPARE(states.count(), 2);
+
+        // Disabled controls hear nothing until the last EnableControls, then one dataset change.
+        ds->DisableControls();
+        ds->DisableControls();
+        const int before = int(scrolls.count());
+        for (int i = 0; i < 5; ++i)
+            ds->Prior();
+        ds->EnableControls();
+        QCOMPARE(scrolls.count(), before);
+        ds->EnableControls();
+        QCOMPARE(scrolls.count(), before + 1);
+
+        src->AutoEdit = false;
+        src->Edit();
+        QCOMPARE(ds->State(), dsBrowse);
+    }
+
+    // A read-only dataset refuses before any event; a missing required value asks its control for focus.
+    void refusedEditsAndPosts()
+    {
+        QStringList events;
+        for (auto *event : {&ds->BeforeEdit, &ds->BeforeInsert, &ds->BeforePost})
+            *event = [&](TDataSet &) { events << u"event"_s; };
+        const auto raised = [](const std::function<void()> &action) {
+            try {
+                action();
+            } catch (const Exception &e) {
+                return e.Message();
+            }
+            return QString();
+        };
+        ds->ReadOnly = true;
+        QCOMPARE(raised([&] { ds->Edit(); }), u"Cannot modify a read-only dataset"_s);
+        QCOMPARE(raised([&] { ds->Append(); }), u"Cannot modify a read-only dataset"_s);
+        QVERIFY(events.isEmpty());
+        ds->ReadOnly = false;
+
+        QSignalSpy focus(src.get(), &TDataSource::focusControl);
+        TField *name = ds->FieldByName(u"NOMBRE"_s);
+        name->Required = true;
+        name->SetDisplayLabel(u"Nombre"_s);
+        ds->Edit();
+        name->Clear();
+        QCOMPARE(raised([&] { ds->Post(); }), u"Field 'Nombre' must have a value"_s);
+        QCOMPARE(ds->State(), dsEdit);
+        QCOMPARE(focus.count(), 1);
+        QCOMPARE(focus.at(0).at(0).value<TField *>(), name);
+    }
+
+    // A disabled source shows an inactive dataset; each side forgets the other when it is destroyed.
+    void unlinking()
+    {
+        src->SetEnabled(false);
+        QCOMPARE(src->State(), dsInactive);
+        src->SetEnabled(true);
+        QCOMPARE(src->State(), dsBrowse);
+        auto *temporary = new TDataSource;
+        temporary->SetDataSet(ds.get());
+        delete temporary;
+        ds->Next();
+        ds.reset();
+        QCOMPARE(src->DataSet(), nullptr);
+        QCOMPARE(src->State(), dsInactive);
     }
 
     void editShowsAndStores()

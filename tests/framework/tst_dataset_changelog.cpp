@@ -92,6 +92,9 @@ private slots:
     void raisingHandlerAborts();
     void suiteReconcileError();
     void afterApplyMayReopen();
+    void afterApplyLearnsHowTheSaveWent_data();
+    void afterApplyLearnsHowTheSaveWent();
+    void failingAfterApplyStillClosesTheLog();
     void logChangesOff();
     void paramsOfCommandText_data();
     void paramsOfCommandText();
@@ -415,6 +418,50 @@ void tst_dataset_changelog::afterApplyMayReopen()
     QCOMPARE(calls, 1); // still reported
     QCOMPARE(r.DataSet.ChangeCount(), 0);
     QCOMPARE(r.F(u"NAME"_s)->AsString(), u"A"_s);
+}
+
+// What the after-apply handler learns of a save: the rows refused and whether it was stored.
+void tst_dataset_changelog::afterApplyLearnsHowTheSaveWent_data()
+{
+    QTest::addColumn<QString>("refuse");
+    QTest::addColumn<int>("errors");
+    QTest::addColumn<bool>("committed");
+    QTest::newRow("stored") << QString() << 0 << true;
+    QTest::newRow("one row refused, all rolled back") << u"2"_s << 1 << false;
+}
+
+void tst_dataset_changelog::afterApplyLearnsHowTheSaveWent()
+{
+    QFETCH(QString, refuse);
+    QFETCH(int, errors);
+    QFETCH(bool, committed);
+    Remote r;
+    if (!refuse.isEmpty())
+        r.Server->RefuseKeys.insert(refuse, u"Bloqueado"_s);
+    QVariantMap seen;
+    r.DataSet.AfterApplyUpdates = [&seen](SClientDataSet &, QVariant &owner) { seen = owner.toMap(); };
+    r.EditName(1, u"Primero"_s);
+    r.EditName(2, u"Segundo"_s);
+    r.DataSet.ApplyUpdates(0);
+    QCOMPARE(seen.value(u"ErrorCount"_s).toInt(), errors);
+    QCOMPARE(seen.value(u"Committed"_s).toBool(), committed);
+}
+
+// A failing after-apply handler's error reaches the caller; the stored row leaves the log all the same,
+// so the next save sends nothing.
+void tst_dataset_changelog::failingAfterApplyStillClosesTheLog()
+{
+    Remote r;
+    r.DataSet.AfterApplyUpdates = [](SClientDataSet &, QVariant &) {
+        throw Exception(u"Error editando el Responsable."_s);
+    };
+    r.EditName(1, u"Primero"_s);
+    QCOMPARE(raised([&] { r.DataSet.ApplyUpdates(0); }), u"Error editando el Responsable."_s);
+    QCOMPARE(r.DataSet.ChangeCount(), 0);
+    r.DataSet.AfterApplyUpdates = nullptr;
+    QCOMPARE(r.DataSet.ApplyUpdates(0), 0);
+    QCOMPARE(r.Server->ApplyCalls, 1);
+    QCOMPARE(r.ServerRow(1).at(1), QVariant(u"Primero"_s));
 }
 
 void tst_dataset_changelog::logChangesOff()
