@@ -22,7 +22,6 @@
 #include <QTest>
 #include <QUrl>
 #include <atomic>
-#include <functional>
 #include <map>
 #include <memory>
 
@@ -145,17 +144,6 @@ public:
 
     QString LastError() const { return m_lastError; }
 
-    // The status of the server's refusal of what call does; 0 when it is not refused.
-    static int RefusalStatus(const std::function<void()> &call)
-    {
-        try {
-            call();
-        } catch (const EAppServerError &e) {
-            return e.Status();
-        }
-        return 0;
-    }
-
     // A connection named name to the cluster's own database as the test role (ZE_TEST_PG_URL),
     // opened when it can be; the caller removes it.
     static QSqlDatabase AdminConnection(const QString &name = QStringLiteral("ze-admin"))
@@ -171,21 +159,27 @@ public:
         return db;
     }
 
-    static QString CreatePgDatabase(const QString &baseUrl, const QString &name, QString &error)
+    // Runs sql on the cluster's own database; the error text, empty when it ran.
+    static QString RunAdmin(const QString &sql)
     {
+        QString error;
         {
             QSqlDatabase db = AdminConnection();
-            if (!db.isOpen()) {
-                error = QStringLiteral("No se pudo conectar a %1: %2").arg(baseUrl, db.lastError().text());
-            } else {
-                QSqlQuery q(db);
-                q.exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(name));
-                if (!q.exec(QStringLiteral("CREATE DATABASE %1").arg(name)))
-                    error = q.lastError().text();
-            }
-            db.close();
+            QSqlQuery q(db);
+            if (!db.isOpen())
+                error = QStringLiteral("No se pudo conectar a %1: %2")
+                            .arg(qEnvironmentVariable("ZE_TEST_PG_URL"), db.lastError().text());
+            else if (!q.exec(sql))
+                error = q.lastError().text();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("ze-admin"));
+        return error;
+    }
+
+    static QString CreatePgDatabase(const QString &baseUrl, const QString &name, QString &error)
+    {
+        RunAdmin(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(name));
+        error = RunAdmin(QStringLiteral("CREATE DATABASE %1").arg(name));
         QUrl out(baseUrl);
         out.setPath(QLatin1Char('/') + name);
         return error.isEmpty() ? out.toString() : QString();
@@ -193,14 +187,7 @@ public:
 
     static void DropPgDatabase(const QString &location)
     {
-        {
-            QSqlDatabase db = AdminConnection();
-            if (db.isOpen())
-                QSqlQuery(db).exec(
-                    QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(QUrl(location).path().mid(1)));
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("ze-admin"));
+        RunAdmin(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(QUrl(location).path().mid(1)));
     }
 
 private:
@@ -214,3 +201,9 @@ private:
     auto var = (fixture).Open(__VA_ARGS__);                                                                            \
     if (!var)                                                                                                          \
         QFAIL(qPrintable((fixture).LastError()));
+
+// Fetches the test row's backend and transport and opens a connection as the demo user there.
+#define ZE_OPEN_ROW(var, fixture)                                                                                      \
+    QFETCH(QString, backend);                                                                                          \
+    QFETCH(QString, transport);                                                                                        \
+    ZE_OPEN(var, fixture, backend, transport)

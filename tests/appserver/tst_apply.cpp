@@ -69,9 +69,7 @@ private slots:
     void modifyAndReadBack_data() { TAppServerFixture::AddRows(); }
     void modifyAndReadBack()
     {
-        QFETCH(QString, backend);
-        QFETCH(QString, transport);
-        ZE_OPEN(server, m_fx, backend, transport);
+        ZE_OPEN_ROW(server, m_fx);
         const SDataPacket p = FreshRecord(*server);
         QCOMPARE(p.Rows.size(), 1);
         const QDateTime stamp(QDate(2026, 3, 4), QTime(10, 11, 12, 345));
@@ -138,9 +136,7 @@ private slots:
     void maxErrorsRollsBack_data() { TAppServerFixture::AddRows(); }
     void maxErrorsRollsBack()
     {
-        QFETCH(QString, backend);
-        QFETCH(QString, transport);
-        ZE_OPEN(server, m_fx, backend, transport);
+        ZE_OPEN_ROW(server, m_fx);
         const SDataPacket good = FreshRecord(*server);
         const SDataPacket stale = FreshRecord(*server);
         const int ind = col(good, "IND_CUMP");
@@ -159,9 +155,7 @@ private slots:
     void planActivityLifecycle_data() { TAppServerFixture::AddRows(); }
     void planActivityLifecycle()
     {
-        QFETCH(QString, backend);
-        QFETCH(QString, transport);
-        ZE_OPEN(server, m_fx, backend, transport);
+        ZE_OPEN_ROW(server, m_fx);
         const QDateTime proc(QDate(2026, 2, 2), QTime(0, 0));
         const QList<SParam> params{
             {u"PCODEMPR"_s, TFieldType::ftSmallint, 2}, {u"PFECPROC"_s, TFieldType::ftDateTime, proc},

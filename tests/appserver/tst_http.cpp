@@ -219,6 +219,12 @@ private slots:
             {"args", "/v1/methods/GenerarRMT", "{\"args\":{}}", "demo", 400},
             {"args rmt", "/v1/methods/GenerarRMT", "{\"args\":[[1,\"SO_PLASS\"]]}", "demo", 400},
             {"rmt ajeno", "/v1/methods/GenerarRMT", "{\"args\":[[1,\"SO_PLASS\",\"RMT_PLAS\"]]}", "solo2", 403},
+            {"rmt del servidor", "/v1/methods/GenerarRMT", "{\"args\":[[2,\"SV_CONTA\",\"ULT_VALO\"]]}", "solo2", 400},
+            {"rmt no clave", "/v1/methods/GenerarRMT", "{\"args\":[[2,\"SO_PLASS\",\"ACT_ASGS\"]]}", "solo2", 400},
+            {"rmt inyectado", "/v1/methods/GenerarRMT",
+             "{\"args\":[[2,\"SO_PLASS; DROP TABLE SO_AREAS\",\"RMT_PLAS\"]]}", "solo2", 400},
+            {"rmt sin tabla", "/v1/methods/GenerarRMT", "{\"args\":[[2,\"NO_EXISTE\",\"RMT_PLAS\"]]}", "solo2", 400},
+            {"texto sin proveedor", "/v1/providers/DtsPSoParam/open", "{\"commandText\":\"SELECT 1\"}", "demo", 400},
         };
         for (const QString &b : TAppServerFixture::Backends())
             for (const auto &c : cases)

@@ -22,9 +22,7 @@ private slots:
     void serverTime_data() { TAppServerFixture::AddRows(); }
     void serverTime()
     {
-        QFETCH(QString, backend);
-        QFETCH(QString, transport);
-        ZE_OPEN(server, m_fx, backend, transport);
+        ZE_OPEN_ROW(server, m_fx);
         QVariantList args;
         const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
         const QVariant now = server->Call(u"BuscarFechaServidor"_s, args);
@@ -37,9 +35,7 @@ private slots:
     void ejecutarSql_data() { TAppServerFixture::AddRows(); }
     void ejecutarSql()
     {
-        QFETCH(QString, backend);
-        QFETCH(QString, transport);
-        ZE_OPEN(server, m_fx, backend, transport);
+        ZE_OPEN_ROW(server, m_fx);
         const int pama = transport == u"local"_s ? 3 : 4;
         QVariantList args{QVariant(QVariantList{
                               QStringLiteral("UPDATE SO_MALEG SET COD_RESP = :P_COD_RESP WHERE COD_EMPR = :P_COD_EMPR"
@@ -150,32 +146,6 @@ private slots:
                          QVariant(), QString()};
         QCOMPARE(server->Call(u"EjecutarSql"_s, ins).toInt(), 0);
         QCOMPARE(server->Call(u"GenerarRMT"_s, args).toInt(), 501);
-    }
-
-    void generarRmtRefusals_data() { TAppServerFixture::AddRows(); }
-    void generarRmtRefusals()
-    {
-        QFETCH(QString, backend);
-        QFETCH(QString, transport);
-        ZE_OPEN(server, m_fx, backend, transport, u"solo2"_s, u"clave2"_s);
-        const struct
-        {
-            int company;
-            const char *table;
-            const char *column;
-            int status;
-        } cases[] = {{1, "SO_PLASS", "RMT_PLAS", 403},
-                     {2, "SV_CONTA", "ULT_VALO", 400},
-                     {2, "SO_PLASS", "ACT_ASGS", 400},
-                     {2, "SO_PLASS; DROP TABLE SO_AREAS", "RMT_PLAS", 400},
-                     {2, "NO_EXISTE", "RMT_PLAS", 400}};
-        for (const auto &c : cases) {
-            QVariantList args{
-                QVariant(QVariantList{c.company, QString::fromLatin1(c.table), QString::fromLatin1(c.column)})};
-            QCOMPARE(TAppServerFixture::RefusalStatus([&] { server->Call(u"GenerarRMT"_s, args); }), c.status);
-        }
-        QVariantList none;
-        QCOMPARE(TAppServerFixture::RefusalStatus([&] { server->Call(u"MetodoInexistente"_s, none); }), 404);
     }
 
     // The database ends every connection of the server (an administrator's pg_terminate_backend, as

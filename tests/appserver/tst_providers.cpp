@@ -64,9 +64,7 @@ private slots:
     void fieldLists_data() { TAppServerFixture::AddRows(); }
     void fieldLists()
     {
-        QFETCH(QString, backend);
-        QFETCH(QString, transport);
-        ZE_OPEN(server, m_fx, backend, transport);
+        ZE_OPEN_ROW(server, m_fx);
         QList<SParam> params = itemParams();
         params << P("PCODAREA", TFieldType::ftInteger, 1) << P("P_COD_EMPR", TFieldType::ftSmallint, 1)
                << P("P_COD_EMPL", TFieldType::ftFloat, 1010203040.0) << P("P_TIP_ITEM", TFieldType::ftSmallint, 5)
@@ -94,9 +92,7 @@ private slots:
     void evaluationQuery_data() { TAppServerFixture::AddRows(); }
     void evaluationQuery()
     {
-        QFETCH(QString, backend);
-        QFETCH(QString, transport);
-        ZE_OPEN(server, m_fx, backend, transport);
+        ZE_OPEN_ROW(server, m_fx);
         const SDataPacket all = server->GetRecords(u"DtsPSoMaleg"_s, {}, TProviderCatalog::EvaluationSql());
         QCOMPARE(all.Rows.size(), 60 * 2 + 60); // company 1 has two areas, company 2 one
         const QString filtered = TProviderCatalog::EvaluationSql() +
@@ -165,9 +161,7 @@ private slots:
     void lookups_data() { TAppServerFixture::AddRows(); }
     void lookups()
     {
-        QFETCH(QString, backend);
-        QFETCH(QString, transport);
-        ZE_OPEN(server, m_fx, backend, transport);
+        ZE_OPEN_ROW(server, m_fx);
         auto rows = [&](const char *provider, QList<SParam> params, const QString &text = {}) {
             return server->GetRecords(QString::fromLatin1(provider), params, text);
         };
@@ -288,18 +282,6 @@ private slots:
         QCOMPARE(
             server->GetRecords(u"DtsPGnTerce"_s, {P("PFLCOD_TERC", TFieldType::ftFloat, 52789456.0)}, {}).Rows.size(),
             0);
-    }
-
-    void unknownProvider_data() { TAppServerFixture::AddRows(); }
-    void unknownProvider()
-    {
-        QFETCH(QString, backend);
-        QFETCH(QString, transport);
-        ZE_OPEN(server, m_fx, backend, transport);
-        QCOMPARE(TAppServerFixture::RefusalStatus([&] { server->GetRecords(u"DtsPNoExiste"_s, {}, {}); }), 404);
-        // A provider without client text takes none.
-        QCOMPARE(TAppServerFixture::RefusalStatus([&] { server->GetRecords(u"DtsPSoParam"_s, {}, u"SELECT 1"_s); }),
-                 400);
     }
 };
 

@@ -46,16 +46,6 @@ private slots:
         }
     }
 
-    void abortIsSilentKind()
-    {
-        try {
-            Abort();
-        } catch (const Exception &e) {
-            QVERIFY(dynamic_cast<const EAbort *>(&e));
-            QCOMPARE(e.Message(), u"Operation aborted"_s);
-        }
-    }
-
     void bstrLayout_data()
     {
         QTest::addColumn<QString>("text");
