@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QStringList>
+#include <memory>
 
 // An application server held in memory for tests. Each provider is one table: its field list (the key
 // marked InKey) and its rows. GetRecords returns every row, optionally filtered; ApplyUpdates applies
@@ -19,6 +20,22 @@ public:
     };
 
     QHash<QString, Table> Tables;
+
+    // A server whose provider "DtsPItems" answers ID (the key), NAME (20 characters) and AMOUNT, the
+    // first rows of 1 "Uno" 10.5, 2 "Dos" 20 and 3 "Tres" without an amount.
+    static std::shared_ptr<FakeAppServer> WithItems(int rows = 3)
+    {
+        auto server = std::make_shared<FakeAppServer>();
+        const QList<QVariantList> all = {{1, QStringLiteral("Uno"), 10.5},
+                                         {2, QStringLiteral("Dos"), 20.0},
+                                         {3, QStringLiteral("Tres"), QVariant()}};
+        server->Tables.insert(QStringLiteral("DtsPItems"),
+                              Table{{SFieldDef{QStringLiteral("ID"), TFieldType::ftInteger, 0, false, false, true},
+                                     SFieldDef{QStringLiteral("NAME"), TFieldType::ftString, 20},
+                                     SFieldDef{QStringLiteral("AMOUNT"), TFieldType::ftFloat}},
+                                    all.mid(0, rows)});
+        return server;
+    }
     // Refuse any change whose key (first key column's value, as text) is listed, with this message.
     QHash<QString, QString> RefuseKeys;
 

@@ -15,11 +15,11 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// A provider dataset of three items with a calculated field; every event is written to Log, and the
-// event named in AbortIn raises the silent abort after being logged.
+// A dataset of FakeAppServer::WithItems with persistent fields and a calculated one; every event is written to Log, and
+// the event named in AbortIn raises the silent abort after being logged.
 struct Items
 {
-    std::shared_ptr<FakeAppServer> Server = std::make_shared<FakeAppServer>();
+    std::shared_ptr<FakeAppServer> Server;
     SDCOMConnection Connection;
     SClientDataSet DataSet{nullptr, u"QryItems"_s};
     TIntegerField *Id = new TIntegerField(&DataSet, u"ID"_s);
@@ -29,15 +29,8 @@ struct Items
     QStringList Log;
     QString AbortIn;
 
-    explicit Items(int rows = 3)
+    explicit Items(int rows = 3) : Server(FakeAppServer::WithItems(rows))
     {
-        FakeAppServer::Table table;
-        table.Fields = {SFieldDef{u"ID"_s, TFieldType::ftInteger, 0, true, false, true, false, {}},
-                        SFieldDef{u"NAME"_s, TFieldType::ftString, 20, false, false, false, false, {}},
-                        SFieldDef{u"AMOUNT"_s, TFieldType::ftFloat, 0, false, false, false, false, {}}};
-        const QList<QVariantList> all = {{1, u"Uno"_s, 10.5}, {2, u"Dos"_s, 20.0}, {3, u"Tres"_s, QVariant()}};
-        table.Rows = all.mid(0, rows);
-        Server->Tables.insert(u"DtsPItems"_s, table);
         Connection.SetAppServer(Server);
         DataSet.RemoteServer = &Connection;
         DataSet.ProviderName = u"DtsPItems"_s;
