@@ -196,6 +196,15 @@ private:
     QString m_lastError;
 };
 
+// The column of the field named name in p; -1 when it has none.
+inline int col(const SDataPacket &p, const char *name)
+{
+    for (int i = 0; i < p.Fields.size(); ++i)
+        if (p.Fields.at(i).Name == QLatin1String(name))
+            return i;
+    return -1;
+}
+
 // Opens a connection or fails the running test with the reason.
 #define ZE_OPEN(var, fixture, ...)                                                                                     \
     auto var = (fixture).Open(__VA_ARGS__);                                                                            \

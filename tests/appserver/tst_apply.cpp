@@ -11,14 +11,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-int col(const SDataPacket &p, const char *name)
-{
-    for (int i = 0; i < p.Fields.size(); ++i)
-        if (p.Fields.at(i).Name == QLatin1String(name))
-            return i;
-    return -1;
-}
-
 QString area2Sql()
 {
     return TProviderCatalog::EvaluationSql() +

@@ -126,9 +126,7 @@ class TstIsolation : public QObject
     SDelta Delta(IAppServer &mine, IAppServer &demo, const QString &how)
     {
         const SDataPacket p = mine.GetRecords(u"DtsPSoMaleg"_s, {}, TProviderCatalog::EvaluationSql());
-        int company = 0;
-        while (p.Fields.at(company).Name != u"COD_EMPR"_s)
-            ++company;
+        const int company = col(p, "COD_EMPR");
         SDeltaRow r;
         r.OldValues = p.Rows.first();
         r.NewValues = r.OldValues;

@@ -34,20 +34,6 @@ QStringList names(const SDataPacket &p)
     return out;
 }
 
-const SFieldDef &field(const SDataPacket &p, const char *name)
-{
-    for (const SFieldDef &f : p.Fields)
-        if (f.Name == QLatin1String(name))
-            return f;
-    static SFieldDef none;
-    return none;
-}
-
-int col(const SDataPacket &p, const char *name)
-{
-    return int(names(p).indexOf(QString::fromLatin1(name)));
-}
-
 } // namespace
 
 class TstProviders : public QObject
@@ -214,8 +200,8 @@ private slots:
         QCOMPARE(companies.Rows.at(0).at(col(companies, "GRU_EMPR")).toString(), u"S"_s);
         QCOMPARE(companies.Rows.at(1).at(col(companies, "GRU_EMPR")).toString(), u"N"_s);
         // What the reports' page header prints: short name, tax number as a whole number, logo bytes.
-        QCOMPARE(field(companies, "NIT_EMPR").DataType, TFieldType::ftLargeint);
-        QCOMPARE(field(companies, "BMP_REPO").DataType, TFieldType::ftBlob);
+        QCOMPARE(companies.Fields.at(col(companies, "NIT_EMPR")).DataType, TFieldType::ftLargeint);
+        QCOMPARE(companies.Fields.at(col(companies, "BMP_REPO")).DataType, TFieldType::ftBlob);
         const QVariantList &first = companies.Rows.at(0);
         QCOMPARE(first.at(col(companies, "INI_EMPR")).toString(), u"IAV"_s);
         QCOMPARE(first.at(col(companies, "NIT_EMPR")), QVariant(qlonglong(900123456)));
