@@ -196,7 +196,6 @@ private slots:
         QTest::newRow("cancel reverts") << int(raCancel) << 0 << u"Dos"_s << u"Otro"_s;
         QTest::newRow("refresh takes the server's row") << int(raRefresh) << 0 << u"Otro"_s << u"Otro"_s;
     }
-
     void reconcileActions()
     {
         QFETCH(int, action);
@@ -250,7 +249,6 @@ private slots:
         QTest::newRow("delete, refresh brings the server row")
             << int(TUpdateKind::ukDelete) << int(raRefresh) << 3 << 0;
     }
-
     void reconcileInsertAndDelete()
     {
         QFETCH(int, kind);
@@ -399,7 +397,6 @@ private slots:
         QTest::newRow("stored") << QString() << 0 << true;
         QTest::newRow("one row refused, all rolled back") << u"2"_s << 1 << false;
     }
-
     void afterApplyLearnsHowTheSaveWent()
     {
         QFETCH(QString, refuse);
@@ -471,7 +468,6 @@ private slots:
         for (const auto &r : rows)
             QTest::newRow(r.tag) << QString::fromUtf16(r.sql) << r.names;
     }
-
     void paramsOfCommandText()
     {
         QFETCH(QString, sql);

@@ -180,7 +180,6 @@ private slots:
                                  << words(r.events) << QString::fromUtf8(r.error) << QString::fromUtf8(r.state)
                                  << r.recNo << r.count;
     }
-
     void eventOrder()
     {
         QFETCH(QStringList, setup);
@@ -314,7 +313,6 @@ private slots:
         QTest::newRow("null value") << u"AMOUNT"_s << QVariant() << 0 << 3;
         QTest::newRow("field names ignore case") << u"name"_s << QVariant(u"Uno"_s) << 0 << 1;
     }
-
     void locateOptions()
     {
         QFETCH(QString, fields);

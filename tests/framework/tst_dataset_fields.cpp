@@ -75,7 +75,6 @@ private slots:
         QTest::newRow("largeint") << u"NIT"_s << u"0"_s << u"0"_s;
         QTest::newRow("float") << u"AMOUNT"_s << u"0"_s << u"0"_s;
     }
-
     void nullConversions()
     {
         QFETCH(QString, field);
@@ -148,7 +147,6 @@ private slots:
             QTest::newRow(r.tag) << QString::fromLatin1(r.field) << QString::fromLatin1(r.setter) << r.input
                                  << QString::fromUtf8(r.asString) << r.isNull;
     }
-
     void assignments()
     {
         QFETCH(QString, field);
@@ -302,7 +300,6 @@ private slots:
         QTest::newRow("negative section") << u"0;(0)"_s << -7.0 << u"(7)"_s;
         QTest::newRow("zero section") << u"0;-0;cero"_s << 0.0 << u"cero"_s;
     }
-
     void displayFormats()
     {
         QFETCH(QString, format);
