@@ -68,12 +68,16 @@ public:
         lite.Location = m_dir.filePath(QStringLiteral("demo.sqlite"));
         SBackend &pg = m_backends[QStringLiteral("postgres")];
         const QString base = qEnvironmentVariable("ZE_TEST_PG_URL");
-        if (base.isEmpty())
+        if (base.isEmpty()) {
             pg.Error =
                 QStringLiteral("ZE_TEST_PG_URL no está definida: ejecute las pruebas con scripts/test-postgres.");
-        else
-            pg.Location = CreatePgDatabase(
-                base, QStringLiteral("ze_%1_%2").arg(testName).arg(QCoreApplication::applicationPid()), pg.Error);
+        } else {
+            QUrl url(base);
+            url.setPath(QStringLiteral("/ze_%1_%2").arg(testName).arg(QCoreApplication::applicationPid()));
+            RunAdmin(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(url.path().mid(1)));
+            pg.Error = RunAdmin(QStringLiteral("CREATE DATABASE %1").arg(url.path().mid(1)));
+            pg.Location = pg.Error.isEmpty() ? url.toString() : QString();
+        }
         for (auto &[name, b] : m_backends) {
             if (!b.Error.isEmpty())
                 continue;
@@ -109,7 +113,7 @@ public:
         }
         const QString pg = m_backends[QStringLiteral("postgres")].Location;
         if (!pg.isEmpty())
-            DropPgDatabase(pg);
+            RunAdmin(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(QUrl(pg).path().mid(1)));
     }
 
     SBackend &Backend(const QString &name) { return m_backends[name]; }
@@ -174,20 +178,6 @@ public:
         }
         QSqlDatabase::removeDatabase(QStringLiteral("ze-admin"));
         return error;
-    }
-
-    static QString CreatePgDatabase(const QString &baseUrl, const QString &name, QString &error)
-    {
-        RunAdmin(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(name));
-        error = RunAdmin(QStringLiteral("CREATE DATABASE %1").arg(name));
-        QUrl out(baseUrl);
-        out.setPath(QLatin1Char('/') + name);
-        return error.isEmpty() ? out.toString() : QString();
-    }
-
-    static void DropPgDatabase(const QString &location)
-    {
-        RunAdmin(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(QUrl(location).path().mid(1)));
     }
 
 private:

@@ -443,27 +443,22 @@ private slots:
 
     void qbeReopensThroughTheProvider()
     {
-        auto server = std::make_shared<FakeAppServer>();
-        FakeAppServer::Table table;
-        table.Fields = {SFieldDef{u"COD_EMPR"_s, TFieldType::ftSmallint},
-                        SFieldDef{u"NOMBRE"_s, TFieldType::ftString, 40}};
-        table.Rows = {{1, u"A"_s}};
-        server->Tables.insert(u"DtsPPrueba"_s, table);
+        auto server = FakeAppServer::WithItems();
         SDCOMConnection conn;
         conn.SetAppServer(server);
         SClientDataSet q(nullptr, u"Qry"_s);
-        q.ProviderName = u"DtsPPrueba"_s;
+        q.ProviderName = u"DtsPItems"_s;
         q.RemoteServer = &conn;
-        q.SetSQL({u"SELECT MA.COD_EMPR, MA.NOMBRE"_s, u"FROM T MA"_s, u"WHERE MA.COD_EMPR = MA.COD_EMPR"_s, QString()});
+        q.SetSQL({u"SELECT T.ID, T.NAME"_s, u"FROM ITEMS T"_s, u"WHERE T.ID = T.ID"_s, QString()});
         TQSDBQbe qbe;
         qbe.Tag = 1;
         qbe.SetDataset(&q);
         qbe.Inicializar(false);
-        qbe.SetCondition(u"empresa"_s, u"MA.COD_EMPR = 1"_s);
+        qbe.SetCondition(u"empresa"_s, u"T.ID > 0"_s);
         qbe.Reopen();
         QVERIFY(q.Active());
-        QCOMPARE(server->LastCommandText, QStringLiteral("SELECT MA.COD_EMPR, MA.NOMBRE\r\nFROM T MA\r\nWHERE "
-                                                         "MA.COD_EMPR = MA.COD_EMPR AND MA.COD_EMPR = 1\r\n"));
+        QCOMPARE(server->LastCommandText,
+                 u"SELECT T.ID, T.NAME\r\nFROM ITEMS T\r\nWHERE T.ID = T.ID AND T.ID > 0\r\n"_s);
         // The criteria come from the dialog, through the prompt service. A value that does not fit
         // keeps the dialog open with the rows as typed and the reason; the values travel as parameters.
         ScriptedPrompts *prompts = ScriptedPrompts::Install();
@@ -471,7 +466,7 @@ private slots:
         QList<TQbeCriterion> shownRows;
         prompts->answers.push_back([](QWidget &d) {
             static_cast<TQbeDialog &>(d).SetCriteria(
-                {{u"COD_EMPR"_s, TQbeOperator::Equal, u"uno"_s}, {u"NOMBRE"_s, TQbeOperator::StartsWith, u"A"_s}});
+                {{u"ID"_s, TQbeOperator::Equal, u"uno"_s}, {u"NAME"_s, TQbeOperator::StartsWith, u"U"_s}});
             return int(QDialog::Accepted);
         });
         prompts->answers.push_back([&](QWidget &d) {
@@ -483,13 +478,13 @@ private slots:
         });
         qbe.Click();
         QCOMPARE(prompts->asked, QStringList({u"Consulta por ejemplo"_s, u"Consulta por ejemplo"_s}));
-        QCOMPARE(shownError, u"'uno' no es un valor válido para el campo 'COD_EMPR'."_s);
+        QCOMPARE(shownError, u"'uno' no es un valor válido para el campo 'ID'."_s);
         QCOMPARE(shownRows.size(), 2);
         QCOMPARE(shownRows.at(0).Value, u"uno"_s);
-        QVERIFY(server->LastCommandText.endsWith(u" AND MA.COD_EMPR = 1 AND MA.NOMBRE LIKE :QBE1\r\n"_s));
+        QVERIFY(server->LastCommandText.endsWith(u" AND T.ID > 0 AND T.NAME LIKE :QBE1\r\n"_s));
         QCOMPARE(server->LastParams.size(), 1);
-        QCOMPARE(server->LastParams.at(0).Value, QVariant(u"A%"_s));
-        QCOMPARE(qbe.FilterText(), u"NOMBRE empieza por A"_s);
+        QCOMPARE(server->LastParams.at(0).Value, QVariant(u"U%"_s));
+        QCOMPARE(qbe.FilterText(), u"NAME empieza por U"_s);
         Application()->SetPrompts(nullptr);
         qbe.Inicializar(false);
         QVERIFY(qbe.Criteria().isEmpty());
