@@ -116,8 +116,7 @@ private slots:
     {
         QFETCH(QString, backend);
         TDatabase *db = Db(backend);
-        if (!db)
-            QFAIL(qPrintable(m_fx.Error(backend)));
+        QVERIFY2(db, qPrintable(m_fx.Error(backend)));
         const int company = NewCompany(*db);
         SCatalogueImport job;
         job.Company = company;
@@ -196,8 +195,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, message);
         TDatabase *db = Db(backend);
-        if (!db)
-            QFAIL(qPrintable(m_fx.Error(backend)));
+        QVERIFY2(db, qPrintable(m_fx.Error(backend)));
         const int company = NewCompany(*db);
         SCatalogueImport job{company, text, QDate(2026, 5, 1), QDate(2026, 1, 1), QDate(), {{1, u"Planta"_s}}};
         try {
@@ -218,8 +216,7 @@ private slots:
     {
         QFETCH(QString, backend);
         TDatabase *db = Db(backend);
-        if (!db)
-            QFAIL(qPrintable(m_fx.Error(backend)));
+        QVERIFY2(db, qPrintable(m_fx.Error(backend)));
         QTemporaryDir dir;
         const QString file = dir.filePath(u"catalogo.csv"_s);
         {

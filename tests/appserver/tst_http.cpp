@@ -171,8 +171,7 @@ private slots:
         QFETCH(QString, transport);
         QFETCH(QString, user);
         QFETCH(QString, password);
-        if (!m_fx.Error(backend).isEmpty())
-            QFAIL(qPrintable(m_fx.Error(backend)));
+        QVERIFY2(m_fx.Error(backend).isEmpty(), qPrintable(m_fx.Error(backend)));
         QVERIFY(!m_fx.Open(backend, transport, user, password));
         QCOMPARE(m_fx.LastError(), u"Usuario o contraseña incorrectos."_s);
         if (transport == u"http"_s) {
@@ -431,8 +430,7 @@ private slots:
     void connections()
     {
         QFETCH(QString, kind);
-        if (!m_fx.Error(u"sqlite"_s).isEmpty())
-            QFAIL(qPrintable(m_fx.Error(u"sqlite"_s)));
+        QVERIFY2(m_fx.Error(u"sqlite"_s).isEmpty(), qPrintable(m_fx.Error(u"sqlite"_s)));
         const bool own = kind == u"tope"_s || kind == u"lenta"_s;
         SHttpLimits limits;
         limits.Workers = 2;
@@ -568,8 +566,7 @@ private slots:
     void twoProcesses()
     {
         QFETCH(QString, backend);
-        if (!m_fx.Error(backend).isEmpty())
-            QFAIL(qPrintable(m_fx.Error(backend)));
+        QVERIFY2(m_fx.Error(backend).isEmpty(), qPrintable(m_fx.Error(backend)));
         const QString db = m_fx.Backend(backend).Location;
         TUserStore(m_fx.Backend(backend).Engine->Database()).SetUser(u"ana5"_s, u"clave5"_s, {2});
         QProcess a, b;

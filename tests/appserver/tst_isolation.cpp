@@ -177,8 +177,7 @@ private slots:
     void oneStatementByPostgres()
     {
         QFETCH(QString, text);
-        if (!m_fx.Error(u"postgres"_s).isEmpty())
-            QFAIL(qPrintable(m_fx.Error(u"postgres"_s)));
+        QVERIFY2(m_fx.Error(u"postgres"_s).isEmpty(), qPrintable(m_fx.Error(u"postgres"_s)));
         TDatabase &db = m_fx.Backend(u"postgres"_s).Engine->Database();
         const QByteArray before = Fingerprint(u"postgres"_s);
         ++g_attempts;

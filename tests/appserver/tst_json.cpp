@@ -436,8 +436,7 @@ private slots:
         QFETCH(double, code);
         QFETCH(QString, name);
         QFETCH(QString, memo);
-        if (!m_fx.Error(backend).isEmpty())
-            QFAIL(qPrintable(m_fx.Error(backend)));
+        QVERIFY2(m_fx.Error(backend).isEmpty(), qPrintable(m_fx.Error(backend)));
         TAppServerFixture::SBackend &b = m_fx.Backend(backend);
         b.Engine->Database().Run(
             QStringLiteral(
