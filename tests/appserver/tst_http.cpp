@@ -439,10 +439,11 @@ private slots:
         THttpService small(m_fx.Backend(u"sqlite"_s).Engine, limits);
         const int port = own ? small.Start(u"127.0.0.1"_s, 0) : Port(u"sqlite"_s);
         QList<int> held;
-        const auto release = qScopeGuard([&] {
-            for (int s : held)
+        const auto closeHeld = [&] {
+            for (int s : std::exchange(held, {}))
                 ::close(s);
-        });
+        };
+        const auto release = qScopeGuard(closeHeld);
         const int count = own ? limits.MaxConnections : 40;
         for (int i = 0; i < count; ++i) {
             held << rawConnect(port);
@@ -455,23 +456,16 @@ private slots:
             const auto [status, body] = readAnswer(extra);
             ::close(extra);
             QCOMPARE(status, 503);
-            QVERIFY(QJsonDocument::fromJson(body)
-                        .object()
-                        .value(u"error"_s)
-                        .toString()
-                        .contains(u"máximo de conexiones"_s));
-            for (int s : held)
-                ::close(s);
-            held.clear();
+            const QString error = QJsonDocument::fromJson(body).object().value(u"error"_s).toString();
+            QVERIFY2(error.contains(u"máximo de conexiones"_s), qPrintable(error));
+            closeHeld();
             QThread::msleep(200);
         } else if (kind == u"lenta"_s) {
             QElapsedTimer clock;
             clock.start();
             QCOMPARE(readAnswer(held.first()).first, 408);
             QVERIFY(clock.elapsed() < 5000);
-            for (int s : held)
-                ::close(s);
-            held.clear();
+            closeHeld();
         } else if (kind == u"goteo"_s) {
             QThread::msleep(100);
             for (int s : held) // a byte more each: still not a whole request

@@ -373,27 +373,15 @@ private slots:
         QCOMPARE(ds->FieldByName(u"FECHA"_s)->AsDateTime(), QDateTime(QDate(2026, 3, 15), QTime(0, 0)));
     }
 
-    // A memo cell shows the start of its text; its tooltip, the whole text.
-    void gridShowsTheStartOfAMemo()
+    void gridModelShowsRowsWithoutMovingTheCursor()
     {
         ds->Edit();
         ds->FieldByName(u"NOTAS"_s)->SetAsString(u"Primera línea\r\nsegunda línea"_s);
         ds->Post();
         TTolvaneDBgrid grid;
         grid.SetDataSource(src.get());
-        grid.SetColumns({TColumn{u"NOTAS"_s}});
-        const QModelIndex cell = grid.GridModel()->index(0, 0);
-        QCOMPARE(cell.data().toString(), u"Primera línea …"_s);
-        QCOMPARE(cell.data(Qt::ToolTipRole).toString(), u"Primera línea\r\nsegunda línea"_s);
-        QCOMPARE(grid.GridModel()->index(1, 0).data().toString(), QString());
-    }
-
-    void gridModelShowsRowsWithoutMovingTheCursor()
-    {
-        TTolvaneDBgrid grid;
-        grid.SetDataSource(src.get());
-        grid.SetColumns(
-            {TColumn{u"COD"_s}, TColumn{u"NOMBRE"_s, 200}, TColumn{u"DtfEtiqueta"_s, 0, QString(), cbsEllipsis}});
+        grid.SetColumns({TColumn{u"COD"_s}, TColumn{u"NOMBRE"_s, 200},
+                         TColumn{u"DtfEtiqueta"_s, 0, QString(), cbsEllipsis}, TColumn{u"NOTAS"_s}});
         TDBGridModel *model = grid.GridModel();
         QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(model->rowCount(), 3);
@@ -407,6 +395,10 @@ private slots:
         QCOMPARE(ds->RecNo(), 1);
         QCOMPARE(scrolls, 0);
         QCOMPARE(ds->FieldByName(u"DtfEtiqueta"_s)->AsString(), u"#1 Fila 1"_s);
+        // A memo cell shows the start of its text; its tooltip, the whole text.
+        QCOMPARE(model->index(0, 3).data().toString(), u"Primera línea …"_s);
+        QCOMPARE(model->index(0, 3).data(Qt::ToolTipRole).toString(), u"Primera línea\r\nsegunda línea"_s);
+        QCOMPARE(model->index(1, 3).data().toString(), QString());
 
         // Choosing a row moves the dataset; moving the dataset moves the grid.
         grid.setCurrentIndex(model->index(2, 0));
