@@ -218,8 +218,7 @@ private slots:
                 const SDataPacket p =
                     server->GetRecords(u"DtsPTemporal"_s, {SParam{u"P"_s, TFieldType::ftInteger, 1}}, text);
                 for (const QVariantList &r : p.Rows)
-                    for (const QVariant &v : r)
-                        answer += v.toString() + QLatin1Char('|');
+                    answer += QVariant(r).toStringList().join(u'|') + u'|';
             } else if (kind == u"oracle"_s) {
                 const auto answerTo = [&](const char *value) {
                     try {
@@ -248,8 +247,7 @@ private slots:
             } else {
                 const SApplyResult r = server->ApplyUpdates(u"DtsPSoMaleg"_s, Delta(*server, *demo, text), 0);
                 QVERIFY(r.ErrorCount == 1 && !r.Committed);
-                for (const QVariant &v : r.Errors.first().CurValues)
-                    answer += v.toString() + QLatin1Char('|');
+                answer = QVariant(r.Errors.first().CurValues).toStringList().join(u'|');
             }
         } catch (const EAppServerError &e) {
             QVERIFY2(e.Status() >= 400 && e.Status() < 500, qPrintable(e.Message()));

@@ -21,15 +21,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-SFieldDef field(const char *name, TFieldType type, bool key = false)
-{
-    SFieldDef f;
-    f.Name = QString::fromLatin1(name);
-    f.DataType = type;
-    f.InKey = key;
-    return f;
-}
-
 // The packet as text: every field with its attributes, every value with its type; doubles to the
 // last digit (so -0.0 differs from 0.0), bytes in base 64.
 QString dump(const SDataPacket &p)
@@ -201,11 +192,9 @@ private slots:
         QFETCH(bool, same);
         QFETCH(bool, asLikeDocument);
         SDataPacket packet;
-        packet.Fields = {field("ID", TFieldType::ftInteger, true), field("VALOR", TFieldType(type)),
-                         field("FIN", TFieldType::ftString)};
-        packet.Fields[1].Hidden = true;
-        packet.Fields[2].ReadOnly = true;
-        packet.Fields[2].Size = 10;
+        packet.Fields = {SFieldDef{u"ID"_s, TFieldType::ftInteger, 0, false, false, true},
+                         SFieldDef{u"VALOR"_s, TFieldType(type), 0, false, false, false, true}, // hidden
+                         SFieldDef{u"FIN"_s, TFieldType::ftString, 10, false, true}};           // read-only
         packet.Rows = {{1, value, u"fin"_s}, {2, QVariant(), u"otro"_s}};
 
         const QByteArray written = TJsonCodec::WritePacket(packet);
@@ -373,7 +362,7 @@ private slots:
         QFETCH(int, kind);
         std::mt19937_64 random(20261206 + kind);
         SDataPacket packet;
-        packet.Fields = {field("F", TFieldType::ftFloat)};
+        packet.Fields = {SFieldDef{u"F"_s, TFieldType::ftFloat}};
         while (packet.Rows.size() < 20000) {
             double d = 0;
             switch (kind) {

@@ -93,7 +93,6 @@ private slots:
             ZE_OPEN(c, m_fx, backend, transport);
             clients.push_back(c);
         }
-        const QString column = u"RMT_SEMO"_s;
         std::vector<QList<int>> keys(kClients);
         std::vector<QString> errors(kClients);
         std::vector<std::thread> threads;
@@ -101,7 +100,7 @@ private slots:
             threads.emplace_back([&, i] {
                 try {
                     for (int k = 0; k < kCalls; ++k) {
-                        QVariantList args{QVariant(QVariantList{1, u"SO_SEMON"_s, column})};
+                        QVariantList args{QVariant(QVariantList{1, u"SO_SEMON"_s, u"RMT_SEMO"_s})};
                         keys[i] << clients[i]->Call(u"GenerarRMT"_s, args).toInt();
                     }
                 } catch (const Exception &e) {
@@ -113,8 +112,7 @@ private slots:
         QSet<int> all;
         for (int i = 0; i < kClients; ++i) {
             QVERIFY2(errors[i].isEmpty(), qPrintable(errors[i]));
-            for (int k : keys[i])
-                all.insert(k);
+            all.unite(QSet<int>(keys[i].cbegin(), keys[i].cend()));
         }
         QCOMPARE(all.size(), kClients * kCalls);
         // Above every key already in the table.

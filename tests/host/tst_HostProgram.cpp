@@ -25,9 +25,8 @@ class tst_HostProgram : public QObject
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(u"DISPLAY"_s);
-        env.remove(u"WAYLAND_DISPLAY"_s);
-        env.remove(u"QT_QPA_PLATFORM"_s);
+        for (const QString &display : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
+            env.remove(display);
         p.setProcessEnvironment(env);
         p.start(qEnvironmentVariable("ZE_HOST_PATH"), args);
         if (!p.waitForFinished(60000))
