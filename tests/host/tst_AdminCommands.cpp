@@ -7,6 +7,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -47,22 +48,22 @@ class tst_AdminCommands : public QObject
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
-    // NOM_EMPR, NIT_EMPR and BMP_REPO of company 3 in a SQLite file.
-    static QVariantList companyRow(const QString &db)
+    // Runs sql on a SQLite file: the first row's values, or the error's text.
+    static QVariantList sqlite(const QString &db, const QString &sql)
     {
         QVariantList row;
         {
-            QSqlDatabase c = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"lectura"_s);
+            QSqlDatabase c = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"prueba"_s);
             c.setDatabaseName(db);
-            if (c.open()) {
-                QSqlQuery q(u"SELECT NOM_EMPR, NIT_EMPR, BMP_REPO FROM GN_EMPRE WHERE COD_EMPR = 3"_s, c);
-                if (q.next())
-                    row << q.value(0).toString() << q.value(1).toLongLong() << q.value(2).toByteArray();
-                q.finish();
-            }
-            c.close();
+            c.open();
+            QSqlQuery q(c);
+            if (!q.exec(sql))
+                row << q.lastError().text();
+            else if (q.next())
+                for (int i = 0; i < q.record().count(); ++i)
+                    row << q.value(i);
         }
-        QSqlDatabase::removeDatabase(u"lectura"_s);
+        QSqlDatabase::removeDatabase(u"prueba"_s);
         return row;
     }
 
@@ -212,17 +213,8 @@ private slots:
         QTemporaryDir dir;
         const QString db = dir.filePath(u"caso.sqlite"_s);
         QVERIFY(QFile::copy(m_companyDb, db));
-        if (!before.isEmpty()) {
-            {
-                QSqlDatabase c = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"antes"_s);
-                c.setDatabaseName(db);
-                QVERIFY(c.open());
-                QSqlQuery q(c);
-                QVERIFY2(q.exec(before), qPrintable(q.lastError().text()));
-                c.close();
-            }
-            QSqlDatabase::removeDatabase(u"antes"_s);
-        }
+        if (!before.isEmpty())
+            QCOMPARE(sqlite(db, before), QVariantList());
         args.replaceInStrings(u"%DB%"_s, db).replaceInStrings(u"%DIR%"_s, m_dir.path());
         says.replace(u"%DIR%"_s, m_dir.path());
         const Run run = server(args);
@@ -230,7 +222,10 @@ private slots:
         QCOMPARE(run.exitCode, exitCode);
         const QByteArray bytes = logo.isEmpty() ? QByteArray() : bytesOf(logo.replace(u"%DIR%"_s, m_dir.path()));
         QVERIFY(logo.isEmpty() || !bytes.isEmpty());
-        QCOMPARE(companyRow(db), (QVariantList{name, nit, bytes}));
+        const QVariantList row = sqlite(db, u"SELECT NOM_EMPR, NIT_EMPR, BMP_REPO FROM GN_EMPRE WHERE COD_EMPR = 3"_s);
+        QCOMPARE(row.value(0).toString(), name);
+        QCOMPARE(row.value(1).toLongLong(), nit);
+        QCOMPARE(row.value(2).toByteArray(), bytes);
     }
 };
 
