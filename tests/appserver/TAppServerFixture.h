@@ -68,12 +68,16 @@ public:
         lite.Location = m_dir.filePath(QStringLiteral("demo.sqlite"));
         SBackend &pg = m_backends[QStringLiteral("postgres")];
         const QString base = qEnvironmentVariable("ZE_TEST_PG_URL");
-        if (base.isEmpty())
+        if (base.isEmpty()) {
             pg.Error =
                 QStringLiteral("ZE_TEST_PG_URL no está definida: ejecute las pruebas con scripts/test-postgres.");
-        else
-            pg.Location = CreatePgDatabase(
-                base, QStringLiteral("ze_%1_%2").arg(testName).arg(QCoreApplication::applicationPid()), pg.Error);
+        } else {
+            QUrl url(base);
+            url.setPath(QStringLiteral("/ze_%1_%2").arg(testName).arg(QCoreApplication::applicationPid()));
+            RunAdmin(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(url.path().mid(1)));
+            pg.Error = RunAdmin(QStringLiteral("CREATE DATABASE %1").arg(url.path().mid(1)));
+            pg.Location = pg.Error.isEmpty() ? url.toString() : QString();
+        }
         for (auto &[name, b] : m_backends) {
             if (!b.Error.isEmpty())
                 continue;
@@ -109,7 +113,7 @@ public:
         }
         const QString pg = m_backends[QStringLiteral("postgres")].Location;
         if (!pg.isEmpty())
-            DropPgDatabase(pg);
+            RunAdmin(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(QUrl(pg).path().mid(1)));
     }
 
     SBackend &Backend(const QString &name) { return m_backends[name]; }
@@ -159,36 +163,21 @@ public:
         return db;
     }
 
-    static QString CreatePgDatabase(const QString &baseUrl, const QString &name, QString &error)
+    // Runs sql on the cluster's own database; the error text, empty when it ran.
+    static QString RunAdmin(const QString &sql)
     {
+        QString error;
         {
             QSqlDatabase db = AdminConnection();
-            if (!db.isOpen()) {
-                error = QStringLiteral("No se pudo conectar a %1: %2").arg(baseUrl, db.lastError().text());
-            } else {
-                QSqlQuery q(db);
-                q.exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(name));
-                if (!q.exec(QStringLiteral("CREATE DATABASE %1").arg(name)))
-                    error = q.lastError().text();
-            }
-            db.close();
+            QSqlQuery q(db);
+            if (!db.isOpen())
+                error = QStringLiteral("No se pudo conectar a %1: %2")
+                            .arg(qEnvironmentVariable("ZE_TEST_PG_URL"), db.lastError().text());
+            else if (!q.exec(sql))
+                error = q.lastError().text();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("ze-admin"));
-        QUrl out(baseUrl);
-        out.setPath(QLatin1Char('/') + name);
-        return error.isEmpty() ? out.toString() : QString();
-    }
-
-    static void DropPgDatabase(const QString &location)
-    {
-        {
-            QSqlDatabase db = AdminConnection();
-            if (db.isOpen())
-                QSqlQuery(db).exec(
-                    QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(QUrl(location).path().mid(1)));
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("ze-admin"));
+        return error;
     }
 
 private:
@@ -197,8 +186,23 @@ private:
     QString m_lastError;
 };
 
+// The column of the field named name in p; -1 when it has none.
+inline int col(const SDataPacket &p, const char *name)
+{
+    for (int i = 0; i < p.Fields.size(); ++i)
+        if (p.Fields.at(i).Name == QLatin1String(name))
+            return i;
+    return -1;
+}
+
 // Opens a connection or fails the running test with the reason.
 #define ZE_OPEN(var, fixture, ...)                                                                                     \
     auto var = (fixture).Open(__VA_ARGS__);                                                                            \
     if (!var)                                                                                                          \
         QFAIL(qPrintable((fixture).LastError()));
+
+// Fetches the test row's backend and transport and opens a connection as the demo user there.
+#define ZE_OPEN_ROW(var, fixture)                                                                                      \
+    QFETCH(QString, backend);                                                                                          \
+    QFETCH(QString, transport);                                                                                        \
+    ZE_OPEN(var, fixture, backend, transport)

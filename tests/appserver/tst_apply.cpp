@@ -7,20 +7,14 @@
 
 #include <QDateTime>
 
-namespace {
+using namespace Qt::Literals::StringLiterals;
 
-int col(const SDataPacket &p, const char *name)
-{
-    for (int i = 0; i < p.Fields.size(); ++i)
-        if (p.Fields.at(i).Name == QLatin1String(name))
-            return i;
-    return -1;
-}
+namespace {
 
 QString area2Sql()
 {
     return TProviderCatalog::EvaluationSql() +
-           QStringLiteral("  AND MA.COD_EMPR = 1 AND MA.COD_AREA = 2 AND DI.NUM_ERAL = :NUMERAL\r\n");
+           u"  AND MA.COD_EMPR = 1 AND MA.COD_AREA = 2 AND DI.NUM_ERAL = :NUMERAL\r\n"_s;
 }
 
 SDeltaRow modify(const QVariantList &row, const QList<QPair<int, QVariant>> &changes)
@@ -29,8 +23,7 @@ SDeltaRow modify(const QVariantList &row, const QList<QPair<int, QVariant>> &cha
     r.Kind = TUpdateKind::ukModify;
     r.OldValues = row;
     r.NewValues = row;
-    for (int i = 0; i < row.size(); ++i)
-        r.Changed << false;
+    r.Changed = QList<bool>(row.size(), false);
     for (const auto &c : changes) {
         r.NewValues[c.first] = c.second;
         r.Changed[c.first] = true;
@@ -53,48 +46,43 @@ class TstApply : public QObject
                                                "3.1.9", "3.3.1", "3.3.2", "3.3.3", "3.3.4", "3.3.5", "3.3.6", "4.1.1",
                                                "4.1.2", "4.1.3", "4.1.4", "4.2.1", "4.2.2", "4.2.3", "4.2.4", "4.2.5"};
         const QString numeral = QString::fromLatin1(numerals[m_next++ % int(std::size(numerals))]);
-        return server.GetRecords(QStringLiteral("DtsPSoMaleg"),
-                                 {SParam{QStringLiteral("NUMERAL"), TFieldType::ftString, numeral}}, area2Sql());
+        return server.GetRecords(u"DtsPSoMaleg"_s, {SParam{u"NUMERAL"_s, TFieldType::ftString, numeral}}, area2Sql());
     }
     SDataPacket Reread(IAppServer &server, const SDataPacket &p)
     {
         const QString numeral = p.Rows.first().at(col(p, "NUM_ERAL")).toString();
-        return server.GetRecords(QStringLiteral("DtsPSoMaleg"),
-                                 {SParam{QStringLiteral("NUMERAL"), TFieldType::ftString, numeral}}, area2Sql());
+        return server.GetRecords(u"DtsPSoMaleg"_s, {SParam{u"NUMERAL"_s, TFieldType::ftString, numeral}}, area2Sql());
     }
 
 private slots:
-    void initTestCase() { m_fx.Init(QStringLiteral("apply")); }
+    void initTestCase() { m_fx.Init(u"apply"_s); }
     void cleanupTestCase() { m_fx.Cleanup(); }
 
     void modifyAndReadBack_data() { TAppServerFixture::AddRows(); }
     void modifyAndReadBack()
     {
-        QFETCH(QString, backend);
-        QFETCH(QString, transport);
-        ZE_OPEN(server, m_fx, backend, transport);
+        ZE_OPEN_ROW(server, m_fx);
         const SDataPacket p = FreshRecord(*server);
         QCOMPARE(p.Rows.size(), 1);
         const QDateTime stamp(QDate(2026, 3, 4), QTime(10, 11, 12, 345));
-        SDelta delta{
-            p.Fields,
-            {modify(p.Rows.first(), {{col(p, "IND_CUMP"), QStringLiteral("N")},
-                                     {col(p, "ACT_HORA"), stamp},
-                                     {col(p, "ACT_ESTA"), QStringLiteral("M")},
-                                     {col(p, "TEX_EVID"), QStringLiteral("Acta 12, \"firmada\"\nsegunda línea")},
-                                     {col(p, "COD_RESP"), 79456123.0},
-                                     {col(p, "NOM_AREA"), QStringLiteral("no se escribe")},
-                                     {col(p, "DES_ESTA_1"), QStringLiteral("tampoco")}})}};
-        const SApplyResult r = server->ApplyUpdates(QStringLiteral("DtsPSoMaleg"), delta, 0);
+        SDelta delta{p.Fields,
+                     {modify(p.Rows.first(), {{col(p, "IND_CUMP"), u"N"_s},
+                                              {col(p, "ACT_HORA"), stamp},
+                                              {col(p, "ACT_ESTA"), u"M"_s},
+                                              {col(p, "TEX_EVID"), u"Acta 12, \"firmada\"\nsegunda línea"_s},
+                                              {col(p, "COD_RESP"), 79456123.0},
+                                              {col(p, "NOM_AREA"), u"no se escribe"_s},
+                                              {col(p, "DES_ESTA_1"), u"tampoco"_s}})}};
+        const SApplyResult r = server->ApplyUpdates(u"DtsPSoMaleg"_s, delta, 0);
         QCOMPARE(r.ErrorCount, 0);
         QVERIFY(r.Committed);
         const SDataPacket back = Reread(*server, p);
         const QVariantList &row = back.Rows.first();
-        QCOMPARE(row.at(col(back, "IND_CUMP")).toString(), QStringLiteral("N"));
+        QCOMPARE(row.at(col(back, "IND_CUMP")).toString(), u"N"_s);
         QCOMPARE(row.at(col(back, "ACT_HORA")).toDateTime(), stamp);
-        QCOMPARE(row.at(col(back, "TEX_EVID")).toString(), QStringLiteral("Acta 12, \"firmada\"\nsegunda línea"));
+        QCOMPARE(row.at(col(back, "TEX_EVID")).toString(), u"Acta 12, \"firmada\"\nsegunda línea"_s);
         QCOMPARE(row.at(col(back, "COD_RESP")).toDouble(), 79456123.0);
-        QCOMPARE(row.at(col(back, "NOM_AREA")).toString(), QStringLiteral("Oficinas"));
+        QCOMPARE(row.at(col(back, "NOM_AREA")).toString(), u"Oficinas"_s);
         QCOMPARE(row.at(col(back, "DES_ESTA_1")), p.Rows.first().at(col(p, "DES_ESTA_1")));
     }
 
@@ -110,52 +98,45 @@ private slots:
         const SDataPacket q = Reread(*second, p);
         QCOMPARE(q.Rows, p.Rows);
         const int ind = col(p, "IND_CUMP");
-        QCOMPARE(first
-                     ->ApplyUpdates(QStringLiteral("DtsPSoMaleg"),
-                                    SDelta{p.Fields, {modify(p.Rows.first(), {{ind, QStringLiteral("C")}})}}, 0)
+        QCOMPARE(first->ApplyUpdates(u"DtsPSoMaleg"_s, SDelta{p.Fields, {modify(p.Rows.first(), {{ind, u"C"_s}})}}, 0)
                      .ErrorCount,
                  0);
 
         const SApplyResult r = second->ApplyUpdates(
-            QStringLiteral("DtsPSoMaleg"),
+            u"DtsPSoMaleg"_s,
             SDelta{q.Fields,
-                   {modify(q.Rows.first(), {{ind, QStringLiteral("X")},
-                                            {col(q, "OBJ_ASGS"), QStringLiteral("objetivo del segundo")}})}},
+                   {modify(q.Rows.first(), {{ind, u"X"_s}, {col(q, "OBJ_ASGS"), u"objetivo del segundo"_s}})}},
             -1);
         QCOMPARE(r.ErrorCount, 1);
         QVERIFY(r.Committed);
         QCOMPARE(r.Errors.first().RowIndex, 0);
         QCOMPARE(r.Errors.first().Message, TChangeApplier::ConflictMessage());
         QCOMPARE(r.Errors.first().CurValues.size(), p.Fields.size());
-        QCOMPARE(r.Errors.first().CurValues.at(ind).toString(), QStringLiteral("C"));
+        QCOMPARE(r.Errors.first().CurValues.at(ind).toString(), u"C"_s);
         const SDataPacket now = Reread(*first, p);
-        QCOMPARE(now.Rows.first().at(ind).toString(), QStringLiteral("C"));
+        QCOMPARE(now.Rows.first().at(ind).toString(), u"C"_s);
         QVERIFY(now.Rows.first().at(col(now, "OBJ_ASGS")).isNull());
 
         // A change of another column by the second client does not conflict (where-changed).
         const SApplyResult other = second->ApplyUpdates(
-            QStringLiteral("DtsPSoMaleg"),
-            SDelta{q.Fields, {modify(q.Rows.first(), {{col(q, "MET_ASGS"), QStringLiteral("meta")}})}}, 0);
+            u"DtsPSoMaleg"_s, SDelta{q.Fields, {modify(q.Rows.first(), {{col(q, "MET_ASGS"), u"meta"_s}})}}, 0);
         QCOMPARE(other.ErrorCount, 0);
-        QCOMPARE(Reread(*first, p).Rows.first().at(col(p, "MET_ASGS")).toString(), QStringLiteral("meta"));
+        QCOMPARE(Reread(*first, p).Rows.first().at(col(p, "MET_ASGS")).toString(), u"meta"_s);
     }
 
     // More errors than allowed: nothing of the log is written.
     void maxErrorsRollsBack_data() { TAppServerFixture::AddRows(); }
     void maxErrorsRollsBack()
     {
-        QFETCH(QString, backend);
-        QFETCH(QString, transport);
-        ZE_OPEN(server, m_fx, backend, transport);
+        ZE_OPEN_ROW(server, m_fx);
         const SDataPacket good = FreshRecord(*server);
         const SDataPacket stale = FreshRecord(*server);
         const int ind = col(good, "IND_CUMP");
         QVariantList staleRow = stale.Rows.first();
-        staleRow[ind] = QStringLiteral("P"); // the server holds null
-        const SDelta delta{
-            good.Fields,
-            {modify(good.Rows.first(), {{ind, QStringLiteral("C")}}), modify(staleRow, {{ind, QStringLiteral("N")}})}};
-        const SApplyResult r = server->ApplyUpdates(QStringLiteral("DtsPSoMaleg"), delta, 0);
+        staleRow[ind] = u"P"_s; // the server holds null
+        const SDelta delta{good.Fields,
+                           {modify(good.Rows.first(), {{ind, u"C"_s}}), modify(staleRow, {{ind, u"N"_s}})}};
+        const SApplyResult r = server->ApplyUpdates(u"DtsPSoMaleg"_s, delta, 0);
         QCOMPARE(r.ErrorCount, 1);
         QVERIFY(!r.Committed);
         QCOMPARE(r.Errors.first().RowIndex, 1);
@@ -166,82 +147,56 @@ private slots:
     void planActivityLifecycle_data() { TAppServerFixture::AddRows(); }
     void planActivityLifecycle()
     {
-        QFETCH(QString, backend);
-        QFETCH(QString, transport);
-        ZE_OPEN(server, m_fx, backend, transport);
+        ZE_OPEN_ROW(server, m_fx);
         const QDateTime proc(QDate(2026, 2, 2), QTime(0, 0));
-        const QList<SParam> params{{QStringLiteral("PCODEMPR"), TFieldType::ftSmallint, 2},
-                                   {QStringLiteral("PFECPROC"), TFieldType::ftDateTime, proc},
-                                   {QStringLiteral("PRMTPAMA"), TFieldType::ftInteger, 3},
-                                   {QStringLiteral("PRMTDEPA"), TFieldType::ftInteger, 1},
-                                   {QStringLiteral("PRMTESTA"), TFieldType::ftInteger, 1},
-                                   {QStringLiteral("PRMTITES"), TFieldType::ftInteger, 2}};
-        const SDataPacket before = server->GetRecords(QStringLiteral("DtsPSoPlass"), params, {});
-        QVariantList args{QVariant(QVariantList{2, QStringLiteral("SO_PLASS"), QStringLiteral("RMT_PLAS")})};
-        const int key = server->Call(QStringLiteral("GenerarRMT"), args).toInt();
+        const QList<SParam> params{
+            {u"PCODEMPR"_s, TFieldType::ftSmallint, 2}, {u"PFECPROC"_s, TFieldType::ftDateTime, proc},
+            {u"PRMTPAMA"_s, TFieldType::ftInteger, 3},  {u"PRMTDEPA"_s, TFieldType::ftInteger, 1},
+            {u"PRMTESTA"_s, TFieldType::ftInteger, 1},  {u"PRMTITES"_s, TFieldType::ftInteger, 2}};
+        const SDataPacket before = server->GetRecords(u"DtsPSoPlass"_s, params, {});
+        QVariantList args{QVariant(QVariantList{2, u"SO_PLASS"_s, u"RMT_PLAS"_s})};
+        const int key = server->Call(u"GenerarRMT"_s, args).toInt();
         QVERIFY(key > 0);
+        const QHash<QString, QVariant> values = {
+            {u"ACT_USUA"_s, u"PRUEBA"_s}, {u"ACT_HORA"_s, QDateTime::currentDateTime()},
+            {u"ACT_ESTA"_s, u"A"_s},      {u"COD_EMPR"_s, 2},
+            {u"FEC_PROC"_s, proc},        {u"RMT_PAMA"_s, 3},
+            {u"RMT_DEPA"_s, 1},           {u"RMT_ESTA"_s, 1},
+            {u"COD_AREA"_s, 1},           {u"RMT_ITES"_s, 2},
+            {u"RMT_PLAS"_s, key},         {u"OPC_CICL"_s, u"V"_s},
+            {u"REC_URSO"_s, u"S"_s},      {u"ACT_ASGS"_s, u"Auditoría interna"_s}};
         QVariantList row;
-        for (const SFieldDef &f : before.Fields) {
-            const QString n = f.Name;
-            QVariant v;
-            if (n == QStringLiteral("ACT_USUA"))
-                v = QStringLiteral("PRUEBA");
-            else if (n == QStringLiteral("ACT_HORA"))
-                v = QDateTime::currentDateTime();
-            else if (n == QStringLiteral("ACT_ESTA"))
-                v = QStringLiteral("A");
-            else if (n == QStringLiteral("COD_EMPR"))
-                v = 2;
-            else if (n == QStringLiteral("FEC_PROC"))
-                v = proc;
-            else if (n == QStringLiteral("RMT_PAMA"))
-                v = 3;
-            else if (n == QStringLiteral("RMT_DEPA") || n == QStringLiteral("RMT_ESTA") ||
-                     n == QStringLiteral("COD_AREA"))
-                v = 1;
-            else if (n == QStringLiteral("RMT_ITES"))
-                v = 2;
-            else if (n == QStringLiteral("RMT_PLAS"))
-                v = key;
-            else if (n == QStringLiteral("OPC_CICL"))
-                v = QStringLiteral("V");
-            else if (n == QStringLiteral("REC_URSO"))
-                v = QStringLiteral("S");
-            else if (n == QStringLiteral("ACT_ASGS"))
-                v = QStringLiteral("Auditoría interna");
-            else if (n.endsWith(QStringLiteral("_PLAN")) || n.endsWith(QStringLiteral("_EJEC")))
-                v = QStringLiteral("N");
-            row << v;
-        }
+        for (const SFieldDef &f : before.Fields) // the months' marks all "N"
+            row << values.value(f.Name, f.Name.endsWith(u"_PLAN"_s) || f.Name.endsWith(u"_EJEC"_s) ? QVariant(u"N"_s)
+                                                                                                   : QVariant());
         SDeltaRow ins;
         ins.Kind = TUpdateKind::ukInsert;
         ins.NewValues = row;
-        QCOMPARE(server->ApplyUpdates(QStringLiteral("DtsPSoPlass"), SDelta{before.Fields, {ins}}, 0).ErrorCount, 0);
-        SDataPacket after = server->GetRecords(QStringLiteral("DtsPSoPlass"), params, {});
+        QCOMPARE(server->ApplyUpdates(u"DtsPSoPlass"_s, SDelta{before.Fields, {ins}}, 0).ErrorCount, 0);
+        SDataPacket after = server->GetRecords(u"DtsPSoPlass"_s, params, {});
         QCOMPARE(after.Rows.size(), before.Rows.size() + 1);
         const QVariantList stored = after.Rows.last();
         QCOMPARE(stored.at(col(after, "RMT_PLAS")).toInt(), key);
-        QCOMPARE(server->GetRecords(QStringLiteral("DtsPSoVerificar"), params, {}).Rows.size(), 1);
+        QCOMPARE(server->GetRecords(u"DtsPSoVerificar"_s, params, {}).Rows.size(), 1);
 
         QCOMPARE(server
-                     ->ApplyUpdates(
-                         QStringLiteral("DtsPSoPlass"),
-                         SDelta{after.Fields, {modify(stored, {{col(after, "MAR_PLAN"), QStringLiteral("S")}})}}, 0)
+                     ->ApplyUpdates(u"DtsPSoPlass"_s,
+                                    SDelta{after.Fields, {modify(stored, {{col(after, "MAR_PLAN"), u"S"_s}})}}, 0)
                      .ErrorCount,
                  0);
-        after = server->GetRecords(QStringLiteral("DtsPSoPlass"), params, {});
-        QCOMPARE(after.Rows.last().at(col(after, "MAR_PLAN")).toString(), QStringLiteral("S"));
+        after = server->GetRecords(u"DtsPSoPlass"_s, params, {});
+        QCOMPARE(after.Rows.last().at(col(after, "MAR_PLAN")).toString(), u"S"_s);
 
         // Inserting the same key again is refused for that row only.
-        QCOMPARE(server->ApplyUpdates(QStringLiteral("DtsPSoPlass"), SDelta{before.Fields, {ins}}, -1).ErrorCount, 1);
+        QCOMPARE(server->ApplyUpdates(u"DtsPSoPlass"_s, SDelta{before.Fields, {ins}}, -1).ErrorCount, 1);
 
         SDeltaRow del;
         del.Kind = TUpdateKind::ukDelete;
         del.OldValues = after.Rows.last();
-        QCOMPARE(server->ApplyUpdates(QStringLiteral("DtsPSoPlass"), SDelta{after.Fields, {del}}, 0).ErrorCount, 0);
-        QCOMPARE(server->GetRecords(QStringLiteral("DtsPSoPlass"), params, {}).Rows.size(), before.Rows.size());
+        QCOMPARE(server->ApplyUpdates(u"DtsPSoPlass"_s, SDelta{after.Fields, {del}}, 0).ErrorCount, 0);
+        QCOMPARE(server->GetRecords(u"DtsPSoPlass"_s, params, {}).Rows.size(), before.Rows.size());
         // Deleting it again finds nothing.
-        QCOMPARE(server->ApplyUpdates(QStringLiteral("DtsPSoPlass"), SDelta{after.Fields, {del}}, -1).ErrorCount, 1);
+        QCOMPARE(server->ApplyUpdates(u"DtsPSoPlass"_s, SDelta{after.Fields, {del}}, -1).ErrorCount, 1);
     }
 
     void refusedApplies_data() { TAppServerFixture::AddRows(); }
@@ -249,29 +204,29 @@ private slots:
     {
         QFETCH(QString, backend);
         QFETCH(QString, transport);
-        ZE_OPEN(server, m_fx, backend, transport, QStringLiteral("solo2"), QStringLiteral("clave2"));
+        ZE_OPEN(server, m_fx, backend, transport, u"solo2"_s, u"clave2"_s);
         ZE_OPEN(demo, m_fx, backend, transport);
         const SDataPacket p = FreshRecord(*demo); // company 1
-        const SDelta delta{p.Fields, {modify(p.Rows.first(), {{col(p, "IND_CUMP"), QStringLiteral("C")}})}};
+        const SDelta delta{p.Fields, {modify(p.Rows.first(), {{col(p, "IND_CUMP"), u"C"_s}})}};
         // Company 1's record does not exist for a user of company 2: refused, and its values not shown.
-        const SApplyResult refused = server->ApplyUpdates(QStringLiteral("DtsPSoMaleg"), delta, 0);
+        const SApplyResult refused = server->ApplyUpdates(u"DtsPSoMaleg"_s, delta, 0);
         QCOMPARE(refused.ErrorCount, 1);
         QVERIFY(!refused.Committed);
         QVERIFY(refused.Errors.first().CurValues.isEmpty());
         QVERIFY(Reread(*demo, p).Rows.first().at(col(p, "IND_CUMP")).isNull());
-        QVERIFY_THROWS_EXCEPTION(Exception, demo->ApplyUpdates(QStringLiteral("DtsPGnTerce"), delta, 0));
+        QVERIFY_THROWS_EXCEPTION(Exception, demo->ApplyUpdates(u"DtsPGnTerce"_s, delta, 0));
 
         // A text one character over its column (OBJ_ASGS keeps 255) is refused whole, not cut; at
         // the size it is stored as sent.
         const int obj = col(p, "OBJ_ASGS");
         const QVariant before = Reread(*demo, p).Rows.first().at(obj);
         const SApplyResult tooLong = demo->ApplyUpdates(
-            QStringLiteral("DtsPSoMaleg"), SDelta{p.Fields, {modify(p.Rows.first(), {{obj, QString(256, u'ñ')}})}}, 0);
+            u"DtsPSoMaleg"_s, SDelta{p.Fields, {modify(p.Rows.first(), {{obj, QString(256, u'ñ')}})}}, 0);
         QCOMPARE(tooLong.ErrorCount, 1);
         QCOMPARE(tooLong.Errors.first().Message,
-                 QStringLiteral("El campo OBJ_ASGS admite 255 caracteres y se enviaron 256: acorte el texto."));
+                 u"El campo OBJ_ASGS admite 255 caracteres y se enviaron 256: acorte el texto."_s);
         QCOMPARE(Reread(*demo, p).Rows.first().at(obj), before);
-        QCOMPARE(demo->ApplyUpdates(QStringLiteral("DtsPSoMaleg"),
+        QCOMPARE(demo->ApplyUpdates(u"DtsPSoMaleg"_s,
                                     SDelta{p.Fields, {modify(p.Rows.first(), {{obj, QString(255, u'ñ')}})}}, 0)
                      .ErrorCount,
                  0);

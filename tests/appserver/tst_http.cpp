@@ -17,6 +17,8 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 struct SReply
@@ -52,16 +54,13 @@ SReply post(int port, const std::string &path, const std::string &body, const st
 SReply signInReply(int port, const QString &user, const QString &password)
 {
     return post(port, "/v1/session",
-                QJsonDocument(QJsonObject{{QStringLiteral("user"), user}, {QStringLiteral("password"), password}})
-                    .toJson()
-                    .toStdString());
+                QJsonDocument(QJsonObject{{u"user"_s, user}, {u"password"_s, password}}).toJson().toStdString());
 }
 
 // A `tolvane-server serve` of its own on the database; its port, 0 when it did not start.
 int startServer(QProcess &p, const QString &location)
 {
-    p.start(qEnvironmentVariable("ZE_SERVER_PATH"), {QStringLiteral("serve"), QStringLiteral("--db"), location,
-                                                     QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")});
+    p.start(qEnvironmentVariable("ZE_SERVER_PATH"), {u"serve"_s, u"--db"_s, location, u"--listen"_s, u"127.0.0.1:0"_s});
     QByteArray out;
     while (!out.contains('\n') && p.waitForReadyRead(20000))
         out += p.readAllStandardOutput();
@@ -71,12 +70,10 @@ int startServer(QProcess &p, const QString &location)
 
 std::string signIn(int port, const char *user, const char *password)
 {
-    const SReply r = post(port, "/v1/session",
-                          QJsonDocument(QJsonObject{{QStringLiteral("user"), QLatin1String(user)},
-                                                    {QStringLiteral("password"), QLatin1String(password)}})
-                              .toJson()
-                              .toStdString());
-    return r.Body.value(QStringLiteral("token")).toString().toStdString();
+    return signInReply(port, QLatin1String(user), QLatin1String(password))
+        .Body.value(u"token"_s)
+        .toString()
+        .toStdString();
 }
 
 // A raw connection to 127.0.0.1:port (-1 on failure); reads wait at most 10 s.
@@ -123,6 +120,12 @@ int rawStatus(int port, const QList<QByteArray> &pieces)
 
 } // namespace
 
+// The port of the backend's HTTP service, or the running test fails with the reason.
+#define ZE_PORT(var, backend)                                                                                          \
+    const int var = Port(backend);                                                                                     \
+    if (!var)                                                                                                          \
+        QFAIL(qPrintable(m_fx.Error(backend)));
+
 class TstHttp : public QObject
 {
     Q_OBJECT
@@ -131,25 +134,8 @@ class TstHttp : public QObject
     int Port(const QString &backend) { return m_fx.Error(backend).isEmpty() ? m_fx.Backend(backend).Port : 0; }
 
 private slots:
-    void initTestCase() { m_fx.Init(QStringLiteral("http")); }
+    void initTestCase() { m_fx.Init(u"http"_s); }
     void cleanupTestCase() { m_fx.Cleanup(); }
-
-    void session_data() { TAppServerFixture::AddBackendRows(); }
-    void session()
-    {
-        QFETCH(QString, backend);
-        const int port = Port(backend);
-        if (!port)
-            QFAIL(qPrintable(m_fx.Error(backend)));
-        const SReply ok = post(port, "/v1/session", R"({"user":"demo","password":"demo"})");
-        QCOMPARE(ok.Status, 200);
-        QCOMPARE(ok.Body.value(QStringLiteral("token")).toString().size(), 64);
-        QCOMPARE(ok.Body.value(QStringLiteral("companies")).toArray(), (QJsonArray{1, 2}));
-        const SReply other = post(port, "/v1/session", R"({"user":"demo","password":"demo"})");
-        QVERIFY(other.Body.value(QStringLiteral("token")) != ok.Body.value(QStringLiteral("token")));
-        const SReply solo = post(port, "/v1/session", R"({"user":"solo2","password":"clave2"})");
-        QCOMPARE(solo.Body.value(QStringLiteral("companies")).toArray(), (QJsonArray{2}));
-    }
 
     void badCredentials_data()
     {
@@ -157,15 +143,12 @@ private slots:
         QTest::addColumn<QString>("transport");
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("password");
+        const char *const cases[][3] = {{"clave", "demo", "Demo"}, {"usuario", "nadie", "demo"}, {"vacio", "", ""}};
         for (const QString &b : TAppServerFixture::Backends())
-            for (const QString &t : TAppServerFixture::Transports()) {
-                QTest::newRow(qPrintable(b + QLatin1Char('/') + t + QStringLiteral("/clave")))
-                    << b << t << QStringLiteral("demo") << QStringLiteral("Demo");
-                QTest::newRow(qPrintable(b + QLatin1Char('/') + t + QStringLiteral("/usuario")))
-                    << b << t << QStringLiteral("nadie") << QStringLiteral("demo");
-                QTest::newRow(qPrintable(b + QLatin1Char('/') + t + QStringLiteral("/vacio")))
-                    << b << t << QString() << QString();
-            }
+            for (const QString &t : TAppServerFixture::Transports())
+                for (const auto &c : cases)
+                    QTest::newRow(qPrintable(b + QLatin1Char('/') + t + QLatin1Char('/') + QLatin1String(c[0])))
+                        << b << t << QString::fromLatin1(c[1]) << QString::fromLatin1(c[2]);
     }
     void badCredentials()
     {
@@ -173,18 +156,13 @@ private slots:
         QFETCH(QString, transport);
         QFETCH(QString, user);
         QFETCH(QString, password);
-        if (!m_fx.Error(backend).isEmpty())
-            QFAIL(qPrintable(m_fx.Error(backend)));
+        QVERIFY2(m_fx.Error(backend).isEmpty(), qPrintable(m_fx.Error(backend)));
         QVERIFY(!m_fx.Open(backend, transport, user, password));
-        QCOMPARE(m_fx.LastError(), QStringLiteral("Usuario o contraseña incorrectos."));
-        if (transport == QStringLiteral("http")) {
-            const SReply r =
-                post(Port(backend), "/v1/session",
-                     QJsonDocument(QJsonObject{{QStringLiteral("user"), user}, {QStringLiteral("password"), password}})
-                         .toJson()
-                         .toStdString());
+        QCOMPARE(m_fx.LastError(), u"Usuario o contraseña incorrectos."_s);
+        if (transport == u"http"_s) {
+            const SReply r = signInReply(Port(backend), user, password);
             QCOMPARE(r.Status, 401);
-            QVERIFY(!r.Body.value(QStringLiteral("error")).toString().isEmpty());
+            QVERIFY(!r.Body.value(u"error"_s).toString().isEmpty());
         }
     }
 
@@ -225,6 +203,12 @@ private slots:
             {"args", "/v1/methods/GenerarRMT", "{\"args\":{}}", "demo", 400},
             {"args rmt", "/v1/methods/GenerarRMT", "{\"args\":[[1,\"SO_PLASS\"]]}", "demo", 400},
             {"rmt ajeno", "/v1/methods/GenerarRMT", "{\"args\":[[1,\"SO_PLASS\",\"RMT_PLAS\"]]}", "solo2", 403},
+            {"rmt del servidor", "/v1/methods/GenerarRMT", "{\"args\":[[2,\"SV_CONTA\",\"ULT_VALO\"]]}", "solo2", 400},
+            {"rmt no clave", "/v1/methods/GenerarRMT", "{\"args\":[[2,\"SO_PLASS\",\"ACT_ASGS\"]]}", "solo2", 400},
+            {"rmt inyectado", "/v1/methods/GenerarRMT",
+             "{\"args\":[[2,\"SO_PLASS; DROP TABLE SO_AREAS\",\"RMT_PLAS\"]]}", "solo2", 400},
+            {"rmt sin tabla", "/v1/methods/GenerarRMT", "{\"args\":[[2,\"NO_EXISTE\",\"RMT_PLAS\"]]}", "solo2", 400},
+            {"texto sin proveedor", "/v1/providers/DtsPSoParam/open", "{\"commandText\":\"SELECT 1\"}", "demo", 400},
         };
         for (const QString &b : TAppServerFixture::Backends())
             for (const auto &c : cases)
@@ -239,19 +223,17 @@ private slots:
         QFETCH(QString, body);
         QFETCH(QString, who);
         QFETCH(int, status);
-        const int port = Port(backend);
-        if (!port)
-            QFAIL(qPrintable(m_fx.Error(backend)));
+        ZE_PORT(port, backend);
         std::string token;
-        if (who == QStringLiteral("demo"))
+        if (who == u"demo"_s)
             token = signIn(port, "demo", "demo");
-        else if (who == QStringLiteral("solo2"))
+        else if (who == u"solo2"_s)
             token = signIn(port, "solo2", "clave2");
-        else if (who == QStringLiteral("bogus"))
+        else if (who == u"bogus"_s)
             token = std::string(64, 'a');
         const SReply r = post(port, path.toStdString(), body.toStdString(), token);
         QCOMPARE(r.Status, status);
-        QVERIFY2(!r.Body.value(QStringLiteral("error")).toString().isEmpty(), "a refusal carries a JSON message");
+        QVERIFY2(!r.Body.value(u"error"_s).toString().isEmpty(), "a refusal carries a JSON message");
         // And the server keeps serving.
         const SReply ok = post(port, "/v1/methods/BuscarFechaServidor", "{}", signIn(port, "demo", "demo"));
         QCOMPARE(ok.Status, 200);
@@ -265,23 +247,23 @@ private slots:
         QTest::addColumn<int>("status");
         const QByteArray session = R"({"user":"demo","password":"demo"})";
         for (const QString &b : TAppServerFixture::Backends()) {
-            QTest::newRow(qPrintable(b + QStringLiteral("/basura"))) << b << QList<QByteArray>{"BASURA\r\n\r\n"} << 400;
-            QTest::newRow(qPrintable(b + QStringLiteral("/por partes")))
+            QTest::newRow(qPrintable(b + u"/basura"_s)) << b << QList<QByteArray>{"BASURA\r\n\r\n"} << 400;
+            QTest::newRow(qPrintable(b + u"/por partes"_s))
                 << b << QList<QByteArray>{"POST /v1/session HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n"} << 411;
-            QTest::newRow(qPrintable(b + QStringLiteral("/longitud")))
+            QTest::newRow(qPrintable(b + u"/longitud"_s))
                 << b << QList<QByteArray>{"POST /v1/session HTTP/1.1\r\nContent-Length: x\r\n\r\n"} << 413;
-            QTest::newRow(qPrintable(b + QStringLiteral("/en trozos")))
+            QTest::newRow(qPrintable(b + u"/en trozos"_s))
                 << b
                 << QList<QByteArray>{"POST /v1/ses", "sion HTTP/1.1\r\nContent-Le",
                                      "ngth: " + QByteArray::number(session.size()) + "\r\n\r\n", session.left(10),
                                      session.mid(10)}
                 << 200;
-            QTest::newRow(qPrintable(b + QStringLiteral("/get")))
+            QTest::newRow(qPrintable(b + u"/get"_s))
                 << b << QList<QByteArray>{"GET /v1/session HTTP/1.1\r\n\r\n"} << 405;
-            QTest::newRow(qPrintable(b + QStringLiteral("/encabezados largos")))
+            QTest::newRow(qPrintable(b + u"/encabezados largos"_s))
                 << b << QList<QByteArray>{"POST /v1/session HTTP/1.1\r\nX-Relleno: " + QByteArray(70 * 1024, 'a')}
                 << 431;
-            QTest::newRow(qPrintable(b + QStringLiteral("/cuerpo grande")))
+            QTest::newRow(qPrintable(b + u"/cuerpo grande"_s))
                 << b << QList<QByteArray>{"POST /v1/session HTTP/1.1\r\nContent-Length: 100000000\r\n\r\n{"} << 413;
         }
     }
@@ -290,44 +272,49 @@ private slots:
         QFETCH(QString, backend);
         QFETCH(QList<QByteArray>, pieces);
         QFETCH(int, status);
-        const int port = Port(backend);
-        if (!port)
-            QFAIL(qPrintable(m_fx.Error(backend)));
+        ZE_PORT(port, backend);
         QCOMPARE(rawStatus(port, pieces), status);
         QCOMPARE(post(port, "/v1/session", R"({"user":"demo","password":"demo"})").Status, 200);
     }
 
-    // What a curl user sees: ISO 8601 dates, fields with their flags, by-reference arguments.
+    // What a curl user sees: a new token at each sign-in with the user's companies, ISO 8601 dates,
+    // fields with their flags, by-reference arguments.
     void jsonShapes_data() { TAppServerFixture::AddBackendRows(); }
     void jsonShapes()
     {
         QFETCH(QString, backend);
-        const int port = Port(backend);
-        if (!port)
-            QFAIL(qPrintable(m_fx.Error(backend)));
-        const std::string token = signIn(port, "demo", "demo");
+        ZE_PORT(port, backend);
+        const SReply ok = post(port, "/v1/session", R"({"user":"demo","password":"demo"})");
+        QCOMPARE(ok.Status, 200);
+        QCOMPARE(ok.Body.value(u"token"_s).toString().size(), 64);
+        QCOMPARE(ok.Body.value(u"companies"_s).toArray(), (QJsonArray{1, 2}));
+        const SReply other = post(port, "/v1/session", R"({"user":"demo","password":"demo"})");
+        QVERIFY(other.Body.value(u"token"_s) != ok.Body.value(u"token"_s));
+        const SReply solo = post(port, "/v1/session", R"({"user":"solo2","password":"clave2"})");
+        QCOMPARE(solo.Body.value(u"companies"_s).toArray(), (QJsonArray{2}));
+        const std::string token = ok.Body.value(u"token"_s).toString().toStdString();
         const SReply open = post(
             port, "/v1/providers/DtsPSoSemon/open",
             R"({"params":{"PCODEMPR":1,"PFECPROC":"2026-02-02T00:00:00","PRMTPAMA":1,"PRMTDEPA":1,"PRMTESTA":1,"PRMTITES":4,"PCODAREA":1}})",
             token);
         QCOMPARE(open.Status, 200);
-        const QJsonArray fields = open.Body.value(QStringLiteral("fields")).toArray();
+        const QJsonArray fields = open.Body.value(u"fields"_s).toArray();
         QCOMPARE(fields.size(), 22);
-        QCOMPARE(fields.at(4).toObject(), (QJsonObject{{QStringLiteral("name"), QStringLiteral("RMT_SEMO")},
-                                                       {QStringLiteral("type"), QStringLiteral("integer")},
-                                                       {QStringLiteral("size"), 0},
-                                                       {QStringLiteral("required"), true},
-                                                       {QStringLiteral("key"), true}}));
-        const QJsonArray rows = open.Body.value(QStringLiteral("rows")).toArray();
+        QCOMPARE(fields.at(4).toObject(), (QJsonObject{{u"name"_s, u"RMT_SEMO"_s},
+                                                       {u"type"_s, u"integer"_s},
+                                                       {u"size"_s, 0},
+                                                       {u"required"_s, true},
+                                                       {u"key"_s, true}}));
+        const QJsonArray rows = open.Body.value(u"rows"_s).toArray();
         QCOMPARE(rows.size(), 1);
-        QCOMPARE(rows.at(0).toArray().at(5).toString(), QStringLiteral("2026-02-02T00:00:00.000"));
+        QCOMPARE(rows.at(0).toArray().at(5).toString(), u"2026-02-02T00:00:00.000"_s);
         const SReply call = post(
             port, "/v1/methods/EjecutarSql",
             R"({"args":[["UPDATE SO_AREAS SET NOM_AREA = :P_NOM WHERE COD_EMPR = :P_COD_EMPR AND COD_AREA = 1","Planta",1],null,""]})",
             token);
         QCOMPARE(call.Status, 200);
-        QCOMPARE(call.Body.value(QStringLiteral("result")).toInt(), 0);
-        QCOMPARE(call.Body.value(QStringLiteral("args")).toArray().at(1).toInt(), 1);
+        QCOMPARE(call.Body.value(u"result"_s).toInt(), 0);
+        QCOMPARE(call.Body.value(u"args"_s).toArray().at(1).toInt(), 1);
     }
 
     // Tokens: 12 hours without use end them, a new password or new companies revoke them, the
@@ -344,11 +331,9 @@ private slots:
     {
         QFETCH(QString, backend);
         QFETCH(QString, kind);
-        const int port = Port(backend);
-        if (!port)
-            QFAIL(qPrintable(m_fx.Error(backend)));
+        ZE_PORT(port, backend);
         TUserStore users(m_fx.Backend(backend).Engine->Database());
-        users.SetUser(QStringLiteral("ana3"), QStringLiteral("clave3"), {2});
+        users.SetUser(u"ana3"_s, u"clave3"_s, {2});
         const std::string token = signIn(port, "ana3", "clave3");
         QCOMPARE(token.size(), size_t(64));
         const auto status = [&](const std::string &authorization) {
@@ -357,8 +342,8 @@ private slots:
         const std::string bearer = "Bearer " + token;
         auto &offset = TAppServerFixture::ClockOffset;
         const auto restore = qScopeGuard([&] { offset = 0; });
-        if (kind == QStringLiteral("expira")) {
-            auto desktop = m_fx.Open(backend, QStringLiteral("http"), QStringLiteral("ana3"), QStringLiteral("clave3"));
+        if (kind == u"expira"_s) {
+            auto desktop = m_fx.Open(backend, u"http"_s, u"ana3"_s, u"clave3"_s);
             QVERIFY(desktop);
             offset = 11 * 3600;
             QCOMPARE(status(bearer), 200);
@@ -368,10 +353,10 @@ private slots:
             QCOMPARE(status(bearer), 401);
             // The desktop module's connection signs in again by itself.
             QVariantList args;
-            QVERIFY(desktop->Call(QStringLiteral("BuscarFechaServidor"), args).toDateTime().isValid());
+            QVERIFY(desktop->Call(u"BuscarFechaServidor"_s, args).toDateTime().isValid());
             offset = 0;
             QCOMPARE(status(bearer), 401);
-        } else if (kind == QStringLiteral("esquema")) {
+        } else if (kind == u"esquema"_s) {
             QCOMPARE(status("bearer " + token), 200);
             QCOMPARE(status("BEARER   " + token), 200);
             QCOMPARE(status("Basic " + token), 401);
@@ -379,14 +364,12 @@ private slots:
             QCOMPARE(status("Bearer " + std::string(64, '0')), 401);
         } else {
             QCOMPARE(status(bearer), 200);
-            const bool password = kind == QStringLiteral("revoca clave");
-            users.SetUser(QStringLiteral("ana3"), password ? QStringLiteral("otra3") : QStringLiteral("clave3"),
-                          {1, 2});
+            const bool password = kind == u"revoca clave"_s;
+            users.SetUser(u"ana3"_s, password ? u"otra3"_s : u"clave3"_s, {1, 2});
             QCOMPARE(status(bearer), 401);
-            QCOMPARE(signInReply(port, QStringLiteral("ana3"), QStringLiteral("clave3")).Status, password ? 401 : 200);
-            const SReply again = signInReply(port, QStringLiteral("ana3"),
-                                             password ? QStringLiteral("otra3") : QStringLiteral("clave3"));
-            QCOMPARE(again.Body.value(QStringLiteral("companies")).toArray(), (QJsonArray{1, 2}));
+            QCOMPARE(signInReply(port, u"ana3"_s, u"clave3"_s).Status, password ? 401 : 200);
+            const SReply again = signInReply(port, u"ana3"_s, password ? u"otra3"_s : u"clave3"_s);
+            QCOMPARE(again.Body.value(u"companies"_s).toArray(), (QJsonArray{1, 2}));
         }
     }
 
@@ -396,13 +379,10 @@ private slots:
     void throttle()
     {
         QFETCH(QString, backend);
-        const int port = Port(backend);
-        if (!port)
-            QFAIL(qPrintable(m_fx.Error(backend)));
-        TUserStore(m_fx.Backend(backend).Engine->Database())
-            .SetUser(QStringLiteral("ana4"), QStringLiteral("clave4"), {2});
+        ZE_PORT(port, backend);
+        TUserStore(m_fx.Backend(backend).Engine->Database()).SetUser(u"ana4"_s, u"clave4"_s, {2});
         const auto attempt = [&](const char *password) {
-            return signInReply(port, QStringLiteral("ana4"), QLatin1String(password));
+            return signInReply(port, u"ana4"_s, QLatin1String(password));
         };
         auto &offset = TAppServerFixture::ClockStoppedAt;
         offset = QDateTime::currentSecsSinceEpoch();
@@ -412,8 +392,8 @@ private slots:
         SReply held = attempt("clave4");
         QCOMPARE(held.Status, 429);
         QCOMPARE(held.RetryAfter, 1);
-        QVERIFY(held.Body.value(QStringLiteral("error")).toString().contains(QStringLiteral("intente de nuevo")));
-        QCOMPARE(signInReply(port, QStringLiteral("demo"), QStringLiteral("demo")).Status, 200);
+        QVERIFY(held.Body.value(u"error"_s).toString().contains(u"intente de nuevo"_s));
+        QCOMPARE(signInReply(port, u"demo"_s, u"demo"_s).Status, 200);
         offset += 2;
         QCOMPARE(attempt("mala").Status, 401);
         held = attempt("clave4");
@@ -425,10 +405,10 @@ private slots:
         QCOMPARE(attempt("clave4").Status, 200);
 
         for (int i = 0; i <= TSignInThrottle::kFreeAddressFailures; ++i)
-            QCOMPARE(signInReply(port, QStringLiteral("nadie%1").arg(i), QStringLiteral("x")).Status, 401);
-        QCOMPARE(signInReply(port, QStringLiteral("demo"), QStringLiteral("demo")).Status, 429);
+            QCOMPARE(signInReply(port, u"nadie%1"_s.arg(i), u"x"_s).Status, 401);
+        QCOMPARE(signInReply(port, u"demo"_s, u"demo"_s).Status, 429);
         offset += 2;
-        QCOMPARE(signInReply(port, QStringLiteral("demo"), QStringLiteral("demo")).Status, 200);
+        QCOMPARE(signInReply(port, u"demo"_s, u"demo"_s).Status, 200);
         offset = 0;
     }
 
@@ -444,50 +424,43 @@ private slots:
     void connections()
     {
         QFETCH(QString, kind);
-        if (!m_fx.Error(QStringLiteral("sqlite")).isEmpty())
-            QFAIL(qPrintable(m_fx.Error(QStringLiteral("sqlite"))));
-        const bool own = kind == QStringLiteral("tope") || kind == QStringLiteral("lenta");
+        QVERIFY2(m_fx.Error(u"sqlite"_s).isEmpty(), qPrintable(m_fx.Error(u"sqlite"_s)));
+        const bool own = kind == u"tope"_s || kind == u"lenta"_s;
         SHttpLimits limits;
         limits.Workers = 2;
         limits.MaxConnections = 3;
         limits.ReadTimeoutSeconds = 1;
-        THttpService small(m_fx.Backend(QStringLiteral("sqlite")).Engine, limits);
-        const int port = own ? small.Start(QStringLiteral("127.0.0.1"), 0) : Port(QStringLiteral("sqlite"));
+        THttpService small(m_fx.Backend(u"sqlite"_s).Engine, limits);
+        const int port = own ? small.Start(u"127.0.0.1"_s, 0) : Port(u"sqlite"_s);
         QList<int> held;
-        const auto release = qScopeGuard([&] {
-            for (int s : held)
+        const auto closeHeld = [&] {
+            for (int s : std::exchange(held, {}))
                 ::close(s);
-        });
+        };
+        const auto release = qScopeGuard(closeHeld);
         const int count = own ? limits.MaxConnections : 40;
         for (int i = 0; i < count; ++i) {
             held << rawConnect(port);
             QVERIFY(held.last() >= 0);
-            if (kind == QStringLiteral("goteo") || kind == QStringLiteral("lenta"))
+            if (kind == u"goteo"_s || kind == u"lenta"_s)
                 ::send(held.last(), "POST /v1/session HTTP/1.1\r\nContent-Le", 37, MSG_NOSIGNAL);
         }
-        if (kind == QStringLiteral("tope")) {
+        if (kind == u"tope"_s) {
             const int extra = rawConnect(port);
             const auto [status, body] = readAnswer(extra);
             ::close(extra);
             QCOMPARE(status, 503);
-            QVERIFY(QJsonDocument::fromJson(body)
-                        .object()
-                        .value(QStringLiteral("error"))
-                        .toString()
-                        .contains(QStringLiteral("máximo de conexiones")));
-            for (int s : held)
-                ::close(s);
-            held.clear();
+            const QString error = QJsonDocument::fromJson(body).object().value(u"error"_s).toString();
+            QVERIFY2(error.contains(u"máximo de conexiones"_s), qPrintable(error));
+            closeHeld();
             QThread::msleep(200);
-        } else if (kind == QStringLiteral("lenta")) {
+        } else if (kind == u"lenta"_s) {
             QElapsedTimer clock;
             clock.start();
             QCOMPARE(readAnswer(held.first()).first, 408);
             QVERIFY(clock.elapsed() < 5000);
-            for (int s : held)
-                ::close(s);
-            held.clear();
-        } else if (kind == QStringLiteral("goteo")) {
+            closeHeld();
+        } else if (kind == u"goteo"_s) {
             QThread::msleep(100);
             for (int s : held) // a byte more each: still not a whole request
                 ::send(s, "n", 1, MSG_NOSIGNAL);
@@ -509,8 +482,7 @@ private slots:
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("message");
         // Some 10^11 combinations of the evaluation records: minutes of work on either database.
-        const QString endless =
-            QStringLiteral("SELECT COUNT(*) AS N FROM SO_MALEG A, SO_MALEG B, SO_MALEG C, SO_MALEG D");
+        const QString endless = u"SELECT COUNT(*) AS N FROM SO_MALEG A, SO_MALEG B, SO_MALEG C, SO_MALEG D"_s;
         const struct
         {
             const char *tag, *kind, *sql;
@@ -531,10 +503,10 @@ private slots:
                     const QString tag = QString::fromLatin1(c.tag);
                     QTest::newRow(qPrintable(b + QLatin1Char('/') + t + QLatin1Char('/') + tag))
                         << b << t << QString::fromLatin1(c.kind) << (c.sql ? QString::fromLatin1(c.sql) : endless)
-                        << (tag.startsWith(QStringLiteral("lenta")) ? TDatabase::TimeoutMessage()
-                            : tag == QStringLiteral("filas")        ? TDatabase::TooManyRowsMessage(50)
-                            : tag == QStringLiteral("bytes")        ? TDatabase::TooLargeMessage(2000)
-                                                                    : QString());
+                        << (tag.startsWith(u"lenta"_s) ? TDatabase::TimeoutMessage()
+                            : tag == u"filas"_s        ? TDatabase::TooManyRowsMessage(50)
+                            : tag == u"bytes"_s        ? TDatabase::TooLargeMessage(2000)
+                                                       : QString());
                 }
     }
     void limits()
@@ -559,21 +531,20 @@ private slots:
         for (TDatabase *db : dbs)
             db->SetClientLimits(700, 50, 2000);
         QString error;
-        if (kind == QStringLiteral("ejec")) {
+        if (kind == u"ejec"_s) {
             QVariantList args{QVariantList{sql}, QVariant(), QString()};
-            QCOMPARE(server->Call(QStringLiteral("EjecutarSql"), args).toInt(), message.isEmpty() ? 0 : 1);
+            QCOMPARE(server->Call(u"EjecutarSql"_s, args).toInt(), message.isEmpty() ? 0 : 1);
             error = args.at(2).toString();
         } else {
             try {
-                QCOMPARE(server->GetRecords(QStringLiteral("DtsPTemporal"), {}, sql).Rows.size(), 50);
+                QCOMPARE(server->GetRecords(u"DtsPTemporal"_s, {}, sql).Rows.size(), 50);
             } catch (const EAppServerError &e) {
                 QCOMPARE(e.Status(), 400);
                 error = e.Message();
             }
         }
         QCOMPARE(error, message);
-        const SDataPacket next =
-            server->GetRecords(QStringLiteral("DtsPTemporal"), {}, QStringLiteral("SELECT COD_AREA FROM SO_AREAS"));
+        const SDataPacket next = server->GetRecords(u"DtsPTemporal"_s, {}, u"SELECT COD_AREA FROM SO_AREAS"_s);
         QVERIFY(!next.Rows.isEmpty());
     }
 
@@ -583,25 +554,22 @@ private slots:
     void twoProcesses()
     {
         QFETCH(QString, backend);
-        if (!m_fx.Error(backend).isEmpty())
-            QFAIL(qPrintable(m_fx.Error(backend)));
+        QVERIFY2(m_fx.Error(backend).isEmpty(), qPrintable(m_fx.Error(backend)));
         const QString db = m_fx.Backend(backend).Location;
-        TUserStore(m_fx.Backend(backend).Engine->Database())
-            .SetUser(QStringLiteral("ana5"), QStringLiteral("clave5"), {2});
+        TUserStore(m_fx.Backend(backend).Engine->Database()).SetUser(u"ana5"_s, u"clave5"_s, {2});
         QProcess a, b;
         const int portA = startServer(a, db);
         const int portB = startServer(b, db);
         QVERIFY2(portA > 0 && portB > 0, a.readAllStandardError().constData());
         // Failed sign-ins count across processes: the sixth failure in a row for a user, three on
         // each process, makes the user wait 1 s, the seventh 2 s, on either process.
-        TUserStore(m_fx.Backend(backend).Engine->Database())
-            .SetUser(QStringLiteral("ana6"), QStringLiteral("clave6"), {2});
+        TUserStore(m_fx.Backend(backend).Engine->Database()).SetUser(u"ana6"_s, u"clave6"_s, {2});
         for (int i = 0; i < 7; ++i) {
             if (i == 6)
                 QThread::msleep(1100); // the wait the sixth started ends
-            QCOMPARE(signInReply(i % 2 ? portA : portB, QStringLiteral("ana6"), QStringLiteral("mala")).Status, 401);
+            QCOMPARE(signInReply(i % 2 ? portA : portB, u"ana6"_s, u"mala"_s).Status, 401);
         }
-        const SReply held = signInReply(portA, QStringLiteral("ana6"), QStringLiteral("clave6"));
+        const SReply held = signInReply(portA, u"ana6"_s, u"clave6"_s);
         QCOMPARE(held.Status, 429);
         QVERIFY2(held.RetryAfter >= 1 && held.RetryAfter <= 2, qPrintable(QString::number(held.RetryAfter)));
         const std::string token = signIn(portA, "ana5", "clave5");
@@ -609,8 +577,7 @@ private slots:
         QCOMPARE(post(portA, "/v1/methods/BuscarFechaServidor", "{}", token).Status, 200);
         QProcess admin;
         admin.start(qEnvironmentVariable("ZE_SERVER_PATH"),
-                    {QStringLiteral("add-user"), QStringLiteral("--db"), db, QStringLiteral("--user"),
-                     QStringLiteral("ana5"), QStringLiteral("--companies"), QStringLiteral("2")});
+                    {u"add-user"_s, u"--db"_s, db, u"--user"_s, u"ana5"_s, u"--companies"_s, u"2"_s});
         admin.write("nueva5\n");
         admin.closeWriteChannel();
         QVERIFY(admin.waitForFinished(30000));

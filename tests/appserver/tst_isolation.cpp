@@ -12,6 +12,8 @@
 #include <QRegularExpression>
 #include <QSqlRecord>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 // Values only company 1 or the server's tables hold.
@@ -109,11 +111,10 @@ class TstIsolation : public QObject
         TDatabase &db = m_fx.Backend(backend).Engine->Database();
         QCryptographicHash hash(QCryptographicHash::Sha256);
         for (const STableDef &t : TSchemaCatalog::Instance().Tables()) {
-            if (t.Name == QStringLiteral("SV_PERMI") || t.Name == QStringLiteral("SV_ROLES") ||
-                t.Name == QStringLiteral("SV_SESIO") || t.Name == QStringLiteral("SV_INTEN"))
+            if (t.Name == u"SV_PERMI"_s || t.Name == u"SV_ROLES"_s || t.Name == u"SV_SESIO"_s ||
+                t.Name == u"SV_INTEN"_s)
                 continue;
-            QSqlQuery q =
-                db.Run(QStringLiteral("SELECT * FROM %1 ORDER BY %2").arg(t.Name, t.Key.join(QStringLiteral(", "))));
+            QSqlQuery q = db.Run(u"SELECT * FROM %1 ORDER BY %2"_s.arg(t.Name, t.Key.join(u", "_s)));
             while (q.next())
                 for (int i = 0; i < q.record().count(); ++i)
                     hash.addData(q.value(i).toString().toUtf8() + '|');
@@ -124,33 +125,30 @@ class TstIsolation : public QObject
     // The change log an attack sends, built from a record of company 2 (and one of company 1).
     SDelta Delta(IAppServer &mine, IAppServer &demo, const QString &how)
     {
-        const SDataPacket p = mine.GetRecords(QStringLiteral("DtsPSoMaleg"), {}, TProviderCatalog::EvaluationSql());
-        int company = 0;
-        while (p.Fields.at(company).Name != QStringLiteral("COD_EMPR"))
-            ++company;
+        const SDataPacket p = mine.GetRecords(u"DtsPSoMaleg"_s, {}, TProviderCatalog::EvaluationSql());
+        const int company = col(p, "COD_EMPR");
         SDeltaRow r;
         r.OldValues = p.Rows.first();
         r.NewValues = r.OldValues;
         r.Changed = QList<bool>(p.Fields.size(), false);
         r.Kind = TUpdateKind::ukModify;
         SDelta d{p.Fields, {}};
-        if (how == QStringLiteral("move")) {
+        if (how == u"move"_s) {
             r.NewValues[company] = 1;
             r.Changed[company] = true;
-        } else if (how == QStringLiteral("insert")) {
+        } else if (how == u"insert"_s) {
             r.Kind = TUpdateKind::ukInsert;
             r.NewValues[company] = 1;
-        } else if (how == QStringLiteral("duplicate")) {
+        } else if (how == u"duplicate"_s) {
             SFieldDef f = p.Fields.at(company);
-            f.Name = QStringLiteral("cod_empr");
+            f.Name = u"cod_empr"_s;
             d.Fields << f;
             r.OldValues << 2;
             r.NewValues << 1;
             r.Changed << true;
         } else {
             const SDataPacket other =
-                demo.GetRecords(QStringLiteral("DtsPSoMaleg"), {},
-                                TProviderCatalog::EvaluationSql() + QStringLiteral(" AND MA.COD_EMPR = 1"));
+                demo.GetRecords(u"DtsPSoMaleg"_s, {}, TProviderCatalog::EvaluationSql() + u" AND MA.COD_EMPR = 1"_s);
             r.OldValues = other.Rows.first();
             r.NewValues = r.OldValues;
             r.Kind = TUpdateKind::ukDelete;
@@ -160,11 +158,11 @@ class TstIsolation : public QObject
     }
 
 private slots:
-    void initTestCase() { m_fx.Init(QStringLiteral("isolation")); }
+    void initTestCase() { m_fx.Init(u"isolation"_s); }
     void cleanupTestCase()
     {
         qInfo("Ataques: %d intentos, %d pasaron%s%s", g_attempts, int(g_through.size()),
-              g_through.isEmpty() ? "" : ": ", qPrintable(g_through.join(QStringLiteral("; "))));
+              g_through.isEmpty() ? "" : ": ", qPrintable(g_through.join(u"; "_s)));
         m_fx.Cleanup();
     }
 
@@ -173,25 +171,24 @@ private slots:
     void oneStatementByPostgres_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::newRow("select") << QStringLiteral("SELECT 1 AS X; DELETE FROM SO_AREAS");
-        QTest::newRow("commit") << QStringLiteral("DELETE FROM SO_AREAS WHERE 1 = 0; COMMIT; DELETE FROM SO_AREAS");
+        QTest::newRow("select") << u"SELECT 1 AS X; DELETE FROM SO_AREAS"_s;
+        QTest::newRow("commit") << u"DELETE FROM SO_AREAS WHERE 1 = 0; COMMIT; DELETE FROM SO_AREAS"_s;
     }
     void oneStatementByPostgres()
     {
         QFETCH(QString, text);
-        if (!m_fx.Error(QStringLiteral("postgres")).isEmpty())
-            QFAIL(qPrintable(m_fx.Error(QStringLiteral("postgres"))));
-        TDatabase &db = m_fx.Backend(QStringLiteral("postgres")).Engine->Database();
-        const QByteArray before = Fingerprint(QStringLiteral("postgres"));
+        QVERIFY2(m_fx.Error(u"postgres"_s).isEmpty(), qPrintable(m_fx.Error(u"postgres"_s)));
+        TDatabase &db = m_fx.Backend(u"postgres"_s).Engine->Database();
+        const QByteArray before = Fingerprint(u"postgres"_s);
         ++g_attempts;
         try {
             TPgStatement::Run(db.Connection(), text, {}, 0, 0);
             g_through << text;
             QFAIL("PostgreSQL ran two statements");
         } catch (const EAppServerError &e) {
-            QCOMPARE(e.Message(), QStringLiteral("El texto de comando debe ser una sola sentencia."));
+            QCOMPARE(e.Message(), u"El texto de comando debe ser una sola sentencia."_s);
         }
-        QCOMPARE(Fingerprint(QStringLiteral("postgres")), before);
+        QCOMPARE(Fingerprint(u"postgres"_s), before);
     }
 
     void attack_data()
@@ -203,7 +200,7 @@ private slots:
         for (const QString &b : TAppServerFixture::Backends())
             for (const QString &t : TAppServerFixture::Transports())
                 for (int i = 0; i < int(std::size(kAttacks)); ++i)
-                    QTest::newRow(qPrintable(QStringLiteral("%1/%2/%3").arg(b, t).arg(i)))
+                    QTest::newRow(qPrintable(u"%1/%2/%3"_s.arg(b, t).arg(i)))
                         << b << t << QString::fromLatin1(kAttacks[i].kind) << QString::fromUtf8(kAttacks[i].text);
     }
     void attack()
@@ -212,51 +209,45 @@ private slots:
         QFETCH(QString, transport);
         QFETCH(QString, kind);
         QFETCH(QString, text);
-        ZE_OPEN(server, m_fx, backend, transport, QStringLiteral("solo2"), QStringLiteral("clave2"));
+        ZE_OPEN(server, m_fx, backend, transport, u"solo2"_s, u"clave2"_s);
         ZE_OPEN(demo, m_fx, backend, transport);
         const QByteArray before = Fingerprint(backend);
         QString answer;
         try {
-            if (kind == QStringLiteral("sql")) {
-                const SDataPacket p = server->GetRecords(QStringLiteral("DtsPTemporal"),
-                                                         {SParam{QStringLiteral("P"), TFieldType::ftInteger, 1}}, text);
+            if (kind == u"sql"_s) {
+                const SDataPacket p =
+                    server->GetRecords(u"DtsPTemporal"_s, {SParam{u"P"_s, TFieldType::ftInteger, 1}}, text);
                 for (const QVariantList &r : p.Rows)
-                    for (const QVariant &v : r)
-                        answer += v.toString() + QLatin1Char('|');
-            } else if (kind == QStringLiteral("oracle")) {
+                    answer += QVariant(r).toStringList().join(u'|') + u'|';
+            } else if (kind == u"oracle"_s) {
                 const auto answerTo = [&](const char *value) {
                     try {
-                        const SDataPacket p =
-                            server->GetRecords(QStringLiteral("DtsPTemporal"), {}, text.arg(QLatin1String(value)));
-                        return QStringLiteral("filas %1: %2")
-                            .arg(p.Rows.size())
-                            .arg(p.Rows.value(0).value(0).toString());
+                        const SDataPacket p = server->GetRecords(u"DtsPTemporal"_s, {}, text.arg(QLatin1String(value)));
+                        return u"filas %1: %2"_s.arg(p.Rows.size()).arg(p.Rows.value(0).value(0).toString());
                     } catch (const EAppServerError &e) {
-                        return QStringLiteral("%1 %2").arg(e.Status()).arg(e.Message());
+                        return u"%1 %2"_s.arg(e.Status()).arg(e.Message());
                     }
                 };
                 answer = answerTo("Restrepo");
                 const QString control = answerTo("Zzzq");
                 if (answer != control)
-                    answer += QStringLiteral(" / Restrepo");
+                    answer += u" / Restrepo"_s;
                 QCOMPARE(answer, control);
-            } else if (kind == QStringLiteral("ejec")) {
+            } else if (kind == u"ejec"_s) {
                 QVariantList args{QVariant(QVariantList{text}), QVariant(), QString()};
-                const int result = server->Call(QStringLiteral("EjecutarSql"), args).toInt();
+                const int result = server->Call(u"EjecutarSql"_s, args).toInt();
                 answer = args.at(1).toString() + args.at(2).toString();
-                if (!text.startsWith(QStringLiteral("SELECT")))
+                if (!text.startsWith(u"SELECT"_s))
                     QCOMPARE(result, 1);
                 // Changing company 1's rows answers as changing rows that do not exist: nothing told.
-                if (QRegularExpression(QStringLiteral("^(UPDATE|DELETE FROM) SO_AREAS [^;]*WHERE COD_EMPR = 1$"))
+                if (QRegularExpression(u"^(UPDATE|DELETE FROM) SO_AREAS [^;]*WHERE COD_EMPR = 1$"_s)
                         .match(text)
                         .hasMatch())
                     QCOMPARE(args.at(2).toString(), TServerOperations::NoRowChangedMessage());
             } else {
-                const SApplyResult r =
-                    server->ApplyUpdates(QStringLiteral("DtsPSoMaleg"), Delta(*server, *demo, text), 0);
+                const SApplyResult r = server->ApplyUpdates(u"DtsPSoMaleg"_s, Delta(*server, *demo, text), 0);
                 QVERIFY(r.ErrorCount == 1 && !r.Committed);
-                for (const QVariant &v : r.Errors.first().CurValues)
-                    answer += v.toString() + QLatin1Char('|');
+                answer = QVariant(r.Errors.first().CurValues).toStringList().join(u'|');
             }
         } catch (const EAppServerError &e) {
             QVERIFY2(e.Status() >= 400 && e.Status() < 500, qPrintable(e.Message()));
@@ -268,17 +259,16 @@ private slots:
             leaked = leaked || answer.contains(QString::fromLatin1(m), Qt::CaseInsensitive);
         const bool changed = Fingerprint(backend) != before;
         if (leaked || changed)
-            g_through << QStringLiteral("%1/%2: %3").arg(backend, transport, text);
+            g_through << u"%1/%2: %3"_s.arg(backend, transport, text);
         QVERIFY2(!leaked, qPrintable(answer.left(300)));
         QVERIFY(!changed);
         // Nothing the attempt set stays behind: the next request of the same user is answered as usual.
-        QCOMPARE(server->GetRecords(QStringLiteral("DtsPGnEmpre"), {}, {}).Rows.size(), 1);
-        QCOMPARE(
-            server->GetRecords(QStringLiteral("DtsPTemporal"), {}, QStringLiteral("SELECT COUNT(*) AS N FROM SO_MALEG"))
-                .Rows.first()
-                .first()
-                .toInt(),
-            60);
+        QCOMPARE(server->GetRecords(u"DtsPGnEmpre"_s, {}, {}).Rows.size(), 1);
+        QCOMPARE(server->GetRecords(u"DtsPTemporal"_s, {}, u"SELECT COUNT(*) AS N FROM SO_MALEG"_s)
+                     .Rows.first()
+                     .first()
+                     .toInt(),
+                 60);
     }
 };
 

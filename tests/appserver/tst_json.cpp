@@ -18,112 +18,53 @@
 #include <limits>
 #include <random>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
-SFieldDef field(const char *name, TFieldType type, bool key = false)
+// The packet as text: every field with its attributes, every value with its type; doubles to the
+// last digit (so -0.0 differs from 0.0), bytes in base 64.
+QString dump(const SDataPacket &p)
 {
-    SFieldDef f;
-    f.Name = QString::fromLatin1(name);
-    f.DataType = type;
-    f.InKey = key;
-    return f;
+    QString out;
+    for (const SFieldDef &f : p.Fields)
+        out += u"%1 %2 %3 %4%5%6%7\n"_s.arg(f.Name)
+                   .arg(int(f.DataType))
+                   .arg(f.Size)
+                   .arg(f.Required)
+                   .arg(f.InKey)
+                   .arg(f.ReadOnly)
+                   .arg(f.Hidden);
+    for (const QVariantList &row : p.Rows) {
+        for (const QVariant &v : row)
+            out += QString::fromLatin1(v.typeName()) + u'(' +
+                   (v.typeId() == QMetaType::Double       ? QString::number(v.toDouble(), 'g', 17)
+                    : v.typeId() == QMetaType::QByteArray ? QString::fromLatin1(v.toByteArray().toBase64())
+                    : v.typeId() == QMetaType::QDateTime  ? v.toDateTime().toString(Qt::ISODateWithMs)
+                                                          : v.toString()) +
+                   u')';
+        out += u'\n';
+    }
+    return out;
 }
 
-// What reading a text gives: the packet, or the refusal's message.
-struct SOutcome
+// What reading a text gives, as text: the packet, or the refusal's message; fast: TJsonCodec's own
+// reader, else QJsonDocument's tree and TJsonCodec::ToPacket.
+QString reading(const QByteArray &json, bool fast)
 {
-    bool Ok = false;
-    SDataPacket Packet;
-    QString Error;
-};
-
-template <typename F> SOutcome outcome(F &&read)
-{
-    SOutcome o;
     try {
-        o.Packet = read();
-        o.Ok = true;
+        return dump(fast ? TJsonCodec::ReadPacket(json) : TJsonCodec::ToPacket(QJsonDocument::fromJson(json).object()));
     } catch (const EAppServerError &e) {
-        o.Error = e.Message();
+        return u"rechazo: "_s + e.Message();
     }
-    return o;
-}
-
-SOutcome readFast(const QByteArray &json)
-{
-    return outcome([&] { return TJsonCodec::ReadPacket(json); });
-}
-
-SOutcome readThroughDocument(const QByteArray &json)
-{
-    return outcome([&] { return TJsonCodec::ToPacket(QJsonDocument::fromJson(json).object()); });
-}
-
-// Same type and value; doubles bit for bit (so -0.0 differs from 0.0).
-bool sameValue(const QVariant &a, const QVariant &b)
-{
-    if (a.isValid() != b.isValid() || a.typeId() != b.typeId())
-        return false;
-    if (a.typeId() == QMetaType::Double) {
-        const double x = a.toDouble(), y = b.toDouble();
-        return std::memcmp(&x, &y, sizeof x) == 0;
-    }
-    return a == b;
-}
-
-QString show(const QVariant &v)
-{
-    if (!v.isValid())
-        return QStringLiteral("null");
-    return QStringLiteral("%1(%2)").arg(QString::fromLatin1(v.typeName()), v.typeId() == QMetaType::Double
-                                                                               ? QString::number(v.toDouble(), 'g', 17)
-                                                                               : v.toString());
-}
-
-// Empty when both packets hold the same fields and values; else the first difference.
-QString difference(const SDataPacket &a, const SDataPacket &b)
-{
-    if (a.Fields.size() != b.Fields.size())
-        return QStringLiteral("%1 fields against %2").arg(a.Fields.size()).arg(b.Fields.size());
-    for (qsizetype i = 0; i < a.Fields.size(); ++i) {
-        const SFieldDef &x = a.Fields.at(i), &y = b.Fields.at(i);
-        if (x.Name != y.Name || x.DataType != y.DataType || x.Size != y.Size || x.Required != y.Required ||
-            x.InKey != y.InKey || x.ReadOnly != y.ReadOnly || x.Hidden != y.Hidden)
-            return QStringLiteral("field %1 differs").arg(i);
-    }
-    if (a.Rows.size() != b.Rows.size())
-        return QStringLiteral("%1 rows against %2").arg(a.Rows.size()).arg(b.Rows.size());
-    for (qsizetype r = 0; r < a.Rows.size(); ++r) {
-        if (a.Rows.at(r).size() != b.Rows.at(r).size())
-            return QStringLiteral("row %1: %2 values against %3")
-                .arg(r)
-                .arg(a.Rows.at(r).size())
-                .arg(b.Rows.at(r).size());
-        for (qsizetype i = 0; i < a.Rows.at(r).size(); ++i)
-            if (!sameValue(a.Rows.at(r).at(i), b.Rows.at(r).at(i)))
-                return QStringLiteral("row %1 value %2: %3 against %4")
-                    .arg(r)
-                    .arg(i)
-                    .arg(show(a.Rows.at(r).at(i)), show(b.Rows.at(r).at(i)));
-    }
-    return {};
-}
-
-QString difference(const SOutcome &a, const SOutcome &b)
-{
-    if (a.Ok != b.Ok)
-        return a.Ok ? QStringLiteral("read, but refused through QJsonDocument: ") + b.Error
-                    : QStringLiteral("refused (%1), but read through QJsonDocument").arg(a.Error);
-    return a.Ok ? difference(a.Packet, b.Packet)
-                : (a.Error == b.Error ? QString() : a.Error + QStringLiteral(" / ") + b.Error);
 }
 
 // Each awkward character after runs of 0 to 17 plain ones, so it falls on every position of the
 // blocks the writer and the reader scan at a time.
 QString awkwardAtEveryOffset()
 {
-    const QString awkward[] = {QStringLiteral("\""), QStringLiteral("\\"), QStringLiteral("\n"), QString(QChar(1)),
-                               QStringLiteral("ñ"),  QStringLiteral("😀"),  QString(QChar(0x7f)), QStringLiteral("€")};
+    const QString awkward[] = {u"\""_s, u"\\"_s, u"\n"_s, QString(QChar(1)), u"ñ"_s, u"😀"_s, QString(QChar(0x7f)),
+                               u"€"_s};
     QString s;
     for (const QString &a : awkward)
         for (int run = 0; run < 18; ++run)
@@ -160,7 +101,7 @@ class TstJson : public QObject
     TAppServerFixture m_fx;
 
 private slots:
-    void initTestCase() { m_fx.Init(QStringLiteral("json")); }
+    void initTestCase() { m_fx.Init(u"json"_s); }
     void cleanupTestCase() { m_fx.Cleanup(); }
 
     // One awkward value between two plain ones: written as QJsonDocument writes it, read back as
@@ -181,7 +122,7 @@ private slots:
         const double inf = std::numeric_limits<double>::infinity();
         QString longMemo;
         for (int i = 0; i < 2000; ++i)
-            longMemo += QStringLiteral("Línea %1: \"cita\" \\ tab\t€😀\n").arg(i);
+            longMemo += u"Línea %1: \"cita\" \\ tab\t€😀\n"_s.arg(i);
         QByteArray everyByte;
         for (int b = 0; b < 256; ++b)
             everyByte += char(b);
@@ -196,16 +137,16 @@ private slots:
         } rows[] = {
             {"texto vacío", str, QString(QLatin1String("")), true, true},
             {"texto nulo", str, QVariant(), true, true},
-            {"comillas y barras", str, QStringLiteral("a\"b\\c/d\"\""), true, true},
+            {"comillas y barras", str, u"a\"b\\c/d\"\""_s, true, true},
             {"controles", str, everyControlCharacter(), true, true},
-            {"carácter cero", str, QString(QChar(0)) + QStringLiteral("x"), true, true},
-            {"acentos", str, QStringLiteral("Área de Producción: ñÑ ü ¿¡ €"), true, true},
-            {"fuera del plano básico", str, QStringLiteral("😀 🇨🇴 𝄞"), true, true},
+            {"carácter cero", str, QString(QChar(0)) + u"x"_s, true, true},
+            {"acentos", str, u"Área de Producción: ñÑ ü ¿¡ €"_s, true, true},
+            {"fuera del plano básico", str, u"😀 🇨🇴 𝄞"_s, true, true},
             {"raros en toda posición", memo, awkwardAtEveryOffset(), true, true},
-            {"marca de orden al inicio", str, QString(QChar(0xfeff)) + QStringLiteral("texto"), true, true, false},
+            {"marca de orden al inicio", str, QString(QChar(0xfeff)) + u"texto"_s, true, true, false},
             {"no caracteres", str, QString(QChar(0xfffe)) + QChar(0xffff) + QChar(0x2028) + QChar(0xfeff), true, true},
-            {"suplente suelto", str, QString(QChar(0xd800)) + QStringLiteral("x") + QChar(0xdc00), false, false},
-            {"espacios de relleno", chr, QStringLiteral("S   "), true, true},
+            {"suplente suelto", str, QString(QChar(0xd800)) + u"x"_s + QChar(0xdc00), false, false},
+            {"espacios de relleno", chr, u"S   "_s, true, true},
             {"memo largo", memo, longMemo, true, true},
             {"número en un texto", str, 12345.5, true, false},
             {"entero cero", itg, 0, true, true},
@@ -219,22 +160,10 @@ private slots:
             {"entero largo nulo", lng, QVariant(), true, true},
             {"flotante cero", flt, 0.0, true, true},
             {"menos cero", flt, -0.0, true, false},
-            {"decimal", flt, 72.5, true, true},
-            {"un décimo", flt, 0.1, true, true},
-            {"un tercio", flt, 1.0 / 3, true, true},
-            {"diez a la 15", flt, 1e15, true, true},
-            {"diez a la 16", flt, 1e16, true, true},
-            {"dos a la 53", flt, 9007199254740992.0, true, true},
-            {"más allá de 2^53", flt, 9007199254740994.0, true, true},
-            {"grande con dígitos", flt, 123456789012345680.0, true, true},
             {"diez a la 21", flt, 1e21, true, true},
             {"máximo", flt, std::numeric_limits<double>::max(), true, true},
-            {"pequeño", flt, 1e-5, true, true},
-            {"diezmilésima", flt, 0.0001, true, true},
-            {"milésima", flt, 0.001, true, true},
             {"empate fijo", flt, 0.00015, true, true},
             {"mínimo normal", flt, std::numeric_limits<double>::min(), true, true},
-            {"negativo pequeño", flt, -1.5e-7, true, true},
             {"entero de 64 bits", flt, QVariant(qlonglong(1) << 60), true, false},
             {"no es número", flt, std::nan(""), true, false},
             {"infinito", flt, inf, true, false},
@@ -264,26 +193,19 @@ private slots:
         QFETCH(bool, same);
         QFETCH(bool, asLikeDocument);
         SDataPacket packet;
-        packet.Fields = {field("ID", TFieldType::ftInteger, true), field("VALOR", TFieldType(type)),
-                         field("FIN", TFieldType::ftString)};
-        packet.Fields[1].Hidden = true;
-        packet.Fields[2].ReadOnly = true;
-        packet.Fields[2].Size = 10;
-        packet.Rows = {{1, value, QStringLiteral("fin")}, {2, QVariant(), QStringLiteral("otro")}};
+        packet.Fields = {SFieldDef{u"ID"_s, TFieldType::ftInteger, 0, false, false, true},
+                         SFieldDef{u"VALOR"_s, TFieldType(type), 0, false, false, false, true}, // hidden
+                         SFieldDef{u"FIN"_s, TFieldType::ftString, 10, false, true}};           // read-only
+        packet.Rows = {{1, value, u"fin"_s}, {2, QVariant(), u"otro"_s}};
 
         const QByteArray written = TJsonCodec::WritePacket(packet);
         QCOMPARE(written, QJsonDocument(TJsonCodec::FromPacket(packet)).toJson(QJsonDocument::Compact));
 
-        const SOutcome read = readFast(written);
-        const QString diff = difference(read, readThroughDocument(written));
-        QVERIFY2(diff.isEmpty() == asLikeDocument, qPrintable(diff));
+        QCOMPARE(reading(written, true) == reading(written, false), asLikeDocument);
         SDataPacket direct_;
         QCOMPARE(TJsonPacketReader::Read(written, direct_), direct);
-        if (same) {
-            QVERIFY(read.Ok);
-            const QString back = difference(read.Packet, packet);
-            QVERIFY2(back.isEmpty(), qPrintable(back));
-        }
+        if (same)
+            QCOMPARE(reading(written, true), dump(packet));
     }
 
     // Texts another writer may send: read as QJsonDocument reads them, or refused with the same
@@ -373,8 +295,7 @@ private slots:
     {
         QFETCH(QByteArray, json);
         QFETCH(bool, direct);
-        const QString diff = difference(readFast(json), readThroughDocument(json));
-        QVERIFY2(diff.isEmpty(), qPrintable(diff));
+        QCOMPARE(reading(json, true), reading(json, false));
         SDataPacket packet;
         QCOMPARE(TJsonPacketReader::Read(json, packet), direct);
     }
@@ -446,37 +367,16 @@ private slots:
     void dates_data()
     {
         QTest::addColumn<QByteArrayList>("texts");
-        QTest::newRow("listados") << QByteArrayList{"2026-01-02",
-                                                    "2026-01-02T03:04",
-                                                    "2026-01-02 03:04",
-                                                    "2026-01-02T03:04:05",
-                                                    "2026-01-02 03:04:05.1",
-                                                    "2026-01-02T03:04:05.12",
-                                                    "2026-01-02T03:04:05.123",
-                                                    "2026-01-02T03:04:05.1234",
-                                                    " 2026-01-02T03:04 ",
-                                                    "\t2026-01-02\n",
-                                                    "2024-02-29",
-                                                    "2026-02-29",
-                                                    "2026-13-01",
-                                                    "2026-00-10",
-                                                    "0050-01-02T03:04:05.006",
-                                                    "2026-01-02T24:00",
-                                                    "2026-01-02T23:60",
-                                                    "2026-01-02T03:04:60",
-                                                    "2026-01-02T03:04Z",
-                                                    "2026-01-02T03:04:05+05:00",
-                                                    "2026-01-02T03:04:05.",
-                                                    "2026-1-02",
-                                                    "2026/01/02",
-                                                    "2026-01-02X03:04",
-                                                    "20260102",
-                                                    "",
-                                                    " ",
-                                                    "2026-01-02T03",
-                                                    "2026-01-02T03:04:05.-12",
-                                                    "+2026-01-02",
-                                                    "2026-01-0a"};
+        // Separated by '|': the blanks around some belong to the text.
+        QTest::newRow("listados") << QByteArray("2026-01-02|2026-01-02T03:04|2026-01-02 03:04|2026-01-02T03:04:05|"
+                                                "2026-01-02 03:04:05.1|2026-01-02T03:04:05.12|2026-01-02T03:04:05.123|"
+                                                "2026-01-02T03:04:05.1234| 2026-01-02T03:04 |\t2026-01-02\n|2024-02-29|"
+                                                "2026-02-29|2026-13-01|2026-00-10|0050-01-02T03:04:05.006|"
+                                                "2026-01-02T24:00|2026-01-02T23:60|2026-01-02T03:04:60|"
+                                                "2026-01-02T03:04Z|2026-01-02T03:04:05+05:00|2026-01-02T03:04:05.|"
+                                                "2026-1-02|2026/01/02|2026-01-02X03:04|20260102|| |2026-01-02T03|"
+                                                "2026-01-02T03:04:05.-12|+2026-01-02|2026-01-0a")
+                                         .split('|');
         QTest::newRow("al azar") << QByteArrayList();
     }
     void dates()
@@ -524,7 +424,7 @@ private slots:
         QFETCH(int, kind);
         std::mt19937_64 random(20261206 + kind);
         SDataPacket packet;
-        packet.Fields = {field("F", TFieldType::ftFloat)};
+        packet.Fields = {SFieldDef{u"F"_s, TFieldType::ftFloat}};
         while (packet.Rows.size() < 20000) {
             double d = 0;
             switch (kind) {
@@ -551,15 +451,13 @@ private slots:
         }
         const QByteArray written = TJsonCodec::WritePacket(packet);
         QCOMPARE(written, QJsonDocument(TJsonCodec::FromPacket(packet)).toJson(QJsonDocument::Compact));
-        const SOutcome read = readFast(written);
-        QVERIFY(read.Ok);
-        const QString diff = difference(read, readThroughDocument(written));
-        QVERIFY2(diff.isEmpty(), qPrintable(diff));
+        SDataPacket direct;
+        QVERIFY(TJsonPacketReader::Read(written, direct));
+        QCOMPARE(reading(written, true), reading(written, false));
         for (QVariantList &row : packet.Rows)
             if (row.at(0).toDouble() == 0)
                 row[0] = 0.0; // -0 travels as 0
-        const QString back = difference(read.Packet, packet);
-        QVERIFY2(back.isEmpty(), qPrintable(back));
+        QCOMPARE(reading(written, true), dump(packet));
     }
 
     // Awkward texts stored in the database reach both clients unchanged: the module's transport and an
@@ -571,18 +469,16 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("memo");
         for (const QString &b : TAppServerFixture::Backends()) {
-            QTest::newRow(qPrintable(b + QStringLiteral("/comillas")))
-                << b << 901.5 << QStringLiteral("\"Eje\" \\ barra / final")
-                << QStringLiteral("{\"no\":[\"es JSON\"]}\r\n\t-");
-            QTest::newRow(qPrintable(b + QStringLiteral("/unicode")))
-                << b << 0.1 << QStringLiteral("Área Ñandú €")
-                << QStringLiteral("😀 🇨🇴 ") + QChar(0x2028) + QChar(0xfeff);
-            QTest::newRow(qPrintable(b + QStringLiteral("/controles"))) << b << 123456.789
-                                                                        << QStringLiteral("a\x01"
-                                                                                          "b\x1f"
-                                                                                          "c\x7f")
-                                                                        << everyControlCharacter();
-            QTest::newRow(qPrintable(b + QStringLiteral("/vacío"))) << b << 1e-7 << QStringLiteral(" ") << QString();
+            QTest::newRow(qPrintable(b + u"/comillas"_s))
+                << b << 901.5 << u"\"Eje\" \\ barra / final"_s << u"{\"no\":[\"es JSON\"]}\r\n\t-"_s;
+            QTest::newRow(qPrintable(b + u"/unicode"_s))
+                << b << 0.1 << u"Área Ñandú €"_s << u"😀 🇨🇴 "_s + QChar(0x2028) + QChar(0xfeff);
+            QTest::newRow(qPrintable(b + u"/controles"_s)) << b << 123456.789
+                                                           << QStringLiteral("a\x01"
+                                                                             "b\x1f"
+                                                                             "c\x7f")
+                                                           << everyControlCharacter();
+            QTest::newRow(qPrintable(b + u"/vacío"_s)) << b << 1e-7 << u" "_s << QString();
         }
     }
     void overHttp()
@@ -591,24 +487,22 @@ private slots:
         QFETCH(double, code);
         QFETCH(QString, name);
         QFETCH(QString, memo);
-        if (!m_fx.Error(backend).isEmpty())
-            QFAIL(qPrintable(m_fx.Error(backend)));
+        QVERIFY2(m_fx.Error(backend).isEmpty(), qPrintable(m_fx.Error(backend)));
         TAppServerFixture::SBackend &b = m_fx.Backend(backend);
         b.Engine->Database().Run(
             QStringLiteral(
                 "INSERT INTO GN_DITEM (COD_EMPR, TIP_ITEM, COD_ITEM, DES_ITEM, OBS_ERVA) VALUES (1, 9, ?, ?, ?)"),
             {code, name, memo.isNull() ? QVariant() : QVariant(memo)});
-        const QList<SParam> params{{QStringLiteral("P_COD_EMPR"), TFieldType::ftSmallint, 1},
-                                   {QStringLiteral("P_TIP_ITEM"), TFieldType::ftSmallint, 9},
-                                   {QStringLiteral("P_COD_ITEM"), TFieldType::ftFloat, code}};
-        ZE_OPEN(local, m_fx, backend, QStringLiteral("local"));
-        ZE_OPEN(remote, m_fx, backend, QStringLiteral("http"));
-        const SDataPacket expected = local->GetRecords(QStringLiteral("DtsPGnDitem"), params, {});
+        const QList<SParam> params{{u"P_COD_EMPR"_s, TFieldType::ftSmallint, 1},
+                                   {u"P_TIP_ITEM"_s, TFieldType::ftSmallint, 9},
+                                   {u"P_COD_ITEM"_s, TFieldType::ftFloat, code}};
+        ZE_OPEN(local, m_fx, backend, u"local"_s);
+        ZE_OPEN(remote, m_fx, backend, u"http"_s);
+        const SDataPacket expected = local->GetRecords(u"DtsPGnDitem"_s, params, {});
         QCOMPARE(expected.Rows.size(), 1);
         QCOMPARE(expected.Rows.at(0).at(1).toString(), name);
         QCOMPARE(expected.Rows.at(0).at(2), memo.isNull() ? QVariant() : QVariant(memo));
-        const QString viaModule = difference(remote->GetRecords(QStringLiteral("DtsPGnDitem"), params, {}), expected);
-        QVERIFY2(viaModule.isEmpty(), qPrintable(viaModule));
+        QCOMPARE(dump(remote->GetRecords(u"DtsPGnDitem"_s, params, {})), dump(expected));
 
         httplib::Client client("127.0.0.1", b.Port);
         client.set_tcp_nodelay(true);
@@ -616,11 +510,10 @@ private slots:
         QVERIFY(session && session->status == 200);
         const std::string token = QJsonDocument::fromJson(QByteArray::fromStdString(session->body))
                                       .object()
-                                      .value(QStringLiteral("token"))
+                                      .value(u"token"_s)
                                       .toString()
                                       .toStdString();
-        const QByteArray body =
-            QJsonDocument(QJsonObject{{QStringLiteral("params"), TJsonCodec::FromParams(params)}}).toJson();
+        const QByteArray body = QJsonDocument(QJsonObject{{u"params"_s, TJsonCodec::FromParams(params)}}).toJson();
         const httplib::Headers headers{{"Authorization", "Bearer " + token}};
         const auto open =
             client.Post("/v1/providers/DtsPGnDitem/open", headers, body.toStdString(), "application/json");
@@ -628,13 +521,12 @@ private slots:
         QJsonParseError error;
         const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(open->body), &error);
         QCOMPARE(error.error, QJsonParseError::NoError);
-        const QJsonArray row = doc.object().value(QStringLiteral("rows")).toArray().at(0).toArray();
+        const QJsonArray row = doc.object().value(u"rows"_s).toArray().at(0).toArray();
         QCOMPARE(row.at(0).toDouble(), code);
         QCOMPARE(row.at(1).toString(), name);
         QCOMPARE(row.at(2).isNull(), memo.isNull());
         QCOMPARE(row.at(2).toString(), memo);
-        const QString viaDocument = difference(TJsonCodec::ToPacket(doc.object()), expected);
-        QVERIFY2(viaDocument.isEmpty(), qPrintable(viaDocument));
+        QCOMPARE(dump(TJsonCodec::ToPacket(doc.object())), dump(expected));
     }
 };
 

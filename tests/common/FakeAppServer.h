@@ -4,7 +4,7 @@
 
 #include <QHash>
 #include <QStringList>
-#include <functional>
+#include <memory>
 
 // An application server held in memory for tests. Each provider is one table: its field list (the key
 // marked InKey) and its rows. GetRecords returns every row, optionally filtered; ApplyUpdates applies
@@ -17,23 +17,33 @@ public:
     {
         QList<SFieldDef> Fields;
         QList<QVariantList> Rows;
-        // Optional row filter by parameters.
-        std::function<bool(const QVariantList &row, const QList<SParam> &params)> Filter;
     };
 
     QHash<QString, Table> Tables;
+
+    // A server whose provider "DtsPItems" answers ID (the key), NAME (20 characters) and AMOUNT, the
+    // first rows of 1 "Uno" 10.5, 2 "Dos" 20 and 3 "Tres" without an amount.
+    static std::shared_ptr<FakeAppServer> WithItems(int rows = 3)
+    {
+        auto server = std::make_shared<FakeAppServer>();
+        const QList<QVariantList> all = {{1, QStringLiteral("Uno"), 10.5},
+                                         {2, QStringLiteral("Dos"), 20.0},
+                                         {3, QStringLiteral("Tres"), QVariant()}};
+        server->Tables.insert(QStringLiteral("DtsPItems"),
+                              Table{{SFieldDef{QStringLiteral("ID"), TFieldType::ftInteger, 0, false, false, true},
+                                     SFieldDef{QStringLiteral("NAME"), TFieldType::ftString, 20},
+                                     SFieldDef{QStringLiteral("AMOUNT"), TFieldType::ftFloat}},
+                                    all.mid(0, rows)});
+        return server;
+    }
     // Refuse any change whose key (first key column's value, as text) is listed, with this message.
     QHash<QString, QString> RefuseKeys;
-    QHash<QString, std::function<QVariant(QVariantList &args)>> Methods;
 
     // What the client sent, for assertions.
     int GetRecordsCalls = 0;
     int ApplyCalls = 0;
     QList<SParam> LastParams;
     QString LastCommandText;
-    // The last request of each provider (several providers answer one user action).
-    QHash<QString, QList<SParam>> ParamsByProvider;
-    QHash<QString, QString> CommandTextByProvider;
     SDelta LastDelta;
     int LastMaxErrors = 0;
 
@@ -43,15 +53,8 @@ public:
         ++GetRecordsCalls;
         LastParams = params;
         LastCommandText = commandText;
-        ParamsByProvider.insert(providerName, params);
-        CommandTextByProvider.insert(providerName, commandText);
         const Table &table = Tables[providerName];
-        SDataPacket packet;
-        packet.Fields = table.Fields;
-        for (const QVariantList &row : table.Rows)
-            if (!table.Filter || table.Filter(row, params))
-                packet.Rows << row;
-        return packet;
+        return SDataPacket{table.Fields, table.Rows};
     }
 
     SApplyResult ApplyUpdates(const QString &providerName, const SDelta &delta, int maxErrors) override
@@ -111,11 +114,7 @@ public:
         return result;
     }
 
-    QVariant Call(const QString &method, QVariantList &args) override
-    {
-        const auto handler = Methods.value(method);
-        return handler ? handler(args) : QVariant();
-    }
+    QVariant Call(const QString &, QVariantList &) override { return QVariant(); }
 
 private:
     static QList<int> KeyColumns(const Table &table)

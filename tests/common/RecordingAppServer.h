@@ -17,8 +17,6 @@ public:
     explicit RecordingAppServer(IAppServer &inner) : m_inner(inner) {}
 
     int GetRecordsCalls = 0;
-    int ApplyCalls = 0;
-    QString LastCommandText;
     QList<SParam> LastParams;
     QHash<QString, QList<SParam>> ParamsByProvider;
     QHash<QString, QString> CommandTextByProvider;
@@ -41,7 +39,6 @@ public:
                            const QString &commandText) override
     {
         ++GetRecordsCalls;
-        LastCommandText = commandText;
         LastParams = params;
         ParamsByProvider.insert(providerName, params);
         CommandTextByProvider.insert(providerName, commandText);
@@ -50,7 +47,6 @@ public:
     }
     SApplyResult ApplyUpdates(const QString &providerName, const SDelta &delta, int maxErrors) override
     {
-        ++ApplyCalls;
         return m_inner.ApplyUpdates(providerName, delta, maxErrors);
     }
     QVariant Call(const QString &method, QVariantList &args) override

@@ -25,158 +25,57 @@ private slots:
         QTest::addColumn<QString>("refusal"); // or the message of the refusal
         using O = TQbeOperator;
         const QDateTime day(QDate(2026, 3, 15), QTime(0, 0)), next(QDate(2026, 3, 16), QTime(0, 0));
+        // expected: what follows the base SQL after its standing condition, or the refusal;
+        // param and following: the values of :QBE1 and :QBE1_SIG.
         const struct
         {
             const char *tag;
             bool where;
             const char *field;
             O op;
-            QString value;
-            const char *sql;
-            Params params;
-            QString refusal;
+            const char *value, *expected;
+            QVariant param = {}, following = {};
         } rows[] = {
-            {"texto igual, con comilla",
-             true,
-             "NOMBRE",
-             O::Equal,
-             u"O'Neil"_qs,
-             " AND EMPRESA = 1 AND UPPER(T.NOMBRE) = :QBE1",
-             {{u"QBE1"_qs, u"O'NEIL"_qs}},
-             {}},
-            {"texto contiene",
-             true,
-             "NOMBRE",
-             O::Contains,
-             u"fila"_qs,
-             " AND EMPRESA = 1 AND UPPER(T.NOMBRE) LIKE :QBE1",
-             {{u"QBE1"_qs, u"%FILA%"_qs}},
-             {}},
-            {"texto empieza por",
-             false,
-             "NOMBRE",
-             O::StartsWith,
-             u"a' OR 1=1 --"_qs,
-             " WHERE EMPRESA = 1 AND UPPER(T.NOMBRE) LIKE :QBE1",
-             {{u"QBE1"_qs, u"A' OR 1=1 --%"_qs}},
-             {}},
-            {"número",
-             false,
-             "COD",
-             O::GreaterOrEqual,
-             u"2"_qs,
-             " WHERE EMPRESA = 1 AND T.COD >= :QBE1",
-             {{u"QBE1"_qs, 2}},
-             {}},
-            {"número con miles y coma",
-             false,
-             "VALOR",
-             O::Less,
-             u"1.500.000,50"_qs,
-             " WHERE EMPRESA = 1 AND T.VALOR < :QBE1",
-             {{u"QBE1"_qs, 1500000.5}},
-             {}},
-            {"punto decimal",
-             false,
-             "COD",
-             O::NotEqual,
-             u"2.5"_qs,
-             " WHERE EMPRESA = 1 AND T.COD <> :QBE1",
-             {{u"QBE1"_qs, 2.5}},
-             {}},
-            {"fecha igual es el día entero",
-             true,
-             "FECHA",
-             O::Equal,
-             u"15/03/2026"_qs,
-             " AND EMPRESA = 1 AND (T.FECHA >= :QBE1 AND T.FECHA < :QBE1_SIG)",
-             {{u"QBE1"_qs, day}, {u"QBE1_SIG"_qs, next}},
-             {}},
-            {"fecha mayor es desde el día siguiente",
-             true,
-             "FECHA",
-             O::Greater,
-             u"15/03/2026"_qs,
-             " AND EMPRESA = 1 AND T.FECHA >= :QBE1_SIG",
-             {{u"QBE1"_qs, day}, {u"QBE1_SIG"_qs, next}},
-             {}},
-            {"fecha menor",
-             true,
-             "FECHA",
-             O::Less,
-             u"15/03/2026"_qs,
-             " AND EMPRESA = 1 AND T.FECHA < :QBE1",
-             {{u"QBE1"_qs, day}},
-             {}},
-            {"texto que el usuario ve",
-             true,
-             "IND_CUMP",
-             O::Equal,
-             u"no cumple"_qs,
-             " AND EMPRESA = 1 AND UPPER(T.IND_CUMP) = :QBE1",
-             {{u"QBE1"_qs, u"N"_qs}},
-             {}},
-            {"código guardado",
-             true,
-             "IND_CUMP",
-             O::NotEqual,
-             u"x"_qs,
-             " AND EMPRESA = 1 AND UPPER(T.IND_CUMP) <> :QBE1",
-             {{u"QBE1"_qs, u"X"_qs}},
-             {}},
-            {"nombre del ciclo",
-             true,
-             "COD_CICL",
-             O::Equal,
-             u"Verificar"_qs,
-             " AND EMPRESA = 1 AND PA.COD_CICL = :QBE1",
-             {{u"QBE1"_qs, 3}},
-             {}},
-            {"vacío es nulo", true, "NOMBRE", O::Equal, QString(), " AND EMPRESA = 1 AND T.NOMBRE IS NULL", {}, {}},
-            {"letras en un número",
-             true,
-             "COD",
-             O::Equal,
-             u"dos"_qs,
-             "",
-             {},
-             u"'dos' no es un valor válido para el campo 'Código'."_qs},
-            {"contiene en un número",
-             true,
-             "COD",
-             O::Contains,
-             u"2"_qs,
-             "",
-             {},
-             u"'2' no es un valor válido para el campo 'Código'."_qs},
-            {"fecha imposible",
-             true,
-             "FECHA",
-             O::Equal,
-             u"31/02/2026"_qs,
-             "",
-             {},
-             u"'31/02/2026' no es una fecha válida para el campo 'Fecha' (formato dd/MM/yyyy)."_qs},
-            {"ciclo desconocido",
-             true,
-             "COD_CICL",
-             O::Equal,
-             u"Descansar"_qs,
-             "",
-             {},
-             u"'Descansar' no es un valor válido para el campo 'Ciclo'."_qs},
-            {"campo que no se consulta",
-             true,
-             "CLAVE",
-             O::Equal,
-             u"1"_qs,
-             "",
-             {},
-             u"No se puede consultar por el campo 'CLAVE'."_qs},
+            {"texto igual, con comilla", true, "NOMBRE", O::Equal, "O'Neil", " UPPER(T.NOMBRE) = :QBE1", u"O'NEIL"_qs},
+            {"texto contiene", true, "NOMBRE", O::Contains, "fila", " UPPER(T.NOMBRE) LIKE :QBE1", u"%FILA%"_qs},
+            {"texto empieza por", false, "NOMBRE", O::StartsWith, "a' OR 1=1 --", " UPPER(T.NOMBRE) LIKE :QBE1",
+             u"A' OR 1=1 --%"_qs},
+            {"número", false, "COD", O::GreaterOrEqual, "2", " T.COD >= :QBE1", 2},
+            {"número con miles y coma", false, "VALOR", O::Less, "1.500.000,50", " T.VALOR < :QBE1", 1500000.5},
+            {"punto decimal", false, "COD", O::NotEqual, "2.5", " T.COD <> :QBE1", 2.5},
+            {"fecha igual es el día entero", true, "FECHA", O::Equal, "15/03/2026",
+             " (T.FECHA >= :QBE1 AND T.FECHA < :QBE1_SIG)", day, next},
+            {"fecha mayor es desde el día siguiente", true, "FECHA", O::Greater, "15/03/2026", " T.FECHA >= :QBE1_SIG",
+             day, next},
+            {"fecha menor", true, "FECHA", O::Less, "15/03/2026", " T.FECHA < :QBE1", day},
+            {"texto que el usuario ve", true, "IND_CUMP", O::Equal, "no cumple", " UPPER(T.IND_CUMP) = :QBE1", u"N"_qs},
+            {"código guardado", true, "IND_CUMP", O::NotEqual, "x", " UPPER(T.IND_CUMP) <> :QBE1", u"X"_qs},
+            {"nombre del ciclo", true, "COD_CICL", O::Equal, "Verificar", " PA.COD_CICL = :QBE1", 3},
+            {"vacío es nulo", true, "NOMBRE", O::Equal, nullptr, " T.NOMBRE IS NULL"},
+            {"letras en un número", true, "COD", O::Equal, "dos",
+             "'dos' no es un valor válido para el campo 'Código'."},
+            {"contiene en un número", true, "COD", O::Contains, "2",
+             "'2' no es un valor válido para el campo 'Código'."},
+            {"fecha imposible", true, "FECHA", O::Equal, "31/02/2026",
+             "'31/02/2026' no es una fecha válida para el campo 'Fecha' (formato dd/MM/yyyy)."},
+            {"ciclo desconocido", true, "COD_CICL", O::Equal, "Descansar",
+             "'Descansar' no es un valor válido para el campo 'Ciclo'."},
+            {"campo que no se consulta", true, "CLAVE", O::Equal, "1", "No se puede consultar por el campo 'CLAVE'."},
         };
-        for (const auto &r : rows)
-            QTest::newRow(r.tag) << r.where << QString::fromLatin1(r.field) << r.op << r.value
-                                 << QString::fromLatin1(r.sql) << r.params << r.refusal;
+        for (const auto &r : rows) {
+            const QString expected = QString::fromUtf8(r.expected);
+            const bool refused = !expected.startsWith(u' ');
+            Params params;
+            if (r.param.isValid())
+                params.insert(u"QBE1"_qs, r.param);
+            if (r.following.isValid())
+                params.insert(u"QBE1_SIG"_qs, r.following);
+            QTest::newRow(r.tag) << r.where << QString::fromLatin1(r.field) << r.op << QString::fromUtf8(r.value)
+                                 << (refused
+                                         ? QString()
+                                         : (r.where ? u" AND"_qs : u" WHERE"_qs) + u" EMPRESA = 1 AND"_qs + expected)
+                                 << params << (refused ? expected : QString());
+        }
     }
     void build()
     {

@@ -1,4 +1,5 @@
-// Data-aware controls as a user sees them: what they show, what they store, when they let edit.
+// Data-aware controls as a user sees them: what they show, what they store, when they let edit; and
+// the data source between them and the dataset (notifications, disabled controls, auto-edit, focus).
 
 #include "FakeAppServer.h"
 #include "SDCOMConnection.h"
@@ -22,8 +23,11 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
+
+using namespace Qt::Literals::StringLiterals;
 
 class tst_DataControls : public QObject
 {
@@ -32,53 +36,33 @@ class tst_DataControls : public QObject
     std::unique_ptr<SClientDataSet> ds;
     std::unique_ptr<TDataSource> src;
 
-private:
-    void init_with_calc(int &calcRuns)
+private slots:
+    void init()
     {
-        ds = std::make_unique<SClientDataSet>(nullptr, QStringLiteral("Cds"));
-        ds->AddFieldDef(QStringLiteral("COD"), TFieldType::ftInteger);
-        ds->AddFieldDef(QStringLiteral("NOMBRE"), TFieldType::ftString, 40);
-        auto *calc = new TStringField(ds.get(), QStringLiteral("DtfEtiqueta"), 30, fkCalculated);
-        calc->SetDisplayLabel(QStringLiteral("Etiqueta"));
-        ds->OnCalcFields = [&calcRuns](TDataSet &d) {
-            ++calcRuns;
-            d.FieldByName(QStringLiteral("DtfEtiqueta"))
-                ->SetAsString(QStringLiteral("#%1 %2").arg(d.FieldByName(QStringLiteral("COD"))->AsString(),
-                                                           d.FieldByName(QStringLiteral("NOMBRE"))->AsString()));
+        ds = std::make_unique<SClientDataSet>(nullptr, u"Cds"_s);
+        ds->AddFieldDef(u"COD"_s, TFieldType::ftInteger);
+        ds->AddFieldDef(u"NOMBRE"_s, TFieldType::ftString, 40);
+        ds->AddFieldDef(u"IND_CUMP"_s, TFieldType::ftFixedChar, 1);
+        ds->AddFieldDef(u"FECHA"_s, TFieldType::ftDateTime);
+        ds->AddFieldDef(u"NOTAS"_s, TFieldType::ftMemo);
+        auto *calc = new TStringField(ds.get(), u"DtfEtiqueta"_s, 30, fkCalculated);
+        calc->SetDisplayLabel(u"Etiqueta"_s);
+        ds->OnCalcFields = [](TDataSet &d) {
+            d.FieldByName(u"DtfEtiqueta"_s)
+                ->SetAsString(
+                    u"#%1 %2"_s.arg(d.FieldByName(u"COD"_s)->AsString(), d.FieldByName(u"NOMBRE"_s)->AsString()));
         };
         ds->CreateDataSet();
         for (int i = 1; i <= 3; ++i) {
             ds->Append();
-            ds->FieldByName(QStringLiteral("COD"))->SetAsInteger(i);
-            ds->FieldByName(QStringLiteral("NOMBRE"))->SetAsString(QStringLiteral("Fila %1").arg(i));
+            ds->FieldByName(u"COD"_s)->SetAsInteger(i);
+            ds->FieldByName(u"NOMBRE"_s)->SetAsString(u"Fila %1"_s.arg(i));
+            ds->FieldByName(u"IND_CUMP"_s)->SetAsString(i == 2 ? u"N"_s : u"C"_s);
             ds->Post();
         }
         ds->MergeChangeLog();
         ds->First();
-        src->SetDataSet(ds.get());
-    }
-
-private slots:
-    void init()
-    {
-        ds = std::make_unique<SClientDataSet>(nullptr, QStringLiteral("Cds"));
-        ds->AddFieldDef(QStringLiteral("COD"), TFieldType::ftInteger);
-        ds->AddFieldDef(QStringLiteral("NOMBRE"), TFieldType::ftString, 40);
-        ds->AddFieldDef(QStringLiteral("IND_CUMP"), TFieldType::ftFixedChar, 1);
-        ds->AddFieldDef(QStringLiteral("FECHA"), TFieldType::ftDateTime);
-        ds->AddFieldDef(QStringLiteral("NOTAS"), TFieldType::ftMemo);
-        ds->CreateDataSet();
-        for (int i = 1; i <= 3; ++i) {
-            ds->Append();
-            ds->FieldByName(QStringLiteral("COD"))->SetAsInteger(i);
-            ds->FieldByName(QStringLiteral("NOMBRE"))->SetAsString(QStringLiteral("Fila %1").arg(i));
-            ds->FieldByName(QStringLiteral("IND_CUMP"))
-                ->SetAsString(i == 2 ? QStringLiteral("N") : QStringLiteral("C"));
-            ds->Post();
-        }
-        ds->MergeChangeLog();
-        ds->First();
-        src = std::make_unique<TDataSource>(nullptr, QStringLiteral("Dts"));
+        src = std::make_unique<TDataSource>(nullptr, u"Dts"_s);
         src->SetDataSet(ds.get());
     }
     void cleanup()
@@ -87,25 +71,117 @@ private slots:
         ds.reset();
     }
 
+    // What a data source tells its controls, in order.
+    void dataSourceNotifications()
+    {
+        QSignalSpy states(src.get(), &TDataSource::stateChanged);
+        QSignalSpy scrolls(src.get(), &TDataSource::dataSetChanged);
+        QSignalSpy records(src.get(), &TDataSource::recordChanged);
+        QSignalSpy updates(src.get(), &TDataSource::updateData);
+        ds->Next();
+        QCOMPARE(scrolls.count(), 1);
+        src->Edit();
+        QCOMPARE(ds->State(), dsEdit);
+        QCOMPARE(states.count(), 1);
+        TField *name = ds->FieldByName(u"NOMBRE"_s);
+        name->SetAsString(u"X"_s);
+        // The changed field first, then the calculated field recomputed after it.
+        QVERIFY(records.size() >= 2);
+        QCOMPARE(records.at(records.size() - 2).at(0).value<TField *>(), name);
+        QCOMPARE(records.last().at(0).value<TField *>(), ds->FieldByName(u"DtfEtiqueta"_s));
+        ds->Post();
+        QCOMPARE(updates.count(), 1);
+        QCOMPARE(states.count(), 2);
+
+        // Disabled controls hear nothing until the last EnableControls, then one dataset change.
+        ds->DisableControls();
+        ds->DisableControls();
+        const int before = int(scrolls.count());
+        for (int i = 0; i < 5; ++i)
+            ds->Prior();
+        ds->EnableControls();
+        QCOMPARE(scrolls.count(), before);
+        ds->EnableControls();
+        QCOMPARE(scrolls.count(), before + 1);
+
+        src->AutoEdit = false;
+        src->Edit();
+        QCOMPARE(ds->State(), dsBrowse);
+    }
+
+    // A read-only dataset refuses before any event; a missing required value asks its control for focus.
+    void refusedEditsAndPosts()
+    {
+        QStringList events;
+        for (auto *event : {&ds->BeforeEdit, &ds->BeforeInsert, &ds->BeforePost})
+            *event = [&](TDataSet &) { events << u"event"_s; };
+        const auto raised = [](const std::function<void()> &action) {
+            try {
+                action();
+            } catch (const Exception &e) {
+                return e.Message();
+            }
+            return QString();
+        };
+        ds->ReadOnly = true;
+        QCOMPARE(raised([&] { ds->Edit(); }), u"Cannot modify a read-only dataset"_s);
+        QCOMPARE(raised([&] { ds->Append(); }), u"Cannot modify a read-only dataset"_s);
+        QVERIFY(events.isEmpty());
+        ds->ReadOnly = false;
+
+        QSignalSpy focus(src.get(), &TDataSource::focusControl);
+        TField *name = ds->FieldByName(u"NOMBRE"_s);
+        name->Required = true;
+        name->SetDisplayLabel(u"Nombre"_s);
+        ds->Edit();
+        name->Clear();
+        QCOMPARE(raised([&] { ds->Post(); }), u"Field 'Nombre' must have a value"_s);
+        QCOMPARE(ds->State(), dsEdit);
+        QCOMPARE(focus.count(), 1);
+        QCOMPARE(focus.at(0).at(0).value<TField *>(), name);
+    }
+
+    // A disabled source shows an inactive dataset; each side forgets the other when it is destroyed.
+    void unlinking()
+    {
+        src->SetEnabled(false);
+        QCOMPARE(src->State(), dsInactive);
+        src->SetEnabled(true);
+        QCOMPARE(src->State(), dsBrowse);
+        auto *temporary = new TDataSource;
+        temporary->SetDataSet(ds.get());
+        delete temporary;
+        ds->Next();
+        ds.reset();
+        QCOMPARE(src->DataSet(), nullptr);
+        QCOMPARE(src->State(), dsInactive);
+    }
+
     void editShowsAndStores()
     {
         TDBEdit edit;
         edit.SetDataSource(src.get());
-        edit.SetDataField(QStringLiteral("NOMBRE"));
-        QCOMPARE(edit.text(), QStringLiteral("Fila 1"));
+        edit.SetDataField(u"NOMBRE"_s);
+        QCOMPARE(edit.text(), u"Fila 1"_s);
         ds->Next();
-        QCOMPARE(edit.text(), QStringLiteral("Fila 2"));
+        QCOMPARE(edit.text(), u"Fila 2"_s);
 
         edit.show();
         edit.setFocus();
         QTest::keyClick(&edit, Qt::Key_End);
-        QTest::keyClicks(&edit, QStringLiteral(" editada"));
+        QTest::keyClicks(&edit, u" editada"_s);
         QCOMPARE(ds->State(), dsEdit);
         // Not stored until the edit hands its text over (posting asks the controls for it).
         ds->Post();
         QCOMPARE(ds->State(), dsBrowse);
-        QCOMPARE(ds->FieldByName(QStringLiteral("NOMBRE"))->AsString(), QStringLiteral("Fila 2 editada"));
-        QCOMPARE(edit.text(), QStringLiteral("Fila 2 editada"));
+        QCOMPARE(ds->FieldByName(u"NOMBRE"_s)->AsString(), u"Fila 2 editada"_s);
+        QCOMPARE(edit.text(), u"Fila 2 editada"_s);
+        // Escape gives the field's text back.
+        QTest::keyClicks(&edit, u"x"_s);
+        QTest::keyClick(&edit, Qt::Key_Escape);
+        QCOMPARE(edit.text(), u"Fila 2 editada"_s);
+        ds->Post();
+        QCOMPARE(ds->FieldByName(u"NOMBRE"_s)->AsString(), u"Fila 2 editada"_s);
     }
 
     // Every editor of a text field stops input at the field's size (NOMBRE keeps 40): what the user
@@ -114,8 +190,8 @@ private slots:
     {
         QTest::addColumn<QString>("field");
         QTest::addColumn<int>("limit");
-        QTest::newRow("texto de 40") << QStringLiteral("NOMBRE") << 40;
-        QTest::newRow("memo sin límite") << QStringLiteral("NOTAS") << 0;
+        QTest::newRow("texto de 40") << u"NOMBRE"_s << 40;
+        QTest::newRow("memo sin límite") << u"NOTAS"_s << 0;
     }
     void inputStopsAtTheFieldSize()
     {
@@ -142,7 +218,7 @@ private slots:
         // A grid cell typed into.
         TTolvaneDBgrid grid;
         grid.SetDataSource(src.get());
-        grid.SetColumns({TColumn{QStringLiteral("COD")}, TColumn{field, 200}});
+        grid.SetColumns({TColumn{u"COD"_s}, TColumn{field, 200}});
         grid.show();
         grid.setCurrentIndex(grid.GridModel()->index(1, 1));
         grid.edit(grid.currentIndex());
@@ -153,35 +229,22 @@ private slots:
         QCOMPARE(cell->text(), kept);
     }
 
-    void escapeRestoresTheFieldText()
-    {
-        TDBEdit edit;
-        edit.SetDataSource(src.get());
-        edit.SetDataField(QStringLiteral("NOMBRE"));
-        edit.show();
-        QTest::keyClicks(&edit, QStringLiteral("x"));
-        QTest::keyClick(&edit, Qt::Key_Escape);
-        QCOMPARE(edit.text(), QStringLiteral("Fila 1"));
-        ds->Post();
-        QCOMPARE(ds->FieldByName(QStringLiteral("NOMBRE"))->AsString(), QStringLiteral("Fila 1"));
-    }
-
     void readOnlyFieldIsGreyAndSkippedByTab()
     {
-        ds->FieldByName(QStringLiteral("COD"))->ReadOnly = true;
+        ds->FieldByName(u"COD"_s)->ReadOnly = true;
         TDBEdit edit;
         edit.SetDataSource(src.get());
-        edit.SetDataField(QStringLiteral("COD"));
+        edit.SetDataField(u"COD"_s);
         QVERIFY(edit.isReadOnly());
         QCOMPARE(edit.palette().color(QPalette::Base), QColor(0xE9, 0xE9, 0xE9));
         QCOMPARE(edit.focusPolicy(), Qt::ClickFocus);
         QCOMPARE(edit.toolTip(), edit.text()); // the whole text, however narrow the edit
-        QTest::keyClicks(&edit, QStringLiteral("9"));
+        QTest::keyClicks(&edit, u"9"_s);
         QCOMPARE(ds->State(), dsBrowse);
 
         TDBEdit name;
         name.SetDataSource(src.get());
-        name.SetDataField(QStringLiteral("NOMBRE"));
+        name.SetDataField(u"NOMBRE"_s);
         QVERIFY(!name.isReadOnly());
         QCOMPARE(name.focusPolicy(), Qt::StrongFocus);
         QVERIFY(name.toolTip().isEmpty());
@@ -197,13 +260,10 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("pasted");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("no limit") << 0 << QString() << QStringLiteral("línea 1\nlínea 2")
-                                  << QStringLiteral("línea 1\nlínea 2");
+        QTest::newRow("no limit") << 0 << QString() << u"línea 1\nlínea 2"_s << u"línea 1\nlínea 2"_s;
         // Input stops at the limit: the text shown is the text posted, nothing is cut later.
-        QTest::newRow("typing stops at the limit")
-            << 5 << QStringLiteral("abcdefg") << QString() << QStringLiteral("abcde");
-        QTest::newRow("a paste keeps what fits")
-            << 5 << QStringLiteral("ab") << QStringLiteral("123456") << QStringLiteral("ab123");
+        QTest::newRow("typing stops at the limit") << 5 << u"abcdefg"_s << QString() << u"abcde"_s;
+        QTest::newRow("a paste keeps what fits") << 5 << u"ab"_s << u"123456"_s << u"ab123"_s;
     }
     void memoStoresItsText()
     {
@@ -214,49 +274,48 @@ private slots:
         TDBMemo memo;
         memo.MaxLength = maxLength;
         memo.SetDataSource(src.get());
-        memo.SetDataField(QStringLiteral("NOTAS"));
+        memo.SetDataField(u"NOTAS"_s);
         memo.setPlainText(QString());
         QTest::keyClicks(&memo, typed);
         memo.insertPlainText(pasted);
         QCOMPARE(memo.toPlainText(), stored);
         QCOMPARE(ds->State(), dsEdit);
         ds->Post();
-        QCOMPARE(ds->FieldByName(QStringLiteral("NOTAS"))->AsString(), stored);
+        QCOMPARE(ds->FieldByName(u"NOTAS"_s)->AsString(), stored);
     }
 
     void codedComboShowsAndStoresCodes()
     {
         TDBCmbCodigoBox combo;
-        combo.SetItems({QStringLiteral("Cumple Totalmente"), QStringLiteral("No Cumple"), QStringLiteral("No Aplica")},
-                       {QStringLiteral("C"), QStringLiteral("N"), QStringLiteral("X")});
+        combo.SetItems({u"Cumple Totalmente"_s, u"No Cumple"_s, u"No Aplica"_s}, {u"C"_s, u"N"_s, u"X"_s});
         combo.SetDataSource(src.get());
-        combo.SetDataField(QStringLiteral("IND_CUMP"));
-        QCOMPARE(combo.currentText(), QStringLiteral("Cumple Totalmente"));
+        combo.SetDataField(u"IND_CUMP"_s);
+        QCOMPARE(combo.currentText(), u"Cumple Totalmente"_s);
         ds->Next();
-        QCOMPARE(combo.currentText(), QStringLiteral("No Cumple"));
+        QCOMPARE(combo.currentText(), u"No Cumple"_s);
         QString changedTo;
         combo.OnChange = [&](QObject *) { changedTo = combo.Codigo(); };
         combo.setCurrentIndex(2);
         emit combo.activated(2);
         QCOMPARE(ds->State(), dsEdit);
-        QCOMPARE(ds->FieldByName(QStringLiteral("IND_CUMP"))->AsString(), QStringLiteral("X"));
-        QCOMPARE(changedTo, QStringLiteral("X"));
+        QCOMPARE(ds->FieldByName(u"IND_CUMP"_s)->AsString(), u"X"_s);
+        QCOMPARE(changedTo, u"X"_s);
     }
 
     void radioGroupStoresTheValueOfTheChosenItem()
     {
         TDBRadioGroup group;
-        group.SetItems({QStringLiteral("Si"), QStringLiteral("No")}, {QStringLiteral("C"), QStringLiteral("N")}, 2);
+        group.SetItems({u"Si"_s, u"No"_s}, {u"C"_s, u"N"_s}, 2);
         group.SetDataSource(src.get());
-        group.SetDataField(QStringLiteral("IND_CUMP"));
+        group.SetDataField(u"IND_CUMP"_s);
         QCOMPARE(group.ItemIndex(), 0);
         ds->Next();
         QCOMPARE(group.ItemIndex(), 1);
         auto buttons = group.findChildren<QRadioButton *>();
         QCOMPARE(buttons.size(), 2);
         buttons[0]->click();
-        QCOMPARE(ds->FieldByName(QStringLiteral("IND_CUMP"))->AsString(), QStringLiteral("C"));
-        ds->FieldByName(QStringLiteral("IND_CUMP"))->Clear();
+        QCOMPARE(ds->FieldByName(u"IND_CUMP"_s)->AsString(), u"C"_s);
+        ds->FieldByName(u"IND_CUMP"_s)->Clear();
         QCOMPARE(group.ItemIndex(), -1);
     }
 
@@ -283,9 +342,9 @@ private slots:
         QStringList buttons;
         prompts->answers.push_back(ScriptedPrompts::Press(QMessageBox::No, &buttons));
         nav.BtnClick(nbDelete);
-        QCOMPARE(prompts->asked, QStringList{QStringLiteral("¿Eliminar el registro?")});
+        QCOMPARE(prompts->asked, QStringList{u"¿Eliminar el registro?"_s});
         buttons.sort();
-        QCOMPARE(buttons, (QStringList{QStringLiteral("&No"), QStringLiteral("&Sí")}));
+        QCOMPARE(buttons, (QStringList{u"&No"_s, u"&Sí"_s}));
         QCOMPARE(ds->RecordCount(), 3);
         nav.ConfirmDelete = false;
         nav.BtnClick(nbDelete);
@@ -297,7 +356,7 @@ private slots:
     {
         TQsFecha button;
         button.DataSource = src.get();
-        button.DatField = QStringLiteral("FECHA");
+        button.DatField = u"FECHA"_s;
         ScriptedPrompts *prompts = ScriptedPrompts::Install();
         const auto restore = qScopeGuard([] { Application()->SetPrompts(nullptr); });
         button.Click();
@@ -309,49 +368,37 @@ private slots:
         });
         button.Click();
         QCOMPARE(initial, QDate::currentDate());
-        QCOMPARE(prompts->asked, (QStringList{QStringLiteral("Fecha"), QStringLiteral("Fecha")}));
+        QCOMPARE(prompts->asked, (QStringList{u"Fecha"_s, u"Fecha"_s}));
         QCOMPARE(ds->State(), dsEdit);
-        QCOMPARE(ds->FieldByName(QStringLiteral("FECHA"))->AsDateTime(), QDateTime(QDate(2026, 3, 15), QTime(0, 0)));
-    }
-
-    // A memo cell shows the start of its text; its tooltip, the whole text.
-    void gridShowsTheStartOfAMemo()
-    {
-        ds->Edit();
-        ds->FieldByName(QStringLiteral("NOTAS"))->SetAsString(QStringLiteral("Primera línea\r\nsegunda línea"));
-        ds->Post();
-        TTolvaneDBgrid grid;
-        grid.SetDataSource(src.get());
-        grid.SetColumns({TColumn{QStringLiteral("NOTAS")}});
-        const QModelIndex cell = grid.GridModel()->index(0, 0);
-        QCOMPARE(cell.data().toString(), QStringLiteral("Primera línea …"));
-        QCOMPARE(cell.data(Qt::ToolTipRole).toString(), QStringLiteral("Primera línea\r\nsegunda línea"));
-        QCOMPARE(grid.GridModel()->index(1, 0).data().toString(), QString());
+        QCOMPARE(ds->FieldByName(u"FECHA"_s)->AsDateTime(), QDateTime(QDate(2026, 3, 15), QTime(0, 0)));
     }
 
     void gridModelShowsRowsWithoutMovingTheCursor()
     {
-        int calcRuns = 0;
-        src->SetDataSet(nullptr);
-        init_with_calc(calcRuns);
+        ds->Edit();
+        ds->FieldByName(u"NOTAS"_s)->SetAsString(u"Primera línea\r\nsegunda línea"_s);
+        ds->Post();
         TTolvaneDBgrid grid;
         grid.SetDataSource(src.get());
-        grid.SetColumns({TColumn{QStringLiteral("COD")}, TColumn{QStringLiteral("NOMBRE"), 200},
-                         TColumn{QStringLiteral("DtfEtiqueta"), 0, QString(), cbsEllipsis}});
+        grid.SetColumns({TColumn{u"COD"_s}, TColumn{u"NOMBRE"_s, 200},
+                         TColumn{u"DtfEtiqueta"_s, 0, QString(), cbsEllipsis}, TColumn{u"NOTAS"_s}});
         TDBGridModel *model = grid.GridModel();
         QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(model->rowCount(), 3);
-        QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("NOMBRE"));
-        QCOMPARE(model->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Etiqueta"));
-        QCOMPARE(grid.columnWidth(1), 200);
+        QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), u"NOMBRE"_s);
+        QCOMPARE(model->headerData(2, Qt::Horizontal).toString(), u"Etiqueta"_s);
 
         int scrolls = 0;
         ds->AfterScroll = [&](TDataSet &) { ++scrolls; };
-        QCOMPARE(model->index(2, 1).data().toString(), QStringLiteral("Fila 3"));
-        QCOMPARE(model->index(1, 2).data().toString(), QStringLiteral("#2 Fila 2"));
+        QCOMPARE(model->index(2, 1).data().toString(), u"Fila 3"_s);
+        QCOMPARE(model->index(1, 2).data().toString(), u"#2 Fila 2"_s);
         QCOMPARE(ds->RecNo(), 1);
         QCOMPARE(scrolls, 0);
-        QCOMPARE(ds->FieldByName(QStringLiteral("DtfEtiqueta"))->AsString(), QStringLiteral("#1 Fila 1"));
+        QCOMPARE(ds->FieldByName(u"DtfEtiqueta"_s)->AsString(), u"#1 Fila 1"_s);
+        // A memo cell shows the start of its text; its tooltip, the whole text.
+        QCOMPARE(model->index(0, 3).data().toString(), u"Primera línea …"_s);
+        QCOMPARE(model->index(0, 3).data(Qt::ToolTipRole).toString(), u"Primera línea\r\nsegunda línea"_s);
+        QCOMPARE(model->index(1, 3).data().toString(), QString());
 
         // Choosing a row moves the dataset; moving the dataset moves the grid.
         grid.setCurrentIndex(model->index(2, 0));
@@ -362,20 +409,18 @@ private slots:
 
         // Editing a cell edits the record; calculated cells cannot be edited.
         QVERIFY(!(model->flags(model->index(0, 2)) & Qt::ItemIsEditable));
-        QVERIFY(model->setData(model->index(1, 1), QStringLiteral("Cambiada")));
+        QVERIFY(model->setData(model->index(1, 1), u"Cambiada"_s));
         QCOMPARE(ds->State(), dsEdit);
         QCOMPARE(ds->RecNo(), 2);
         ds->Post();
-        QCOMPARE(model->index(1, 1).data().toString(), QStringLiteral("Cambiada"));
+        QCOMPARE(model->index(1, 1).data().toString(), u"Cambiada"_s);
 
         int clicks = 0;
         grid.OnEditButtonClick = [&](QObject *) { ++clicks; };
-        QVERIFY(grid.HasEllipsis(2));
-        QVERIFY(!grid.HasEllipsis(1));
         grid.setCurrentIndex(model->index(1, 2));
         QTest::keyClick(&grid, Qt::Key_Return, Qt::ControlModifier);
         QCOMPARE(clicks, 1);
-        QCOMPARE(grid.SelectedField()->FieldName(), QStringLiteral("DtfEtiqueta"));
+        QCOMPARE(grid.SelectedField()->FieldName(), u"DtfEtiqueta"_s);
 
         ds->Close();
         QCOMPARE(model->rowCount(), 0);
@@ -383,28 +428,22 @@ private slots:
 
     void qbeReopensThroughTheProvider()
     {
-        auto server = std::make_shared<FakeAppServer>();
-        FakeAppServer::Table table;
-        table.Fields = {SFieldDef{QStringLiteral("COD_EMPR"), TFieldType::ftSmallint},
-                        SFieldDef{QStringLiteral("NOMBRE"), TFieldType::ftString, 40}};
-        table.Rows = {{1, QStringLiteral("A")}};
-        server->Tables.insert(QStringLiteral("DtsPPrueba"), table);
+        auto server = FakeAppServer::WithItems();
         SDCOMConnection conn;
         conn.SetAppServer(server);
-        SClientDataSet q(nullptr, QStringLiteral("Qry"));
-        q.ProviderName = QStringLiteral("DtsPPrueba");
+        SClientDataSet q(nullptr, u"Qry"_s);
+        q.ProviderName = u"DtsPItems"_s;
         q.RemoteServer = &conn;
-        q.SetSQL({QStringLiteral("SELECT MA.COD_EMPR, MA.NOMBRE"), QStringLiteral("FROM T MA"),
-                  QStringLiteral("WHERE MA.COD_EMPR = MA.COD_EMPR"), QString()});
+        q.SetSQL({u"SELECT T.ID, T.NAME"_s, u"FROM ITEMS T"_s, u"WHERE T.ID = T.ID"_s, QString()});
         TQSDBQbe qbe;
         qbe.Tag = 1;
         qbe.SetDataset(&q);
         qbe.Inicializar(false);
-        qbe.SetCondition(QStringLiteral("empresa"), QStringLiteral("MA.COD_EMPR = 1"));
+        qbe.SetCondition(u"empresa"_s, u"T.ID > 0"_s);
         qbe.Reopen();
         QVERIFY(q.Active());
-        QCOMPARE(server->LastCommandText, QStringLiteral("SELECT MA.COD_EMPR, MA.NOMBRE\r\nFROM T MA\r\nWHERE "
-                                                         "MA.COD_EMPR = MA.COD_EMPR AND MA.COD_EMPR = 1\r\n"));
+        QCOMPARE(server->LastCommandText,
+                 u"SELECT T.ID, T.NAME\r\nFROM ITEMS T\r\nWHERE T.ID = T.ID AND T.ID > 0\r\n"_s);
         // The criteria come from the dialog, through the prompt service. A value that does not fit
         // keeps the dialog open with the rows as typed and the reason; the values travel as parameters.
         ScriptedPrompts *prompts = ScriptedPrompts::Install();
@@ -412,8 +451,7 @@ private slots:
         QList<TQbeCriterion> shownRows;
         prompts->answers.push_back([](QWidget &d) {
             static_cast<TQbeDialog &>(d).SetCriteria(
-                {{QStringLiteral("COD_EMPR"), TQbeOperator::Equal, QStringLiteral("uno")},
-                 {QStringLiteral("NOMBRE"), TQbeOperator::StartsWith, QStringLiteral("A")}});
+                {{u"ID"_s, TQbeOperator::Equal, u"uno"_s}, {u"NAME"_s, TQbeOperator::StartsWith, u"U"_s}});
             return int(QDialog::Accepted);
         });
         prompts->answers.push_back([&](QWidget &d) {
@@ -424,15 +462,14 @@ private slots:
             return int(QDialog::Accepted);
         });
         qbe.Click();
-        QCOMPARE(prompts->asked,
-                 QStringList({QStringLiteral("Consulta por ejemplo"), QStringLiteral("Consulta por ejemplo")}));
-        QCOMPARE(shownError, QStringLiteral("'uno' no es un valor válido para el campo 'COD_EMPR'."));
+        QCOMPARE(prompts->asked, QStringList({u"Consulta por ejemplo"_s, u"Consulta por ejemplo"_s}));
+        QCOMPARE(shownError, u"'uno' no es un valor válido para el campo 'ID'."_s);
         QCOMPARE(shownRows.size(), 2);
-        QCOMPARE(shownRows.at(0).Value, QStringLiteral("uno"));
-        QVERIFY(server->LastCommandText.endsWith(QStringLiteral(" AND MA.COD_EMPR = 1 AND MA.NOMBRE LIKE :QBE1\r\n")));
+        QCOMPARE(shownRows.at(0).Value, u"uno"_s);
+        QVERIFY(server->LastCommandText.endsWith(u" AND T.ID > 0 AND T.NAME LIKE :QBE1\r\n"_s));
         QCOMPARE(server->LastParams.size(), 1);
-        QCOMPARE(server->LastParams.at(0).Value, QVariant(QStringLiteral("A%")));
-        QCOMPARE(qbe.FilterText(), QStringLiteral("NOMBRE empieza por A"));
+        QCOMPARE(server->LastParams.at(0).Value, QVariant(u"U%"_s));
+        QCOMPARE(qbe.FilterText(), u"NAME empieza por U"_s);
         Application()->SetPrompts(nullptr);
         qbe.Inicializar(false);
         QVERIFY(qbe.Criteria().isEmpty());

@@ -15,11 +15,11 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// A provider dataset of three items with a calculated field; every event is written to Log, and the
-// event named in AbortIn raises the silent abort after being logged.
+// A dataset of FakeAppServer::WithItems with persistent fields and a calculated one; every event is written to Log, and
+// the event named in AbortIn raises the silent abort after being logged.
 struct Items
 {
-    std::shared_ptr<FakeAppServer> Server = std::make_shared<FakeAppServer>();
+    std::shared_ptr<FakeAppServer> Server;
     SDCOMConnection Connection;
     SClientDataSet DataSet{nullptr, u"QryItems"_s};
     TIntegerField *Id = new TIntegerField(&DataSet, u"ID"_s);
@@ -29,36 +29,28 @@ struct Items
     QStringList Log;
     QString AbortIn;
 
-    explicit Items(int rows = 3)
+    explicit Items(int rows = 3) : Server(FakeAppServer::WithItems(rows))
     {
-        FakeAppServer::Table table;
-        table.Fields = {SFieldDef{u"ID"_s, TFieldType::ftInteger, 0, true, false, true, false, {}},
-                        SFieldDef{u"NAME"_s, TFieldType::ftString, 20, false, false, false, false, {}},
-                        SFieldDef{u"AMOUNT"_s, TFieldType::ftFloat, 0, false, false, false, false, {}}};
-        const QList<QVariantList> all = {{1, u"Uno"_s, 10.5}, {2, u"Dos"_s, 20.0}, {3, u"Tres"_s, QVariant()}};
-        table.Rows = all.mid(0, rows);
-        Server->Tables.insert(u"DtsPItems"_s, table);
         Connection.SetAppServer(Server);
         DataSet.RemoteServer = &Connection;
         DataSet.ProviderName = u"DtsPItems"_s;
         Id->ProviderFlags |= pfInKey;
-        Bind(DataSet.BeforeOpen, "BeforeOpen");
-        Bind(DataSet.AfterOpen, "AfterOpen");
-        Bind(DataSet.BeforeClose, "BeforeClose");
-        Bind(DataSet.AfterClose, "AfterClose");
-        Bind(DataSet.BeforeInsert, "BeforeInsert");
-        Bind(DataSet.AfterInsert, "AfterInsert");
-        Bind(DataSet.BeforeEdit, "BeforeEdit");
-        Bind(DataSet.AfterEdit, "AfterEdit");
-        Bind(DataSet.BeforePost, "BeforePost");
-        Bind(DataSet.AfterPost, "AfterPost");
-        Bind(DataSet.BeforeCancel, "BeforeCancel");
-        Bind(DataSet.AfterCancel, "AfterCancel");
-        Bind(DataSet.BeforeDelete, "BeforeDelete");
-        Bind(DataSet.AfterDelete, "AfterDelete");
-        Bind(DataSet.BeforeScroll, "BeforeScroll");
-        Bind(DataSet.AfterScroll, "AfterScroll");
-        Bind(DataSet.OnNewRecord, "OnNewRecord");
+        const std::pair<TDataSet::TDataSetNotifyEvent TDataSet::*, const char *> events[] = {
+            {&TDataSet::BeforeOpen, "BeforeOpen"},     {&TDataSet::AfterOpen, "AfterOpen"},
+            {&TDataSet::BeforeClose, "BeforeClose"},   {&TDataSet::AfterClose, "AfterClose"},
+            {&TDataSet::BeforeInsert, "BeforeInsert"}, {&TDataSet::AfterInsert, "AfterInsert"},
+            {&TDataSet::BeforeEdit, "BeforeEdit"},     {&TDataSet::AfterEdit, "AfterEdit"},
+            {&TDataSet::BeforePost, "BeforePost"},     {&TDataSet::AfterPost, "AfterPost"},
+            {&TDataSet::BeforeCancel, "BeforeCancel"}, {&TDataSet::AfterCancel, "AfterCancel"},
+            {&TDataSet::BeforeDelete, "BeforeDelete"}, {&TDataSet::AfterDelete, "AfterDelete"},
+            {&TDataSet::BeforeScroll, "BeforeScroll"}, {&TDataSet::AfterScroll, "AfterScroll"},
+            {&TDataSet::OnNewRecord, "OnNewRecord"}};
+        for (const auto &[event, name] : events)
+            DataSet.*event = [this, name = QString::fromLatin1(name)](TDataSet &) {
+                Log << name;
+                if (name == AbortIn)
+                    Abort();
+            };
         DataSet.OnCalcFields = [this](TDataSet &) {
             Log << u"CalcFields"_s;
             if (!Amount->IsNull())
@@ -66,15 +58,6 @@ struct Items
         };
         Name->OnValidate = [this](TField &) { Log << u"NAME.OnValidate"_s; };
         Name->OnChange = [this](TField &) { Log << u"NAME.OnChange"_s; };
-    }
-
-    void Bind(TDataSet::TDataSetNotifyEvent &event, const char *name)
-    {
-        event = [this, name = QString::fromLatin1(name)](TDataSet &) {
-            Log << name;
-            if (name == AbortIn)
-                Abort();
-        };
     }
 
     // Runs a named operation; returns the exception message ("" when none, "EAbort" for the abort).
@@ -93,59 +76,32 @@ struct Items
     void Perform(const QString &action)
     {
         SClientDataSet &d = DataSet;
-        if (action == u"Open")
-            d.Open();
-        else if (action == u"Close")
-            d.Close();
-        else if (action == u"First")
-            d.First();
-        else if (action == u"Last")
-            d.Last();
-        else if (action == u"Next")
-            d.Next();
-        else if (action == u"Prior")
-            d.Prior();
-        else if (action == u"Insert")
-            d.Insert();
-        else if (action == u"Append")
-            d.Append();
-        else if (action == u"Edit")
-            d.Edit();
-        else if (action == u"Post")
-            d.Post();
-        else if (action == u"Cancel")
-            d.Cancel();
-        else if (action == u"Delete")
-            d.Delete();
-        else if (action == u"Refresh")
-            d.Refresh();
-        else if (action == u"SetName")
-            Name->SetAsString(u"Nuevo"_s);
-        else if (action == u"LocateDos")
-            d.Locate(u"NAME"_s, u"dos"_s, loCaseInsensitive);
-        else if (action == u"LocateNone")
-            d.Locate(u"NAME"_s, u"Ninguno"_s);
-        else
-            QFAIL("unknown action");
+        const QHash<QString, std::function<void()>> actions = {
+            {u"Open"_s, [&] { d.Open(); }},
+            {u"Close"_s, [&] { d.Close(); }},
+            {u"First"_s, [&] { d.First(); }},
+            {u"Last"_s, [&] { d.Last(); }},
+            {u"Next"_s, [&] { d.Next(); }},
+            {u"Prior"_s, [&] { d.Prior(); }},
+            {u"Insert"_s, [&] { d.Insert(); }},
+            {u"Append"_s, [&] { d.Append(); }},
+            {u"Edit"_s, [&] { d.Edit(); }},
+            {u"Post"_s, [&] { d.Post(); }},
+            {u"Cancel"_s, [&] { d.Cancel(); }},
+            {u"Delete"_s, [&] { d.Delete(); }},
+            {u"Refresh"_s, [&] { d.Refresh(); }},
+            {u"SetName"_s, [&] { Name->SetAsString(u"Nuevo"_s); }},
+            {u"LocateDos"_s, [&] { d.Locate(u"NAME"_s, u"dos"_s, loCaseInsensitive); }},
+            {u"LocateNone"_s, [&] { d.Locate(u"NAME"_s, u"Ninguno"_s); }}};
+        QVERIFY2(actions.contains(action), qPrintable(action));
+        actions.value(action)();
     }
 };
 
 QString stateName(TDataSetState state)
 {
-    switch (state) {
-    case dsInactive:
-        return u"inactive"_s;
-    case dsBrowse:
-        return u"browse"_s;
-    case dsEdit:
-        return u"edit"_s;
-    case dsInsert:
-        return u"insert"_s;
-    case dsCalcFields:
-        return u"calc"_s;
-    default:
-        return u"other"_s;
-    }
+    const char *const names[] = {"inactive", "browse", "edit", "insert", "other", "calc", "other"};
+    return QString::fromLatin1(names[state]);
 }
 
 } // namespace
@@ -154,422 +110,298 @@ class tst_dataset_events : public QObject
 {
     Q_OBJECT
 private slots:
-    void eventOrder_data();
-    void eventOrder();
-    void openEmptyHasNoScroll();
-    void abortInBeforeOpenLeavesClosed();
-    void closeDropsPendingInsertSilently();
-    void eofAndBofWalk();
-    void editOnEmptyDataSetInserts();
-    void deleteOnEmptyDataSetRaises();
-    void untouchedInsertIsCancelledModifiedIsPosted();
-    void insertPlacesBeforeCurrentAppendAtEnd();
-    void calcStateDuringHandlers();
-    void locateOptions_data();
-    void locateOptions();
-    void bookmarks();
-    void appendRecordOrder();
-    void calcFieldsDoNotRetrigger();
-};
+    void eventOrder_data()
+    {
+        QTest::addColumn<QStringList>("setup");   // actions before the log is cleared
+        QTest::addColumn<QString>("abortIn");     // handler raising EAbort
+        QTest::addColumn<QStringList>("actions"); // the actions observed
+        QTest::addColumn<QStringList>("events");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<int>("recNo");
+        QTest::addColumn<int>("count");
 
-void tst_dataset_events::eventOrder_data()
-{
-    QTest::addColumn<QStringList>("setup");   // actions before the log is cleared
-    QTest::addColumn<QString>("abortIn");     // handler raising EAbort
-    QTest::addColumn<QStringList>("actions"); // the actions observed
-    QTest::addColumn<QStringList>("events");
-    QTest::addColumn<QString>("error");
-    QTest::addColumn<QString>("state");
-    QTest::addColumn<int>("recNo");
-    QTest::addColumn<int>("count");
-
-    const QStringList none;
-    QTest::newRow("open") << none << QString() << QStringList{u"Open"_s}
-                          << QStringList{u"BeforeOpen"_s, u"CalcFields"_s, u"AfterOpen"_s, u"AfterScroll"_s}
-                          << QString() << u"browse"_s << 1 << 3;
-    QTest::newRow("close") << QStringList{u"Open"_s} << QString() << QStringList{u"Close"_s}
-                           << QStringList{u"BeforeClose"_s, u"AfterClose"_s} << QString() << u"inactive"_s << 0 << -1;
-    QTest::newRow("next") << QStringList{u"Open"_s} << QString() << QStringList{u"Next"_s}
-                          << QStringList{u"BeforeScroll"_s, u"CalcFields"_s, u"AfterScroll"_s} << QString()
-                          << u"browse"_s << 2 << 3;
-    QTest::newRow("next at eof: no move, no after-scroll")
-        << QStringList{u"Open"_s, u"Last"_s} << QString() << QStringList{u"Next"_s} << QStringList{u"BeforeScroll"_s}
-        << QString() << u"browse"_s << 3 << 3;
-    QTest::newRow("prior at bof") << QStringList{u"Open"_s} << QString() << QStringList{u"Prior"_s}
-                                  << QStringList{u"BeforeScroll"_s} << QString() << u"browse"_s << 1 << 3;
-    QTest::newRow("first always scrolls")
-        << QStringList{u"Open"_s} << QString() << QStringList{u"First"_s}
-        << QStringList{u"BeforeScroll"_s, u"CalcFields"_s, u"AfterScroll"_s} << QString() << u"browse"_s << 1 << 3;
-    QTest::newRow("last") << QStringList{u"Open"_s} << QString() << QStringList{u"Last"_s}
-                          << QStringList{u"BeforeScroll"_s, u"CalcFields"_s, u"AfterScroll"_s} << QString()
-                          << u"browse"_s << 3 << 3;
-    QTest::newRow("insert") << QStringList{u"Open"_s} << QString() << QStringList{u"Insert"_s}
-                            << QStringList{u"BeforeInsert"_s, u"BeforeScroll"_s, u"OnNewRecord"_s, u"AfterInsert"_s,
-                                           u"AfterScroll"_s}
-                            << QString() << u"insert"_s << 1 << 3;
-    QTest::newRow("append") << QStringList{u"Open"_s} << QString() << QStringList{u"Append"_s}
-                            << QStringList{u"BeforeInsert"_s, u"BeforeScroll"_s, u"OnNewRecord"_s, u"AfterInsert"_s,
-                                           u"AfterScroll"_s}
-                            << QString() << u"insert"_s << 4 << 3;
-    QTest::newRow("abort in new record") << QStringList{u"Open"_s} << u"OnNewRecord"_s << QStringList{u"Insert"_s}
-                                         << QStringList{u"BeforeInsert"_s, u"BeforeScroll"_s, u"OnNewRecord"_s,
-                                                        u"CalcFields"_s}
-                                         << u"EAbort"_s << u"browse"_s << 1 << 3;
-    QTest::newRow("edit") << QStringList{u"Open"_s} << QString() << QStringList{u"Edit"_s}
-                          << QStringList{u"BeforeEdit"_s, u"CalcFields"_s, u"AfterEdit"_s} << QString() << u"edit"_s
-                          << 1 << 3;
-    QTest::newRow("edit while editing does nothing")
-        << QStringList{u"Open"_s, u"Edit"_s} << QString() << QStringList{u"Edit"_s} << QStringList{} << QString()
-        << u"edit"_s << 1 << 3;
-    QTest::newRow("abort in before-edit") << QStringList{u"Open"_s} << u"BeforeEdit"_s << QStringList{u"Edit"_s}
-                                          << QStringList{u"BeforeEdit"_s} << u"EAbort"_s << u"browse"_s << 1 << 3;
-    QTest::newRow("assignment: validate, calc, change")
-        << QStringList{u"Open"_s, u"Edit"_s} << QString() << QStringList{u"SetName"_s}
-        << QStringList{u"NAME.OnValidate"_s, u"CalcFields"_s, u"NAME.OnChange"_s} << QString() << u"edit"_s << 1 << 3;
-    QTest::newRow("post") << QStringList{u"Open"_s, u"Edit"_s, u"SetName"_s} << QString() << QStringList{u"Post"_s}
-                          << QStringList{u"BeforePost"_s, u"CalcFields"_s, u"AfterPost"_s} << QString() << u"browse"_s
-                          << 1 << 3;
-    QTest::newRow("abort in before-post")
-        << QStringList{u"Open"_s, u"Edit"_s, u"SetName"_s} << u"BeforePost"_s << QStringList{u"Post"_s}
-        << QStringList{u"BeforePost"_s} << u"EAbort"_s << u"edit"_s << 1 << 3;
-    QTest::newRow("post outside edit") << QStringList{u"Open"_s} << QString() << QStringList{u"Post"_s} << QStringList{}
-                                       << u"Dataset not in edit or insert mode"_s << u"browse"_s << 1 << 3;
-    QTest::newRow("cancel edit") << QStringList{u"Open"_s, u"Edit"_s} << QString() << QStringList{u"Cancel"_s}
-                                 << QStringList{u"BeforeCancel"_s, u"CalcFields"_s, u"AfterCancel"_s} << QString()
-                                 << u"browse"_s << 1 << 3;
-    QTest::newRow("cancel insert scrolls")
-        << QStringList{u"Open"_s, u"Insert"_s} << QString() << QStringList{u"Cancel"_s}
-        << QStringList{u"BeforeCancel"_s, u"BeforeScroll"_s, u"CalcFields"_s, u"AfterCancel"_s, u"AfterScroll"_s}
-        << QString() << u"browse"_s << 1 << 3;
-    QTest::newRow("next after untouched insert cancels it")
-        << QStringList{u"Open"_s, u"Insert"_s} << QString() << QStringList{u"Next"_s}
-        << QStringList{u"BeforeCancel"_s, u"BeforeScroll"_s, u"CalcFields"_s, u"AfterCancel"_s,
-                       u"AfterScroll"_s,  u"BeforeScroll"_s, u"CalcFields"_s, u"AfterScroll"_s}
-        << QString() << u"browse"_s << 2 << 3;
-    QTest::newRow("next after a change posts it")
-        << QStringList{u"Open"_s, u"Edit"_s, u"SetName"_s} << QString() << QStringList{u"Next"_s}
-        << QStringList{u"BeforePost"_s,   u"CalcFields"_s, u"AfterPost"_s,
-                       u"BeforeScroll"_s, u"CalcFields"_s, u"AfterScroll"_s}
-        << QString() << u"browse"_s << 2 << 3;
-    QTest::newRow("delete") << QStringList{u"Open"_s} << QString() << QStringList{u"Delete"_s}
-                            << QStringList{u"BeforeDelete"_s, u"BeforeScroll"_s, u"CalcFields"_s, u"AfterDelete"_s,
-                                           u"AfterScroll"_s}
-                            << QString() << u"browse"_s << 1 << 2;
-    QTest::newRow("abort in before-delete") << QStringList{u"Open"_s} << u"BeforeDelete"_s << QStringList{u"Delete"_s}
-                                            << QStringList{u"BeforeDelete"_s} << u"EAbort"_s << u"browse"_s << 1 << 3;
-    QTest::newRow("delete while inserting cancels")
-        << QStringList{u"Open"_s, u"Insert"_s} << QString() << QStringList{u"Delete"_s}
-        << QStringList{u"BeforeCancel"_s, u"BeforeScroll"_s, u"CalcFields"_s, u"AfterCancel"_s, u"AfterScroll"_s}
-        << QString() << u"browse"_s << 1 << 3;
-    QTest::newRow("locate found") << QStringList{u"Open"_s} << QString() << QStringList{u"LocateDos"_s}
-                                  << QStringList{u"BeforeScroll"_s, u"CalcFields"_s, u"AfterScroll"_s} << QString()
-                                  << u"browse"_s << 2 << 3;
-    QTest::newRow("locate not found stays")
-        << QStringList{u"Open"_s, u"Last"_s} << QString() << QStringList{u"LocateNone"_s}
-        << QStringList{u"BeforeScroll"_s} << QString() << u"browse"_s << 3 << 3;
-    QTest::newRow("locate posts a pending edit after before-scroll")
-        << QStringList{u"Open"_s, u"Edit"_s, u"SetName"_s} << QString() << QStringList{u"LocateDos"_s}
-        << QStringList{u"BeforeScroll"_s, u"BeforePost"_s, u"CalcFields"_s,
-                       u"AfterPost"_s,    u"CalcFields"_s, u"AfterScroll"_s}
-        << QString() << u"browse"_s << 2 << 3;
-    QTest::newRow("abort in before-scroll keeps the record")
-        << QStringList{u"Open"_s} << u"BeforeScroll"_s << QStringList{u"Next"_s} << QStringList{u"BeforeScroll"_s}
-        << u"EAbort"_s << u"browse"_s << 1 << 3;
-    QTest::newRow("refresh recalculates") << QStringList{u"Open"_s, u"Next"_s} << QString() << QStringList{u"Refresh"_s}
-                                          << QStringList{u"CalcFields"_s} << QString() << u"browse"_s << 2 << 3;
-}
-
-void tst_dataset_events::eventOrder()
-{
-    QFETCH(QStringList, setup);
-    QFETCH(QString, abortIn);
-    QFETCH(QStringList, actions);
-    QFETCH(QStringList, events);
-    QFETCH(QString, error);
-    QFETCH(QString, state);
-    QFETCH(int, recNo);
-    QFETCH(int, count);
-
-    Items items;
-    for (const QString &action : setup)
-        QCOMPARE(items.Run(action), QString());
-    items.Log.clear();
-    items.AbortIn = abortIn;
-    QString raised;
-    for (const QString &action : actions)
-        raised = items.Run(action);
-    QCOMPARE(items.Log, events);
-    QCOMPARE(raised, error);
-    QCOMPARE(stateName(items.DataSet.State()), state);
-    if (items.DataSet.Active()) {
-        QCOMPARE(items.DataSet.RecNo(), recNo);
-        QCOMPARE(items.DataSet.RecordCount(), count);
+        // Actions and events separated by blanks.
+        const struct
+        {
+            const char *tag, *setup, *abortIn, *actions, *events, *error, *state;
+            int recNo, count;
+        } rows[] = {
+            {"open", "", "", "Open", "BeforeOpen CalcFields AfterOpen AfterScroll", "", "browse", 1, 3},
+            {"close", "Open", "", "Close", "BeforeClose AfterClose", "", "inactive", 0, -1},
+            {"close drops a pending insert silently", "Open Append SetName", "", "Close Open",
+             "BeforeClose AfterClose BeforeOpen CalcFields AfterOpen AfterScroll", "", "browse", 1, 3},
+            {"next", "Open", "", "Next", "BeforeScroll CalcFields AfterScroll", "", "browse", 2, 3},
+            {"next at eof: no move, no after-scroll", "Open Last", "", "Next", "BeforeScroll", "", "browse", 3, 3},
+            {"prior at bof", "Open", "", "Prior", "BeforeScroll", "", "browse", 1, 3},
+            {"first always scrolls", "Open", "", "First", "BeforeScroll CalcFields AfterScroll", "", "browse", 1, 3},
+            {"last", "Open", "", "Last", "BeforeScroll CalcFields AfterScroll", "", "browse", 3, 3},
+            {"insert", "Open", "", "Insert", "BeforeInsert BeforeScroll OnNewRecord AfterInsert AfterScroll", "",
+             "insert", 1, 3},
+            {"append", "Open", "", "Append", "BeforeInsert BeforeScroll OnNewRecord AfterInsert AfterScroll", "",
+             "insert", 4, 3},
+            {"abort in new record", "Open", "OnNewRecord", "Insert", "BeforeInsert BeforeScroll OnNewRecord CalcFields",
+             "EAbort", "browse", 1, 3},
+            {"edit", "Open", "", "Edit", "BeforeEdit CalcFields AfterEdit", "", "edit", 1, 3},
+            {"edit while editing does nothing", "Open Edit", "", "Edit", "", "", "edit", 1, 3},
+            {"abort in before-edit", "Open", "BeforeEdit", "Edit", "BeforeEdit", "EAbort", "browse", 1, 3},
+            {"assignment: validate, calc, change", "Open Edit", "", "SetName",
+             "NAME.OnValidate CalcFields NAME.OnChange", "", "edit", 1, 3},
+            {"post", "Open Edit SetName", "", "Post", "BeforePost CalcFields AfterPost", "", "browse", 1, 3},
+            {"abort in before-post", "Open Edit SetName", "BeforePost", "Post", "BeforePost", "EAbort", "edit", 1, 3},
+            {"post outside edit", "Open", "", "Post", "", "Dataset not in edit or insert mode", "browse", 1, 3},
+            {"cancel edit", "Open Edit", "", "Cancel", "BeforeCancel CalcFields AfterCancel", "", "browse", 1, 3},
+            {"cancel insert scrolls", "Open Insert", "", "Cancel",
+             "BeforeCancel BeforeScroll CalcFields AfterCancel AfterScroll", "", "browse", 1, 3},
+            {"next after untouched insert cancels it", "Open Insert", "", "Next",
+             "BeforeCancel BeforeScroll CalcFields AfterCancel AfterScroll BeforeScroll CalcFields AfterScroll", "",
+             "browse", 2, 3},
+            {"next after a change posts it", "Open Edit SetName", "", "Next",
+             "BeforePost CalcFields AfterPost BeforeScroll CalcFields AfterScroll", "", "browse", 2, 3},
+            {"delete", "Open", "", "Delete", "BeforeDelete BeforeScroll CalcFields AfterDelete AfterScroll", "",
+             "browse", 1, 2},
+            {"abort in before-delete", "Open", "BeforeDelete", "Delete", "BeforeDelete", "EAbort", "browse", 1, 3},
+            {"delete while inserting cancels", "Open Insert", "", "Delete",
+             "BeforeCancel BeforeScroll CalcFields AfterCancel AfterScroll", "", "browse", 1, 3},
+            {"locate found", "Open", "", "LocateDos", "BeforeScroll CalcFields AfterScroll", "", "browse", 2, 3},
+            {"locate not found stays", "Open Last", "", "LocateNone", "BeforeScroll", "", "browse", 3, 3},
+            {"locate posts a pending edit after before-scroll", "Open Edit SetName", "", "LocateDos",
+             "BeforeScroll BeforePost CalcFields AfterPost CalcFields AfterScroll", "", "browse", 2, 3},
+            {"abort in before-scroll keeps the record", "Open", "BeforeScroll", "Next", "BeforeScroll", "EAbort",
+             "browse", 1, 3},
+            {"refresh recalculates", "Open Next", "", "Refresh", "CalcFields", "", "browse", 2, 3},
+            {"open empty: no scroll", "Empty", "", "Open", "BeforeOpen AfterOpen", "", "browse", 0, 0},
+            {"delete on an empty dataset", "Empty Open", "", "Delete", "",
+             "Cannot perform this operation on an empty dataset", "browse", 0, 0},
+            {"edit on an empty dataset inserts", "Empty Open", "", "Edit",
+             "BeforeInsert BeforeScroll OnNewRecord AfterInsert AfterScroll", "", "insert", 1, 0},
+        };
+        const auto words = [](const char *text) { return QString::fromUtf8(text).split(u' ', Qt::SkipEmptyParts); };
+        for (const auto &r : rows)
+            QTest::newRow(r.tag) << words(r.setup) << QString::fromUtf8(r.abortIn) << words(r.actions)
+                                 << words(r.events) << QString::fromUtf8(r.error) << QString::fromUtf8(r.state)
+                                 << r.recNo << r.count;
     }
-}
+    void eventOrder()
+    {
+        QFETCH(QStringList, setup);
+        QFETCH(QString, abortIn);
+        QFETCH(QStringList, actions);
+        QFETCH(QStringList, events);
+        QFETCH(QString, error);
+        QFETCH(QString, state);
+        QFETCH(int, recNo);
+        QFETCH(int, count);
 
-void tst_dataset_events::openEmptyHasNoScroll()
-{
-    Items items(0);
-    items.DataSet.Open();
-    QCOMPARE(items.Log, (QStringList{u"BeforeOpen"_s, u"AfterOpen"_s}));
-    QVERIFY(items.DataSet.IsEmpty());
-    QVERIFY(items.DataSet.Bof());
-    QVERIFY(items.DataSet.Eof());
-    QCOMPARE(items.DataSet.RecNo(), 0);
-}
-
-void tst_dataset_events::abortInBeforeOpenLeavesClosed()
-{
-    Items items;
-    items.AbortIn = u"BeforeOpen"_s;
-    QCOMPARE(items.Run(u"Open"_s), u"EAbort"_s);
-    QCOMPARE(items.DataSet.State(), dsInactive);
-    QCOMPARE(items.Server->GetRecordsCalls, 0);
-    QCOMPARE(items.Run(u"RecordCountOnClosed"_s.isEmpty() ? u"Open"_s : u"Next"_s),
-             u"Cannot perform this operation on a closed dataset"_s);
-}
-
-void tst_dataset_events::closeDropsPendingInsertSilently()
-{
-    Items items;
-    items.DataSet.Open();
-    items.DataSet.Append();
-    items.Id->SetAsInteger(9);
-    items.Log.clear();
-    items.DataSet.Close();
-    QCOMPARE(items.Log, (QStringList{u"BeforeClose"_s, u"AfterClose"_s}));
-    items.DataSet.Open();
-    QCOMPARE(items.DataSet.RecordCount(), 3);
-    QCOMPARE(items.DataSet.ChangeCount(), 0);
-}
-
-void tst_dataset_events::eofAndBofWalk()
-{
-    Items items;
-    items.DataSet.Open();
-    QVERIFY(items.DataSet.Bof());
-    QVERIFY(!items.DataSet.Eof());
-    QStringList names;
-    while (!items.DataSet.Eof()) {
-        names << items.Name->AsString();
-        items.DataSet.Next();
+        const bool empty = setup.removeAll(u"Empty"_s) > 0;
+        Items items(empty ? 0 : 3);
+        for (const QString &action : setup)
+            QCOMPARE(items.Run(action), QString());
+        items.Log.clear();
+        items.AbortIn = abortIn;
+        QString raised;
+        for (const QString &action : actions)
+            raised = items.Run(action);
+        QCOMPARE(items.Log, events);
+        QCOMPARE(raised, error);
+        QCOMPARE(stateName(items.DataSet.State()), state);
+        if (items.DataSet.Active()) {
+            QCOMPARE(items.DataSet.RecNo(), recNo);
+            QCOMPARE(items.DataSet.RecordCount(), count);
+            QCOMPARE(items.DataSet.Bof() && items.DataSet.Eof(), count == 0);
+        }
     }
-    QCOMPARE(names, (QStringList{u"Uno"_s, u"Dos"_s, u"Tres"_s}));
-    QCOMPARE(items.DataSet.RecNo(), 3);
-    items.DataSet.Last();
-    QVERIFY(items.DataSet.Eof());
-    names.clear();
-    while (!items.DataSet.Bof()) {
-        names << items.Name->AsString();
-        items.DataSet.Prior();
+
+    void abortInBeforeOpenLeavesClosed()
+    {
+        Items items;
+        items.AbortIn = u"BeforeOpen"_s;
+        QCOMPARE(items.Run(u"Open"_s), u"EAbort"_s);
+        QCOMPARE(items.DataSet.State(), dsInactive);
+        QCOMPARE(items.Server->GetRecordsCalls, 0);
+        QCOMPARE(items.Run(u"Next"_s), u"Cannot perform this operation on a closed dataset"_s);
     }
-    QCOMPARE(names, (QStringList{u"Tres"_s, u"Dos"_s, u"Uno"_s}));
-}
 
-void tst_dataset_events::editOnEmptyDataSetInserts()
-{
-    Items items(0);
-    items.DataSet.Open();
-    items.Log.clear();
-    items.DataSet.Edit();
-    QCOMPARE(items.DataSet.State(), dsInsert);
-    QCOMPARE(items.Log.first(), u"BeforeInsert"_s);
-    QVERIFY(!items.Log.contains(u"BeforeEdit"_s));
-}
+    // Forward walks are everywhere in these tests; backwards, Last sets Eof and Prior on the first row sets Bof.
+    void eofAndBofWalk()
+    {
+        Items items;
+        items.DataSet.Open();
+        QVERIFY(items.DataSet.Bof() && !items.DataSet.Eof());
+        QStringList names;
+        for (items.DataSet.Last(); !items.DataSet.Bof(); items.DataSet.Prior()) {
+            QVERIFY(names.size() > 0 || items.DataSet.Eof());
+            names << items.Name->AsString();
+        }
+        QCOMPARE(names, (QStringList{u"Tres"_s, u"Dos"_s, u"Uno"_s}));
+    }
 
-void tst_dataset_events::deleteOnEmptyDataSetRaises()
-{
-    Items items(0);
-    items.DataSet.Open();
-    QCOMPARE(items.Run(u"Delete"_s), u"Cannot perform this operation on an empty dataset"_s);
-}
+    void untouchedInsertIsCancelledModifiedIsPosted()
+    {
+        Items items;
+        items.DataSet.OnNewRecord = [&](TDataSet &) { items.Id->SetAsInteger(99); }; // a default, not a change
+        items.DataSet.Open();
+        items.DataSet.Append();
+        QVERIFY(!items.DataSet.Modified());
+        items.DataSet.CheckBrowseMode();
+        QCOMPARE(items.DataSet.RecordCount(), 3);
+        items.DataSet.Append();
+        items.Name->SetAsString(u"Cuatro"_s);
+        QVERIFY(items.DataSet.Modified());
+        items.DataSet.CheckBrowseMode();
+        QCOMPARE(items.DataSet.RecordCount(), 4);
+        QCOMPARE(items.Id->AsInteger(), 99);
+        QCOMPARE(items.DataSet.RecNo(), 4);
+    }
 
-void tst_dataset_events::untouchedInsertIsCancelledModifiedIsPosted()
-{
-    Items items;
-    items.DataSet.OnNewRecord = [&](TDataSet &) { items.Id->SetAsInteger(99); }; // a default, not a change
-    items.DataSet.Open();
-    items.DataSet.Append();
-    QVERIFY(!items.DataSet.Modified());
-    items.DataSet.CheckBrowseMode();
-    QCOMPARE(items.DataSet.RecordCount(), 3);
-    items.DataSet.Append();
-    items.Name->SetAsString(u"Cuatro"_s);
-    QVERIFY(items.DataSet.Modified());
-    items.DataSet.CheckBrowseMode();
-    QCOMPARE(items.DataSet.RecordCount(), 4);
-    QCOMPARE(items.Id->AsInteger(), 99);
-    QCOMPARE(items.DataSet.RecNo(), 4);
-}
-
-void tst_dataset_events::insertPlacesBeforeCurrentAppendAtEnd()
-{
-    Items items;
-    items.DataSet.Open();
-    items.DataSet.Next(); // Dos
-    items.DataSet.Insert();
-    items.Id->SetAsInteger(10);
-    items.DataSet.Post();
-    QCOMPARE(items.DataSet.RecNo(), 2);
-    items.DataSet.Insert(); // before the row just posted
-    items.Id->SetAsInteger(11);
-    items.DataSet.Post();
-    items.DataSet.Append();
-    items.Id->SetAsInteger(12);
-    items.DataSet.Post();
-    QList<int> ids;
-    for (items.DataSet.First(); !items.DataSet.Eof(); items.DataSet.Next())
-        ids << items.Id->AsInteger();
-    QCOMPARE(ids, (QList<int>{1, 11, 10, 2, 3, 12}));
-}
-
-void tst_dataset_events::calcStateDuringHandlers()
-{
-    Items items;
-    QStringList states;
-    items.DataSet.OnCalcFields = [&](TDataSet &d) { states << stateName(d.State()); };
-    items.DataSet.Open();
-    items.DataSet.Edit();
-    items.Amount->SetAsFloat(1);
-    items.DataSet.Post();
-    // Open and Edit compute through the calc state; a field change calls the handler directly.
-    QCOMPARE(states, (QStringList{u"calc"_s, u"calc"_s, u"edit"_s, u"calc"_s}));
-    // Calculated values are cleared before each call and kept per current record.
-    items.DataSet.OnCalcFields = [&](TDataSet &) {
+    void calcStateDuringHandlers()
+    {
+        Items items;
+        QStringList states;
+        items.DataSet.OnCalcFields = [&](TDataSet &d) { states << stateName(d.State()); };
+        items.DataSet.Open();
+        items.DataSet.Edit();
+        items.Amount->SetAsFloat(1);
+        items.DataSet.Post();
+        // Open and Edit compute through the calc state; a field change calls the handler directly.
+        QCOMPARE(states, (QStringList{u"calc"_s, u"calc"_s, u"edit"_s, u"calc"_s}));
+        // Calculated values are cleared before each call and kept per current record.
+        items.DataSet.OnCalcFields = [&](TDataSet &) {
+            QVERIFY(items.Twice->IsNull());
+            if (!items.Amount->IsNull())
+                items.Twice->SetAsFloat(items.Amount->AsFloat() * 2);
+        };
+        items.DataSet.Last();
         QVERIFY(items.Twice->IsNull());
-        if (!items.Amount->IsNull())
-            items.Twice->SetAsFloat(items.Amount->AsFloat() * 2);
-    };
-    items.DataSet.Last();
-    QVERIFY(items.Twice->IsNull());
-    items.DataSet.First();
-    QCOMPARE(items.Twice->AsFloat(), 2.0);
-    // Outside edit modes a calculated field is not writable.
-    QCOMPARE(items.Run(u"SetName"_s), u"Dataset not in edit or insert mode"_s);
-}
-
-void tst_dataset_events::locateOptions_data()
-{
-    QTest::addColumn<QString>("fields");
-    QTest::addColumn<QVariant>("values");
-    QTest::addColumn<int>("options");
-    QTest::addColumn<int>("recNo"); // 0: not found
-
-    QTest::newRow("exact") << u"NAME"_s << QVariant(u"Dos"_s) << 0 << 2;
-    QTest::newRow("case differs") << u"NAME"_s << QVariant(u"dos"_s) << 0 << 0;
-    QTest::newRow("case-insensitive") << u"NAME"_s << QVariant(u"TRES"_s) << int(loCaseInsensitive) << 3;
-    QTest::newRow("partial") << u"NAME"_s << QVariant(u"Tr"_s) << int(loPartialKey) << 3;
-    QTest::newRow("partial without option") << u"NAME"_s << QVariant(u"Tr"_s) << 0 << 0;
-    QTest::newRow("partial and case") << u"NAME"_s << QVariant(u"d"_s) << int(loPartialKey | loCaseInsensitive) << 2;
-    QTest::newRow("integer as text") << u"ID"_s << QVariant(u"3"_s) << 0 << 3;
-    QTest::newRow("two fields") << u"ID;NAME"_s << QVariant(QVariantList{2, u"Dos"_s}) << 0 << 2;
-    QTest::newRow("two fields, one differs") << u"ID;NAME"_s << QVariant(QVariantList{2, u"Uno"_s}) << 0 << 0;
-    QTest::newRow("partial only on the last field")
-        << u"NAME;ID"_s << QVariant(QVariantList{u"D"_s, 2}) << int(loPartialKey) << 0;
-    QTest::newRow("null value") << u"AMOUNT"_s << QVariant() << 0 << 3;
-    QTest::newRow("field names ignore case") << u"name"_s << QVariant(u"Uno"_s) << 0 << 1;
-}
-
-void tst_dataset_events::locateOptions()
-{
-    QFETCH(QString, fields);
-    QFETCH(QVariant, values);
-    QFETCH(int, options);
-    QFETCH(int, recNo);
-    Items items;
-    items.DataSet.Open();
-    items.DataSet.Last();
-    const bool found = items.DataSet.Locate(fields, values, TLocateOptions(options));
-    QCOMPARE(found, recNo != 0);
-    QCOMPARE(items.DataSet.RecNo(), recNo ? recNo : 3);
-}
-
-void tst_dataset_events::bookmarks()
-{
-    Items items;
-    QCOMPARE(items.DataSet.GetBookmark().IsNull(), true); // closed
-    items.DataSet.Open();
-    items.DataSet.Next();
-    TBookmark mark = items.DataSet.GetBookmark();
-    QVERIFY(!mark.IsNull());
-    items.DataSet.Last();
-    items.Log.clear();
-    items.DataSet.GotoBookmark(mark);
-    QCOMPARE(items.Log, (QStringList{u"BeforeScroll"_s, u"CalcFields"_s, u"AfterScroll"_s}));
-    QCOMPARE(items.Name->AsString(), u"Dos"_s);
-
-    // A nil bookmark does nothing.
-    items.Log.clear();
-    items.DataSet.GotoBookmark(TBookmark());
-    QVERIFY(items.Log.isEmpty());
-
-    // It survives a close and reopen while the row is there, found by its key.
-    items.DataSet.Close();
-    items.DataSet.Open();
-    QVERIFY(items.DataSet.BookmarkValid(mark));
-    items.DataSet.GotoBookmark(mark);
-    QCOMPARE(items.Id->AsInteger(), 2);
-
-    // A deleted row's bookmark is no longer valid and going there raises.
-    items.DataSet.Delete();
-    QVERIFY(!items.DataSet.BookmarkValid(mark));
-    QCOMPARE(items.Run(u"Refresh"_s), u"Must apply updates before refreshing data"_s);
-    try {
-        items.DataSet.GotoBookmark(mark);
-        QFAIL("no error");
-    } catch (const EDatabaseError &e) {
-        QCOMPARE(e.Message(), u"Record not found"_s);
+        items.DataSet.First();
+        QCOMPARE(items.Twice->AsFloat(), 2.0);
+        // Outside edit modes a calculated field is not writable.
+        QCOMPARE(items.Run(u"SetName"_s), u"Dataset not in edit or insert mode"_s);
     }
-    items.DataSet.FreeBookmark(mark);
-    QVERIFY(mark.IsNull());
 
-    // Empty dataset: no bookmark.
-    Items empty(0);
-    empty.DataSet.Open();
-    QVERIFY(empty.DataSet.GetBookmark().IsNull());
-}
+    void locateOptions_data()
+    {
+        QTest::addColumn<QString>("fields");
+        QTest::addColumn<QVariant>("values");
+        QTest::addColumn<int>("options");
+        QTest::addColumn<int>("recNo"); // 0: not found
 
-void tst_dataset_events::appendRecordOrder()
-{
-    Items items;
-    items.DataSet.Open();
-    items.Name->Required = true; // not checked by AppendRecord
-    items.Log.clear();
-    items.DataSet.AppendRecord({4, QVariant(), 40.0});
-    QCOMPARE(items.Log,
-             (QStringList{u"BeforeInsert"_s, u"BeforeScroll"_s, u"OnNewRecord"_s, u"AfterInsert"_s, u"CalcFields"_s,
-                          u"CalcFields"_s, u"BeforePost"_s, u"CalcFields"_s, u"AfterPost"_s}));
-    QCOMPARE(items.DataSet.State(), dsBrowse);
-    QCOMPARE(items.DataSet.RecNo(), 4);
-    QCOMPARE(items.Id->AsInteger(), 4);
-    QCOMPARE(items.Twice->AsFloat(), 80.0);
-    QCOMPARE(items.DataSet.ChangeCount(), 1);
-}
+        QTest::newRow("exact") << u"NAME"_s << QVariant(u"Dos"_s) << 0 << 2;
+        QTest::newRow("case differs") << u"NAME"_s << QVariant(u"dos"_s) << 0 << 0;
+        QTest::newRow("case-insensitive") << u"NAME"_s << QVariant(u"TRES"_s) << int(loCaseInsensitive) << 3;
+        QTest::newRow("partial") << u"NAME"_s << QVariant(u"Tr"_s) << int(loPartialKey) << 3;
+        QTest::newRow("partial without option") << u"NAME"_s << QVariant(u"Tr"_s) << 0 << 0;
+        QTest::newRow("partial and case")
+            << u"NAME"_s << QVariant(u"d"_s) << int(loPartialKey | loCaseInsensitive) << 2;
+        QTest::newRow("integer as text") << u"ID"_s << QVariant(u"3"_s) << 0 << 3;
+        QTest::newRow("two fields") << u"ID;NAME"_s << QVariant(QVariantList{2, u"Dos"_s}) << 0 << 2;
+        QTest::newRow("two fields, one differs") << u"ID;NAME"_s << QVariant(QVariantList{2, u"Uno"_s}) << 0 << 0;
+        QTest::newRow("partial only on the last field")
+            << u"NAME;ID"_s << QVariant(QVariantList{u"D"_s, 2}) << int(loPartialKey) << 0;
+        QTest::newRow("null value") << u"AMOUNT"_s << QVariant() << 0 << 3;
+        QTest::newRow("field names ignore case") << u"name"_s << QVariant(u"Uno"_s) << 0 << 1;
+    }
+    void locateOptions()
+    {
+        QFETCH(QString, fields);
+        QFETCH(QVariant, values);
+        QFETCH(int, options);
+        QFETCH(int, recNo);
+        Items items;
+        items.DataSet.Open();
+        items.DataSet.Last();
+        const bool found = items.DataSet.Locate(fields, values, TLocateOptions(options));
+        QCOMPARE(found, recNo != 0);
+        QCOMPARE(items.DataSet.RecNo(), recNo ? recNo : 3);
+    }
 
-void tst_dataset_events::calcFieldsDoNotRetrigger()
-{
-    Items items;
-    int changes = 0;
-    items.Twice->OnChange = [&](TField &) { ++changes; };
-    items.DataSet.Open();
-    items.DataSet.Next();
-    QCOMPARE(items.Log.count(u"CalcFields"_s), 2);
-    QCOMPARE(changes, 0); // computed in the calc state: no OnChange
-    items.DataSet.Edit();
-    QCOMPARE(changes, 0);
-    items.Log.clear();
-    items.Amount->SetAsFloat(5);
-    QCOMPARE(items.Log, (QStringList{u"CalcFields"_s})); // once, not again for the calculated field
-    QCOMPARE(changes, 1);                                // computed in edit mode after a field change: OnChange runs
-    QCOMPARE(items.Twice->AsFloat(), 10.0);
-    items.DataSet.AutoCalcFields = false;
-    items.Log.clear();
-    items.Amount->SetAsFloat(6);
-    QVERIFY(items.Log.isEmpty());
-    QCOMPARE(items.Twice->AsFloat(), 10.0);
-    items.DataSet.Post();
-    QCOMPARE(items.Twice->AsFloat(), 12.0);
-}
+    void bookmarks()
+    {
+        Items items;
+        QCOMPARE(items.DataSet.GetBookmark().IsNull(), true); // closed
+        items.DataSet.Open();
+        items.DataSet.Next();
+        TBookmark mark = items.DataSet.GetBookmark();
+        QVERIFY(!mark.IsNull());
+        items.DataSet.Last();
+        items.Log.clear();
+        items.DataSet.GotoBookmark(mark);
+        QCOMPARE(items.Log, (QStringList{u"BeforeScroll"_s, u"CalcFields"_s, u"AfterScroll"_s}));
+        QCOMPARE(items.Name->AsString(), u"Dos"_s);
+
+        // A nil bookmark does nothing.
+        items.Log.clear();
+        items.DataSet.GotoBookmark(TBookmark());
+        QVERIFY(items.Log.isEmpty());
+
+        // It survives a close and reopen while the row is there, found by its key.
+        items.DataSet.Close();
+        items.DataSet.Open();
+        QVERIFY(items.DataSet.BookmarkValid(mark));
+        items.DataSet.GotoBookmark(mark);
+        QCOMPARE(items.Id->AsInteger(), 2);
+
+        // A deleted row's bookmark is no longer valid and going there raises.
+        items.DataSet.Delete();
+        QVERIFY(!items.DataSet.BookmarkValid(mark));
+        QCOMPARE(items.Run(u"Refresh"_s), u"Must apply updates before refreshing data"_s);
+        try {
+            items.DataSet.GotoBookmark(mark);
+            QFAIL("no error");
+        } catch (const EDatabaseError &e) {
+            QCOMPARE(e.Message(), u"Record not found"_s);
+        }
+        items.DataSet.FreeBookmark(mark);
+        QVERIFY(mark.IsNull());
+
+        // Empty dataset: no bookmark.
+        Items empty(0);
+        empty.DataSet.Open();
+        QVERIFY(empty.DataSet.GetBookmark().IsNull());
+    }
+
+    void appendRecordOrder()
+    {
+        Items items;
+        items.DataSet.Open();
+        items.Name->Required = true; // not checked by AppendRecord
+        items.Log.clear();
+        items.DataSet.AppendRecord({4, QVariant(), 40.0});
+        QCOMPARE(items.Log,
+                 (QStringList{u"BeforeInsert"_s, u"BeforeScroll"_s, u"OnNewRecord"_s, u"AfterInsert"_s, u"CalcFields"_s,
+                              u"CalcFields"_s, u"BeforePost"_s, u"CalcFields"_s, u"AfterPost"_s}));
+        QCOMPARE(items.DataSet.State(), dsBrowse);
+        QCOMPARE(items.DataSet.RecNo(), 4);
+        QCOMPARE(items.Id->AsInteger(), 4);
+        QCOMPARE(items.Twice->AsFloat(), 80.0);
+        QCOMPARE(items.DataSet.ChangeCount(), 1);
+    }
+
+    void calcFieldsDoNotRetrigger()
+    {
+        Items items;
+        int changes = 0;
+        items.Twice->OnChange = [&](TField &) { ++changes; };
+        items.DataSet.Open();
+        items.DataSet.Next();
+        QCOMPARE(items.Log.count(u"CalcFields"_s), 2);
+        QCOMPARE(changes, 0); // computed in the calc state: no OnChange
+        items.DataSet.Edit();
+        QCOMPARE(changes, 0);
+        items.Log.clear();
+        items.Amount->SetAsFloat(5);
+        QCOMPARE(items.Log, (QStringList{u"CalcFields"_s})); // once, not again for the calculated field
+        QCOMPARE(changes, 1); // computed in edit mode after a field change: OnChange runs
+        QCOMPARE(items.Twice->AsFloat(), 10.0);
+        items.DataSet.AutoCalcFields = false;
+        items.Log.clear();
+        items.Amount->SetAsFloat(6);
+        QVERIFY(items.Log.isEmpty());
+        QCOMPARE(items.Twice->AsFloat(), 10.0);
+        items.DataSet.Post();
+        QCOMPARE(items.Twice->AsFloat(), 12.0);
+    }
+};
 
 QTEST_GUILESS_MAIN(tst_dataset_events)
 #include "tst_dataset_events.moc"

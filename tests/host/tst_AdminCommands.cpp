@@ -7,8 +7,11 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
 
 class tst_AdminCommands : public QObject
 {
@@ -32,7 +35,7 @@ class tst_AdminCommands : public QObject
         p.write(input);
         p.closeWriteChannel();
         if (!p.waitForFinished(120000))
-            return {-1, QStringLiteral("timeout"), QString()};
+            return {-1, u"timeout"_s, QString()};
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
                 QString::fromUtf8(p.readAllStandardError())};
     }
@@ -45,47 +48,45 @@ class tst_AdminCommands : public QObject
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
-    // NOM_EMPR, NIT_EMPR and BMP_REPO of company 3 in a SQLite file.
-    static QVariantList companyRow(const QString &db)
+    // Runs sql on a SQLite file: the first row's values, or the error's text.
+    static QVariantList sqlite(const QString &db, const QString &sql)
     {
         QVariantList row;
         {
-            QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("lectura"));
+            QSqlDatabase c = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"prueba"_s);
             c.setDatabaseName(db);
-            if (c.open()) {
-                QSqlQuery q(QStringLiteral("SELECT NOM_EMPR, NIT_EMPR, BMP_REPO FROM GN_EMPRE WHERE COD_EMPR = 3"), c);
-                if (q.next())
-                    row << q.value(0).toString() << q.value(1).toLongLong() << q.value(2).toByteArray();
-                q.finish();
-            }
-            c.close();
+            c.open();
+            QSqlQuery q(c);
+            if (!q.exec(sql))
+                row << q.lastError().text();
+            else if (q.next())
+                for (int i = 0; i < q.record().count(); ++i)
+                    row << q.value(i);
         }
-        QSqlDatabase::removeDatabase(QStringLiteral("lectura"));
+        QSqlDatabase::removeDatabase(u"prueba"_s);
         return row;
     }
 
 private slots:
     void initTestCase()
     {
-        m_db = m_dir.filePath(QStringLiteral("nueva.sqlite"));
-        QCOMPARE(server({QStringLiteral("init"), QStringLiteral("--db"), m_db}).exitCode, 0);
-        m_companyDb = file(QStringLiteral("empresa.sqlite"));
-        QCOMPARE(
-            server({QStringLiteral("add-company"), QStringLiteral("--db"), m_companyDb, QStringLiteral("--company"),
-                    QStringLiteral("3"), QStringLiteral("--name"), QStringLiteral("Ferretería El Tornillo"),
-                    QStringLiteral("--nit"), QStringLiteral("900555111")})
-                .exitCode,
-            0);
+        m_db = m_dir.filePath(u"nueva.sqlite"_s);
+        QCOMPARE(server({u"init"_s, u"--db"_s, m_db}).exitCode, 0);
+        m_companyDb = file(u"empresa.sqlite"_s);
+        QCOMPARE(server({u"add-company"_s, u"--db"_s, m_companyDb, u"--company"_s, u"3"_s, u"--name"_s,
+                         u"Ferretería El Tornillo"_s, u"--nit"_s, u"900555111"_s})
+                     .exitCode,
+                 0);
         // Logos a user may hand over: a JPEG, a text file named .png, a PNG whose header is damaged.
         QImage picture(24, 16, QImage::Format_RGB32);
         picture.fill(QColor(0x1f, 0x6f, 0x8b));
-        QVERIFY(picture.save(file(QStringLiteral("logo.jpg")), "JPEG"));
-        QFile text(file(QStringLiteral("texto.png")));
+        QVERIFY(picture.save(file(u"logo.jpg"_s), "JPEG"));
+        QFile text(file(u"texto.png"_s));
         QVERIFY(text.open(QIODevice::WriteOnly) && text.write("esto no es una imagen\n") > 0);
         text.close();
         QByteArray damaged = bytesOf(QStringLiteral(ZE_DEMO_DIR "/logo-empresa-2.png"));
         damaged[20] = char(0x7f); // the height changes, the chunk's CRC no longer matches
-        QFile broken(file(QStringLiteral("dañado.png")));
+        QFile broken(file(u"dañado.png"_s));
         QVERIFY(broken.open(QIODevice::WriteOnly) && broken.write(damaged) == damaged.size());
     }
 
@@ -95,59 +96,46 @@ private slots:
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("says");
-        const QString db = QStringLiteral("%DB%");
-        QTest::newRow("a company") << QStringList{QStringLiteral("add-company"),
-                                                  QStringLiteral("--db"),
-                                                  db,
-                                                  QStringLiteral("--company"),
-                                                  QStringLiteral("7"),
-                                                  QStringLiteral("--name"),
-                                                  QStringLiteral("Taller Central S.A.S."),
-                                                  QStringLiteral("--areas"),
-                                                  QStringLiteral("S")}
-                                   << QByteArray() << 0 << QStringLiteral("Empresa 7 registrada.");
+        const auto args = [](std::initializer_list<const char *> words) {
+            QStringList out;
+            for (const char *w : words)
+                out << QString::fromUtf8(w);
+            return out;
+        };
+        QTest::newRow("a company") << args({"add-company", "--db", "%DB%", "--company", "7", "--name",
+                                            "Taller Central S.A.S.", "--areas", "S"})
+                                   << QByteArray() << 0 << u"Empresa 7 registrada."_s;
         QTest::newRow("the same code again")
-            << QStringList{QStringLiteral("add-company"), QStringLiteral("--db"), db,
-                           QStringLiteral("--company"),   QStringLiteral("7"),    QStringLiteral("--name"),
-                           QStringLiteral("Otra")}
-            << QByteArray() << 1 << QStringLiteral("Error: La empresa 7 ya existe.");
+            << args({"add-company", "--db", "%DB%", "--company", "7", "--name", "Otra"}) << QByteArray() << 1
+            << u"Error: La empresa 7 ya existe."_s;
         QTest::newRow("areas neither S nor N")
-            << QStringList{QStringLiteral("add-company"), QStringLiteral("--db"),    db,
-                           QStringLiteral("--company"),   QStringLiteral("8"),       QStringLiteral("--name"),
-                           QStringLiteral("Otra"),        QStringLiteral("--areas"), QStringLiteral("quizá")}
-            << QByteArray() << 1 << QStringLiteral("--areas admite S o N.");
-        QTest::newRow("a user for it")
-            << QStringList{QStringLiteral("add-user"), QStringLiteral("--db"), db,
-                           QStringLiteral("--user"),   QStringLiteral("ana"),  QStringLiteral("--companies"),
-                           QStringLiteral("7")}
-            << QByteArray("clave\n") << 0 << QStringLiteral("Usuario ana guardado.");
-        QTest::newRow("its evaluation") << QStringList{QStringLiteral("import-catalogue"),
-                                                       QStringLiteral("--db"),
-                                                       db,
-                                                       QStringLiteral("--company"),
-                                                       QStringLiteral("7"),
-                                                       QStringLiteral("--csv"),
-                                                       QStringLiteral(ZE_DEMO_DIR "/catalogo-estandares-minimos.csv"),
-                                                       QStringLiteral("--process-date"),
-                                                       QStringLiteral("2026-02-02"),
-                                                       QStringLiteral("--valid-from"),
-                                                       QStringLiteral("2026-01-01"),
-                                                       QStringLiteral("--areas"),
-                                                       QStringLiteral("1:Planta,2:Oficinas")}
-                                        << QByteArray() << 0 << QStringLiteral("60 ítems, 120 registros de evaluación");
+            << args({"add-company", "--db", "%DB%", "--company", "8", "--name", "Otra", "--areas", "quizá"})
+            << QByteArray() << 1 << u"--areas admite S o N."_s;
+        QTest::newRow("a user for it") << args({"add-user", "--db", "%DB%", "--user", "ana", "--companies", "7"})
+                                       << QByteArray("clave\n") << 0 << u"Usuario ana guardado."_s;
+        QTest::newRow("its evaluation") << args({"import-catalogue", "--db", "%DB%", "--company", "7", "--csv",
+                                                 ZE_DEMO_DIR "/catalogo-estandares-minimos.csv", "--process-date",
+                                                 "2026-02-02", "--valid-from", "2026-01-01", "--areas",
+                                                 "1:Planta,2:Oficinas"})
+                                        << QByteArray() << 0 << u"60 ítems, 120 registros de evaluación"_s;
         QTest::newRow("a catalogue for a company that does not exist")
-            << QStringList{QStringLiteral("import-catalogue"),
-                           QStringLiteral("--db"),
-                           db,
-                           QStringLiteral("--company"),
-                           QStringLiteral("9"),
-                           QStringLiteral("--csv"),
-                           QStringLiteral(ZE_DEMO_DIR "/catalogo-estandares-minimos.csv"),
-                           QStringLiteral("--process-date"),
-                           QStringLiteral("2026-02-02"),
-                           QStringLiteral("--valid-from"),
-                           QStringLiteral("2026-01-01")}
-            << QByteArray() << 1 << QStringLiteral("La empresa 9 no existe.");
+            << args({"import-catalogue", "--db", "%DB%", "--company", "9", "--csv",
+                     ZE_DEMO_DIR "/catalogo-estandares-minimos.csv", "--process-date", "2026-02-02", "--valid-from",
+                     "2026-01-01"})
+            << QByteArray() << 1 << u"La empresa 9 no existe."_s;
+        // Usage errors: exit status 2, nothing read or written.
+        QTest::newRow("a date that is not one")
+            << args({"import-catalogue", "--db", "%DB%", "--company", "7", "--official", "60", "--process-date",
+                     "fecha", "--valid-from", "2026-01-01"})
+            << QByteArray() << 2 << u"--process-date y --valid-from deben ser fechas AAAA-MM-DD."_s;
+        QTest::newRow("a file and the official table")
+            << args({"import-catalogue", "--db", "%DB%", "--company", "7", "--csv", "x.csv", "--official", "60"})
+            << QByteArray() << 2 << u"Indique --csv ARCHIVO o --official 60 (solo una de las dos)."_s;
+        QTest::newRow("an official table that does not exist")
+            << args({"import-catalogue", "--db", "%DB%", "--company", "7", "--official", "61"}) << QByteArray() << 2
+            << u"--official debe ser 60."_s;
+        QTest::newRow("an unknown command")
+            << args({"nada", "--db", "%DB%"}) << QByteArray() << 2 << u"Comando desconocido: nada"_s;
     }
     void steps()
     {
@@ -155,7 +143,7 @@ private slots:
         QFETCH(QByteArray, input);
         QFETCH(int, exitCode);
         QFETCH(QString, says);
-        const Run run = server(args.replaceInStrings(QStringLiteral("%DB%"), m_db), input);
+        const Run run = server(args.replaceInStrings(u"%DB%"_s, m_db), input);
         QVERIFY2((run.out + run.err).contains(says), qPrintable(run.out + run.err));
         QCOMPARE(run.exitCode, exitCode);
     }
@@ -171,56 +159,47 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<qlonglong>("nit");
         QTest::addColumn<QString>("logo");
-        const QString original = QStringLiteral("Ferretería El Tornillo");
+        const QString original = u"Ferretería El Tornillo"_s;
         const QString demoLogo = QStringLiteral(ZE_DEMO_DIR "/logo-empresa-1.png");
         const auto args = [](std::initializer_list<const char *> words) {
-            QStringList out{QStringLiteral("set-company"), QStringLiteral("--db"), QStringLiteral("%DB%")};
+            QStringList out{u"set-company"_s, u"--db"_s, u"%DB%"_s};
             for (const char *w : words)
                 out << QString::fromUtf8(w);
             return out;
         };
-        QTest::newRow("name, NIT and logo")
-            << args({"--company", "3", "--name", "Ferretería El Tornillo S.A.S.", "--nit", "901234567", "--logo",
-                     ZE_DEMO_DIR "/logo-empresa-1.png"})
-            << QString() << 0 << QStringLiteral("Empresa 3 actualizada: nombre, NIT, logotipo.")
-            << QStringLiteral("Ferretería El Tornillo S.A.S.") << 901234567LL << demoLogo;
+        QTest::newRow("name, NIT and logo") << args({"--company", "3", "--name", "Ferretería El Tornillo S.A.S.",
+                                                     "--nit", "901234567", "--logo", ZE_DEMO_DIR "/logo-empresa-1.png"})
+                                            << QString() << 0 << u"Empresa 3 actualizada: nombre, NIT, logotipo."_s
+                                            << u"Ferretería El Tornillo S.A.S."_s << 901234567LL << demoLogo;
         QTest::newRow("only a ten-digit NIT")
-            << args({"--company", "3", "--nit", " 9001234567 "}) << QString() << 0
-            << QStringLiteral("Empresa 3 actualizada: NIT.") << original << 9001234567LL << QString();
+            << args({"--company", "3", "--nit", " 9001234567 "}) << QString() << 0 << u"Empresa 3 actualizada: NIT."_s
+            << original << 9001234567LL << QString();
         QTest::newRow("a JPEG logo") << args({"--company", "3", "--logo", "%DIR%/logo.jpg"}) << QString() << 0
-                                     << QStringLiteral("Empresa 3 actualizada: logotipo.") << original << 900555111LL
-                                     << QStringLiteral("%DIR%/logo.jpg");
+                                     << u"Empresa 3 actualizada: logotipo."_s << original << 900555111LL
+                                     << u"%DIR%/logo.jpg"_s;
         QTest::newRow("a database made before logos gains the column")
             << args({"--company", "3", "--logo", ZE_DEMO_DIR "/logo-empresa-1.png"})
-            << QStringLiteral("ALTER TABLE GN_EMPRE DROP COLUMN BMP_REPO") << 0
-            << QStringLiteral("Empresa 3 actualizada: logotipo.") << original << 900555111LL << demoLogo;
-        QTest::newRow("unknown company") << args({"--company", "99", "--name", "Otra"}) << QString() << 1
-                                         << QStringLiteral("Error: La empresa 99 no existe.") << original << 900555111LL
-                                         << QString();
-        QTest::newRow("NIT with its check digit")
-            << args({"--company", "3", "--name", "Otra", "--nit", "900123456-7"}) << QString() << 1
-            << QStringLiteral(
-                   "Error: El NIT debe ser un número entero positivo de hasta 15 cifras, sin puntos ni dígito de"
-                   " verificación: \"900123456-7\".")
-            << original << 900555111LL << QString();
-        QTest::newRow("NIT zero") << args({"--company", "3", "--nit", "0"}) << QString() << 1
-                                  << QStringLiteral("Error: El NIT debe ser un número entero positivo") << original
-                                  << 900555111LL << QString();
-        QTest::newRow("a text file named .png")
-            << args({"--company", "3", "--name", "Otra", "--logo", "%DIR%/texto.png"}) << QString() << 1
-            << QStringLiteral("Error: El logotipo no es una imagen PNG o JPEG válida.") << original << 900555111LL
-            << QString();
-        QTest::newRow("a PNG whose header is damaged")
-            << args({"--company", "3", "--logo", "%DIR%/dañado.png"}) << QString() << 1
-            << QStringLiteral("Error: El logotipo no es una imagen PNG o JPEG válida.") << original << 900555111LL
-            << QString();
-        QTest::newRow("a logo file that is not there")
-            << args({"--company", "3", "--nit", "901234567", "--logo", "%DIR%/no-existe.png"}) << QString() << 1
-            << QStringLiteral("Error: No se puede leer el archivo --logo \"%DIR%/no-existe.png\".") << original
-            << 900555111LL << QString();
-        QTest::newRow("nothing to change")
-            << args({"--company", "3"}) << QString() << 2
-            << QStringLiteral("Indique qué cambiar: --name, --nit o --logo.") << original << 900555111LL << QString();
+            << u"ALTER TABLE GN_EMPRE DROP COLUMN BMP_REPO"_s << 0 << u"Empresa 3 actualizada: logotipo."_s << original
+            << 900555111LL << demoLogo;
+        // Refused: company 3 stays as add-company left it.
+        const auto refused = [&](const char *tag, const QStringList &words, int exitCode, const QString &says) {
+            QTest::newRow(tag) << words << QString() << exitCode << says << original << 900555111LL << QString();
+        };
+        refused("unknown company", args({"--company", "99", "--name", "Otra"}), 1,
+                u"Error: La empresa 99 no existe."_s);
+        refused("NIT with its check digit", args({"--company", "3", "--name", "Otra", "--nit", "900123456-7"}), 1,
+                u"Error: El NIT debe ser un número entero positivo de hasta 15 cifras, sin puntos ni dígito de"
+                " verificación: \"900123456-7\"."_s);
+        refused("NIT zero", args({"--company", "3", "--nit", "0"}), 1,
+                u"Error: El NIT debe ser un número entero positivo"_s);
+        refused("a text file named .png", args({"--company", "3", "--name", "Otra", "--logo", "%DIR%/texto.png"}), 1,
+                u"Error: El logotipo no es una imagen PNG o JPEG válida."_s);
+        refused("a PNG whose header is damaged", args({"--company", "3", "--logo", "%DIR%/dañado.png"}), 1,
+                u"Error: El logotipo no es una imagen PNG o JPEG válida."_s);
+        refused("a logo file that is not there",
+                args({"--company", "3", "--nit", "901234567", "--logo", "%DIR%/no-existe.png"}), 1,
+                u"Error: No se puede leer el archivo --logo \"%DIR%/no-existe.png\"."_s);
+        refused("nothing to change", args({"--company", "3"}), 2, u"Indique qué cambiar: --name, --nit o --logo."_s);
     }
     void setCompany()
     {
@@ -232,28 +211,21 @@ private slots:
         QFETCH(qlonglong, nit);
         QFETCH(QString, logo);
         QTemporaryDir dir;
-        const QString db = dir.filePath(QStringLiteral("caso.sqlite"));
+        const QString db = dir.filePath(u"caso.sqlite"_s);
         QVERIFY(QFile::copy(m_companyDb, db));
-        if (!before.isEmpty()) {
-            {
-                QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("antes"));
-                c.setDatabaseName(db);
-                QVERIFY(c.open());
-                QSqlQuery q(c);
-                QVERIFY2(q.exec(before), qPrintable(q.lastError().text()));
-                c.close();
-            }
-            QSqlDatabase::removeDatabase(QStringLiteral("antes"));
-        }
-        args.replaceInStrings(QStringLiteral("%DB%"), db).replaceInStrings(QStringLiteral("%DIR%"), m_dir.path());
-        says.replace(QStringLiteral("%DIR%"), m_dir.path());
+        if (!before.isEmpty())
+            QCOMPARE(sqlite(db, before), QVariantList());
+        args.replaceInStrings(u"%DB%"_s, db).replaceInStrings(u"%DIR%"_s, m_dir.path());
+        says.replace(u"%DIR%"_s, m_dir.path());
         const Run run = server(args);
         QVERIFY2((exitCode == 0 ? run.out : run.err).contains(says), qPrintable(run.out + run.err));
         QCOMPARE(run.exitCode, exitCode);
-        const QByteArray bytes =
-            logo.isEmpty() ? QByteArray() : bytesOf(logo.replace(QStringLiteral("%DIR%"), m_dir.path()));
+        const QByteArray bytes = logo.isEmpty() ? QByteArray() : bytesOf(logo.replace(u"%DIR%"_s, m_dir.path()));
         QVERIFY(logo.isEmpty() || !bytes.isEmpty());
-        QCOMPARE(companyRow(db), (QVariantList{name, nit, bytes}));
+        const QVariantList row = sqlite(db, u"SELECT NOM_EMPR, NIT_EMPR, BMP_REPO FROM GN_EMPRE WHERE COD_EMPR = 3"_s);
+        QCOMPARE(row.value(0).toString(), name);
+        QCOMPARE(row.value(1).toLongLong(), nit);
+        QCOMPARE(row.value(2).toByteArray(), bytes);
     }
 };
 

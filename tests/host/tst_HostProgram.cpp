@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::Literals::StringLiterals;
+
 class tst_HostProgram : public QObject
 {
     Q_OBJECT
@@ -23,13 +25,12 @@ class tst_HostProgram : public QObject
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        for (const QString &display : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
+            env.remove(display);
         p.setProcessEnvironment(env);
         p.start(qEnvironmentVariable("ZE_HOST_PATH"), args);
         if (!p.waitForFinished(60000))
-            return {-1, QStringLiteral("timeout")};
+            return {-1, u"timeout"_s};
         return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2,
                 QString::fromUtf8(p.readAllStandardError())};
     }
@@ -40,9 +41,9 @@ class tst_HostProgram : public QObject
 private slots:
     void initTestCase()
     {
-        m_db = m_dir.filePath(QStringLiteral("demo.sqlite"));
+        m_db = m_dir.filePath(u"demo.sqlite"_s);
         QProcess server;
-        server.start(qEnvironmentVariable("ZE_SERVER_PATH"), {QStringLiteral("demo"), QStringLiteral("--db"), m_db});
+        server.start(qEnvironmentVariable("ZE_SERVER_PATH"), {u"demo"_s, u"--db"_s, m_db});
         QVERIFY(server.waitForFinished(120000));
         QCOMPARE(server.exitCode(), 0);
     }
@@ -57,10 +58,10 @@ private slots:
     {
         QFETCH(bool, native);
         QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("host.png"));
-        QStringList args{QStringLiteral("--screenshot"), file, QStringLiteral("--server"), m_db};
+        const QString file = dir.filePath(u"host.png"_s);
+        QStringList args{u"--screenshot"_s, file, u"--server"_s, m_db};
         if (native)
-            args << QStringLiteral("--native");
+            args << u"--native"_s;
         const Run run = host(args);
         QCOMPARE(run.exitCode, 0);
         const QImage image(file);
@@ -73,29 +74,28 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("message");
-        QTest::newRow("--report without --pdf") << QStringList{QStringLiteral("--report"), QStringLiteral("0")}
-                                                << QStringLiteral("--report y --pdf se usan juntas");
-        QTest::newRow("--pdf without --report") << QStringList{QStringLiteral("--pdf"), QStringLiteral("x.pdf")}
-                                                << QStringLiteral("--report y --pdf se usan juntas");
-        QTest::newRow("--xlsx without --report") << QStringList{QStringLiteral("--xlsx"), QStringLiteral("x.xlsx")}
-                                                 << QStringLiteral("--report y --pdf se usan juntas");
-        QTest::newRow("--report not a number") << QStringList{QStringLiteral("--report"), QStringLiteral("uno"),
-                                                              QStringLiteral("--pdf"), QStringLiteral("x.pdf")}
-                                               << QStringLiteral("--report debe ser un número entero: \"uno\".");
-        QTest::newRow("--report with --screenshot")
-            << QStringList{QStringLiteral("--report"),     QStringLiteral("0"),
-                           QStringLiteral("--pdf"),        QStringLiteral("x.pdf"),
-                           QStringLiteral("--screenshot"), QStringLiteral("x.png")}
-            << QStringLiteral("--report no se usa junto con --screenshot.");
-        // Qt's own texts read in Spanish (its translations loaded by the host).
-        QTest::newRow("unknown option") << QStringList{QStringLiteral("--informe"), QStringLiteral("0")}
-                                        << QStringLiteral("Opción desconocida «informe».");
+        const char *const together = "--report y --pdf se usan juntas";
+        const struct
+        {
+            const char *tag, *args, *message;
+        } rows[] = {
+            {"--report without --pdf", "--report 0", together},
+            {"--pdf without --report", "--pdf x.pdf", together},
+            {"--xlsx without --report", "--xlsx x.xlsx", together},
+            {"--report not a number", "--report uno --pdf x.pdf", "--report debe ser un número entero: \"uno\"."},
+            {"--report with --screenshot", "--report 0 --pdf x.pdf --screenshot x.png",
+             "--report no se usa junto con --screenshot."},
+            // Qt's own texts read in Spanish (its translations loaded by the host).
+            {"unknown option", "--informe 0", "Opción desconocida «informe»."},
+        };
+        for (const auto &r : rows)
+            QTest::newRow(r.tag) << QString::fromUtf8(r.args).split(u' ') << QString::fromUtf8(r.message);
     }
     void usageErrors()
     {
         QFETCH(QStringList, args);
         QFETCH(QString, message);
-        const Run run = host(args << QStringLiteral("--server") << m_db);
+        const Run run = host(args << u"--server"_s << m_db);
         QCOMPARE(run.exitCode, 2);
         QVERIFY2(run.errors.contains(message), qPrintable(run.errors));
     }
@@ -109,13 +109,10 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("says");    // on stderr
         QTest::addColumn<QString>("pdfText"); // in the PDF's text; empty: no file
-        QTest::newRow("values table") << QStringLiteral("0") << QStringLiteral("1") << 0 << QString()
-                                      << QStringLiteral("TABLA DE VALORES Y CALIFICACIÓN");
-        QTest::newRow("second company") << QStringLiteral("0") << QStringLiteral("2") << 0 << QString()
-                                        << QStringLiteral("EL NIVEL DE SU EVALUACIÓN ES:");
-        QTest::newRow("no such option") << QStringLiteral("7") << QStringLiteral("1") << 1
-                                        << QStringLiteral("tolvane-host: Debe Seleccionar una Opción Válida!!")
-                                        << QString();
+        QTest::newRow("values table") << u"0"_s << u"1"_s << 0 << QString() << u"TABLA DE VALORES Y CALIFICACIÓN"_s;
+        QTest::newRow("second company") << u"0"_s << u"2"_s << 0 << QString() << u"EL NIVEL DE SU EVALUACIÓN ES:"_s;
+        QTest::newRow("no such option") << u"7"_s << u"1"_s << 1
+                                        << u"tolvane-host: Debe Seleccionar una Opción Válida!!"_s << QString();
     }
     void reportToPdf()
     {
@@ -125,15 +122,14 @@ private slots:
         QFETCH(QString, says);
         QFETCH(QString, pdfText);
         QTemporaryDir dir;
-        const QString pdf = dir.filePath(QStringLiteral("informe.pdf"));
-        const QString xlsx = dir.filePath(QStringLiteral("informe.xlsx"));
-        const Run run =
-            host({QStringLiteral("--server"), m_db, QStringLiteral("--company"), company, QStringLiteral("--report"),
-                  option, QStringLiteral("--pdf"), pdf, QStringLiteral("--xlsx"), xlsx});
+        const QString pdf = dir.filePath(u"informe.pdf"_s);
+        const QString xlsx = dir.filePath(u"informe.xlsx"_s);
+        const Run run = host(
+            {u"--server"_s, m_db, u"--company"_s, company, u"--report"_s, option, u"--pdf"_s, pdf, u"--xlsx"_s, xlsx});
         QString text;
         if (QFile::exists(pdf)) {
             QProcess pdftotext;
-            pdftotext.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+            pdftotext.start(u"pdftotext"_s, {pdf, u"-"_s});
             QVERIFY(pdftotext.waitForFinished(60000));
             text = QString::fromUtf8(pdftotext.readAllStandardOutput());
         }
@@ -145,8 +141,7 @@ private slots:
         QCOMPARE(QFile::exists(xlsx), !pdfText.isEmpty());
         if (QFile::exists(xlsx)) {
             const XlsxSheet sheet(xlsx);
-            QCOMPARE(sheet.RowOf(QStringLiteral("TOTALES")),
-                     1 + (company == QStringLiteral("1") ? 120 : 60) + 2 + (company == QStringLiteral("1") ? 2 : 0));
+            QCOMPARE(sheet.RowOf(u"TOTALES"_s), 1 + (company == u"1"_s ? 120 : 60) + 2 + (company == u"1"_s ? 2 : 0));
         }
     }
 
@@ -154,24 +149,22 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("message");
-        QTest::newRow("wrong password") << QStringList{QStringLiteral("--server"), QStringLiteral("%DB%"),
-                                                       QStringLiteral("--password"), QStringLiteral("mala")}
-                                        << QStringLiteral("Usuario o contraseña incorrectos");
-        QTest::newRow("missing module") << QStringList{QStringLiteral("--module"),
-                                                       QStringLiteral("/nonexistent/libX.so")}
-                                        << QStringLiteral("No fue posible cargar el módulo /nonexistent/libX.so");
+        QTest::newRow("wrong password") << QStringList{u"--server"_s, u"%DB%"_s, u"--password"_s, u"mala"_s}
+                                        << u"Usuario o contraseña incorrectos"_s;
+        QTest::newRow("missing module") << QStringList{u"--module"_s, u"/nonexistent/libX.so"_s}
+                                        << u"No fue posible cargar el módulo /nonexistent/libX.so"_s;
         // An exception raised inside the module is caught by type in the host.
         QTest::newRow("parameter string too long")
-            << QStringList{QStringLiteral("--params"), QStringLiteral("p").repeated(40000)}
-            << QStringLiteral("La cadena de parámetros tiene 40000 caracteres; el máximo es 32767.");
+            << QStringList{u"--params"_s, u"p"_s.repeated(40000)}
+            << u"La cadena de parámetros tiene 40000 caracteres; el máximo es 32767."_s;
     }
     void failuresAreReportedNotCrashed()
     {
         QFETCH(QStringList, args);
         QFETCH(QString, message);
         QTemporaryDir dir;
-        args.replaceInStrings(QStringLiteral("%DB%"), m_db);
-        const Run run = host(args << QStringLiteral("--screenshot") << dir.filePath(QStringLiteral("x.png")));
+        args.replaceInStrings(u"%DB%"_s, m_db);
+        const Run run = host(args << u"--screenshot"_s << dir.filePath(u"x.png"_s));
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.errors.contains(message), qPrintable(run.errors));
     }
