@@ -126,6 +126,8 @@ bool reply(int s, const THttpServer::SResponse &r, bool keepAlive)
 
 struct THttpServer::TImpl
 {
+    static constexpr int kFollowMilliseconds = 2;
+
     // One client connection. The loop owns it; while Busy a worker has it and the loop does not poll it.
     struct SConnection
     {
@@ -174,23 +176,74 @@ struct THttpServer::TImpl
                 job = std::move(jobs.front());
                 jobs.pop_front();
             }
-            SResponse res;
-            try {
-                res = handler(job.Request);
-            } catch (...) {
-                res = {500, QByteArray("{\"error\":\"Error interno del servidor.\"}")};
-            }
-            // The answer goes out with a blocking write (bounded by SO_SNDTIMEO): a large packet to a
-            // slow reader holds this worker, never the loop.
-            setBlocking(job.Connection->Socket, true);
-            const bool keep = reply(job.Connection->Socket, res, job.KeepAlive);
-            setBlocking(job.Connection->Socket, false);
+            bool keep = false;
+            do {
+                SResponse res;
+                try {
+                    res = handler(job.Request);
+                } catch (...) {
+                    res = {500, QByteArray("{\"error\":\"Error interno del servidor.\"}")};
+                }
+                // The answer goes out with a blocking write (bounded by SO_SNDTIMEO): a large packet to
+                // a slow reader holds this worker, never the loop.
+                setBlocking(job.Connection->Socket, true);
+                keep = reply(job.Connection->Socket, res, job.KeepAlive);
+                setBlocking(job.Connection->Socket, false);
+            } while (keep && Follow(job));
             {
                 std::lock_guard lock(mutex);
                 returned.emplace_back(job.Connection, keep);
             }
             Wake();
         }
+    }
+
+    // A client that asks again right after its answer (a walk through records reopens its lists on
+    // every step) is served by the same worker, as long as no other request waits: the loop's thread
+    // and two thread switches stay out of each round. The worker waits for it briefly; anything but a
+    // whole request within that time (nothing, a part, a refusal, the end) goes back to the loop.
+    bool Follow(SJob &job)
+    {
+        {
+            std::lock_guard lock(mutex);
+            if (stopping || !jobs.empty())
+                return false;
+        }
+        SConnection &c = *job.Connection;
+        bool closed = false;
+        if (!c.Buffer.isEmpty() && Take(job, closed))
+            return true; // it came with the previous one
+        pollfd p{c.Socket, POLLIN, 0};
+        if (::poll(&p, 1, kFollowMilliseconds) <= 0 || !(p.revents & POLLIN))
+            return false;
+        char chunk[65536];
+        for (;;) {
+            const ssize_t n = ::recv(c.Socket, chunk, sizeof chunk, 0);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                closed = n == 0;
+                break;
+            }
+            if (c.Buffer.isEmpty())
+                c.Started = TClock::now();
+            c.Buffer.append(chunk, n);
+            if (c.Buffer.size() > THttpRequestReader::kMaxHeader + THttpRequestReader::kMaxBody)
+                break;
+        }
+        return Take(job, closed);
+    }
+
+    // The next whole request of the job's connection, if its buffer holds one.
+    static bool Take(SJob &job, bool closed)
+    {
+        SConnection &c = *job.Connection;
+        if (c.Reader.Next(c.Buffer) != THttpRequestReader::TState::Complete)
+            return false;
+        c.Reader.Request.Peer = c.Peer;
+        job.Request = std::move(c.Reader.Request);
+        job.KeepAlive = c.Reader.KeepAlive && !closed;
+        return true;
     }
 
     void Close(int s)

@@ -277,6 +277,29 @@ private slots:
         QCOMPARE(post(port, "/v1/session", R"({"user":"demo","password":"demo"})").Status, 200);
     }
 
+    // Requests sent back to back in one write are answered in order on the same connection, a broken
+    // one after them refused and the connection closed.
+    void pipelined_data() { TAppServerFixture::AddBackendRows(); }
+    void pipelined()
+    {
+        QFETCH(QString, backend);
+        ZE_PORT(port, backend);
+        const QByteArray body = R"({"user":"demo","password":"demo"})";
+        const QByteArray signIn =
+            "POST /v1/session HTTP/1.1\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+        const int s = rawConnect(port);
+        QVERIFY(s >= 0);
+        const QByteArray all = signIn + signIn + "BASURA\r\n\r\n";
+        ::send(s, all.constData(), size_t(all.size()), MSG_NOSIGNAL);
+        QByteArray answers;
+        char buf[4096];
+        for (ssize_t n; (n = ::recv(s, buf, sizeof buf, 0)) > 0;)
+            answers.append(buf, n);
+        ::close(s);
+        QCOMPARE(answers.count("HTTP/1.1 200"), 2);
+        QVERIFY(answers.lastIndexOf("HTTP/1.1 400") > answers.lastIndexOf("HTTP/1.1 200"));
+    }
+
     // What a curl user sees: a new token at each sign-in with the user's companies, ISO 8601 dates,
     // fields with their flags, by-reference arguments.
     void jsonShapes_data() { TAppServerFixture::AddBackendRows(); }
