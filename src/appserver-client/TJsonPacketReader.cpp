@@ -1,4 +1,5 @@
 #include "TJsonPacketReader.h"
+#include "TRecent.h"
 
 #include "EAppServerError.h"
 #include "TDateTimeText.h"
@@ -473,10 +474,10 @@ bool readFields(TCursor &c, QList<SFieldDef> &fields)
         return false;
     // A provider answers with the same field list every time: the lists this thread read lately,
     // by their text, are not read again (a dataset reopened per record asks for it hundreds of times).
-    thread_local QHash<QByteArray, QList<SFieldDef>> known;
+    thread_local TRecent<QByteArray, QList<SFieldDef>> known(64);
     const QByteArray text(begin, length);
-    if (auto it = known.constFind(text); it != known.constEnd()) {
-        fields = *it;
+    if (const QList<SFieldDef> *kept = known.Find(text)) {
+        fields = *kept;
         return true;
     }
     QJsonParseError error;
@@ -491,9 +492,7 @@ bool readFields(TCursor &c, QList<SFieldDef> &fields)
     for (const SFieldDef &f : std::as_const(fields))
         if (f.DataType == TFieldType::ftUnknown)
             return false;
-    if (known.size() >= 64)
-        known.clear();
-    known.insert(text, fields);
+    known.Put(text, fields);
     return true;
 }
 

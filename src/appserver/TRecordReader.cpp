@@ -1,4 +1,5 @@
 #include "TRecordReader.h"
+#include "TRecent.h"
 
 #include "EAppServerError.h"
 #include "TDatabase.h"
@@ -248,19 +249,9 @@ SDataPacket TRecordReader::Read(const SProviderDef &provider, const QList<SParam
 const TSqlText &TRecordReader::Scanned(const QString &text, TSqlText::TDialect dialect)
 {
     // The texts this thread scanned lately: a count asked again and again sends the same text.
-    struct Cache
-    {
-        QHash<QString, TSqlText> texts[2];
-    };
-    thread_local Cache cache;
-    QHash<QString, TSqlText> &texts = cache.texts[dialect == TSqlText::TDialect::Postgres ? 1 : 0];
-    auto it = texts.find(text);
-    if (it == texts.end()) {
-        if (texts.size() >= 256)
-            texts.clear();
-        it = texts.insert(text, TSqlText(text, dialect));
-    }
-    return *it;
+    thread_local TRecent<QString, TSqlText> sqlite(256), postgres(256);
+    TRecent<QString, TSqlText> &texts = dialect == TSqlText::TDialect::Postgres ? postgres : sqlite;
+    return texts.Get(text, [&] { return TSqlText(text, dialect); });
 }
 
 bool TRecordReader::HasOrderBy(const TSqlText &sql)

@@ -109,13 +109,7 @@ void TChartPainter::ValueAxis(double top, double &axisTop, int &ticks)
 
 const TChartPainter::TShaped &TChartPainter::Shaped(int font, const QString &text)
 {
-    const std::pair<int, QString> key(font, text);
-    auto it = m_shaped.find(key);
-    if (it != m_shaped.end())
-        return *it;
-    if (m_shaped.size() >= 20000)
-        m_shaped.clear();
-    return *m_shaped.insert(key, TPagePainter::Shape(text, m_fonts[size_t(font)]));
+    return m_shaped.Get({font, text}, [&] { return TPagePainter::Shape(text, m_fonts[size_t(font)]); });
 }
 
 void TChartPainter::DrawText(QPainter &painter, int font, const QString &text, const QPointF &baselineStart)

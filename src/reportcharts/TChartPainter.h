@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TPagePainter.h"
+#include "TRecent.h"
 
 #include <QColor>
 #include <QFont>
@@ -41,6 +42,6 @@ private:
 
     std::vector<QFont> m_fonts;
     std::vector<double> m_ascents, m_heights;
-    QHash<std::pair<int, QString>, TShaped> m_shaped; // by font index and text
+    TRecent<std::pair<int, QString>, TShaped> m_shaped{20000}; // by font index and text
     std::map<QByteArray, std::unique_ptr<TLook>> m_looks;
 };

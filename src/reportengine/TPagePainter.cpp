@@ -122,13 +122,7 @@ int TPagePainter::FontOf(const TPrimitive &item)
 
 const TPagePainter::TShaped &TPagePainter::Shaped(int font, const QString &text)
 {
-    const std::pair<int, QString> key(font, text);
-    auto it = m_shaped.find(key);
-    if (it != m_shaped.end())
-        return *it;
-    if (m_shaped.size() >= 50000)
-        m_shaped.clear();
-    return *m_shaped.insert(key, Shape(text, m_fonts[size_t(font)].font, m_painter.device()));
+    return m_shaped.Get({font, text}, [&] { return Shape(text, m_fonts[size_t(font)].font, m_painter.device()); });
 }
 
 TPagePainter::TShaped TPagePainter::Shape(const QString &text, const QFont &font, QPaintDevice *device)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TRecent.h"
+
 #include <QByteArray>
 #include <QFont>
 #include <QGlyphRun>
@@ -75,6 +77,6 @@ private:
         double ascent;
     };
     std::vector<TFontEntry> m_fonts;
-    QHash<std::pair<int, QString>, TShaped> m_shaped; // by font index and text
+    TRecent<std::pair<int, QString>, TShaped> m_shaped{50000}; // by font index and text
     std::unique_ptr<TDrawingPainter> m_drawings;
 };

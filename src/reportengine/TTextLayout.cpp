@@ -35,14 +35,7 @@ double TTextLayout::Advance(const QString &text) const
     // measured once. Long texts are seldom repeated and not kept.
     if (text.size() > 64)
         return m_metrics.horizontalAdvance(text);
-    auto it = m_advances.constFind(text);
-    if (it != m_advances.constEnd())
-        return *it;
-    if (m_advances.size() >= 4096)
-        m_advances.clear();
-    const double advance = m_metrics.horizontalAdvance(text);
-    m_advances.insert(text, advance);
-    return advance;
+    return m_advances.Get(text, [&] { return m_metrics.horizontalAdvance(text); });
 }
 
 double TTextLayout::Width(const QString &text) const

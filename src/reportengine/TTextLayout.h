@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TRecent.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QHash>
@@ -27,5 +29,5 @@ private:
     QFontMetricsF m_metrics;
     double m_lineHeight = 0;
     double m_ascent = 0;
-    mutable QHash<QString, double> m_advances;
+    mutable TRecent<QString, double> m_advances{4096};
 };

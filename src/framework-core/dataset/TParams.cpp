@@ -1,4 +1,5 @@
 #include "dataset/TParams.h"
+#include "TRecent.h"
 
 #include "SysUtils.h"
 #include "TSqlText.h"
@@ -32,18 +33,15 @@ TParam &TParams::CreateParam(TFieldType dataType, const QString &name)
 QStringList TParams::ParamNames(const QString &sql)
 {
     // The texts this thread read lately: a count asked for each month alternates a few texts.
-    thread_local QHash<QString, QStringList> known;
-    if (auto it = known.constFind(sql); it != known.constEnd())
-        return *it;
-    QStringList names;
-    const TSqlText text(sql, TSqlText::TDialect::Either);
-    for (const QString &name : text.ParamNames())
-        if (!name.isEmpty() && !names.contains(name, Qt::CaseInsensitive))
-            names << name;
-    if (known.size() >= 256)
-        known.clear();
-    known.insert(sql, names);
-    return names;
+    thread_local TRecent<QString, QStringList> known(256);
+    return known.Get(sql, [&] {
+        QStringList names;
+        const TSqlText text(sql, TSqlText::TDialect::Either);
+        for (const QString &name : text.ParamNames())
+            if (!name.isEmpty() && !names.contains(name, Qt::CaseInsensitive))
+                names << name;
+        return names;
+    });
 }
 
 void TParams::ParseSQL(const QString &sql)
