@@ -7,6 +7,7 @@
 // intact, ready to be saved again once the server is back.
 
 #include "EmbeddedWorld.h"
+#include "ReconcileDialog.h"
 #include "TDateTimeText.h"
 #include "dataset/EReconcileError.h"
 
@@ -259,22 +260,25 @@ private slots:
         QCOMPARE(first.QrySoMaleg->ApplyUpdates(0), 0);
 
         // The second user, still on the old version, rates the item "No Cumple" with an action plan.
-        QList<QPair<QString, TUpdateKind>> told;
-        const auto previous = SClientDataSet::ReconcileErrorHook;
-        SClientDataSet::ReconcileErrorHook = [&told](TDataSet &, const EReconcileError &E, TUpdateKind kind,
-                                                     TReconcileAction &a) {
-            told << qMakePair(E.Message(), kind);
-            a = raSkip;
-        };
+        // The server refuses it; the user sees why and keeps the changes.
+        InstallReconcileDialog();
+        auto &prompts = static_cast<ScriptedPrompts &>(Application()->Prompts());
+        QString told;
+        prompts.answers.push_back(ScriptedPrompts::Act<QMessageBox>([&told](QMessageBox &box) {
+            told = box.text();
+            for (QAbstractButton *b : box.buttons())
+                if (b->text() == u"Conservar mis cambios"_s)
+                    b->click();
+        }));
         gStCodiUsua = u"luis"_s;
         second.QrySoMaleg->Edit();
         second.QrySoMalegIND_CUMP->SetAsString(u"N"_s);
         second.QrySoMalegPLA_ACCI->SetAsString(u"Plan de Luis"_s);
         second.QrySoMaleg->ApplyUpdates(0);
-        SClientDataSet::ReconcileErrorHook = previous;
 
-        QCOMPARE(told, (QList<QPair<QString, TUpdateKind>>{
-                           {u"El registro no existe o fue modificado por otro usuario."_s, TUpdateKind::ukModify}}));
+        QCOMPARE(
+            told,
+            u"El servidor no aceptó modificar un registro:\n\nEl registro no existe o fue modificado por otro usuario."_s);
         // Stored: the first user's save, untouched; no follow-up row for a rating that was not stored.
         const QVariantList stored =
             w->Rows(u"SELECT TEX_EVID, IND_CUMP, PLA_ACCI, ACT_USUA FROM SO_MALEG"_s + kItemWhere).value(0);

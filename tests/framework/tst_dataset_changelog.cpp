@@ -10,6 +10,7 @@
 #include "dataset/TIntegerField.h"
 #include "dataset/TStringField.h"
 
+#include <QScopeGuard>
 #include <QTest>
 #include <memory>
 
@@ -355,6 +356,7 @@ private slots:
 
         // The UI hook reports the error and may choose another action.
         QStringList reported;
+        const auto uninstall = qScopeGuard([] { SClientDataSet::ReconcileErrorHook = nullptr; });
         SClientDataSet::ReconcileErrorHook = [&](TDataSet &d, const EReconcileError &e, TUpdateKind,
                                                  TReconcileAction &a) {
             reported << d.Name() + u": "_s + e.Message();
@@ -365,7 +367,6 @@ private slots:
         QCOMPARE(r.DataSet.ApplyUpdates(-1), 1);
         QCOMPARE(reported, (QStringList{u"QryItems: Registro bloqueado"_s}));
         QCOMPARE(r.DataSet.ChangeCount(), 1);
-        SClientDataSet::ReconcileErrorHook = nullptr;
     }
 
     void afterApplyMayReopen()
