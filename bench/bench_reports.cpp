@@ -132,6 +132,19 @@ void drawStraight(const TPreparedReport &pages, const QString &file)
     }
 }
 
+// Only the 600-record evaluation, as a query by example leaves it; areas (ZE_BENCH_AREAS) keeps
+// the first N areas only.
+void selectRecords(const QString &areas)
+{
+    FrmSoMaleg->DBQbe1->SetCondition(
+        QStringLiteral("bench"),
+        QStringLiteral("MA.FEC_PROC = :PFECPROC") +
+            (areas.isEmpty() ? QString() : QStringLiteral(" AND MA.COD_AREA <= ") + QString::number(areas.toInt())));
+    FrmSoMaleg->DBQbe1->ParamValues.insert(QStringLiteral("PFECPROC"),
+                                           QDateTime(TBenchWorld::ProcessDate(), QTime(0, 0)));
+    FrmSoMaleg->DBQbe1->Reopen();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -186,13 +199,7 @@ int main(int argc, char **argv)
     // Only the 600-record evaluation, as a query by example leaves it.
     // ZE_BENCH_AREAS=N keeps the first N areas only (for profiling runs).
     const QString areas = qEnvironmentVariable("ZE_BENCH_AREAS");
-    FrmSoMaleg->DBQbe1->SetCondition(
-        QStringLiteral("bench"),
-        QStringLiteral("MA.FEC_PROC = :PFECPROC") +
-            (areas.isEmpty() ? QString() : QStringLiteral(" AND MA.COD_AREA <= ") + QString::number(areas.toInt())));
-    FrmSoMaleg->DBQbe1->ParamValues.insert(QStringLiteral("PFECPROC"),
-                                           QDateTime(TBenchWorld::ProcessDate(), QTime(0, 0)));
-    FrmSoMaleg->DBQbe1->Reopen();
+    selectRecords(areas);
     const int records = DtmSoMaleg->QrySoMaleg->RecordCount();
 
     // One activity count of the current record, as the annual plan asks 168 of them per record.
@@ -331,13 +338,7 @@ int main(int argc, char **argv)
     FrmSoMaleg = new TFrmSoMaleg(application);
     FrmMemo = new TFrmMemo(application);
     Captura = new TCaptura(application);
-    FrmSoMaleg->DBQbe1->SetCondition(
-        QStringLiteral("bench"),
-        QStringLiteral("MA.FEC_PROC = :PFECPROC") +
-            (areas.isEmpty() ? QString() : QStringLiteral(" AND MA.COD_AREA <= ") + QString::number(areas.toInt())));
-    FrmSoMaleg->DBQbe1->ParamValues.insert(QStringLiteral("PFECPROC"),
-                                           QDateTime(TBenchWorld::ProcessDate(), QTime(0, 0)));
-    FrmSoMaleg->DBQbe1->Reopen();
+    selectRecords(areas);
     application->SetPrompts(std::make_unique<ChooseOption>(3));
     QElapsedTimer overHttp;
     overHttp.start();

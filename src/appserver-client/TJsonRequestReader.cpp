@@ -1,7 +1,7 @@
 #include "TJsonRequestReader.h"
 
 #include "TJsonCodec.h"
-#include "TJsonPacketReader.h"
+#include "TJsonCursor.h"
 
 #include <QJsonValue>
 #include <algorithm>
@@ -9,109 +9,81 @@
 
 namespace {
 
-class TCursor
+// The readings below skip the blanks before them, as Take does.
+char peek(TJsonCursor &in)
 {
-public:
-    explicit TCursor(const QByteArray &json) : m_at(json.constData()), m_end(json.constData() + json.size()) {}
+    in.SkipSpace();
+    return in.Peek();
+}
 
-    void SkipSpace()
-    {
-        while (m_at < m_end && (*m_at == ' ' || *m_at == '\t' || *m_at == '\n' || *m_at == '\r'))
-            ++m_at;
-    }
-    // The next character after blanks is c, taken.
-    bool Take(char c)
-    {
-        SkipSpace();
-        if (m_at == m_end || *m_at != c)
-            return false;
-        ++m_at;
-        return true;
-    }
-    bool AtEnd()
-    {
-        SkipSpace();
-        return m_at == m_end;
-    }
-    char Peek()
-    {
-        SkipSpace();
-        return m_at < m_end ? *m_at : '\0';
-    }
+bool atEnd(TJsonCursor &in)
+{
+    in.SkipSpace();
+    return in.AtEnd();
+}
 
-    bool String(QString &out)
-    {
-        SkipSpace();
-        // A text opening with U+FEFF is left to QJsonDocument, which drops it.
-        return TJsonPacketReader::String(m_at, m_end, out) && !out.startsWith(QChar(0xFEFF));
-    }
+bool string(TJsonCursor &in, QString &out)
+{
+    // A text opening with U+FEFF is left to QJsonDocument, which drops it.
+    return peek(in) == '"' && in.String(out) && !out.startsWith(QChar(0xFEFF));
+}
 
-    // A number, true, false or null.
-    bool Scalar(QJsonValue &out)
-    {
-        SkipSpace();
-        if (m_at == m_end)
-            return false;
-        for (const auto &[word, value] : {std::pair{"true", QJsonValue(true)}, std::pair{"false", QJsonValue(false)},
-                                          std::pair{"null", QJsonValue(QJsonValue::Null)}}) {
-            const qsizetype n = qsizetype(qstrlen(word));
-            if (m_end - m_at >= n && qstrncmp(m_at, word, size_t(n)) == 0) {
-                m_at += n;
-                out = value;
-                return true;
-            }
-        }
-        double number = 0;
-        if (!TJsonPacketReader::Number(m_at, m_end, number))
-            return false;
+// A number, true, false or null.
+bool scalar(TJsonCursor &in, QJsonValue &out)
+{
+    in.SkipSpace();
+    if (in.Literal("true"))
+        out = QJsonValue(true);
+    else if (in.Literal("false"))
+        out = QJsonValue(false);
+    else if (in.Literal("null"))
+        out = QJsonValue(QJsonValue::Null);
+    else if (double number = 0; in.Number(number))
         out = QJsonValue(number);
-        return true;
-    }
-
-private:
-    const char *m_at;
-    const char *m_end;
-};
+    else
+        return false;
+    return true;
+}
 
 } // namespace
 
 bool TJsonRequestReader::ReadOpen(const QByteArray &json, QList<SParam> &params, QString &commandText)
 {
     commandText.clear();
-    TCursor in(json);
+    TJsonCursor in(json.constData(), json.constData() + json.size());
     std::vector<std::pair<QString, QJsonValue>> values;
     std::vector<std::pair<QString, QString>> types;
     bool sawParams = false, sawTypes = false, sawText = false;
     if (!in.Take('{'))
         return false;
-    if (in.Peek() != '}') {
+    if (peek(in) != '}') {
         do {
             QString key;
-            if (!in.String(key) || !in.Take(':'))
+            if (!string(in, key) || !in.Take(':'))
                 return false;
             if (key == QLatin1String("params") || key == QLatin1String("types")) {
                 const bool isParams = key == QLatin1String("params");
                 if (std::exchange(isParams ? sawParams : sawTypes, true) || !in.Take('{'))
                     return false;
-                if (in.Peek() != '}') {
+                if (peek(in) != '}') {
                     do {
                         QString name;
-                        if (!in.String(name) || !in.Take(':'))
+                        if (!string(in, name) || !in.Take(':'))
                             return false;
                         if (isParams) {
                             QJsonValue value;
-                            if (in.Peek() == '"') {
+                            if (peek(in) == '"') {
                                 QString text;
-                                if (!in.String(text))
+                                if (!string(in, text))
                                     return false;
                                 value = QJsonValue(text);
-                            } else if (!in.Scalar(value)) {
+                            } else if (!scalar(in, value)) {
                                 return false;
                             }
                             values.emplace_back(name, value);
                         } else {
                             QString type;
-                            if (!in.String(type))
+                            if (!string(in, type))
                                 return false;
                             types.emplace_back(name, type);
                         }
@@ -122,12 +94,12 @@ bool TJsonRequestReader::ReadOpen(const QByteArray &json, QList<SParam> &params,
             } else if (key == QLatin1String("commandText")) {
                 if (std::exchange(sawText, true))
                     return false;
-                if (in.Peek() == '"') {
-                    if (!in.String(commandText))
+                if (peek(in) == '"') {
+                    if (!string(in, commandText))
                         return false;
                 } else {
                     QJsonValue nothing;
-                    if (!in.Scalar(nothing) || !nothing.isNull())
+                    if (!scalar(in, nothing) || !nothing.isNull())
                         return false;
                 }
             } else {
@@ -135,7 +107,7 @@ bool TJsonRequestReader::ReadOpen(const QByteArray &json, QList<SParam> &params,
             }
         } while (in.Take(','));
     }
-    if (!in.Take('}') || !in.AtEnd())
+    if (!in.Take('}') || !atEnd(in))
         return false;
 
     // By name, as a QJsonObject lists its keys; a name twice is left to QJsonDocument.
